@@ -1,0 +1,55 @@
+#pragma once
+// The crawl engine: one class, two instances (URL search and web search). An event-driven state machine on
+// the calling thread's event loop; it never spins a nested loop or sleeps. Pages are fetched ahead up to the
+// connection's concurrency but processed strictly in queue order, so rows, database rows, the queue and the
+// status texts come out exactly as in a one-page-at-a-time crawl.
+
+#include "store/campaign_type.h"
+#include "store/db_result.h"
+#include "store/settings_store.h"
+#include <QObject>
+#include <QSqlDatabase>
+#include <QStringList>
+#include <memory>
+
+class CrawlEngine : public QObject {
+    Q_OBJECT
+public:
+    // `filters` is the program's filter list (read at each page); it must outlive the engine.
+    CrawlEngine(CampaignType kind, QSqlDatabase db, const QStringList& filters, QObject* parent = nullptr);
+    ~CrawlEngine() override;
+
+    CampaignType kind() const;
+    void setConnectionType(const ConnectionType& connection); // takes effect at the next start
+
+    // URL search: creates the campaign, then crawls `depth` levels from `startAddress` (level 1 is the
+    // start page). `fileExt` is the media type's FILEEXT text. A campaign that cannot be created means no
+    // crawl: the database's error comes back and nothing is emitted.
+    DbStatus startUrlCrawl(const QString& startAddress, const QString& fileExt, int depth);
+    // Web search: the keyword (percent-encoded) in place of every "<!KW!>" of one engine's link, or of
+    // every engine's for "*All*"; each engine's results crawled before the next engine's.
+    DbStatus startWebCrawl(const QString& keyword, const QString& fileExt, const QString& engine);
+
+    bool isRunning() const;
+    bool isPaused() const;
+    int campaignId() const;     // the running (or last) campaign, 0 before the first
+    int stopCampaignId() const; // the campaign a Stop was last asked for
+
+public slots:
+    void pause();  // holds processing and new transfers
+    void resume(); // continues at once
+    void stop();   // aborts every transfer; the crawl ends "Stopped." at its next step
+    void abortAll(); // shutdown: ends at once, no further signals
+
+signals:
+    void started(int campaignId);
+    void messageChanged(const QString& text); // status panel 1: "Wait...", "Crawling: "+address, "Done."...
+    void levelChanged(const QString& text);   // status panel 2: "level n" or "Engine: name"
+    void fileRecorded(const QString& fileName, const QString& address, const QString& foundOn);
+    void progress(int pagesDone, int pagesQueued, int filesFound);
+    void finished(bool stopped);
+
+private:
+    struct State;
+    std::unique_ptr<State> d;
+};

@@ -1,0 +1,32 @@
+#pragma once
+// Turns a page's bytes into its links, parsing once with gumbo (HTML5 rules: comments, scripts, entities
+// and broken markup as a browser reads them).
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+enum class LinkSource {
+    Anchor,  // href of <a> and <area>: a file or a page
+    Embedded // src of audio/video/source/track/embed/img, data of object: a file candidate, never a page
+};
+
+struct ExtractedLink {
+    QString href; // as written, ASCII whitespace trimmed, entities decoded
+    LinkSource source = LinkSource::Anchor;
+};
+
+struct ParsedPage {
+    QString baseHref;            // the first <base href>, as written; empty when none
+    QList<ExtractedLink> links;  // in document order
+};
+
+// Decodes by the charset of `contentType`, else the document's meta charset, else UTF-8. Invalid bytes
+// never stop the parse.
+QString DecodePageText(const QByteArray& body, const QByteArray& contentType);
+
+ParsedPage ExtractLinks(const QString& html);
+inline ParsedPage ExtractLinks(const QByteArray& body, const QByteArray& contentType)
+{
+    return ExtractLinks(DecodePageText(body, contentType));
+}

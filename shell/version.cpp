@@ -1,0 +1,6 @@
+#include "version.h"
+
+QString ApplicationVersion()
+{
+    return QStringLiteral(VORLANE_VERSION);
+}

@@ -1,0 +1,38 @@
+#pragma once
+// Campaigns and their file links. Campaign ids are assigned by the database and never repeat.
+
+#include "campaign_type.h"
+#include "db_result.h"
+#include <QList>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStringList>
+#include <memory>
+
+struct FileLinkRow {
+    QString url;
+    QString foundOn; // the page the link was found on; empty for links recorded before that was kept
+};
+
+class CampaignStore {
+public:
+    explicit CampaignStore(QSqlDatabase db);
+    ~CampaignStore();
+
+    // Inserts a campaign and returns its new id.
+    DbResult<int> createCampaign(CampaignType type, const QString& source);
+    // The duplicate test and the insert in one indexed step: true when the link was new for the campaign
+    // (URL compared without letter case), false when it was already recorded.
+    DbResult<bool> recordFileLink(int campaignId, const QString& url, const QString& foundOn = {});
+    // "<id> - <type name> - <source>", ordered by id.
+    DbResult<QStringList> campaignLabels();
+    DbResult<QList<FileLinkRow>> campaignLinks(int campaignId);
+    // Each deletes the campaign rows and their links in one transaction.
+    DbStatus deleteCampaign(int campaignId);
+    DbStatus deleteAllCampaigns();
+
+private:
+    QSqlDatabase m_db;
+    struct Prepared;
+    std::unique_ptr<Prepared> m_prepared; // statements prepared once, on first use
+};

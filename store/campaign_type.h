@@ -1,0 +1,4 @@
+#pragma once
+// The two kinds of search; the numbers are the stored CAMPTYPEID values.
+
+enum class CampaignType { UrlSearch = 1, WebSearch = 2 };

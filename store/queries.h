@@ -1,0 +1,14 @@
+#pragma once
+// Two reading helpers with contracts callers rely on.
+//  QueryFirstValue: the first column of the first row; an invalid QVariant when there is no row (the
+//  "empty" value), a null QVariant of the column's type when the column is NULL.
+//  FillList: appends the first column of every row to `list`, in row order; never clears it.
+
+#include "db_result.h"
+#include <QSqlDatabase>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantList>
+
+DbResult<QVariant> QueryFirstValue(const QSqlDatabase& db, const QString& sql, const QVariantList& binds = {});
+DbStatus FillList(const QSqlDatabase& db, const QString& sql, QStringList& list, const QVariantList& binds = {});

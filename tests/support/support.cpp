@@ -1,0 +1,1 @@
+// Anchor for the fixtures library; the fixtures themselves live in their own files.
