@@ -4,6 +4,7 @@
 // state. Windows talk to each other through its signals, never by reaching into each other's controls.
 
 #include "crawl/crawl_engine.h"
+#include "store/campaign_store.h"
 #include "store/database.h"
 #include "store/settings_store.h"
 #include <QObject>
@@ -55,6 +56,13 @@ signals:
     void campaignsChanged();  // a campaign was created or deleted
     void historyChanged();    // a history marker moved
     void settingsReloaded();
+
+    // Requests to the main window, which owns the result lists and the status bar.
+    void statusMessageRequested(const QString& text);      // panel 1, e.g. "Wait..."
+    void activityTextRequested(const QString& text);       // panel 3, e.g. "URL Search paused"
+    void clearResultsRequested(CampaignType type);         // empty ListView2 (URL) or ListView1 (web)
+    void campaignLinksLoaded(int campaignId, const QList<FileLinkRow>& rows); // fill ListView3
+    void settingsRequested();                              // open the Settings dialog
 
 private:
     Database& m_database;
