@@ -1,0 +1,122 @@
+// The whole check through a recording layer: version records to names and downloads, and which engine
+// files count as installed.
+
+#include "bootstrap/database_engine_check.h"
+#include "recording_platform_layer.h"
+
+#include <QTest>
+
+namespace {
+const char* const kBaseUrl = "http://downloads.example.test/product_exes/Jet/";
+const QString kTitle = QStringLiteral("Vorlane 1.5.5 Installation");
+const QString kText = QStringLiteral("You need to install certain Microsoft components before you can use "
+                                     "Vorlane. \r\nPlease hit Open when the download dialog appears.");
+} // namespace
+
+class TestDatabaseEngineCheck : public QObject {
+    Q_OBJECT
+
+private slots:
+    void versionChoosesDownload_data() {
+        QTest::addColumn<uint>("platformId");
+        QTest::addColumn<uint>("major");
+        QTest::addColumn<uint>("minor");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("installer");
+
+        QTest::newRow("95") << 1u << 4u << 0u << "Windows 95"
+                            << "Win9598NT.exe";
+        QTest::newRow("98") << 1u << 4u << 10u << "Windows 98"
+                            << "Win9598NT.exe";
+        QTest::newRow("ME") << 1u << 4u << 90u << "Windows ME"
+                            << "WinME.exe";
+        QTest::newRow("9x major is ignored") << 1u << 7u << 10u << "Windows 98"
+                                             << "Win9598NT.exe";
+        QTest::newRow("unlisted 9x") << 1u << 4u << 3u << ""
+                                     << "";
+        QTest::newRow("NT 3.51") << 2u << 3u << 51u << "Windows NT 3.51"
+                                 << "Win9598NT.exe";
+        QTest::newRow("NT 4.0") << 2u << 4u << 0u << "Windows NT 4.0"
+                                << "Win9598NT.exe";
+        QTest::newRow("2000") << 2u << 5u << 0u << "Windows 2000"
+                              << "Win2000.exe";
+        QTest::newRow("XP") << 2u << 5u << 1u << "Windows XP"
+                            << "WinXP.exe";
+        QTest::newRow("2003") << 2u << 5u << 2u << "Windows 2003"
+                              << "Win2003.exe";
+        QTest::newRow("other 5.x") << 2u << 5u << 7u << "Windows 2000"
+                                   << "Win2000.exe";
+        QTest::newRow("Vista") << 2u << 6u << 0u << ""
+                               << "";
+        QTest::newRow("NT major 10") << 2u << 10u << 0u << ""
+                                     << "";
+        QTest::newRow("failed call") << 0u << 0u << 0u << "Failed"
+                                     << "";
+        QTest::newRow("unknown platform") << 3u << 5u << 0u << "Failed"
+                                          << "";
+    }
+
+    void versionChoosesDownload() {
+        QFETCH(uint, platformId);
+        QFETCH(uint, major);
+        QFETCH(uint, minor);
+        QFETCH(QString, name);
+        QFETCH(QString, installer);
+
+        RecordingPlatformLayer platform;
+        platform.record = OsVersionRecord{platformId, major, minor};
+        QCOMPARE(QString::fromStdString(DescribeWindowsVersion(platform)), name);
+
+        CheckDatabaseEngine(platform, kBaseUrl);
+        // The message comes first and is shown even when no installer fits.
+        const QStringList expected{
+            QStringLiteral("attributes C:\\WINDOWS\\system32\\msjet40.dll"),
+            QStringLiteral("message ") + kTitle,
+        };
+        QCOMPARE(platform.calls.mid(0, 2), expected);
+        QCOMPARE(platform.messageTexts, QStringList{kText});
+        const QStringList opened =
+            installer.isEmpty() ? QStringList() : QStringList{QString::fromLatin1(kBaseUrl) + installer};
+        QCOMPARE(platform.opened, opened);
+        QCOMPARE(platform.calls.size(), 2 + opened.size());
+    }
+
+    void engineFileCountsWhenPlain_data() {
+        QTest::addColumn<uint>("attributes");
+        QTest::addColumn<bool>("installed");
+
+        QTest::newRow("missing") << FileAttribute::Invalid << false;
+        QTest::newRow("normal") << FileAttribute::Normal << true;
+        QTest::newRow("archive") << FileAttribute::Archive << true;
+        QTest::newRow("read-only") << (FileAttribute::ReadOnly | FileAttribute::Archive) << true;
+        QTest::newRow("hidden") << (FileAttribute::Hidden | FileAttribute::Archive) << false;
+        QTest::newRow("system") << (FileAttribute::System | FileAttribute::Archive) << false;
+        QTest::newRow("hidden system") << (FileAttribute::Hidden | FileAttribute::System) << false;
+        QTest::newRow("folder") << FileAttribute::Directory << false;
+    }
+
+    void engineFileCountsWhenPlain() {
+        QFETCH(uint, attributes);
+        QFETCH(bool, installed);
+
+        RecordingPlatformLayer platform;
+        platform.record = OsVersionRecord{2, 5, 0};
+        platform.engineAttributes = attributes;
+        CheckDatabaseEngine(platform, kBaseUrl);
+
+        QCOMPARE(platform.messageTexts.isEmpty(), installed);
+        QCOMPARE(platform.opened.isEmpty(), installed);
+    }
+
+    void baseUrlIsTakenAsGiven() {
+        RecordingPlatformLayer platform;
+        platform.record = OsVersionRecord{2, 4, 0};
+        CheckDatabaseEngine(platform, "https://mirror.example.test:8443/files/product_exes/Jet/");
+        QCOMPARE(platform.opened,
+                 QStringList{QStringLiteral(
+                     "https://mirror.example.test:8443/files/product_exes/Jet/Win9598NT.exe")});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDatabaseEngineCheck)
+#include "test_database_engine_check.moc"
