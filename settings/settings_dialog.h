@@ -1,10 +1,19 @@
 #pragma once
-// The modal Settings dialog: media types with their extensions and search engines with their links are
-// written to the database at once; the URL filter list and the connection type only when OK is pressed.
+// The modal Settings dialog. Media types with their extensions and search engines with their links are
+// written to the database by each action at once (and announced through AppContext's categoriesChanged /
+// enginesChanged); the URL filter list and the connection type are edited here only and written by OK
+// through AppContext::saveSettings. A database failure is shown through the message facade and abandons
+// that action; the dialog stays usable.
 
 #include <QDialog>
+#include <QStringList>
 
 class AppContext;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
 
 class Settings : public QDialog {
     Q_OBJECT
@@ -12,6 +21,65 @@ public:
     explicit Settings(AppContext& context, QWidget* parent = nullptr);
     ~Settings() override;
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void buildMediaTypes(QGroupBox* group);
+    void buildSearchEngines(QGroupBox* group);
+    void buildUrlFilter(QGroupBox* group);
+    void buildConnection(QGroupBox* group);
+    void setTabOrder();
+    void load();
+
+    void mediaTypeSelected();
+    void addMediaType();
+    void deleteMediaType();
+    void addExtension();
+    void deleteExtension();
+
+    void engineSelected();
+    void addEngine();
+    void deleteEngine();
+    void updateLink();
+
+    void addFilter();
+    void removeFilter();
+    void confirm();
+
+    bool refillMediaTypes();
+    bool refillEngines();
+    void updateSelectionDependentButtons();
+    void refuse(const QString& text, QWidget* focus = nullptr);
+
     AppContext& m_context;
+
+    QListWidget* m_mediaTypes = nullptr; // MT
+    QLineEdit* m_newMediaType = nullptr; // SearchCat
+    QPushButton* m_addMediaType = nullptr;
+    QPushButton* m_deleteMediaType = nullptr;
+    QListWidget* m_extensions = nullptr; // FileExt
+    QLineEdit* m_newExtension = nullptr; // Ext
+    QPushButton* m_addExtension = nullptr;
+    QPushButton* m_deleteExtension = nullptr;
+
+    QListWidget* m_engines = nullptr; // SE
+    QLineEdit* m_newEngine = nullptr; // SENG
+    QPushButton* m_addEngine = nullptr;
+    QPushButton* m_deleteEngine = nullptr;
+    QListWidget* m_link = nullptr;  // SELink
+    QLineEdit* m_newLink = nullptr; // AddSELink
+    QPushButton* m_updateLink = nullptr;
+
+    QListWidget* m_filterWords = nullptr;
+    QLineEdit* m_newFilter = nullptr;
+    QPushButton* m_addFilter = nullptr;
+    QPushButton* m_removeFilter = nullptr;
+
+    QComboBox* m_connection = nullptr; // Connex
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
+
+    bool m_centred = false;
 };
