@@ -32,7 +32,9 @@ public:
     DbStatus deleteAllCampaigns();
 
 private:
-    QSqlDatabase m_db;
     struct Prepared;
+    DbStatus ensurePrepared();
+
+    QSqlDatabase m_db;
     std::unique_ptr<Prepared> m_prepared; // statements prepared once, on first use
 };

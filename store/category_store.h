@@ -12,7 +12,7 @@ public:
 
     DbStatus fillNames(QStringList& list); // appends, in stored order
     DbResult<QStringList> names();
-    DbStatus add(const QString& name);     // FILEEXT stays NULL until an extension is added
+    DbStatus add(const QString& name); // FILEEXT stays NULL until an extension is added
     DbStatus remove(const QString& name);
     // The FILEEXT text; a null QString when the column is NULL or the type does not exist.
     DbResult<QString> fileExtensions(const QString& name);

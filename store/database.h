@@ -25,7 +25,7 @@ public:
     bool isOpen() const;
     QSqlDatabase connection() const; // the shared connection; invalid once closed
     QString filePath() const { return m_filePath; }
-    void close();                     // releases the lock; idempotent
+    void close(); // releases the lock; idempotent
 
 private:
     friend struct DatabaseOpener;
@@ -35,9 +35,10 @@ private:
 
 struct StartupResult {
     StartupOutcome outcome = StartupOutcome::Failed;
-    Database database;  // open when outcome is Ready
-    QString notice;     // for the user when something was repaired (e.g. a damaged file kept aside), else empty
-    QString error;      // for Failed
+    Database database; // open when outcome is Ready
+    QString notice; // for the user when something was repaired (e.g. a damaged file kept aside), else empty
+    QString error;  // for Failed
+    bool compacted = false; // a VACUUM ran during this start
 };
 
 // Free pages above this share of the file trigger a VACUUM at start-up.

@@ -7,8 +7,7 @@
 #include <utility>
 #include <variant>
 
-template <typename T>
-class DbResult {
+template <typename T> class DbResult {
 public:
     DbResult(T value) : m_value(std::move(value)) {}
     static DbResult failure(QString error) { return DbResult(std::move(error), 0); }
@@ -29,4 +28,6 @@ private:
 
 // A call that yields nothing but success or the error.
 using DbStatus = DbResult<std::monostate>;
-inline DbStatus dbOk() { return DbStatus(std::monostate{}); }
+inline DbStatus dbOk() {
+    return DbStatus(std::monostate{});
+}

@@ -22,7 +22,7 @@ public:
     DbStatus fillNames(QStringList& list);         // appends, stored order
     DbStatus fillDistinctNames(QStringList& list); // appends
     DbResult<QStringList> names();
-    DbStatus add(const QString& name);             // STARTPAGE stays NULL until a link is set
+    DbStatus add(const QString& name); // STARTPAGE stays NULL until a link is set
     DbStatus remove(const QString& name);
     DbResult<QString> startPage(const QString& name); // null QString when NULL or no such engine
     DbStatus setStartPage(const QString& name, const QString& link);

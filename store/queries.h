@@ -10,5 +10,7 @@
 #include <QVariant>
 #include <QVariantList>
 
-DbResult<QVariant> QueryFirstValue(const QSqlDatabase& db, const QString& sql, const QVariantList& binds = {});
-DbStatus FillList(const QSqlDatabase& db, const QString& sql, QStringList& list, const QVariantList& binds = {});
+DbResult<QVariant> QueryFirstValue(const QSqlDatabase& db, const QString& sql,
+                                   const QVariantList& binds = {});
+DbStatus FillList(const QSqlDatabase& db, const QString& sql, QStringList& list,
+                  const QVariantList& binds = {});

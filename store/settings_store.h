@@ -32,4 +32,6 @@ private:
 };
 
 // The values in force before anything was loaded.
-inline ConnectionType DefaultConnectionType() { return {QStringLiteral("Unknown"), 30, 8}; }
+inline ConnectionType DefaultConnectionType() {
+    return {QStringLiteral("Unknown"), 30, 8};
+}

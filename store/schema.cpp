@@ -1,0 +1,56 @@
+#include "schema.h"
+
+// Every text column compares without letter case, as users expect "Audio" and "audio", or two links
+// differing only in case, to be the same thing.
+QStringList SchemaCreateStatements() {
+    return {
+        QStringLiteral("CREATE TABLE CAMPAIGNTYPES (CAMPTYPEID INTEGER PRIMARY KEY, "
+                       "CAMPAIGNTYPE TEXT NOT NULL COLLATE NOCASE)"),
+        // AUTOINCREMENT: an id is never handed out twice, even after every campaign was deleted, so a
+        // history marker can never hide a newer campaign.
+        QStringLiteral(
+            "CREATE TABLE CAMPAIGNS (CAMPAIGNID INTEGER PRIMARY KEY AUTOINCREMENT, "
+            "CAMPTYPEID INTEGER NOT NULL, CAMPAIGNSOURCE TEXT NOT NULL DEFAULT '' COLLATE NOCASE)"),
+        QStringLiteral(
+            "CREATE TABLE FILELINKS (CAMPAIGNID INTEGER NOT NULL, URL TEXT NOT NULL COLLATE NOCASE, "
+            "FOUNDON TEXT COLLATE NOCASE)"),
+        // Makes the duplicate test and the insert one indexed step, however many links a campaign holds.
+        QStringLiteral(
+            "CREATE UNIQUE INDEX FILELINKS_CAMPAIGN_URL ON FILELINKS (CAMPAIGNID, URL COLLATE NOCASE)"),
+        QStringLiteral(
+            "CREATE TABLE SENGINES (ENGINE TEXT NOT NULL COLLATE NOCASE, STARTPAGE TEXT COLLATE NOCASE)"),
+        QStringLiteral("CREATE TABLE SEARCHCATEGORIES (CATEGORY TEXT NOT NULL COLLATE NOCASE, "
+                       "FILEEXT TEXT COLLATE NOCASE)"),
+        QStringLiteral("CREATE TABLE FILTERS (FILTER TEXT NOT NULL COLLATE NOCASE)"),
+        QStringLiteral("CREATE TABLE \"CONNECTION\" (\"CONNECTION\" TEXT NOT NULL COLLATE NOCASE)"),
+        QStringLiteral("CREATE TABLE ClearedHistory (URLLastClearedCampID INTEGER NOT NULL DEFAULT 0, "
+                       "WebLastClearedCampID INTEGER NOT NULL DEFAULT 0)"),
+
+        QStringLiteral("INSERT INTO CAMPAIGNTYPES (CAMPTYPEID, CAMPAIGNTYPE) VALUES (1, 'URL Search'), "
+                       "(2, 'Web Search')"),
+        QStringLiteral("INSERT INTO \"CONNECTION\" (\"CONNECTION\") VALUES ('Unknown')"),
+        // The history lists read MAX() of the markers, which is NULL without a row.
+        QStringLiteral(
+            "INSERT INTO ClearedHistory (URLLastClearedCampID, WebLastClearedCampID) VALUES (0, 0)"),
+        QStringLiteral("INSERT INTO SEARCHCATEGORIES (CATEGORY, FILEEXT) VALUES "
+                       "('Audio', '.mp3,.ogg,.wav,.flac,.m4a,.wma,.aac,.opus'), "
+                       "('Video', '.mp4,.webm,.mkv,.avi,.mov,.wmv,.mpg,.mpeg,.flv,.m4v'), "
+                       "('Images', '.jpg,.jpeg,.png,.gif,.webp,.bmp,.svg,.tif,.tiff'), "
+                       "('Documents', '.pdf,.doc,.docx,.odt,.rtf,.txt,.epub,.xls,.xlsx,.ppt,.pptx'), "
+                       "('Archives', '.zip,.7z,.rar,.tar,.gz,.bz2,.xz,.tgz')"),
+        QStringLiteral("INSERT INTO SENGINES (ENGINE, STARTPAGE) VALUES "
+                       "('DuckDuckGo', 'https://html.duckduckgo.com/html/?q=<!KW!>'), "
+                       "('Bing', 'https://www.bing.com/search?q=<!KW!>'), "
+                       "('Mojeek', 'https://www.mojeek.com/search?q=<!KW!>'), "
+                       "('Wikimedia Commons', 'https://commons.wikimedia.org/w/index.php?search=<!KW!>')"),
+    };
+}
+
+QStringList SchemaUpgradeStatements(int fromVersion) {
+    switch (fromVersion) {
+    case 1:
+        return {QStringLiteral("ALTER TABLE FILELINKS ADD COLUMN FOUNDON TEXT COLLATE NOCASE")};
+    default:
+        return {};
+    }
+}
