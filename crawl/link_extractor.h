@@ -17,16 +17,21 @@ struct ExtractedLink {
 };
 
 struct ParsedPage {
-    QString baseHref;            // the first <base href>, as written; empty when none
-    QList<ExtractedLink> links;  // in document order
+    QString baseHref;           // the first <base href>, as written; empty when none
+    QList<ExtractedLink> links; // in document order
 };
 
-// Decodes by the charset of `contentType`, else the document's meta charset, else UTF-8. Invalid bytes
-// never stop the parse.
+// The encoding a browser would pick: a byte-order mark, else the charset of `contentType`, else the
+// document's meta charset (either form, in its first 4 KiB), else "utf-8". Labels browsers treat as
+// windows-1252 (iso-8859-1, us-ascii) come back as "windows-1252".
+QByteArray PageCharset(const QByteArray& body, const QByteArray& contentType);
+
+// Decodes by `PageCharset`; an encoding this machine cannot decode falls back to UTF-8. Invalid bytes
+// become U+FFFD and never stop the parse.
 QString DecodePageText(const QByteArray& body, const QByteArray& contentType);
 
+// Every link of the page, parsed once. Never fails: any text gives a (possibly empty) list.
 ParsedPage ExtractLinks(const QString& html);
-inline ParsedPage ExtractLinks(const QByteArray& body, const QByteArray& contentType)
-{
+inline ParsedPage ExtractLinks(const QByteArray& body, const QByteArray& contentType) {
     return ExtractLinks(DecodePageText(body, contentType));
 }

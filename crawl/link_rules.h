@@ -1,5 +1,5 @@
 #pragma once
-// Telling media links from pages, and the URL filter.
+// Telling media links from pages, and the URL filter. Pure functions of their text arguments.
 
 #include <QString>
 #include <QStringList>
@@ -7,14 +7,19 @@
 // ".mp3,.ogg" -> {".mp3", ".ogg"}; blanks and empty items dropped.
 QStringList SplitExtensions(const QString& fileExt);
 
-// True when the extension of the address's path (query and fragment left out) equals one of
-// `extensions` as a whole token, without letter case. An empty list matches nothing.
+// The extension of the address's path with its "." (".mp3"), query and fragment left out; empty when the
+// last path segment has no "." or ends in one. Works on absolute addresses and on relative hrefs.
+QString PathExtension(const QString& address);
+
+// True when `PathExtension` of the address equals one of `extensions` as a whole token, without letter
+// case (the leading "." of an extension is optional). An empty list matches nothing.
 bool IsMediaLink(const QString& address, const QStringList& extensions);
 
-// True when the address contains any filter word (case-sensitive substring).
+// True when the address contains any filter word (case-sensitive substring). Empty words are ignored.
 bool IsFilteredUrl(const QString& address, const QStringList& filters);
 
-// Only http and https addresses are fetched as pages.
+// Only http and https addresses (with a host) are fetched as pages.
 bool IsCrawlableAddress(const QString& address);
-// Only http, https and ftp addresses are recorded as files and handed to the system's "open" action.
+// Only http, https and ftp addresses (with a host) are recorded as files and handed to the system's "open"
+// action.
 bool IsRecordableAddress(const QString& address);

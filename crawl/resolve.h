@@ -1,16 +1,27 @@
 #pragma once
-// Link resolution as a browser does it (RFC 3986), and the small address rules built on it.
+// Link resolution as a browser does it (RFC 3986), and the small address rules built on it. Pure functions:
+// no state, no failure beyond an empty result.
 
 #include <QString>
 #include <QUrl>
 
-// `href` made absolute against `base` (the page's final address, or its <base href> resolved against that).
-// An href that already holds "://" comes back byte for byte apart from the removal of "about:blank".
+// `href` made absolute against `base` (the page's final address, or `PageBase` of it). An href that is
+// already absolute (a scheme followed by "://") comes back byte for byte apart from the removal of
+// "about:blank"; any other comes back fully percent-encoded, as a browser's link address reads. Links
+// with other schemes (mailto:, javascript:) come back as they are. Empty when the href cannot be resolved.
 QString ResolveLink(const QString& href, const QUrl& base);
+
+// True when the href starts with a scheme followed by "://" (such links are never rewritten).
+bool IsAbsoluteLink(const QString& href);
+
+// The base that relative links of a page resolve against: its first <base href> resolved against the page's
+// final address, or that address itself when there is no usable <base> (empty, unparsable, or not
+// http, https or ftp).
+QUrl PageBase(const QUrl& pageAddress, const QString& baseHref);
 
 // The text after the address's last "/" (the whole text when it has none).
 QString LastSegment(const QString& address);
 
-// The address under which a page is queued: its fragment dropped. Empty when the address is not an
-// absolute http or https address (such links are never crawled).
+// The address under which a page is queued: its fragment dropped, nothing else changed. Empty when the
+// address is not an absolute http or https address with a host (such links are never crawled).
 QString NormalisePageAddress(const QString& address);

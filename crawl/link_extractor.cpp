@@ -1,0 +1,307 @@
+#include "crawl/link_extractor.h"
+
+#include <QStringDecoder>
+
+#include <gumbo.h>
+
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------------------
+// Text decoding
+
+// Browsers look for a meta charset only near the top of the document; so do we.
+constexpr qsizetype kMetaScanBytes = 4096;
+
+bool isAsciiWhitespace(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\f' || c == u'\r';
+}
+
+bool isAsciiWhitespace(char c) {
+    return isAsciiWhitespace(char16_t(static_cast<unsigned char>(c)));
+}
+
+// The value after "charset" in `text` (attribute or content-type parameter), or empty.
+QByteArray charsetAfter(const QByteArray& text, qsizetype from) {
+    const QByteArray lower = text.toLower();
+    for (qsizetype at = lower.indexOf("charset", from); at >= 0; at = lower.indexOf("charset", at + 1)) {
+        qsizetype i = at + 7;
+        while (i < text.size() && isAsciiWhitespace(text[i]))
+            ++i;
+        if (i >= text.size() || text[i] != '=')
+            continue;
+        ++i;
+        while (i < text.size() && isAsciiWhitespace(text[i]))
+            ++i;
+        char quote = 0;
+        if (i < text.size() && (text[i] == '"' || text[i] == '\''))
+            quote = text[i++];
+        const qsizetype start = i;
+        while (i < text.size() && text[i] != quote && text[i] != ';' && text[i] != '>' && text[i] != '/' &&
+               !(quote == 0 && isAsciiWhitespace(text[i])) && text[i] != '"' && text[i] != '\'')
+            ++i;
+        const QByteArray value = text.mid(start, i - start).trimmed();
+        if (!value.isEmpty())
+            return value;
+    }
+    return {};
+}
+
+// The charset a <meta> near the top declares, in either form: <meta charset="x"> or
+// <meta http-equiv="Content-Type" content="text/html; charset=x">. Comments are skipped, as a browser's
+// pre-scan does.
+QByteArray metaCharset(const QByteArray& body) {
+    const QByteArray head = body.left(kMetaScanBytes);
+    qsizetype i = 0;
+    while ((i = head.indexOf('<', i)) >= 0) {
+        if (head.mid(i, 4) == "<!--") {
+            const qsizetype end = head.indexOf("-->", i + 4);
+            if (end < 0)
+                return {};
+            i = end + 3;
+            continue;
+        }
+        const qsizetype tagEnd = head.indexOf('>', i);
+        if (tagEnd < 0)
+            return {};
+        if (head.mid(i + 1, 4).toLower() == "meta" && i + 5 < head.size() &&
+            (isAsciiWhitespace(head[i + 5]) || head[i + 5] == '/')) {
+            const QByteArray charset = charsetAfter(head.mid(i, tagEnd - i + 1), 0);
+            if (!charset.isEmpty())
+                return charset;
+        }
+        i = tagEnd + 1;
+    }
+    return {};
+}
+
+// Labels that browsers read differently from their dictionary meaning: pages labelled Latin-1 or ASCII are
+// in practice windows-1252 (curly quotes, the euro sign), and a document cannot declare UTF-16 in its own
+// ASCII-readable bytes.
+QByteArray browserEncodingName(QByteArray label, bool fromDocument) {
+    label = label.trimmed().toLower();
+    static constexpr std::array kWindows1252 = {"iso-8859-1", "iso8859-1", "latin1", "l1",
+                                                "us-ascii",   "ascii",     "cp1252", "x-cp1252",
+                                                "iso_8859-1", "cp819"};
+    for (const char* name : kWindows1252) {
+        if (label == name)
+            return "windows-1252";
+    }
+    if (fromDocument && label.startsWith("utf-16"))
+        return "utf-8";
+    return label;
+}
+
+QString decodeWith(const QByteArray& name, QByteArrayView bytes) {
+    QStringDecoder decoder(name.constData());
+    if (!decoder.isValid())
+        decoder = QStringDecoder(QStringDecoder::Utf8);
+    QString text = decoder(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Parsing
+
+// gumbo's allocations go to this arena: freeing the whole tree at once is fast and, unlike gumbo's own
+// recursive teardown, survives pages nested a million elements deep. Freed blocks are reused by size class,
+// so the arena stays near the parser's peak use.
+class GumboArena {
+public:
+    GumboArena() = default;
+    GumboArena(const GumboArena&) = delete;
+    GumboArena& operator=(const GumboArena&) = delete;
+    ~GumboArena() {
+        for (void* chunk : m_chunks)
+            std::free(chunk);
+    }
+
+    void* allocate(size_t size) {
+        const int sizeClass = classFor(size + kHeader);
+        if (sizeClass < 0)
+            return nullptr;
+        std::byte* block = nullptr;
+        if (void* reused = m_free[size_t(sizeClass)]) {
+            m_free[size_t(sizeClass)] = *static_cast<void**>(reused);
+            block = static_cast<std::byte*>(reused) - kHeader;
+        } else {
+            block = carve(kMinBlock << sizeClass);
+            if (!block)
+                return nullptr;
+        }
+        std::memcpy(block, &sizeClass, sizeof sizeClass);
+        return block + kHeader;
+    }
+
+    void release(void* pointer) {
+        if (!pointer)
+            return;
+        int sizeClass = 0;
+        std::memcpy(&sizeClass, static_cast<std::byte*>(pointer) - kHeader, sizeof sizeClass);
+        *static_cast<void**>(pointer) = m_free[size_t(sizeClass)];
+        m_free[size_t(sizeClass)] = pointer;
+    }
+
+    static void* allocateFor(void* arena, size_t size) {
+        return static_cast<GumboArena*>(arena)->allocate(size);
+    }
+    static void releaseFor(void* arena, void* pointer) { static_cast<GumboArena*>(arena)->release(pointer); }
+
+private:
+    static constexpr size_t kHeader = 16; // keeps every block 16-byte aligned, as malloc's are
+    static constexpr size_t kMinBlock = 32;
+    static constexpr size_t kChunk = 256 * 1024;
+    static constexpr int kClasses = 40;
+
+    static int classFor(size_t bytes) {
+        int sizeClass = 0;
+        while ((kMinBlock << sizeClass) < bytes) {
+            if (++sizeClass >= kClasses)
+                return -1;
+        }
+        return sizeClass;
+    }
+
+    std::byte* carve(size_t bytes) {
+        if (bytes > kChunk / 4) {
+            // Large blocks (long text runs) get their own chunk rather than wasting the rest of one.
+            auto* chunk = static_cast<std::byte*>(std::malloc(bytes));
+            if (chunk)
+                m_chunks.push_back(chunk);
+            return chunk;
+        }
+        if (m_left < bytes) {
+            m_next = static_cast<std::byte*>(std::malloc(kChunk));
+            if (!m_next) {
+                m_left = 0;
+                return nullptr;
+            }
+            m_chunks.push_back(m_next);
+            m_left = kChunk;
+        }
+        std::byte* block = m_next;
+        m_next += bytes;
+        m_left -= bytes;
+        return block;
+    }
+
+    std::vector<void*> m_chunks;
+    std::array<void*, kClasses> m_free{};
+    std::byte* m_next = nullptr;
+    size_t m_left = 0;
+};
+
+QString trimmedAscii(const char* utf8) {
+    qsizetype begin = 0;
+    qsizetype end = qsizetype(std::strlen(utf8));
+    while (begin < end && isAsciiWhitespace(utf8[begin]))
+        ++begin;
+    while (end > begin && isAsciiWhitespace(utf8[end - 1]))
+        --end;
+    return QString::fromUtf8(utf8 + begin, end - begin);
+}
+
+const char* attributeValue(const GumboElement& element, const char* name) {
+    const GumboAttribute* attribute = gumbo_get_attribute(&element.attributes, name);
+    return attribute ? attribute->value : nullptr;
+}
+
+void visitElement(const GumboElement& element, ParsedPage& page, bool& baseSeen) {
+    if (element.tag_namespace != GUMBO_NAMESPACE_HTML)
+        return;
+    const char* embeddedAttribute = "src";
+    switch (element.tag) {
+    case GUMBO_TAG_A:
+    case GUMBO_TAG_AREA:
+        if (const char* href = attributeValue(element, "href"))
+            page.links.append({trimmedAscii(href), LinkSource::Anchor});
+        return;
+    case GUMBO_TAG_BASE:
+        // Only the first <base> with an href counts, as in a browser.
+        if (const char* href = attributeValue(element, "href"); href && !baseSeen) {
+            page.baseHref = trimmedAscii(href);
+            baseSeen = true;
+        }
+        return;
+    case GUMBO_TAG_OBJECT:
+        embeddedAttribute = "data";
+        break;
+    case GUMBO_TAG_AUDIO:
+    case GUMBO_TAG_VIDEO:
+    case GUMBO_TAG_SOURCE:
+    case GUMBO_TAG_TRACK:
+    case GUMBO_TAG_EMBED:
+    case GUMBO_TAG_IMG:
+        break;
+    default:
+        return;
+    }
+    if (const char* value = attributeValue(element, embeddedAttribute)) {
+        QString address = trimmedAscii(value);
+        // An empty src names no file (a browser fetches nothing for it).
+        if (!address.isEmpty())
+            page.links.append({std::move(address), LinkSource::Embedded});
+    }
+}
+
+} // namespace
+
+QByteArray PageCharset(const QByteArray& body, const QByteArray& contentType) {
+    if (body.startsWith("\xEF\xBB\xBF"))
+        return "utf-8";
+    if (body.startsWith("\xFE\xFF"))
+        return "utf-16be";
+    if (body.startsWith("\xFF\xFE"))
+        return "utf-16le";
+    if (const QByteArray declared = charsetAfter(contentType, 0); !declared.isEmpty())
+        return browserEncodingName(declared, false);
+    if (const QByteArray declared = metaCharset(body); !declared.isEmpty())
+        return browserEncodingName(declared, true);
+    return "utf-8";
+}
+
+QString DecodePageText(const QByteArray& body, const QByteArray& contentType) {
+    return decodeWith(PageCharset(body, contentType), body);
+}
+
+ParsedPage ExtractLinks(const QString& html) {
+    const QByteArray utf8 = html.toUtf8();
+    GumboArena arena;
+    GumboOptions options = kGumboDefaultOptions;
+    options.allocator = &GumboArena::allocateFor;
+    options.deallocator = &GumboArena::releaseFor;
+    options.userdata = &arena;
+    options.max_errors = 0; // the parse errors are of no use here and cost time and memory
+
+    ParsedPage page;
+    // The tree lives in the arena: no gumbo_destroy_output, the arena's destructor frees it all.
+    const GumboOutput* output = gumbo_parse_with_options(&options, utf8.constData(), size_t(utf8.size()));
+    if (!output || !output->document)
+        return page;
+
+    bool baseSeen = false;
+    // Depth-first in document order, with an explicit stack: real pages nest deeper than a thread's stack.
+    std::vector<const GumboNode*> pending{output->document};
+    while (!pending.empty()) {
+        const GumboNode* node = pending.back();
+        pending.pop_back();
+        const GumboVector* children = nullptr;
+        if (node->type == GUMBO_NODE_DOCUMENT) {
+            children = &node->v.document.children;
+        } else if (node->type == GUMBO_NODE_ELEMENT) {
+            visitElement(node->v.element, page, baseSeen);
+            children = &node->v.element.children;
+        } else {
+            continue; // text, comments, and <template> contents, which a browser keeps inert
+        }
+        for (unsigned int i = children->length; i-- > 0;)
+            pending.push_back(static_cast<const GumboNode*>(children->data[i]));
+    }
+    return page;
+}

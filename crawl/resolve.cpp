@@ -1,0 +1,88 @@
+#include "crawl/resolve.h"
+
+#include <algorithm>
+
+namespace {
+
+const QString kAboutBlank = QStringLiteral("about:blank");
+
+// RFC 3986 scheme: ALPHA *( ALPHA / DIGIT / "+" / "-" / "." ), followed by ":".
+// Returns the length of the scheme, or -1 when the text does not start with one.
+qsizetype schemeLength(QStringView text) {
+    if (text.isEmpty() || !(text[0].isLetter() && text[0].unicode() < 0x80))
+        return -1;
+    for (qsizetype i = 1; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == u':')
+            return i;
+        const bool ok = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+                        c == u'+' || c == u'-' || c == u'.';
+        if (!ok)
+            return -1;
+    }
+    return -1;
+}
+
+bool isAsciiTabOrNewline(QChar c) {
+    return c == u'\t' || c == u'\n' || c == u'\r';
+}
+
+bool hasHttpScheme(const QUrl& url) {
+    const QString scheme = url.scheme(); // QUrl keeps schemes in lower case
+    return scheme == u"http" || scheme == u"https";
+}
+
+} // namespace
+
+bool IsAbsoluteLink(const QString& href) {
+    const qsizetype length = schemeLength(href);
+    return length > 0 && QStringView(href).mid(length).startsWith(u"://");
+}
+
+QString ResolveLink(const QString& href, const QUrl& base) {
+    QString link = href;
+    link.remove(kAboutBlank);
+    // An absolute link is the page author's exact text: kept as written so that the same file found
+    // through different pages compares equal.
+    if (IsAbsoluteLink(link))
+        return link;
+
+    // What a browser's address parser drops before resolving.
+    link.removeIf(isAsciiTabOrNewline);
+    if (hasHttpScheme(base)) {
+        // Browsers read "\" as "/" in the path of web addresses.
+        qsizetype pathEnd = 0;
+        while (pathEnd < link.size() && link[pathEnd] != u'?' && link[pathEnd] != u'#')
+            ++pathEnd;
+        std::replace(link.begin(), link.begin() + pathEnd, u'\\', u'/');
+    }
+    const QUrl resolved = base.resolved(QUrl(link, QUrl::TolerantMode));
+    if (!resolved.isValid() || resolved.isRelative())
+        return {};
+    return resolved.toString(QUrl::FullyEncoded);
+}
+
+QUrl PageBase(const QUrl& pageAddress, const QString& baseHref) {
+    if (baseHref.isEmpty())
+        return pageAddress;
+    const QUrl base(ResolveLink(baseHref, pageAddress), QUrl::TolerantMode);
+    if (!base.isValid() || base.host().isEmpty())
+        return pageAddress;
+    const QString scheme = base.scheme();
+    if (scheme != u"http" && scheme != u"https" && scheme != u"ftp")
+        return pageAddress;
+    return base;
+}
+
+QString LastSegment(const QString& address) {
+    return address.mid(address.lastIndexOf(u'/') + 1);
+}
+
+QString NormalisePageAddress(const QString& address) {
+    const qsizetype hash = address.indexOf(u'#');
+    const QString withoutFragment = hash < 0 ? address : address.left(hash);
+    const QUrl url(withoutFragment, QUrl::TolerantMode);
+    if (!url.isValid() || !hasHttpScheme(url) || url.host().isEmpty())
+        return {};
+    return withoutFragment;
+}
