@@ -12,6 +12,9 @@
 #include <QStringList>
 #include <memory>
 
+struct CrawlSegment;
+struct FetchResult;
+
 class CrawlEngine : public QObject {
     Q_OBJECT
 public:
@@ -36,9 +39,9 @@ public:
     int stopCampaignId() const; // the campaign a Stop was last asked for
 
 public slots:
-    void pause();  // holds processing and new transfers
-    void resume(); // continues at once
-    void stop();   // aborts every transfer; the crawl ends "Stopped." at its next step
+    void pause();    // holds processing and new transfers
+    void resume();   // continues at once
+    void stop();     // aborts every transfer; the crawl ends "Stopped." at its next step
     void abortAll(); // shutdown: ends at once, no further signals
 
 signals:
@@ -50,6 +53,21 @@ signals:
     void finished(bool stopped);
 
 private:
+    DbStatus start(const QList<CrawlSegment>& segments, const QString& source, const QString& fileExt);
+    void scheduleStep();
+    void step();
+    bool selectPage();
+    void advanceCursor();
+    bool willCrawl(int position) const;
+    void startFetch(int key, const QString& address);
+    void dropSlot(int key);
+    void fillPipeline();
+    void onFetched(int ticket, const FetchResult& result);
+    bool takePage();
+    bool recordFile(const QString& address, const QString& foundOn);
+    bool processLinks();
+    void finish(bool stopped);
+
     struct State;
     std::unique_ptr<State> d;
 };

@@ -1,0 +1,204 @@
+#include "fetcher.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QRegularExpression>
+#include <algorithm>
+
+namespace {
+
+// Qt opens at most six HTTP/1 connections per host and manager; more managers let a crawl of one site
+// really keep the requested number of transfers in flight.
+constexpr int kConnectionsPerManager = 6;
+
+bool isPageType(const QByteArray& contentType) {
+    const QByteArray mime = contentType.split(';').first().trimmed().toLower();
+    return mime.isEmpty() || mime == "text/html" || mime == "application/xhtml+xml";
+}
+
+} // namespace
+
+struct Fetcher::Transfer {
+    int ticket = 0;
+    QNetworkAccessManager* manager = nullptr;
+    // Set before an abort of our own, so that the finished signal the abort raises reports the reason
+    // rather than a cancellation.
+    bool abandoned = false;
+    FetchResult result;
+};
+
+QString CrawlerUserAgent() {
+    return QStringLiteral("Vorlane/" VORLANE_VERSION);
+}
+
+QString DispositionFileName(const QByteArray& header) {
+    const QString text = QString::fromLatin1(header);
+    static const QRegularExpression extended(
+        QStringLiteral(R"((?:^|;)\s*filename\*\s*=\s*([^']*)'[^']*'([^;]*))"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (const auto m = extended.match(text); m.hasMatch()) {
+        const QByteArray decoded = QByteArray::fromPercentEncoding(m.captured(2).trimmed().toLatin1());
+        return m.captured(1).trimmed().compare(QLatin1String("utf-8"), Qt::CaseInsensitive) == 0
+                   ? QString::fromUtf8(decoded)
+                   : QString::fromLatin1(decoded);
+    }
+    static const QRegularExpression plain(
+        QStringLiteral(R"re((?:^|;)\s*filename\s*=\s*(?:"((?:[^"\\]|\\.)*)"|([^;]*)))re"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (const auto m = plain.match(text); m.hasMatch()) {
+        QString name = m.captured(1).isNull() ? m.captured(2).trimmed() : m.captured(1);
+        name.replace(QRegularExpression(QStringLiteral(R"(\\(.))")), QStringLiteral("\\1"));
+        return name;
+    }
+    return {};
+}
+
+Fetcher::Fetcher(QObject* parent) : QObject(parent) {
+    setConcurrency(1);
+}
+
+Fetcher::~Fetcher() {
+    cancelAll();
+}
+
+void Fetcher::setTimeoutSeconds(int seconds) {
+    m_timeoutSeconds = std::max(0, seconds);
+}
+
+void Fetcher::setConcurrency(int transfers) {
+    const int wanted =
+        std::max(1, (std::max(1, transfers) + kConnectionsPerManager - 1) / kConnectionsPerManager);
+    while (int(m_managers.size()) < wanted) {
+        auto* manager = new QNetworkAccessManager(this);
+        manager->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+        m_managers.push_back(manager);
+        m_load.insert(manager, 0);
+    }
+}
+
+QNetworkAccessManager* Fetcher::leastBusyManager() {
+    return *std::min_element(m_managers.begin(), m_managers.end(),
+                             [this](auto* a, auto* b) { return m_load.value(a) < m_load.value(b); });
+}
+
+int Fetcher::fetch(const QUrl& url) {
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::UserAgentHeader, CrawlerUserAgent());
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(kMaxRedirects);
+    request.setTransferTimeout(m_timeoutSeconds * 1000);
+
+    auto transfer = std::make_shared<Transfer>();
+    transfer->ticket = m_nextTicket++;
+    if (m_nextTicket <= 0) // wrapped after two billion transfers
+        m_nextTicket = 1;
+    transfer->manager = leastBusyManager();
+    transfer->result.finalUrl = url;
+
+    QNetworkReply* reply = transfer->manager->get(request);
+    ++m_load[transfer->manager];
+    m_transfers.insert(reply, transfer);
+    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] { onMetaData(reply); });
+    connect(reply, &QNetworkReply::downloadProgress, this,
+            [this, reply](qint64 received, qint64) { onProgress(reply, received); });
+    connect(reply, &QNetworkReply::finished, this, [this, reply] { onFinished(reply); });
+    return transfer->ticket;
+}
+
+void Fetcher::onMetaData(QNetworkReply* reply) {
+    const auto transfer = m_transfers.value(reply);
+    if (!transfer || transfer->abandoned)
+        return;
+    // The headers of a redirect say nothing about the page at its end.
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status >= 300 && status < 400 && reply->hasRawHeader("Location"))
+        return;
+    transfer->result.contentType = reply->rawHeader("Content-Type");
+    transfer->result.dispositionFileName = DispositionFileName(reply->rawHeader("Content-Disposition"));
+    if (!isPageType(transfer->result.contentType)) {
+        abandon(reply, FetchResult::Outcome::NotPage);
+        return;
+    }
+    bool known = false;
+    const qint64 length = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
+    if (known && length > kMaxPageBytes)
+        abandon(reply, FetchResult::Outcome::Failed);
+}
+
+void Fetcher::onProgress(QNetworkReply* reply, qint64 received) {
+    const auto transfer = m_transfers.value(reply);
+    if (transfer && !transfer->abandoned && received > kMaxPageBytes)
+        abandon(reply, FetchResult::Outcome::Failed);
+}
+
+void Fetcher::abandon(QNetworkReply* reply, FetchResult::Outcome outcome) {
+    const auto transfer = m_transfers.value(reply);
+    transfer->abandoned = true;
+    transfer->result.outcome = outcome;
+    transfer->result.finalUrl = reply->url();
+    reply->abort(); // raises finished, which reports the outcome set above
+}
+
+void Fetcher::onFinished(QNetworkReply* reply) {
+    const auto transfer = m_transfers.value(reply);
+    if (!transfer)
+        return;
+    FetchResult result = std::move(transfer->result);
+    if (!transfer->abandoned) {
+        result.finalUrl = reply->url();
+        const auto error = reply->error();
+        // An HTTP error status still brings a page (a 404 page has links like any other); only a transfer
+        // that brought no response at all fails.
+        const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+        const bool httpStatusError =
+            (error > QNetworkReply::ContentAccessDenied - 1 && error <= QNetworkReply::UnknownContentError) ||
+            (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
+        if (error == QNetworkReply::NoError || (answered && httpStatusError)) {
+            result.contentType = reply->rawHeader("Content-Type");
+            if (isPageType(result.contentType)) {
+                result.outcome = FetchResult::Outcome::Page;
+                result.body = reply->readAll();
+                if (result.body.size() > kMaxPageBytes) {
+                    result.outcome = FetchResult::Outcome::Failed;
+                    result.body.clear();
+                }
+            } else {
+                result.outcome = FetchResult::Outcome::NotPage;
+                result.dispositionFileName = DispositionFileName(reply->rawHeader("Content-Disposition"));
+            }
+        } else {
+            result.outcome = FetchResult::Outcome::Failed;
+        }
+    }
+    const int ticket = transfer->ticket;
+    dropReply(reply);
+    emit finished(ticket, result);
+}
+
+void Fetcher::dropReply(QNetworkReply* reply) {
+    const auto transfer = m_transfers.take(reply);
+    if (transfer)
+        --m_load[transfer->manager];
+    reply->disconnect(this);
+    reply->deleteLater();
+}
+
+void Fetcher::cancel(int ticket) {
+    for (auto it = m_transfers.cbegin(); it != m_transfers.cend(); ++it) {
+        if (it.value()->ticket == ticket) {
+            QNetworkReply* reply = it.key();
+            dropReply(reply);
+            reply->abort();
+            return;
+        }
+    }
+}
+
+void Fetcher::cancelAll() {
+    const auto replies = m_transfers.keys();
+    for (QNetworkReply* reply : replies) {
+        dropReply(reply);
+        reply->abort();
+    }
+}

@@ -1,0 +1,75 @@
+#pragma once
+// Fetches pages over HTTP(S) with many transfers in flight. A response counts as a page only when its
+// Content-Type is HTML or absent; anything else is abandoned as soon as its headers arrive, and a body past
+// kMaxPageBytes is abandoned as it streams. Results come back through `finished`, never synchronously from
+// fetch(); cancelled transfers report nothing.
+
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+#include <memory>
+#include <vector>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+inline constexpr qint64 kMaxPageBytes = 8 * 1024 * 1024;
+inline constexpr int kMaxRedirects = 10;
+
+struct FetchResult {
+    enum class Outcome {
+        Page,    // an HTML (or untyped) body within the size cap
+        NotPage, // the headers named another type; the body was not read
+        Failed   // unreachable, time-out, redirect loop, too large, ...
+    };
+    Outcome outcome = Outcome::Failed;
+    QUrl finalUrl;               // after redirects: the base for the page's relative links
+    QByteArray contentType;      // the Content-Type header as sent (may carry a charset)
+    QString dispositionFileName; // the file name of a Content-Disposition header, when one came
+    QByteArray body;             // Page only
+};
+
+// "Vorlane/<version>", the User-Agent every request carries.
+QString CrawlerUserAgent();
+
+// The file name of a Content-Disposition header value ("attachment; filename=\"a b.mp3\"", or the
+// RFC 6266 filename*=UTF-8''... form); empty when it names none.
+QString DispositionFileName(const QByteArray& header);
+
+class Fetcher : public QObject {
+    Q_OBJECT
+public:
+    explicit Fetcher(QObject* parent = nullptr);
+    ~Fetcher() override;
+
+    // Both take effect for transfers started afterwards.
+    void setTimeoutSeconds(int seconds); // per transfer; 0 means none
+    void setConcurrency(int transfers);  // transfers the caller means to keep in flight
+
+    // Starts a GET and returns its ticket (> 0). Redirects are followed (at most kMaxRedirects, never from
+    // https to http).
+    int fetch(const QUrl& url);
+    void cancel(int ticket);
+    void cancelAll(); // aborts every transfer at once; none of them reports
+    int inFlight() const { return int(m_transfers.size()); }
+
+signals:
+    void finished(int ticket, const FetchResult& result);
+
+private:
+    struct Transfer;
+    void onMetaData(QNetworkReply* reply);
+    void onProgress(QNetworkReply* reply, qint64 received);
+    void onFinished(QNetworkReply* reply);
+    void abandon(QNetworkReply* reply, FetchResult::Outcome outcome);
+    void dropReply(QNetworkReply* reply);
+    QNetworkAccessManager* leastBusyManager();
+
+    std::vector<QNetworkAccessManager*> m_managers;
+    QHash<QNetworkReply*, std::shared_ptr<Transfer>> m_transfers;
+    QHash<QNetworkAccessManager*, int> m_load;
+    int m_timeoutSeconds = 30;
+    int m_nextTicket = 1;
+};
