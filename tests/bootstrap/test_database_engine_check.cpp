@@ -24,36 +24,23 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("installer");
 
-        QTest::newRow("95") << 1u << 4u << 0u << "Windows 95"
-                            << "Win9598NT.exe";
-        QTest::newRow("98") << 1u << 4u << 10u << "Windows 98"
-                            << "Win9598NT.exe";
-        QTest::newRow("ME") << 1u << 4u << 90u << "Windows ME"
-                            << "WinME.exe";
-        QTest::newRow("9x major is ignored") << 1u << 7u << 10u << "Windows 98"
-                                             << "Win9598NT.exe";
-        QTest::newRow("unlisted 9x") << 1u << 4u << 3u << ""
-                                     << "";
-        QTest::newRow("NT 3.51") << 2u << 3u << 51u << "Windows NT 3.51"
-                                 << "Win9598NT.exe";
-        QTest::newRow("NT 4.0") << 2u << 4u << 0u << "Windows NT 4.0"
-                                << "Win9598NT.exe";
-        QTest::newRow("2000") << 2u << 5u << 0u << "Windows 2000"
-                              << "Win2000.exe";
-        QTest::newRow("XP") << 2u << 5u << 1u << "Windows XP"
-                            << "WinXP.exe";
-        QTest::newRow("2003") << 2u << 5u << 2u << "Windows 2003"
-                              << "Win2003.exe";
-        QTest::newRow("other 5.x") << 2u << 5u << 7u << "Windows 2000"
-                                   << "Win2000.exe";
-        QTest::newRow("Vista") << 2u << 6u << 0u << ""
-                               << "";
-        QTest::newRow("NT major 10") << 2u << 10u << 0u << ""
-                                     << "";
-        QTest::newRow("failed call") << 0u << 0u << 0u << "Failed"
-                                     << "";
-        QTest::newRow("unknown platform") << 3u << 5u << 0u << "Failed"
-                                          << "";
+        // clang-format off
+        QTest::newRow("95") << 1u << 4u << 0u << "Windows 95" << "Win9598NT.exe";
+        QTest::newRow("98") << 1u << 4u << 10u << "Windows 98" << "Win9598NT.exe";
+        QTest::newRow("ME") << 1u << 4u << 90u << "Windows ME" << "WinME.exe";
+        QTest::newRow("9x major is ignored") << 1u << 7u << 10u << "Windows 98" << "Win9598NT.exe";
+        QTest::newRow("unlisted 9x") << 1u << 4u << 3u << "" << "";
+        QTest::newRow("NT 3.51") << 2u << 3u << 51u << "Windows NT 3.51" << "Win9598NT.exe";
+        QTest::newRow("NT 4.0") << 2u << 4u << 0u << "Windows NT 4.0" << "Win9598NT.exe";
+        QTest::newRow("2000") << 2u << 5u << 0u << "Windows 2000" << "Win2000.exe";
+        QTest::newRow("XP") << 2u << 5u << 1u << "Windows XP" << "WinXP.exe";
+        QTest::newRow("2003") << 2u << 5u << 2u << "Windows 2003" << "Win2003.exe";
+        QTest::newRow("other 5.x") << 2u << 5u << 7u << "Windows 2000" << "Win2000.exe";
+        QTest::newRow("Vista") << 2u << 6u << 0u << "" << "";
+        QTest::newRow("NT major 10") << 2u << 10u << 0u << "" << "";
+        QTest::newRow("failed call") << 0u << 0u << 0u << "Failed" << "";
+        QTest::newRow("unknown platform") << 3u << 5u << 0u << "Failed" << "";
+        // clang-format on
     }
 
     void versionChoosesDownload() {
@@ -106,15 +93,6 @@ private slots:
 
         QCOMPARE(platform.messageTexts.isEmpty(), installed);
         QCOMPARE(platform.opened.isEmpty(), installed);
-    }
-
-    void baseUrlIsTakenAsGiven() {
-        RecordingPlatformLayer platform;
-        platform.record = OsVersionRecord{2, 4, 0};
-        CheckDatabaseEngine(platform, "https://mirror.example.test:8443/files/product_exes/Jet/");
-        QCOMPARE(platform.opened,
-                 QStringList{QStringLiteral(
-                     "https://mirror.example.test:8443/files/product_exes/Jet/Win9598NT.exe")});
     }
 };
 

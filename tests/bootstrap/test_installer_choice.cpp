@@ -12,28 +12,16 @@ private slots:
         QTest::addColumn<QString>("osName");
         QTest::addColumn<QString>("installer");
 
-        QTest::newRow("letter case ignored") << "windows nt 4.0"
-                                             << "Win9598NT.exe";
-        QTest::newRow("mixed case ME") << "Windows Me"
-                                       << "WinME.exe";
-        QTest::newRow("9x family before ME") << "ME 98"
-                                             << "Win9598NT.exe";
-        QTest::newRow("NT before 2000") << "NT 2000"
-                                        << "Win9598NT.exe";
-        QTest::newRow("ME before 2000") << "2000 ME"
-                                        << "WinME.exe";
-        QTest::newRow("2000 before XP") << "XP 2000"
-                                        << "Win2000.exe";
-        QTest::newRow("XP before 2003") << "2003 xp"
-                                        << "WinXP.exe";
-        QTest::newRow("2003 alone") << "Server 2003"
-                                    << "Win2003.exe";
-        QTest::newRow("Windows alone") << "Windows"
-                                       << "";
-        QTest::newRow("Failed") << "Failed"
-                                << "";
-        QTest::newRow("empty") << ""
-                               << "";
+        // clang-format off
+        QTest::newRow("letter case ignored") << "windows nt 4.0" << "Win9598NT.exe";
+        QTest::newRow("9x family before ME") << "ME 98" << "Win9598NT.exe";
+        QTest::newRow("NT before 2000") << "NT 2000" << "Win9598NT.exe";
+        QTest::newRow("ME before 2000") << "2000 me" << "WinME.exe";
+        QTest::newRow("2000 before XP") << "XP 2000" << "Win2000.exe";
+        QTest::newRow("XP before 2003") << "2003 xp" << "WinXP.exe";
+        QTest::newRow("Failed") << "Failed" << "";
+        QTest::newRow("empty") << "" << "";
+        // clang-format on
     }
 
     void chooseInstaller() {

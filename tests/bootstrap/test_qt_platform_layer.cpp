@@ -73,11 +73,6 @@ private slots:
         QCOMPARE(closer.seen, QStringList());
     }
 
-    void neverNamesAWindowsVersion() {
-        QtPlatformLayer platform;
-        QCOMPARE(DescribeWindowsVersion(platform), std::string("Failed"));
-    }
-
     void showsThePlainMessage() {
         QtPlatformLayer platform;
         BoxCloser closer;
