@@ -80,13 +80,15 @@ bool createOwnerOnlyFile(const QString& path, QString& error) {
     return true;
 }
 
-bool bringSchemaUpToDate(const QSqlDatabase& db, OpenAttempt& attempt) {
+// Reads the file's layout version and refuses what this program must not write into. Runs before
+// anything changes the file, so a refused file stays byte for byte as it was.
+bool inspectVersion(const QSqlDatabase& db, OpenAttempt& attempt, int& current) {
     const Step version = run(db, QStringLiteral("PRAGMA user_version"));
     if (!version.ok) {
         attempt = {version.state, version.detail};
         return false;
     }
-    int current = version.value.toInt();
+    current = version.value.toInt();
     if (current > kSchemaVersion) {
         attempt = {OpenState::Failed, QStringLiteral("it was written by a newer version of Vorlane (database "
                                                      "version %1, this program knows up to %2)")
@@ -94,10 +96,6 @@ bool bringSchemaUpToDate(const QSqlDatabase& db, OpenAttempt& attempt) {
                                           .arg(kSchemaVersion)};
         return false;
     }
-    if (current == kSchemaVersion)
-        return true;
-
-    QStringList statements;
     if (current == 0) {
         const Step tables = run(db, QStringLiteral("SELECT COUNT(*) FROM sqlite_schema"));
         if (!tables.ok) {
@@ -109,6 +107,16 @@ bool bringSchemaUpToDate(const QSqlDatabase& db, OpenAttempt& attempt) {
             attempt = {OpenState::Damaged, QStringLiteral("it is not a Vorlane database")};
             return false;
         }
+    }
+    return true;
+}
+
+// Creates the layout in an empty file or upgrades an older one, all in one transaction.
+bool bringSchemaUpToDate(const QSqlDatabase& db, int current, OpenAttempt& attempt) {
+    if (current == kSchemaVersion)
+        return true;
+    QStringList statements;
+    if (current == 0) {
         statements = SchemaCreateStatements();
     } else {
         for (int v = current; v < kSchemaVersion; ++v)
@@ -159,17 +167,9 @@ OpenAttempt openChecked(const QString& connectionName, const QString& path) {
             // The exclusive locking mode keeps every lock once taken, until the connection closes. The
             // empty write transaction takes the exclusive lock now, so a second copy is refused here and
             // not at some later statement.
-            const QString steps[] = {
-                QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"),
-                QStringLiteral("BEGIN EXCLUSIVE"),
-                QStringLiteral("COMMIT"),
-                QStringLiteral("PRAGMA journal_mode = WAL"),
-                QStringLiteral("PRAGMA synchronous = NORMAL"),
-                QStringLiteral("PRAGMA cache_size = -16384"),
-            };
             attempt.state = OpenState::Ready;
-            for (const QString& sql : steps) {
-                const Step step = run(db, sql);
+            for (const char* sql : {"PRAGMA locking_mode = EXCLUSIVE", "BEGIN EXCLUSIVE", "COMMIT"}) {
+                const Step step = run(db, QLatin1String(sql));
                 if (!step.ok) {
                     attempt = {step.state, step.detail};
                     break;
@@ -183,8 +183,20 @@ OpenAttempt openChecked(const QString& connectionName, const QString& path) {
                 else if (check.value.toString() != QLatin1String("ok"))
                     attempt = {OpenState::Damaged, check.value.toString()};
             }
-            if (attempt.state == OpenState::Ready && bringSchemaUpToDate(db, attempt))
-                attempt.compacted = compactIfWorthIt(db);
+            int version = 0;
+            if (attempt.state == OpenState::Ready && inspectVersion(db, attempt, version)) {
+                // From here on the file is ours to change.
+                for (const char* sql : {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = NORMAL",
+                                        "PRAGMA cache_size = -16384"}) {
+                    const Step step = run(db, QLatin1String(sql));
+                    if (!step.ok) {
+                        attempt = {step.state, step.detail};
+                        break;
+                    }
+                }
+                if (attempt.state == OpenState::Ready && bringSchemaUpToDate(db, version, attempt))
+                    attempt.compacted = compactIfWorthIt(db);
+            }
             if (attempt.state != OpenState::Ready)
                 db.close();
         }
