@@ -15,6 +15,7 @@
 #include <QMetaObject>
 #include <QUrl>
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -32,7 +33,7 @@ constexpr int kBufferedPagesPerTransfer = 2;
 // each), level by level, queue position by queue position. Fetches run ahead of it; processing never does.
 struct CrawlEngine::State {
     State(CampaignType k, QSqlDatabase database, const QStringList& filterList)
-        : kind(k), db(database), filters(filterList), campaigns(database) {}
+        : kind(k), connectionName(database.connectionName()), filters(filterList) {}
 
     enum class Stage { SelectPage, AwaitPage, Links };
 
@@ -43,10 +44,13 @@ struct CrawlEngine::State {
     };
 
     CampaignType kind;
-    QSqlDatabase db;
+    // By name rather than a handle: a held handle would keep the connection from closing at shutdown.
+    QString connectionName;
     const QStringList& filters;
     ConnectionType connection = DefaultConnectionType();
-    CampaignStore campaigns;
+    // Made at each start and released by abortAll(), so that no prepared statement outlives a connection
+    // closed at shutdown.
+    std::optional<CampaignStore> campaigns;
     Fetcher fetcher;
 
     bool running = false;
@@ -150,7 +154,7 @@ DbStatus CrawlEngine::startUrlCrawl(const QString& startAddress, const QString& 
 }
 
 DbStatus CrawlEngine::startWebCrawl(const QString& keyword, const QString& fileExt, const QString& engine) {
-    auto engines = EngineStore(d->db).enginesForSearch(engine);
+    auto engines = EngineStore(QSqlDatabase::database(d->connectionName, false)).enginesForSearch(engine);
     if (!engines)
         return DbStatus::failure(engines.error());
     return start(WebSearchSegments(engines.value(), keyword), keyword.trimmed(), fileExt);
@@ -160,7 +164,9 @@ DbStatus CrawlEngine::start(const QList<CrawlSegment>& segments, const QString& 
                             const QString& fileExt) {
     if (d->running)
         return DbStatus::failure(tr("A search is already running."));
-    auto created = d->campaigns.createCampaign(d->kind, source);
+    if (!d->campaigns)
+        d->campaigns.emplace(QSqlDatabase::database(d->connectionName, false));
+    auto created = d->campaigns->createCampaign(d->kind, source);
     if (!created)
         return DbStatus::failure(created.error());
 
@@ -207,6 +213,7 @@ void CrawlEngine::stop() {
 
 void CrawlEngine::abortAll() {
     d->resetCrawl();
+    d->campaigns.reset();
     d->running = false;
     d->paused = false;
 }
@@ -423,7 +430,7 @@ bool CrawlEngine::takePage() {
 bool CrawlEngine::recordFile(const QString& address, const QString& foundOn) {
     if (!IsRecordableAddress(address))
         return true;
-    const auto recorded = d->campaigns.recordFileLink(d->campaignId, address, foundOn);
+    const auto recorded = d->campaigns->recordFileLink(d->campaignId, address, foundOn);
     if (!recorded)
         return false;
     if (recorded.value()) {

@@ -1,0 +1,165 @@
+#include "http_fixture.h"
+
+// A hanging route holds a worker for as long as it hangs, and a keep-alive connection holds one between
+// requests: enough workers that neither starves a crawl with many transfers in flight.
+#define CPPHTTPLIB_THREAD_POOL_COUNT 64
+#include <httplib.h>
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+namespace {
+constexpr int kHangLimitMs = 120000; // a hang that outlives every test's time-out
+constexpr size_t kStreamChunk = 64 * 1024;
+} // namespace
+
+struct HttpFixture::Impl {
+    httplib::Server server;
+    std::thread thread;
+    int port = -1;
+    QElapsedTimer clock;
+    std::atomic<bool> closing{false};
+    std::atomic<int> latencyMs{0};
+    mutable std::mutex mutex;
+    QHash<QString, Route> routes;
+    QList<Request> requests;
+
+    // Sleeps in small steps so that the fixture's end is never held up by a pending answer.
+    void pause(int ms) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!closing && waited.elapsed() < ms)
+            std::this_thread::sleep_for(
+                std::chrono::milliseconds(std::min<qint64>(5, ms - waited.elapsed() + 1)));
+    }
+
+    void handle(const httplib::Request& req, httplib::Response& res) {
+        const QString target = QString::fromStdString(req.target);
+        Route route;
+        bool found = false;
+        {
+            std::lock_guard lock(mutex);
+            requests.append(
+                {target, QByteArray::fromStdString(req.get_header_value("User-Agent")), clock.elapsed()});
+            const auto it = routes.constFind(target);
+            if (it != routes.cend()) {
+                route = *it;
+                found = true;
+            }
+        }
+        pause(latencyMs);
+        if (!found) {
+            res.status = 404;
+            res.set_content("<html><body>Not found</body></html>", "text/html");
+            return;
+        }
+        if (route.hang) {
+            pause(kHangLimitMs);
+            res.status = 503;
+            return;
+        }
+        pause(route.delayMs);
+        res.status = route.status;
+        for (const auto& [name, value] : route.headers)
+            res.set_header(name.toStdString(), value.toStdString());
+        if (route.streamBytes > 0) {
+            const auto total = size_t(route.streamBytes);
+            res.set_content_provider(total, route.contentType.toStdString(),
+                                     [this, total](size_t offset, size_t, httplib::DataSink& sink) {
+                                         if (closing)
+                                             return false;
+                                         static const std::string chunk(kStreamChunk, 'x');
+                                         const size_t n = std::min(kStreamChunk, total - offset);
+                                         return sink.write(chunk.data(), n);
+                                     });
+            return;
+        }
+        if (route.contentType.isEmpty())
+            res.body = route.body.toStdString();
+        else
+            res.set_content(route.body.toStdString(), route.contentType.toStdString());
+    }
+};
+
+HttpFixture::HttpFixture() : d(std::make_unique<Impl>()) {
+    d->clock.start();
+    d->server.set_keep_alive_timeout(2);
+    d->server.Get(".*", [this](const httplib::Request& req, httplib::Response& res) { d->handle(req, res); });
+    d->port = d->server.bind_to_any_port("127.0.0.1");
+    if (d->port > 0)
+        d->thread = std::thread([this] { d->server.listen_after_bind(); });
+}
+
+HttpFixture::~HttpFixture() {
+    d->closing = true;
+    d->server.stop();
+    if (d->thread.joinable())
+        d->thread.join();
+}
+
+bool HttpFixture::isListening() const {
+    return d->port > 0;
+}
+
+quint16 HttpFixture::port() const {
+    return quint16(std::max(0, d->port));
+}
+
+QString HttpFixture::url(const QString& target) const {
+    return QStringLiteral("http://127.0.0.1:%1%2").arg(port()).arg(target);
+}
+
+void HttpFixture::setRoute(const QString& target, const Route& route) {
+    std::lock_guard lock(d->mutex);
+    d->routes.insert(target, route);
+}
+
+void HttpFixture::setPage(const QString& target, const QString& html) {
+    Route route;
+    route.contentType = "text/html; charset=utf-8";
+    route.body = html.toUtf8();
+    setRoute(target, route);
+}
+
+void HttpFixture::setRedirect(const QString& target, const QString& location, int status) {
+    Route route;
+    route.status = status;
+    route.headers.append({"Location", location.toUtf8()});
+    setRoute(target, route);
+}
+
+void HttpFixture::setLatencyMs(int ms) {
+    d->latencyMs = ms;
+}
+
+QList<HttpFixture::Request> HttpFixture::requests() const {
+    std::lock_guard lock(d->mutex);
+    return d->requests;
+}
+
+QStringList HttpFixture::requestedTargets() const {
+    QStringList targets;
+    for (const Request& request : requests())
+        targets.append(request.target);
+    return targets;
+}
+
+int HttpFixture::hits(const QString& target) const {
+    return int(requestedTargets().count(target));
+}
+
+void HttpFixture::clearRequests() {
+    std::lock_guard lock(d->mutex);
+    d->requests.clear();
+}
+
+QString HttpFixture::linksPage(const QStringList& hrefs) {
+    QString html = QStringLiteral("<!DOCTYPE html><html><body>\n");
+    for (const QString& href : hrefs)
+        html += QStringLiteral("<a href=\"%1\">%1</a>\n").arg(href.toHtmlEscaped());
+    return html + QStringLiteral("</body></html>\n");
+}

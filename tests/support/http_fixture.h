@@ -1,0 +1,57 @@
+#pragma once
+// A real HTTP/1.1 server on 127.0.0.1 for tests, on its own threads: routes with canned bodies, types,
+// headers, delays, redirects, endless or huge bodies and silent hangs; it records every request with its
+// time. Routes may be changed while it runs. Everything not routed answers 404.
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class HttpFixture {
+public:
+    struct Route {
+        int status = 200;
+        QByteArray contentType = "text/html"; // empty: no Content-Type header at all
+        QByteArray body;
+        QList<QPair<QByteArray, QByteArray>> headers;
+        int delayMs = 0;        // before the answer starts
+        bool hang = false;      // never answers (until the fixture goes away)
+        qint64 streamBytes = 0; // > 0: a body of this many bytes, streamed, instead of `body`
+    };
+
+    struct Request {
+        QString target; // path and query, as sent
+        QByteArray userAgent;
+        qint64 receivedMs; // since the fixture started
+    };
+
+    HttpFixture();
+    ~HttpFixture();
+    HttpFixture(const HttpFixture&) = delete;
+    HttpFixture& operator=(const HttpFixture&) = delete;
+
+    bool isListening() const;
+    quint16 port() const;
+    QString url(const QString& target) const; // "http://127.0.0.1:<port>" + target
+
+    void setRoute(const QString& target, const Route& route);
+    void setPage(const QString& target, const QString& html); // text/html; charset=utf-8
+    void setRedirect(const QString& target, const QString& location, int status = 302);
+    // Added before every answer.
+    void setLatencyMs(int ms);
+
+    QList<Request> requests() const;
+    QStringList requestedTargets() const; // in the order received
+    int hits(const QString& target) const;
+    void clearRequests();
+
+    // Links to the given targets as a page body, in order: <a href="...">.
+    static QString linksPage(const QStringList& hrefs);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};

@@ -1,0 +1,223 @@
+// vorlane-crawl: a URL or web search from the command line, over the same engine and store as the program.
+// Recorded file addresses go to standard output, one a line, in the order recorded; progress goes to
+// standard error. Exit status 0 when the crawl is done, non-zero on bad arguments or an unusable database.
+
+#include "crawl/crawl_engine.h"
+#include "store/database.h"
+#include "store/engine_store.h"
+#include "store/settings_store.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+enum ExitCode { Done = 0, Stopped = 1, BadArguments = 2, DatabaseFailure = 3, CrawlFailure = 4 };
+
+struct Options {
+    QString dbFile;
+    QString types;
+    int concurrency = 0; // 0: as the stored connection type says
+    int timeoutSeconds = 0;
+    bool quiet = false;
+    bool web = false;
+    int depth = 0;
+    QString url;
+    QString keyword;
+    QString engine;
+};
+
+void printError(const QString& text) {
+    std::fprintf(stderr, "vorlane-crawl: %s\n", qPrintable(text));
+}
+
+bool readPositiveInt(const QString& text, int& value, int max) {
+    bool ok = false;
+    const int parsed = text.toInt(&ok);
+    if (!ok || parsed < 1 || parsed > max)
+        return false;
+    value = parsed;
+    return true;
+}
+
+// nullopt after printing what is wrong.
+std::optional<Options> parseArguments(const QCoreApplication& app) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Finds media files by crawling from a start address (URL "
+                                                    "search) or from search engines' results (web search)."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOptions({
+        {QStringLiteral("db"), QStringLiteral("Database file (default: a new temporary one)."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("types"), QStringLiteral("Media extensions, e.g. .mp3,.ogg."),
+         QStringLiteral("EXTS")},
+        {QStringLiteral("depth"), QStringLiteral("URL search: levels to crawl (the start page is level 1)."),
+         QStringLiteral("N")},
+        {QStringLiteral("web"), QStringLiteral("Web search for KEYWORD."), QStringLiteral("KEYWORD")},
+        {QStringLiteral("engine"), QStringLiteral("Web search: the engine to use (default *All*)."),
+         QStringLiteral("NAME"), QString::fromLatin1(kAllEngines)},
+        {QStringLiteral("concurrency"), QStringLiteral("Pages fetched at once (1-64)."), QStringLiteral("K")},
+        {QStringLiteral("timeout"), QStringLiteral("Transfer time-out in seconds."), QStringLiteral("S")},
+        {{QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("No progress on standard error.")},
+    });
+    parser.addPositionalArgument(QStringLiteral("URL"), QStringLiteral("URL search: the start address."));
+    if (!parser.parse(app.arguments())) {
+        printError(parser.errorText());
+        return std::nullopt;
+    }
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+
+    Options options;
+    options.dbFile = parser.value(QStringLiteral("db"));
+    options.types = parser.value(QStringLiteral("types")).trimmed();
+    options.quiet = parser.isSet(QStringLiteral("quiet"));
+    options.web = parser.isSet(QStringLiteral("web"));
+    const QStringList positional = parser.positionalArguments();
+
+    if (options.types.isEmpty()) {
+        printError(QStringLiteral("--types is required, e.g. --types .mp3,.ogg"));
+        return std::nullopt;
+    }
+    if (parser.isSet(QStringLiteral("concurrency")) &&
+        !readPositiveInt(parser.value(QStringLiteral("concurrency")), options.concurrency, 64)) {
+        printError(QStringLiteral("--concurrency takes a whole number from 1 to 64"));
+        return std::nullopt;
+    }
+    if (parser.isSet(QStringLiteral("timeout")) &&
+        !readPositiveInt(parser.value(QStringLiteral("timeout")), options.timeoutSeconds, 3600)) {
+        printError(QStringLiteral("--timeout takes a whole number of seconds from 1 to 3600"));
+        return std::nullopt;
+    }
+    if (options.web == parser.isSet(QStringLiteral("depth"))) {
+        printError(QStringLiteral("give either --depth N URL (URL search) or --web KEYWORD (web search)"));
+        return std::nullopt;
+    }
+    if (options.web) {
+        options.keyword = parser.value(QStringLiteral("web")).trimmed();
+        options.engine = parser.value(QStringLiteral("engine")).trimmed();
+        if (options.keyword.isEmpty()) {
+            printError(QStringLiteral("--web needs a keyword"));
+            return std::nullopt;
+        }
+        if (!positional.isEmpty()) {
+            printError(QStringLiteral("a web search takes no URL"));
+            return std::nullopt;
+        }
+        return options;
+    }
+    bool ok = false;
+    options.depth = parser.value(QStringLiteral("depth")).toInt(&ok);
+    if (!ok || options.depth < 0) {
+        printError(QStringLiteral("--depth takes a whole number, 0 or more"));
+        return std::nullopt;
+    }
+    if (positional.size() != 1) {
+        printError(QStringLiteral("a URL search takes exactly one start address"));
+        return std::nullopt;
+    }
+    options.url = positional.first().trimmed();
+    if (!options.url.contains(QLatin1String("://"))) {
+        printError(QStringLiteral("the start address must be absolute, e.g. http://example.org/"));
+        return std::nullopt;
+    }
+    return options;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vorlane-crawl"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VORLANE_VERSION));
+
+    const auto options = parseArguments(app);
+    if (!options)
+        return BadArguments;
+
+    // The default database is a fresh one, seeded like the program's own, that goes away at the end.
+    QTemporaryDir scratch;
+    QString directory = scratch.path();
+    QString fileName = QString::fromLatin1(kDatabaseFileName);
+    if (!options->dbFile.isEmpty()) {
+        const QFileInfo file(options->dbFile);
+        directory = file.absolutePath();
+        fileName = file.fileName();
+    } else if (!scratch.isValid()) {
+        printError(QStringLiteral("cannot create a temporary folder: %1").arg(scratch.errorString()));
+        return DatabaseFailure;
+    }
+    StartupResult opened = PrepareDatabase(directory, fileName);
+    if (opened.outcome == StartupOutcome::AlreadyRunning) {
+        printError(
+            QStringLiteral("the database %1 is in use by another program").arg(directory + u'/' + fileName));
+        return DatabaseFailure;
+    }
+    if (opened.outcome != StartupOutcome::Ready) {
+        printError(
+            QStringLiteral("cannot open the database %1: %2").arg(directory + u'/' + fileName, opened.error));
+        return DatabaseFailure;
+    }
+    if (!opened.notice.isEmpty() && !options->quiet)
+        printError(opened.notice);
+
+    ConnectionType chosen = DefaultConnectionType();
+    QStringList filterWords;
+    {
+        SettingsStore settings(opened.database.connection());
+        auto connection = settings.loadConnectionType(DefaultConnectionType());
+        auto filters = settings.loadFilters();
+        if (!connection || !filters) {
+            printError(QStringLiteral("cannot read the settings: %1")
+                           .arg(!connection ? connection.error() : filters.error()));
+            return DatabaseFailure;
+        }
+        chosen = connection.value();
+        filterWords = filters.value();
+    }
+    if (options->concurrency > 0)
+        chosen.concurrency = options->concurrency;
+    if (options->timeoutSeconds > 0)
+        chosen.timeoutSeconds = options->timeoutSeconds;
+
+    CrawlEngine engine(options->web ? CampaignType::WebSearch : CampaignType::UrlSearch,
+                       opened.database.connection(), filterWords);
+    engine.setConnectionType(chosen);
+    int exitCode = Done;
+    QObject::connect(&engine, &CrawlEngine::fileRecorded, &app, [](const QString&, const QString& address) {
+        const QByteArray line = address.toUtf8() + '\n';
+        std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+        std::fflush(stdout);
+    });
+    if (!options->quiet) {
+        QObject::connect(&engine, &CrawlEngine::messageChanged, &app,
+                         [](const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); });
+        QObject::connect(&engine, &CrawlEngine::progress, &app, [](int pages, int queued, int files) {
+            if (pages % 100 == 0)
+                std::fprintf(stderr, "%d pages crawled, %d queued, %d files\n", pages, queued, files);
+        });
+    }
+    QObject::connect(&engine, &CrawlEngine::finished, &app, [&exitCode](bool stopped) {
+        exitCode = stopped ? Stopped : Done;
+        QCoreApplication::quit();
+    });
+
+    const DbStatus started = options->web
+                                 ? engine.startWebCrawl(options->keyword, options->types, options->engine)
+                                 : engine.startUrlCrawl(options->url, options->types, options->depth);
+    if (!started) {
+        printError(QStringLiteral("the search cannot start: %1").arg(started.error()));
+        return CrawlFailure;
+    }
+    app.exec();
+    engine.abortAll();
+    opened.database.close();
+    return exitCode;
+}
