@@ -62,6 +62,7 @@ signals:
     void activityTextRequested(const QString& text);       // panel 3, e.g. "URL Search paused"
     void clearResultsRequested(CampaignType type);         // empty ListView2 (URL) or ListView1 (web)
     void campaignLinksLoaded(int campaignId, const QList<FileLinkRow>& rows); // fill ListView3
+    void campaignResultsClearRequested();                  // empty ListView3 (its campaign was deleted)
     void settingsRequested();                              // open the Settings dialog
 
 private:

@@ -1,0 +1,157 @@
+#include "camp_management.h"
+
+#include "search/dialog_controls.h"
+#include "store/campaign_store.h"
+#include "store/history_store.h"
+#include "ui/app_context.h"
+#include "ui/message_facade.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// Hourglass for the lifetime of the object, also when a handler leaves early.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
+CampManagement::CampManagement(AppContext& context, QWidget* parent)
+    : ToolDialog(context.search().campManagementKeepShown, parent), m_context(context) {
+    setObjectName(QStringLiteral("CampManagement"));
+    setWindowTitle(QStringLiteral("Campaign Management"));
+
+    auto* grid = new QGridLayout;
+    m_campaigns =
+        makeLabelledCombo("Campaigns", QStringLiteral("Select a saved Campaign:"), false, 48, grid, 0, this);
+    m_delete = makeDialogButton("DelCamp", QStringLiteral("Delete"), this);
+    m_deleteAll = makeDialogButton("DelAllCamp", QStringLiteral("Delete All"), this);
+    m_close = makeDialogButton("Clse", QStringLiteral("Close"), this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    for (QPushButton* button : {m_delete, m_deleteAll, m_close})
+        buttons->addWidget(button);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+
+    setTabOrder(m_campaigns, m_delete);
+    setTabOrder(m_delete, m_deleteAll);
+    setTabOrder(m_deleteAll, m_close);
+
+    connect(m_campaigns, &QComboBox::activated, this, &CampManagement::campaignPicked);
+    connect(m_delete, &QPushButton::clicked, this, &CampManagement::deleteSelected);
+    connect(m_deleteAll, &QPushButton::clicked, this, &CampManagement::deleteAll);
+    connect(m_close, &QPushButton::clicked, this, &CampManagement::hide);
+    connect(&context, &AppContext::campaignsChanged, this, &CampManagement::fillCampaigns);
+
+    fillCampaigns();
+}
+
+void CampManagement::fillCampaigns() {
+    const DbResult<QStringList> labels = CampaignStore(m_context.db()).campaignLabels();
+    m_campaigns->clear();
+    if (!labels) {
+        m_context.messages().critical(this, labels.error());
+        return;
+    }
+    m_campaigns->addItems(labels.value());
+    m_campaigns->setCurrentIndex(-1);
+}
+
+int CampManagement::selectedCampaignId() const {
+    const QString text = m_campaigns->currentText();
+    const qsizetype dash = text.indexOf(QLatin1String(" - "));
+    if (dash < 0)
+        return 0;
+    bool ok = false;
+    const int id = text.left(dash).trimmed().toInt(&ok);
+    return ok ? id : 0;
+}
+
+void CampManagement::campaignPicked(int index) {
+    if (index < 0)
+        return;
+    const int id = selectedCampaignId();
+    DbResult<QList<FileLinkRow>> links = [&] {
+        WaitCursor wait;
+        return CampaignStore(m_context.db()).campaignLinks(id);
+    }();
+    if (!links) {
+        m_context.messages().critical(this, links.error());
+        return;
+    }
+    emit m_context.campaignLinksLoaded(id, links.value());
+}
+
+bool CampManagement::refuseWhileRecording(int campaignId) {
+    for (CrawlEngine* engine : {&m_context.urlEngine(), &m_context.webEngine()}) {
+        if (engine->isRunning() && (campaignId == 0 || engine->campaignId() == campaignId)) {
+            keepShown() = true;
+            m_context.messages().critical(
+                this, campaignId == 0
+                          ? QStringLiteral("Please stop the running search before deleting all campaigns.")
+                          : QStringLiteral("Please stop the running search before deleting its campaign."));
+            return true;
+        }
+    }
+    return false;
+}
+
+void CampManagement::deleteSelected() {
+    const int id = selectedCampaignId();
+    if (m_campaigns->currentIndex() < 0 || id == 0) {
+        keepShown() = true;
+        m_context.messages().critical(this, QStringLiteral("Please select a campaign from the dropdown."));
+        m_campaigns->setFocus();
+        return;
+    }
+    const bool yes = m_context.messages().question(
+        this, QStringLiteral("Are sure you want to delete the selected campaign?"));
+    keepShown() = true;
+    if (!yes || refuseWhileRecording(id))
+        return;
+    DbStatus deleted = [&] {
+        WaitCursor wait;
+        return CampaignStore(m_context.db()).deleteCampaign(id);
+    }();
+    if (!deleted) {
+        m_context.messages().critical(this, deleted.error());
+        return;
+    }
+    emit m_context.campaignResultsClearRequested();
+    emit m_context.campaignsChanged();
+}
+
+void CampManagement::deleteAll() {
+    const bool yes = m_context.messages().question(
+        this, QStringLiteral("Are sure you want to delete all saved campaigns?"));
+    keepShown() = true;
+    if (!yes || refuseWhileRecording(0))
+        return;
+    DbStatus done = [&] {
+        WaitCursor wait;
+        DbStatus deleted = CampaignStore(m_context.db()).deleteAllCampaigns();
+        if (!deleted)
+            return deleted;
+        HistoryStore history(m_context.db());
+        DbStatus urlMarker = history.clearHistory(CampaignType::UrlSearch, 0);
+        DbStatus webMarker = history.clearHistory(CampaignType::WebSearch, 0);
+        return !urlMarker ? urlMarker : webMarker;
+    }();
+    emit m_context.campaignResultsClearRequested();
+    emit m_context.campaignsChanged();
+    emit m_context.historyChanged();
+    if (!done)
+        m_context.messages().critical(this, done.error());
+}

@@ -1,0 +1,131 @@
+#include "url_search.h"
+
+#include "search/dialog_controls.h"
+#include "search/search_activity.h"
+#include "search/search_history.h"
+#include "store/category_store.h"
+#include "ui/app_context.h"
+#include "ui/message_facade.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kFirstDepth = 2;
+constexpr int kLastDepth = 1000;
+
+} // namespace
+
+URLSearch::URLSearch(AppContext& context, QWidget* parent)
+    : ToolDialog(context.search().urlSearchKeepShown, parent), m_context(context) {
+    setObjectName(QStringLiteral("URLSearch"));
+    setWindowTitle(QStringLiteral("URL Search"));
+
+    auto* grid = new QGridLayout;
+    m_url = makeLabelledCombo("URL", QStringLiteral("Enter URL:"), true, 32, grid, 0, this);
+    m_mediaType = makeLabelledCombo("Combo1", QStringLiteral("Select Media Type:"), false, 14, grid, 1, this);
+    m_depth = makeLabelledCombo("Combo2", QStringLiteral("Select Search Depth:"), false, 6, grid, 2, this);
+
+    m_search = makeDialogButton("SearchBtn", QStringLiteral("Search"), this);
+    m_pauseResume = makeDialogButton("PauseResume", QStringLiteral("Pause"), this);
+    m_stop = makeDialogButton("StopBtn", QStringLiteral("Stop"), this);
+    m_close = makeDialogButton("Clse", QStringLiteral("Close"), this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    for (QPushButton* button : {m_search, m_pauseResume, m_stop, m_close})
+        buttons->addWidget(button);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+
+    setTabOrder(m_url, m_mediaType);
+    setTabOrder(m_mediaType, m_depth);
+    setTabOrder(m_depth, m_search);
+    setTabOrder(m_search, m_pauseResume);
+    setTabOrder(m_pauseResume, m_stop);
+    setTabOrder(m_stop, m_close);
+
+    m_activity = new SearchActivity(context, context.urlEngine(), m_search, m_pauseResume, m_stop, this);
+    m_history =
+        new SearchHistory(context, CampaignType::UrlSearch, m_url, context.search().urlSearchKeepShown, this);
+
+    connect(m_mediaType, &QComboBox::activated, this, &URLSearch::mediaTypePicked);
+    connect(m_search, &QPushButton::clicked, this, &URLSearch::search);
+    connect(m_close, &QPushButton::clicked, this, &URLSearch::hide);
+    connect(&context, &AppContext::categoriesChanged, this, &URLSearch::fillMediaTypes);
+
+    m_history->load();
+    fillMediaTypes();
+    QStringList depths;
+    for (int depth = kFirstDepth; depth <= kLastDepth; ++depth)
+        depths << QString::number(depth);
+    m_depth->addItems(depths);
+    m_depth->setCurrentIndex(-1);
+}
+
+void URLSearch::prefillAddressIfIdle() {
+    if (m_url->currentText().isEmpty() && !m_context.urlEngine().isRunning())
+        m_url->setEditText(QStringLiteral("http://"));
+}
+
+void URLSearch::fillMediaTypes() {
+    QStringList names;
+    const DbStatus filled = CategoryStore(m_context.db()).fillNames(names);
+    m_mediaType->clear();
+    m_mediaType->addItems(names);
+    m_mediaType->setCurrentIndex(-1);
+    if (!filled)
+        m_context.messages().critical(this, filled.error());
+}
+
+void URLSearch::mediaTypePicked(int index) {
+    const DbResult<QString> extensions =
+        CategoryStore(m_context.db()).fileExtensions(m_mediaType->itemText(index));
+    if (!extensions) {
+        m_context.messages().critical(this, extensions.error());
+        return;
+    }
+    // A type without extensions finds nothing; keeping the previous type's extensions would find the
+    // wrong files under this type's name.
+    m_context.search().urlMediaExtensions = extensions.value().isNull() ? QString() : extensions.value();
+}
+
+void URLSearch::search() {
+    emit m_context.clearResultsRequested(CampaignType::UrlSearch);
+    const QString typed = m_url->currentText();
+    const QString address = typed.trimmed();
+    if (address.isEmpty() || address == QLatin1String("http://"))
+        return reject(QStringLiteral("Please enter a valid URL for your search."), m_url);
+    if (!address.contains(QLatin1String("://")))
+        return reject(QStringLiteral("Please enter a valid URL including the protocol (http://, etc.) ."),
+                      m_url);
+    if (m_mediaType->currentIndex() < 0)
+        return reject(QStringLiteral("Please select a media type for your search."), m_mediaType);
+    if (m_depth->currentIndex() < 0)
+        return reject(QStringLiteral("Please select a depth for your search."), m_depth);
+
+    SearchState& state = m_context.search();
+    state.urlSearchKeepShown = false;
+    state.urlSearchDepth = m_depth->currentText().toInt();
+    const DbStatus started =
+        m_context.urlEngine().startUrlCrawl(address, state.urlMediaExtensions, state.urlSearchDepth);
+    if (!started) {
+        state.urlSearchKeepShown = true;
+        m_context.messages().critical(this, started.error());
+        return;
+    }
+    emit m_context.campaignsChanged();
+    m_history->append(typed);
+    m_activity->enterRunning();
+}
+
+void URLSearch::reject(const QString& text, QWidget* focus) {
+    m_context.search().urlSearchKeepShown = true;
+    m_context.messages().critical(this, text);
+    focus->setFocus();
+}
