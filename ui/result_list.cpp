@@ -1,0 +1,79 @@
+#include "result_list.h"
+
+#include "crawl/link_rules.h"
+#include "message_facade.h"
+#include "url_opener.h"
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QUrl>
+
+ResultList::ResultList(UrlOpener& opener, MessageFacade& messages, QWidget* parent)
+    : QTreeView(parent), m_opener(opener), m_messages(messages) {
+    const QString hint = QString::fromLatin1(kResultListHint);
+    m_model.setToolTipText(hint);
+    setModel(&m_model);
+    setToolTip(hint);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true); // keeps scrolling through 100,000 rows cheap
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSortingEnabled(false); // header clicks follow the list's own direction rule below
+    header()->setSectionsClickable(true);
+    header()->setStretchLastSection(false);
+    header()->setSortIndicatorShown(false);
+    connect(header(), &QHeaderView::sectionClicked, this, &ResultList::headerClicked);
+}
+
+ResultList::~ResultList() {
+    setModel(nullptr); // the model is a member and goes first otherwise
+}
+
+void ResultList::AddResultRow(const QString& fileName, const QString& url, const QString& foundOn) {
+    m_model.appendRow(ResultRow{fileName, url, foundOn});
+}
+
+void ResultList::addResultRows(const QList<ResultRow>& rows) {
+    m_model.appendRows(rows);
+}
+
+void ResultList::ClearResultList() {
+    m_model.clear();
+}
+
+void ResultList::headerClicked(int column) {
+    m_direction = m_direction == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    m_model.sort(column, m_direction);
+    header()->setSortIndicatorShown(true);
+    header()->setSortIndicator(column, m_direction);
+}
+
+void ResultList::OpenSelectedResult() {
+    const QModelIndexList selected = selectionModel()->selectedRows(ResultListModel::UrlColumn);
+    if (selected.isEmpty())
+        return;
+    const QString address = selected.first().data().toString();
+    if (!IsRecordableAddress(address)) {
+        m_messages.critical(this, QStringLiteral("Only http, https and ftp addresses are opened. "
+                                                 "This address was not opened:\n") +
+                                      address);
+        return;
+    }
+    m_opener.open(QUrl(address, QUrl::TolerantMode));
+}
+
+void ResultList::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        OpenSelectedResult();
+        event->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void ResultList::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTreeView::mouseDoubleClickEvent(event);
+    OpenSelectedResult();
+}
