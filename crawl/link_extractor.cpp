@@ -4,9 +4,11 @@
 
 #include <gumbo.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <vector>
 
 namespace {
@@ -197,6 +199,108 @@ private:
     size_t m_left = 0;
 };
 
+// Deeper than any real page nests (browsers cap their trees at about this depth too).
+constexpr int kMaxNesting = 1024;
+
+bool isAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool nameIn(QByteArrayView name, std::initializer_list<const char*> names) {
+    for (const char* candidate : names) {
+        if (name == candidate)
+            return true;
+    }
+    return false;
+}
+
+// The HTML tree builder checks element scopes by walking the stack of open elements, so a page nested
+// n deep costs n^2: an 8 MiB page of "<div>" would hold the crawl for hours. A quick tag scan estimates
+// the nesting; a start tag beyond kMaxNesting loses its "<" and is read as text. Only tags that give no
+// link are turned into text, and pages nested within the limit are untouched. The estimate ignores tags
+// that cannot nest (void elements, those that close their predecessor) and skips comments and raw text.
+void capNesting(QByteArray& html) {
+    const qsizetype size = html.size();
+    const char* data = html.constData();
+    int depth = 0;
+    qsizetype i = 0;
+    while (i < size) {
+        const char* next = static_cast<const char*>(std::memchr(data + i, '<', size_t(size - i)));
+        if (!next)
+            return;
+        i = next - data;
+        if (i + 1 >= size)
+            return;
+        const char second = data[i + 1];
+        if (second == '!' && i + 3 < size && data[i + 2] == '-' && data[i + 3] == '-') {
+            const qsizetype end = html.indexOf("-->", i + 4);
+            if (end < 0)
+                return;
+            i = end + 3;
+            continue;
+        }
+        const bool endTag = second == '/';
+        const qsizetype nameStart = i + (endTag ? 2 : 1);
+        if (nameStart >= size || !isAsciiLetter(data[nameStart])) {
+            ++i;
+            continue;
+        }
+        qsizetype nameEnd = nameStart;
+        while (nameEnd < size && !isAsciiWhitespace(data[nameEnd]) && data[nameEnd] != '/' &&
+               data[nameEnd] != '>')
+            ++nameEnd;
+        const QByteArray name = QByteArray(data + nameStart, nameEnd - nameStart).toLower();
+        // The tag's end, minding quoted attribute values.
+        qsizetype tagEnd = nameEnd;
+        char quote = 0;
+        while (tagEnd < size && (quote || data[tagEnd] != '>')) {
+            if (quote && data[tagEnd] == quote)
+                quote = 0;
+            else if (!quote && (data[tagEnd] == '"' || data[tagEnd] == '\'') && data[tagEnd - 1] == '=')
+                quote = data[tagEnd];
+            ++tagEnd;
+        }
+        if (tagEnd >= size)
+            return;
+        const qsizetype tagStart = i;
+        i = tagEnd + 1;
+        if (nameIn(name,
+                   {"area",   "base",     "br",     "col",   "embed", "hr",    "img",   "input", "link",
+                    "meta",   "param",    "source", "track", "wbr",   "p",     "li",    "dt",    "dd",
+                    "option", "optgroup", "tr",     "td",    "th",    "thead", "tbody", "tfoot", "a"})) {
+            continue;
+        }
+        if (endTag) {
+            depth = std::max(0, depth - 1);
+            continue;
+        }
+        if (nameIn(name, {"script", "style", "textarea", "title", "xmp", "iframe", "noembed", "noframes",
+                          "noscript"})) {
+            // Raw text: its content is no markup, whatever it looks like.
+            const QByteArray closing = "</" + name;
+            qsizetype end = i;
+            while ((end = html.indexOf('<', end)) >= 0 &&
+                   QByteArrayView(data + end, std::min(size - end, closing.size()))
+                           .compare(closing, Qt::CaseInsensitive) != 0)
+                ++end;
+            if (end < 0)
+                return;
+            i = end;
+            continue;
+        }
+        if (name == "plaintext")
+            return;
+        if (data[tagEnd - 1] == '/')
+            continue; // self-closing (foreign content)
+        if (depth < kMaxNesting) {
+            ++depth;
+        } else {
+            html[tagStart] = ' ';
+            data = html.constData(); // detached on the first change
+        }
+    }
+}
+
 QString trimmedAscii(const char* utf8) {
     qsizetype begin = 0;
     qsizetype end = qsizetype(std::strlen(utf8));
@@ -271,7 +375,8 @@ QString DecodePageText(const QByteArray& body, const QByteArray& contentType) {
 }
 
 ParsedPage ExtractLinks(const QString& html) {
-    const QByteArray utf8 = html.toUtf8();
+    QByteArray utf8 = html.toUtf8();
+    capNesting(utf8);
     GumboArena arena;
     GumboOptions options = kGumboDefaultOptions;
     options.allocator = &GumboArena::allocateFor;

@@ -17,6 +17,22 @@ QStringView withoutDot(QStringView extension) {
     return extension.startsWith(u'.') ? extension.mid(1) : extension;
 }
 
+// The path of an address or href: query and fragment left out, and for an absolute address the scheme
+// and authority too, so "http://www.example.com" has no extension however its host name ends.
+QStringView pathOf(const QString& address) {
+    QStringView path(address);
+    qsizetype end = 0;
+    while (end < path.size() && path[end] != u'?' && path[end] != u'#')
+        ++end;
+    path = path.left(end);
+    const qsizetype authority = path.indexOf(u"://");
+    if (authority >= 0) {
+        const qsizetype slash = path.indexOf(u'/', authority + 3);
+        return slash < 0 ? QStringView() : path.mid(slash);
+    }
+    return path;
+}
+
 } // namespace
 
 QStringList SplitExtensions(const QString& fileExt) {
@@ -30,35 +46,23 @@ QStringList SplitExtensions(const QString& fileExt) {
 }
 
 QString PathExtension(const QString& address) {
-    QStringView path(address);
-    qsizetype end = 0;
-    while (end < path.size() && path[end] != u'?' && path[end] != u'#')
-        ++end;
-    path = path.left(end);
-    // The path of an absolute address starts after its authority: "http://www.example.com" has no
-    // extension, however its host name ends.
-    const qsizetype authority = path.indexOf(u"://");
-    if (authority >= 0) {
-        const qsizetype slash = path.indexOf(u'/', authority + 3);
-        if (slash < 0)
-            return {};
-        path = path.mid(slash);
-    }
-    const QStringView segment = path.mid(path.lastIndexOf(u'/') + 1);
-    const qsizetype dot = segment.lastIndexOf(u'.');
-    if (dot < 0 || dot + 1 == segment.size())
+    const QStringView path = pathOf(address);
+    const QStringView name = path.mid(path.lastIndexOf(u'/') + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot < 0 || dot + 1 == name.size())
         return {};
-    return segment.mid(dot).toString();
+    return name.mid(dot).toString();
 }
 
 bool IsMediaLink(const QString& address, const QStringList& extensions) {
-    if (extensions.isEmpty())
-        return false;
-    const QString extension = PathExtension(address);
-    if (extension.isEmpty())
-        return false;
+    // The name's whole tail is compared, so a media type may list ".tar.gz" as well as ".gz".
+    const QStringView path = pathOf(address);
+    const QStringView name = path.mid(path.lastIndexOf(u'/') + 1);
     for (const QString& candidate : extensions) {
-        if (withoutDot(candidate).compare(QStringView(extension).mid(1), Qt::CaseInsensitive) == 0)
+        const QStringView bare = withoutDot(candidate);
+        if (bare.isEmpty() || name.size() <= bare.size() + 1)
+            continue;
+        if (name.endsWith(bare, Qt::CaseInsensitive) && name[name.size() - bare.size() - 1] == u'.')
             return true;
     }
     return false;

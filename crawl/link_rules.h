@@ -11,8 +11,9 @@ QStringList SplitExtensions(const QString& fileExt);
 // last path segment has no "." or ends in one. Works on absolute addresses and on relative hrefs.
 QString PathExtension(const QString& address);
 
-// True when `PathExtension` of the address equals one of `extensions` as a whole token, without letter
-// case (the leading "." of an extension is optional). An empty list matches nothing.
+// True when the last segment of the address's path ends in one of `extensions` as a whole token (".mp3",
+// ".tar.gz"), without letter case; the leading "." of an extension is optional. An empty list matches
+// nothing.
 bool IsMediaLink(const QString& address, const QStringList& extensions);
 
 // True when the address contains any filter word (case-sensitive substring). Empty words are ignored.
