@@ -17,7 +17,6 @@ SearchActivity::SearchActivity(AppContext& context, CrawlEngine& engine, QPushBu
 void SearchActivity::enterRunning() {
     if (!m_engine.isRunning())
         return;
-    emit m_context.statusMessageRequested(QStringLiteral("Wait..."));
     m_search->setEnabled(false);
     m_pauseResume->setText(QStringLiteral("Pause"));
     m_pauseResume->setEnabled(true);
@@ -51,8 +50,6 @@ void SearchActivity::TogglePause() {
 void SearchActivity::stop() {
     if (!m_engine.isRunning())
         return;
-    // "Wait..." first: a crawl that ends inside stop() reports "Stopped." after it, not before.
-    emit m_context.statusMessageRequested(QStringLiteral("Wait..."));
     m_engine.stop();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The Search, Pause/Resume and Stop buttons of one search dialog, bound to that dialog's crawl engine.
-// The engine does the pausing and stopping; this unit only moves the buttons between the Idle, Running,
-// Paused and Stopping states and asks the main window for the matching status texts. Nothing here waits:
+// The engine does the pausing and stopping and writes panel 1 ("Wait...", "Stopped."); this unit only moves
+// the buttons between the Idle, Running, Paused and Stopping states and asks the main window for the
+// activity texts of a pause and a resume. Nothing here waits:
 // Pause and Resume take effect at once and the window stays responsive throughout.
 
 #include <QObject>
@@ -17,7 +18,7 @@ public:
     SearchActivity(AppContext& context, CrawlEngine& engine, QPushButton* search, QPushButton* pauseResume,
                    QPushButton* stop, QObject* parent);
 
-    // After a successful start: Search disabled, Pause/Resume and Stop enabled, panel 1 "Wait...".
+    // After a successful start: Search disabled, Pause/Resume and Stop enabled.
     // Does nothing when the crawl has already ended inside its start call.
     void enterRunning();
 

@@ -1,0 +1,41 @@
+#pragma once
+// Driving the program's dialogs the way a user does: find a control by its object name, pick a list entry
+// (which fires the same signal a mouse pick fires), type into an editable box, click a button.
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QWidget>
+
+template <typename T> T* control(QWidget* window, const char* objectName) {
+    T* found = window->findChild<T*>(QString::fromLatin1(objectName));
+    if (!found)
+        qFatal("no control %s", objectName);
+    return found;
+}
+
+inline void pick(QComboBox* box, const QString& text) {
+    const int index = box->findText(text, Qt::MatchExactly);
+    if (index < 0)
+        qFatal("no entry %s", qPrintable(text));
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+}
+
+inline void typeInto(QComboBox* box, const QString& text) {
+    box->setCurrentIndex(-1);
+    box->lineEdit()->clear();
+    QTest::keyClicks(box->lineEdit(), text);
+}
+
+inline void click(QPushButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+inline QStringList entries(const QComboBox* box) {
+    QStringList out;
+    for (int i = 0; i < box->count(); ++i)
+        out << box->itemText(i);
+    return out;
+}
