@@ -8,7 +8,7 @@ QString JoinList(const QStringList& items) {
     return items.join(QLatin1Char(','));
 }
 
-QStringList SplitExtensions(const QString& stored) {
+QStringList ExtensionItems(const QString& stored) {
     if (stored.isEmpty())
         return {};
     // Empty pieces stay, so a damaged text like ".a,,.b" is shown as stored and can be repaired item by item.

@@ -14,4 +14,4 @@ QString JoinList(const QStringList& items);
 
 // The inverse of JoinList as the dialog shows a stored FILEEXT: a NULL or empty text gives no item, a text
 // without a comma one item, otherwise the pieces between the commas (empty pieces kept).
-QStringList SplitExtensions(const QString& stored);
+QStringList ExtensionItems(const QString& stored);

@@ -196,6 +196,10 @@ void Settings::buildUrlFilter(QGroupBox* group) {
     m_addFilter = makeButton("AddFilt", tr("Add"));
     m_removeFilter = makeButton("FilterDel", tr("Remove"));
 
+    // A handful of words is the usual list; the group need not outgrow the one beside it by much.
+    m_filterWords->setFixedHeight(m_filterWords->fontMetrics().lineSpacing() * 7 +
+                                  2 * m_filterWords->frameWidth());
+
     auto* row = new QHBoxLayout;
     row->addWidget(m_newFilter);
     row->addWidget(m_addFilter);
@@ -326,7 +330,7 @@ void Settings::mediaTypeSelected() {
         refuse(stored.error());
         return;
     }
-    m_extensions->addItems(SplitExtensions(stored.value()));
+    m_extensions->addItems(ExtensionItems(stored.value()));
 }
 
 void Settings::addMediaType() {
