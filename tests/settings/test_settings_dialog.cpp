@@ -115,7 +115,6 @@ private slots:
         QCOMPARE(itemsOf(list("MT")), categories());
         QCOMPARE(itemsOf(list("SE")), engines());
         QCOMPARE(itemsOf(list("FilterWords")), storedFilters());
-        QVERIFY(!categories().isEmpty() && !engines().isEmpty());
         for (const char* name : {"MT", "SE", "FilterWords"})
             QVERIFY2(list(name)->selectedItems().isEmpty(), name);
         QCOMPARE(list("FileExt")->count(), 0);
@@ -123,13 +122,8 @@ private slots:
         for (const char* name : {"AddExt", "DelExt", "Edit"})
             QVERIFY2(!child(name)->isEnabled(), name);
 
-        auto* connex = child<QComboBox>("Connex");
-        QVERIFY(!connex->isEditable());
-        QStringList entries;
-        for (int i = 0; i < connex->count(); ++i)
-            entries << connex->itemText(i);
-        QCOMPARE(entries, kConnectionTypes);
-        QCOMPARE(connex->currentText(), storedConnection());
+        QVERIFY(!child<QComboBox>("Connex")->isEditable());
+        QCOMPARE(child<QComboBox>("Connex")->currentText(), storedConnection());
         QVERIFY(m_messages.shown().isEmpty());
     }
 
@@ -147,8 +141,6 @@ private slots:
             QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(widget->objectName()));
         }
         QCOMPARE(controls, 22);
-        QCOMPARE(child("AddExt")->accessibleName(), QString("Add Ext"));
-        QCOMPARE(child("Connex")->accessibleName(), QString("Choose One:"));
     }
 
     void tabVisitsTheGroupsInOrder() {
@@ -195,141 +187,53 @@ private slots:
     }
 
     void refusals_data() {
-        QTest::addColumn<QString>("prepare"); // "MT"/"SE": add and select a fresh media type/engine first
-        QTest::addColumn<QString>("field");   // text box typed into, which gets the focus back; "" for none
-        QTest::addColumn<QString>("before");  // accepted first through the same field and button
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("message");
-
-        const QString noCategory = "Please enter a new Category.";
-        const QString categoryExists = "The Category you entered already exists.";
-        const QString noEngine = "Please enter a new Search Engine.";
-        const QString engineExists = "The Search Engine you entered already exists.";
-        const QString noWord = "Please enter a word or website address to filter out.";
-        const QString noDot = "The file extension must have the \".\" in it and must not be empty.";
-        const QString placeholder = "You must replace the keyword in the URL with <!KW!>.";
-        const QString protocol = "You must include the protocol (http:// or https://) in the URL.";
-
-        QTest::newRow("type empty") << ""
-                                    << "SearchCat"
-                                    << ""
-                                    << ""
-                                    << "Add2" << noCategory;
-        QTest::newRow("type blanks") << ""
-                                     << "SearchCat"
-                                     << ""
-                                     << "   "
-                                     << "Add2" << noCategory;
-        QTest::newRow("type twice") << ""
-                                    << "SearchCat"
-                                    << "Podcasts"
-                                    << "Podcasts"
-                                    << "Add2" << categoryExists;
-        QTest::newRow("type other case, blanks") << ""
-                                                 << "SearchCat"
-                                                 << "Podcasts"
-                                                 << " PODCASTS "
-                                                 << "Add2" << categoryExists;
-        QTest::newRow("engine empty") << ""
-                                      << "SENG"
-                                      << ""
-                                      << ""
-                                      << "Add3" << noEngine;
-        QTest::newRow("engine blanks") << ""
-                                       << "SENG"
-                                       << ""
-                                       << "\t "
-                                       << "Add3" << noEngine;
-        QTest::newRow("engine other case") << ""
-                                           << "SENG"
-                                           << "Finder"
-                                           << "fINDER"
-                                           << "Add3" << engineExists;
-        QTest::newRow("filter blanks") << ""
-                                       << "AddFilter"
-                                       << ""
-                                       << "  "
-                                       << "AddFilt" << noWord;
-        QTest::newRow("filter twice")
-            << ""
-            << "AddFilter"
-            << "ads"
-            << " ads "
-            << "AddFilt"
-            << "The filter word or URL you entered already exists in the filter list.";
-        QTest::newRow("ext empty") << "MT"
-                                   << "Ext"
-                                   << ""
-                                   << ""
-                                   << "AddExt" << noDot;
-        QTest::newRow("ext without dot") << "MT"
-                                         << "Ext"
-                                         << ""
-                                         << "mp3"
-                                         << "AddExt" << noDot;
-        QTest::newRow("ext twice")
-            << "MT"
-            << "Ext"
-            << ".mp3"
-            << " .mp3 "
-            << "AddExt"
-            << "The file extension you entered already exists for the selected Category.";
-        QTest::newRow("link empty") << "SE"
-                                    << "AddSELink"
-                                    << ""
-                                    << ""
-                                    << "Edit"
-                                    << "Please enter a link to update the Search Engine.";
-        QTest::newRow("link blanks") << "SE"
-                                     << "AddSELink"
-                                     << ""
-                                     << "  "
-                                     << "Edit" << placeholder;
-        QTest::newRow("link no placeholder, no protocol") << "SE"
-                                                          << "AddSELink"
-                                                          << ""
-                                                          << "e.example"
-                                                          << "Edit" << placeholder;
-        QTest::newRow("link placeholder in lower case") << "SE"
-                                                        << "AddSELink"
-                                                        << ""
-                                                        << "http://e.example/?q=<!kw!>"
-                                                        << "Edit" << placeholder;
-        QTest::newRow("link without protocol") << "SE"
-                                               << "AddSELink"
-                                               << ""
-                                               << "e.example/?q=<!KW!>"
-                                               << "Edit" << protocol;
-        QTest::newRow("link protocol in capitals") << "SE"
-                                                   << "AddSELink"
-                                                   << ""
-                                                   << "HTTP://e.example/?q=<!KW!>"
-                                                   << "Edit" << protocol;
-        QTest::newRow("delete no type") << ""
-                                        << ""
-                                        << ""
-                                        << ""
-                                        << "Delete2"
-                                        << "Please select a category to delete.";
-        QTest::newRow("delete no engine") << ""
-                                          << ""
-                                          << ""
-                                          << ""
-                                          << "Delete"
-                                          << "Please select a Search Engine to delete.";
-        QTest::newRow("remove no filter") << ""
-                                          << ""
-                                          << ""
-                                          << ""
-                                          << "FilterDel"
-                                          << "Please select a filter item first.";
-        QTest::newRow("delete no ext") << "MT"
-                                       << ""
-                                       << ""
-                                       << ""
-                                       << "DelExt"
-                                       << "Please select a file extension first.";
+        // prepare: "MT"/"SE" adds and selects a fresh media type/engine first; field: the text box typed
+        // into, which gets the focus back ("" for none); before: accepted first through the same controls.
+        struct Row {
+            const char *name, *prepare, *field, *before, *text, *button, *message;
+        };
+        const char* noType = "Please enter a new Category.";
+        const char* typeExists = "The Category you entered already exists.";
+        const char* noEngine = "Please enter a new Search Engine.";
+        const char* engineExists = "The Search Engine you entered already exists.";
+        const char* noWord = "Please enter a word or website address to filter out.";
+        const char* wordExists = "The filter word or URL you entered already exists in the filter list.";
+        const char* noDot = "The file extension must have the \".\" in it and must not be empty.";
+        const char* extExists = "The file extension you entered already exists for the selected Category.";
+        const char* noLink = "Please enter a link to update the Search Engine.";
+        const char* noKeyword = "You must replace the keyword in the URL with <!KW!>.";
+        const char* noProtocol = "You must include the protocol (http:// or https://) in the URL.";
+        const Row rows[] = {
+            {"type empty", "", "SearchCat", "", "", "Add2", noType},
+            {"type blanks", "", "SearchCat", "", "   ", "Add2", noType},
+            {"type twice", "", "SearchCat", "Podcasts", "Podcasts", "Add2", typeExists},
+            {"type other case, blanks", "", "SearchCat", "Podcasts", " PODCASTS ", "Add2", typeExists},
+            {"engine empty", "", "SENG", "", "", "Add3", noEngine},
+            {"engine blanks", "", "SENG", "", "\t ", "Add3", noEngine},
+            {"engine other case", "", "SENG", "Finder", "fINDER", "Add3", engineExists},
+            {"filter blanks", "", "AddFilter", "", "  ", "AddFilt", noWord},
+            {"filter twice", "", "AddFilter", "ads", " ads ", "AddFilt", wordExists},
+            {"ext empty", "MT", "Ext", "", "", "AddExt", noDot},
+            {"ext without dot", "MT", "Ext", "", "mp3", "AddExt", noDot},
+            {"ext twice", "MT", "Ext", ".mp3", " .mp3 ", "AddExt", extExists},
+            {"link empty", "SE", "AddSELink", "", "", "Edit", noLink},
+            {"link blanks", "SE", "AddSELink", "", "  ", "Edit", noKeyword},
+            {"link without both", "SE", "AddSELink", "", "e.example", "Edit", noKeyword},
+            {"link keyword lower case", "SE", "AddSELink", "", "http://e.example/?q=<!kw!>", "Edit",
+             noKeyword},
+            {"link without protocol", "SE", "AddSELink", "", "e.example/?q=<!KW!>", "Edit", noProtocol},
+            {"link protocol capitals", "SE", "AddSELink", "", "HTTP://e.example/?q=<!KW!>", "Edit",
+             noProtocol},
+            {"delete no type", "", "", "", "", "Delete2", "Please select a category to delete."},
+            {"delete no engine", "", "", "", "", "Delete", "Please select a Search Engine to delete."},
+            {"remove no filter", "", "", "", "", "FilterDel", "Please select a filter item first."},
+            {"delete no ext", "MT", "", "", "", "DelExt", "Please select a file extension first."},
+        };
+        for (const char* column : {"prepare", "field", "before", "text", "button", "message"})
+            QTest::addColumn<QString>(column);
+        for (const Row& r : rows)
+            QTest::newRow(r.name) << QString(r.prepare) << QString(r.field) << QString(r.before)
+                                  << QString(r.text) << QString(r.button) << QString(r.message);
     }
     void refusals() {
         QFETCH(QString, prepare);
@@ -346,6 +250,8 @@ private slots:
         QVERIFY(m_messages.shown().isEmpty());
         const QStringList stored = snapshot();
         const QStringList filters = itemsOf(list("FilterWords"));
+        QSignalSpy categorySignals(m_context.get(), &AppContext::categoriesChanged);
+        QSignalSpy engineSignals(m_context.get(), &AppContext::enginesChanged);
 
         if (!field.isEmpty())
             child<QLineEdit>(qPrintable(field))->setText(text);
@@ -355,57 +261,40 @@ private slots:
         QCOMPARE(m_messages.shown().first().kind, ScriptedMessages::Kind::Critical);
         QCOMPARE(snapshot(), stored);
         QCOMPARE(itemsOf(list("FilterWords")), filters);
+        QCOMPARE(categorySignals.count() + engineSignals.count(), 0);
         if (!field.isEmpty()) {
             QCOMPARE(QApplication::focusWidget(), child(qPrintable(field)));
             QCOMPARE(child<QLineEdit>(qPrintable(field))->text(), text);
         }
     }
 
-    void selectionDependentButtons() {
-        openDialog();
-        list("MT")->setCurrentRow(0);
-        list("SE")->setCurrentRow(0);
-        for (const char* word : {"doubleclick", "/banners/", "tracker.example.com"})
-            enter("AddFilter", word, "AddFilt");
-        for (const char* name : {"AddExt", "DelExt", "Edit"})
-            QVERIFY2(child(name)->isEnabled(), name);
-        // Typed while enabled, then the selection goes: nothing may be written for no type.
-        list("MT")->clearSelection();
-        list("SE")->clearSelection();
-        for (const char* name : {"AddExt", "DelExt", "Edit"})
-            QVERIFY2(!child(name)->isEnabled(), name);
-        QCOMPARE(list("FileExt")->count(), 0);
-        QCOMPARE(list("SELink")->count(), 0);
-    }
-
     void storedTrimmedWithQuotesUnchanged_data() {
         QTest::addColumn<QString>("group");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("type") << "MT"
-                              << "  Rock 'n' Roll  "
-                              << "Rock 'n' Roll";
-        QTest::newRow("engine") << "SE"
-                                << " O'Brien's \"Finder\" "
-                                << "O'Brien's \"Finder\"";
-        QTest::newRow("extension") << "FileExt"
-                                   << " .o'k "
-                                   << ".o'k";
-        QTest::newRow("filter") << "FilterWords"
-                                << "  it's--ads  "
-                                << "it's--ads";
+        QTest::newRow("type") << QString("MT") << QString("  Rock 'n' Roll  ") << QString("Rock 'n' Roll");
+        QTest::newRow("engine") << QString("SE") << QString(" O'Brien's \"Finder\" ")
+                                << QString("O'Brien's \"Finder\"");
+        QTest::newRow("extension") << QString("FileExt") << QString(" .o'k ") << QString(".o'k");
+        QTest::newRow("filter") << QString("FilterWords") << QString("  it's--ads  ") << QString("it's--ads");
     }
     void storedTrimmedWithQuotesUnchanged() {
         QFETCH(QString, group);
         QFETCH(QString, typed);
         QFETCH(QString, stored);
         openDialog();
+        QSignalSpy categorySignals(m_context.get(), &AppContext::categoriesChanged);
+        QSignalSpy engineSignals(m_context.get(), &AppContext::enginesChanged);
         if (group == "MT") {
             enter("SearchCat", typed, "Add2");
-            QVERIFY(categories().contains(stored));
+            QCOMPARE(categories().last(), stored);
+            QCOMPARE(list("MT")->selectedItems().value(0)->text(), stored);
+            QCOMPARE(categorySignals.count(), 1);
         } else if (group == "SE") {
             enter("SENG", typed, "Add3");
-            QVERIFY(engines().contains(stored));
+            QCOMPARE(engines().last(), stored);
+            QCOMPARE(list("SE")->selectedItems().value(0)->text(), stored);
+            QCOMPARE(engineSignals.count(), 1);
         } else if (group == "FileExt") {
             addFresh("MT");
             enter("Ext", typed, "AddExt");
@@ -420,11 +309,9 @@ private slots:
 
         // The next opening lists it exactly as stored.
         openDialog();
-        if (group == "FileExt") {
+        if (group == "FileExt")
             list("MT")->setCurrentRow(itemsOf(list("MT")).indexOf("Fresh"));
-        }
-        QVERIFY2(itemsOf(list(qPrintable(group))).contains(stored),
-                 qPrintable(itemsOf(list(qPrintable(group))).join('|')));
+        QVERIFY(itemsOf(list(qPrintable(group))).contains(stored));
     }
 
     void extensionsJoinedInOrderAndDeleted() {
@@ -507,14 +394,11 @@ private slots:
         const QString filter = "Are you sure you want to remove the selected filter item?";
         for (bool yes : {true, false}) {
             const char* answer = yes ? ", yes" : ", no";
-            QTest::addRow("type%s", answer) << "MT"
-                                            << "Delete2" << type << yes;
-            QTest::addRow("engine%s", answer) << "SE"
-                                              << "Delete" << engine << yes;
-            QTest::addRow("extension%s", answer) << "FileExt"
-                                                 << "DelExt" << ext << yes;
-            QTest::addRow("filter%s", answer) << "FilterWords"
-                                              << "FilterDel" << filter << yes;
+            QTest::addRow("type%s", answer) << QString("MT") << QString("Delete2") << type << yes;
+            QTest::addRow("engine%s", answer) << QString("SE") << QString("Delete") << engine << yes;
+            QTest::addRow("extension%s", answer) << QString("FileExt") << QString("DelExt") << ext << yes;
+            QTest::addRow("filter%s", answer)
+                << QString("FilterWords") << QString("FilterDel") << filter << yes;
         }
     }
     void deletions() {
@@ -548,40 +432,13 @@ private slots:
         QCOMPARE(engineSignals.count(), yes && listName == "SE" ? 1 : 0);
         if (!yes) {
             QCOMPARE(snapshot(), stored);
-            return;
+        } else if (listName == "MT" || listName == "SE") {
+            // Nothing is selected afterwards, so no extension or link of the deleted row is left showing.
+            QCOMPARE(listName == "MT" ? categories() : engines(), expected);
+            QVERIFY(target->selectedItems().isEmpty());
+            QCOMPARE(list(listName == "MT" ? "FileExt" : "SELink")->count(), 0);
+            QVERIFY(!child(listName == "MT" ? "AddExt" : "Edit")->isEnabled());
         }
-        if (listName == "MT") {
-            QCOMPARE(categories(), expected);
-            QVERIFY(list("MT")->selectedItems().isEmpty());
-            QCOMPARE(list("FileExt")->count(), 0);
-            QVERIFY(!child("AddExt")->isEnabled());
-        } else if (listName == "SE") {
-            QCOMPARE(engines(), expected);
-            QVERIFY(list("SE")->selectedItems().isEmpty());
-            QCOMPARE(list("SELink")->count(), 0);
-            QVERIFY(!child("Edit")->isEnabled());
-        } else if (listName == "FileExt") {
-            QCOMPARE(CategoryStore(m_context->db()).fileExtensions("Fresh").value(), QString(""));
-        }
-    }
-
-    void addingAnnouncesTheChange() {
-        openDialog();
-        QSignalSpy categorySignals(m_context.get(), &AppContext::categoriesChanged);
-        QSignalSpy engineSignals(m_context.get(), &AppContext::enginesChanged);
-        addFresh("MT");
-        QCOMPARE(categorySignals.count(), 1);
-        QCOMPARE(engineSignals.count(), 0);
-        // The listener reads the database, which must already hold the new row.
-        QCOMPARE(itemsOf(list("MT")), categories());
-        QCOMPARE(list("MT")->selectedItems().value(0)->text(), QString("Fresh"));
-        addFresh("SE");
-        QCOMPARE(engineSignals.count(), 1);
-        QCOMPARE(list("SE")->selectedItems().value(0)->text(), QString("Fresh"));
-        addFresh("MT"); // refused
-        addFresh("SE");
-        QCOMPARE(categorySignals.count(), 1);
-        QCOMPARE(engineSignals.count(), 1);
     }
 
     void cancelKeepsOnlyImmediateWrites() {
@@ -632,32 +489,18 @@ private slots:
         QCOMPARE(child<QComboBox>("Connex")->currentText(), QString("ISDN"));
         click("Command1");
         QCOMPARE(storedFilters(), expected);
-
-        // Emptied: nothing stored, nothing loaded.
-        openDialog();
-        for (int i = list("FilterWords")->count(); i > 0; --i) {
-            list("FilterWords")->setCurrentRow(0);
-            m_messages.answerNext(true);
-            click("FilterDel");
-        }
-        click("Command1");
-        QVERIFY(storedFilters().isEmpty());
-        QVERIFY(m_context->filters().isEmpty());
     }
 
     void connectionShown_data() {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("entry") << "T2"
-                               << "T2";
-        QTest::newRow("blanks around an entry") << " Cable "
-                                                << "Cable";
-        QTest::newRow("none of the entries") << "Satellite"
-                                             << "Unknown";
-        QTest::newRow("other letter case") << "dsl"
-                                           << "Unknown";
-        QTest::newRow("empty") << ""
-                               << "Unknown";
+        const std::pair<const char*, const char*> rows[] = {{"T2", "T2"},
+                                                            {" Cable ", "Cable"},
+                                                            {"Satellite", "Unknown"},
+                                                            {"dsl", "Unknown"},
+                                                            {"", "Unknown"}};
+        for (const auto& [stored, shown] : rows)
+            QTest::addRow("'%s'", stored) << QString(stored) << QString(shown);
     }
     void connectionShown() {
         QFETCH(QString, stored);
