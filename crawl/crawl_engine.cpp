@@ -453,6 +453,8 @@ bool CrawlEngine::processLinks() {
 
     if (d->filePass) {
         for (; d->linkIndex < links.size() && budget > 0; ++d->linkIndex, --budget) {
+            if (d->stopped())
+                return false; // a Stop from a handler of fileRecorded: not one more link
             const QString& url = resolvedAt(d->linkIndex);
             if (IsMediaLink(url, d->extensions) && !recordFile(url, d->pageAddress)) {
                 // The store failed: the rest of this pass is abandoned, the page-link pass still runs.
@@ -468,6 +470,8 @@ bool CrawlEngine::processLinks() {
     }
 
     for (; d->linkIndex < links.size() && budget > 0; ++d->linkIndex, --budget) {
+        if (d->stopped())
+            return false;
         if (links.at(d->linkIndex).source != LinkSource::Anchor)
             continue;
         const QString& url = resolvedAt(d->linkIndex);

@@ -12,6 +12,15 @@ namespace {
 // really keep the requested number of transfers in flight.
 constexpr int kConnectionsPerManager = 6;
 
+// Qt joins repeated headers with ", ", and after a redirect on a kept-alive connection the redirect's own
+// Content-Type may still be in the list: the last one is the final response's.
+QByteArray lastHeaderValue(const QByteArray& joined) {
+    const qsizetype comma = joined.lastIndexOf(',');
+    if (comma < 0 || joined.indexOf('"') >= 0)
+        return joined.trimmed();
+    return joined.mid(comma + 1).trimmed();
+}
+
 bool isPageType(const QByteArray& contentType) {
     const QByteArray mime = contentType.split(';').first().trimmed().toLower();
     return mime.isEmpty() || mime == "text/html" || mime == "application/xhtml+xml";
@@ -97,6 +106,8 @@ int Fetcher::fetch(const QUrl& url) {
     transfer->result.finalUrl = url;
 
     QNetworkReply* reply = transfer->manager->get(request);
+    // Flow control: past the cap the transfer stalls instead of racing ahead of the abort below.
+    reply->setReadBufferSize(kMaxPageBytes + 1);
     ++m_load[transfer->manager];
     m_transfers.insert(reply, transfer);
     connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] { onMetaData(reply); });
@@ -114,7 +125,7 @@ void Fetcher::onMetaData(QNetworkReply* reply) {
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status >= 300 && status < 400 && reply->hasRawHeader("Location"))
         return;
-    transfer->result.contentType = reply->rawHeader("Content-Type");
+    transfer->result.contentType = lastHeaderValue(reply->rawHeader("Content-Type"));
     transfer->result.dispositionFileName = DispositionFileName(reply->rawHeader("Content-Disposition"));
     if (!isPageType(transfer->result.contentType)) {
         abandon(reply, FetchResult::Outcome::NotPage);
@@ -155,7 +166,7 @@ void Fetcher::onFinished(QNetworkReply* reply) {
             (error > QNetworkReply::ContentAccessDenied - 1 && error <= QNetworkReply::UnknownContentError) ||
             (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
         if (error == QNetworkReply::NoError || (answered && httpStatusError)) {
-            result.contentType = reply->rawHeader("Content-Type");
+            result.contentType = lastHeaderValue(reply->rawHeader("Content-Type"));
             if (isPageType(result.contentType)) {
                 result.outcome = FetchResult::Outcome::Page;
                 result.body = reply->readAll();

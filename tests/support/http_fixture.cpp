@@ -1,8 +1,5 @@
 #include "http_fixture.h"
 
-// A hanging route holds a worker for as long as it hangs, and a keep-alive connection holds one between
-// requests: enough workers that neither starves a crawl with many transfers in flight.
-#define CPPHTTPLIB_THREAD_POOL_COUNT 64
 #include <httplib.h>
 
 #include <QElapsedTimer>
@@ -15,6 +12,9 @@
 namespace {
 constexpr int kHangLimitMs = 120000; // a hang that outlives every test's time-out
 constexpr size_t kStreamChunk = 64 * 1024;
+// A hanging route holds a worker for as long as it hangs, and a keep-alive connection holds one between
+// requests: enough workers that neither starves a crawl with many transfers in flight.
+constexpr size_t kWorkers = 64;
 } // namespace
 
 struct HttpFixture::Impl {
@@ -27,6 +27,7 @@ struct HttpFixture::Impl {
     mutable std::mutex mutex;
     QHash<QString, Route> routes;
     QList<Request> requests;
+    QHash<QString, qint64> streamed;
 
     // Sleeps in small steps so that the fixture's end is never held up by a pending answer.
     void pause(int ms) {
@@ -68,14 +69,31 @@ struct HttpFixture::Impl {
             res.set_header(name.toStdString(), value.toStdString());
         if (route.streamBytes > 0) {
             const auto total = size_t(route.streamBytes);
-            res.set_content_provider(total, route.contentType.toStdString(),
-                                     [this, total](size_t offset, size_t, httplib::DataSink& sink) {
-                                         if (closing)
-                                             return false;
-                                         static const std::string chunk(kStreamChunk, 'x');
-                                         const size_t n = std::min(kStreamChunk, total - offset);
-                                         return sink.write(chunk.data(), n);
-                                     });
+            const std::string prefix = route.body.toStdString();
+            auto provide = [this, total, target, prefix](size_t offset, httplib::DataSink& sink) {
+                if (closing)
+                    return false;
+                if (offset >= total) {
+                    sink.done();
+                    return true;
+                }
+                static const std::string filler(kStreamChunk, ' ');
+                const std::string& chunk = offset < prefix.size() ? prefix : filler;
+                const size_t from = offset < prefix.size() ? offset : 0;
+                const size_t n = std::min(chunk.size() - from, total - offset);
+                if (!sink.write(chunk.data() + from, n))
+                    return false;
+                std::lock_guard lock(mutex);
+                streamed[target] += qint64(n);
+                return true;
+            };
+            if (route.chunked)
+                res.set_chunked_content_provider(route.contentType.toStdString(), provide);
+            else
+                res.set_content_provider(total, route.contentType.toStdString(),
+                                         [provide](size_t offset, size_t, httplib::DataSink& sink) {
+                                             return provide(offset, sink);
+                                         });
             return;
         }
         if (route.contentType.isEmpty())
@@ -87,6 +105,7 @@ struct HttpFixture::Impl {
 
 HttpFixture::HttpFixture() : d(std::make_unique<Impl>()) {
     d->clock.start();
+    d->server.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
     d->server.set_keep_alive_timeout(2);
     d->server.Get(".*", [this](const httplib::Request& req, httplib::Response& res) { d->handle(req, res); });
     d->port = d->server.bind_to_any_port("127.0.0.1");
@@ -150,6 +169,11 @@ QStringList HttpFixture::requestedTargets() const {
 
 int HttpFixture::hits(const QString& target) const {
     return int(requestedTargets().count(target));
+}
+
+qint64 HttpFixture::bytesStreamed(const QString& target) const {
+    std::lock_guard lock(d->mutex);
+    return d->streamed.value(target);
 }
 
 void HttpFixture::clearRequests() {

@@ -19,7 +19,8 @@ public:
         QList<QPair<QByteArray, QByteArray>> headers;
         int delayMs = 0;        // before the answer starts
         bool hang = false;      // never answers (until the fixture goes away)
-        qint64 streamBytes = 0; // > 0: a body of this many bytes, streamed, instead of `body`
+        qint64 streamBytes = 0; // > 0: `body`, then filler up to this many bytes, streamed
+        bool chunked = false;   // streamed without a Content-Length
     };
 
     struct Request {
@@ -46,6 +47,7 @@ public:
     QList<Request> requests() const;
     QStringList requestedTargets() const; // in the order received
     int hits(const QString& target) const;
+    qint64 bytesStreamed(const QString& target) const; // body bytes of streamed routes handed to the socket
     void clearRequests();
 
     // Links to the given targets as a page body, in order: <a href="...">.
