@@ -1,7 +1,23 @@
+#include "shell/app_icon.h"
+#include "shell/startup_sequence.h"
+#include "shell/tray.h"
+#include "ui/message_facade.h"
+#include "ui/url_opener.h"
 #include <QApplication>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setOrganizationName(QStringLiteral("Vorlane"));
+    QApplication::setApplicationName(QStringLiteral("Vorlane"));
+    QApplication::setWindowIcon(ApplicationIcon());
+    // Hiding to the tray or closing the about box must not end the program; only ShutDownApplication does.
+    app.setQuitOnLastWindowClosed(false);
+
+    QMessageBoxFacade messages;
+    DesktopUrlOpener opener;
+    StartupSequence startup(messages, opener, QCoreApplication::applicationDirPath(), Tray::isAvailable());
+    QObject::connect(&startup, &StartupSequence::ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    if (!startup.run())
+        return startup.exitCode();
+    return app.exec();
 }

@@ -1,6 +1,5 @@
 #include "version.h"
 
-QString ApplicationVersion()
-{
+QString ApplicationVersion() {
     return QStringLiteral(VORLANE_VERSION);
 }

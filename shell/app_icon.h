@@ -1,0 +1,9 @@
+#pragma once
+// The program's icon for windows and the tray, drawn in code so it needs no image plug-in; the same
+// picture ships as SVG (resources/vorlane.svg) for desktop menus.
+
+#include <QIcon>
+#include <QPixmap>
+
+QPixmap ApplicationLogo(int size);
+QIcon ApplicationIcon();

@@ -1,0 +1,117 @@
+#pragma once
+// The main window Form1: menus, toolbar Toolbar1, the three result lists stacked in one place (ListView1
+// web search, ListView2 URL search, ListView3 a loaded campaign; one visible at a time) and the status bar
+// StatusBar1. Its load step creates the run's AppContext on the open database; from then on it owns the
+// context, the search, campaign and settings dialogs (one instance each) and, once loaded, the tray icon.
+// ShutDownApplication ends everything in order and then emits applicationEnded(); whoever runs the
+// event loop ends the process on it. The database, the facade and the opener must outlive the window.
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+
+class About;
+class AppContext;
+class CampManagement;
+class Database;
+class MessageFacade;
+class ResultList;
+class Settings;
+class StatusPanels;
+class Tray;
+class URLSearch;
+class UrlOpener;
+class WebSearch;
+struct FileLinkRow;
+
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // `programFolder` holds help.htm. `trayAvailable`: whether hiding to the tray can be undone by the user;
+    // without a notification area the window is minimised instead of hidden.
+    Form1(Database& database, MessageFacade& messages, UrlOpener& opener, const QString& programFolder,
+          bool trayAvailable, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The load step: sizes the lists, creates the AppContext and wires it, loads the connection type and
+    // the filters, and shows the start-up information dialog (modal) when the option asks for it.
+    void load();
+    // Creates the URL Search and then the Web Search dialog, hidden.
+    void loadSearchDialogs();
+    // Puts the tray icon into the notification area.
+    void loadTray();
+
+    AppContext& context() { return *m_context; }
+    bool isLoaded() const { return m_context != nullptr; }
+    ResultList* listView(int number) const; // 1, 2 or 3
+    StatusPanels* statusPanels() const { return m_status; }
+    Tray* tray() const { return m_tray.get(); }
+    URLSearch* urlSearch() const { return m_urlSearch; }
+    WebSearch* webSearch() const { return m_webSearch; }
+    About* aboutBox() const;
+    // The campaign-link load in progress, if any, is finished.
+    bool isLoadingCampaign() const { return m_campaignLoadPending; }
+
+    // The toolbar dispatches by key: "One" ... "Six".
+    void runAction(const QString& key);
+
+    void ArrangeResultLists();
+    void UpdateActivityDisplay();
+    void ShutDownApplication();
+    bool hasEnded() const { return m_ended; }
+
+signals:
+    void applicationEnded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    void wireEngines();
+    void wireContext();
+    void showList(int number);
+    void showDialog(QWidget* dialog);
+    void hideToTray();
+    void showFromTray();
+    void showAbout(bool modal);
+    void openSettings();
+    void openHelp();
+    void openCampaigns();
+    void showStartInfo();
+    void showCampaignLinks(const QList<FileLinkRow>& rows);
+    void loadNextCampaignBatch();
+
+    Database& m_database;
+    MessageFacade& m_messages;
+    UrlOpener& m_opener;
+    QString m_programFolder;
+    bool m_trayAvailable;
+
+    std::unique_ptr<AppContext> m_context;
+    QWidget* m_resultArea = nullptr;
+    ResultList* m_lists[3] = {nullptr, nullptr, nullptr};
+    StatusPanels* m_status = nullptr;
+    QHash<QString, QAction*> m_toolbarActions;
+    QAction* m_wsearch = nullptr;
+    QAction* m_usearch = nullptr;
+
+    URLSearch* m_urlSearch = nullptr;
+    WebSearch* m_webSearch = nullptr;
+    CampManagement* m_campaigns = nullptr;
+    Settings* m_settings = nullptr;
+    QPointer<About> m_about;
+    std::unique_ptr<Tray> m_tray;
+
+    // Campaign links join ListView3 in batches between events, so a large campaign never freezes the window.
+    QList<FileLinkRow> m_campaignRows;
+    qsizetype m_campaignNext = 0;
+    bool m_campaignLoadPending = false;
+    int m_campaignLoadGeneration = 0;
+
+    bool m_ended = false;
+};

@@ -1,0 +1,95 @@
+#include "frm_tip.h"
+
+#include "twips.h"
+#include "user_options.h"
+#include <QCheckBox>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+QRect twipsRect(const QWidget* w, int left, int top, int width, int height) {
+    return QRect(TwipsToPixelsX(w, left), TwipsToPixelsY(w, top), TwipsToPixelsX(w, width),
+                 TwipsToPixelsY(w, height));
+}
+
+} // namespace
+
+frmTip::frmTip(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmTip"));
+    setWindowTitle(QStringLiteral("Important Information"));
+    setAccessibleName(windowTitle());
+    setFixedSize(TwipsToPixelsX(this, 4680), TwipsToPixelsY(this, 3915));
+
+    auto* frame = new QFrame(this);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    frame->setFrameShape(QFrame::Box);
+    frame->setGeometry(twipsRect(this, 120, 240, 4455, 2655));
+
+    auto* label =
+        new QLabel(QStringLiteral("Please take time to update your Internet connection and read Help "
+                                  "thoroghly starting with the Quick Tutorial!"),
+                   frame);
+    label->setObjectName(QStringLiteral("Label1"));
+    label->setAccessibleName(label->text());
+    label->setWordWrap(true);
+    QFont labelFont = label->font();
+    labelFont.setPointSizeF(13.5);
+    label->setFont(labelFont);
+    label->setGeometry(twipsRect(this, 240, 600, 4095, 1575));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    frame->setAccessibleName(label->text());
+
+    m_startNoShow = new QCheckBox(QStringLiteral("Do not show this information again"), this);
+    m_startNoShow->setObjectName(QStringLiteral("StartNoShow"));
+    m_startNoShow->setAccessibleName(m_startNoShow->text());
+    m_startNoShow->setGeometry(twipsRect(this, 120, 3000, 4335, 255));
+
+    QFont buttonFont = font();
+    buttonFont.setBold(true);
+    struct ButtonSpec {
+        const char* name;
+        const char* caption;
+        int left;
+        Choice choice;
+    };
+    const ButtonSpec specs[] = {{"SetConn", "Update Connection", 240, Choice::UpdateConnection},
+                                {"ReadHelp", "Read Help", 1680, Choice::ReadHelp},
+                                {"Cancel", "Cancel", 3120, Choice::Cancel}};
+    QWidget* previous = m_startNoShow;
+    for (const ButtonSpec& spec : specs) {
+        auto* button = new QPushButton(QString::fromLatin1(spec.caption), this);
+        button->setObjectName(QString::fromLatin1(spec.name));
+        button->setAccessibleName(button->text());
+        button->setFont(buttonFont);
+        button->setAutoDefault(false); // Enter does not press any of them
+        button->setGeometry(twipsRect(this, spec.left, 3360, 1335, 495));
+        const Choice choice = spec.choice;
+        connect(button, &QPushButton::clicked, this, [this, choice] { choose(choice); });
+        setTabOrder(previous, button);
+        previous = button;
+    }
+    m_startNoShow->setFocus();
+}
+
+void frmTip::SaveStartInfoChoice() {
+    if (m_startNoShow->isChecked())
+        UserOptions::setShowStartInfoOff();
+}
+
+void frmTip::choose(Choice choice) {
+    SaveStartInfoChoice();
+    m_choice = choice;
+    accept();
+}
+
+void frmTip::keyPressEvent(QKeyEvent* event) {
+    // Neither Escape nor Enter stands for a button here.
+    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,52 @@
+#include "startup_sequence.h"
+
+#include "form1.h"
+#include "start_up.h"
+#include "ui/message_facade.h"
+#include <QGuiApplication>
+
+StartupSequence::StartupSequence(MessageFacade& messages, UrlOpener& opener, const QString& programFolder,
+                                 bool trayAvailable, QObject* parent)
+    : QObject(parent), m_messages(messages), m_opener(opener), m_programFolder(programFolder),
+      m_trayAvailable(trayAvailable) {}
+
+StartupSequence::~StartupSequence() {
+    m_form.reset(); // the window and its context let go of the database before it closes
+}
+
+bool StartupSequence::run() {
+    QGuiApplication::setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
+
+    StartUp splash;
+    splash.showAndPaint();
+    StartupResult prepared = PrepareDatabase(m_programFolder);
+    // The splash stays above other windows; it goes before any message can show.
+    splash.close();
+
+    switch (prepared.outcome) {
+    case StartupOutcome::AlreadyRunning:
+        m_messages.information(nullptr, QStringLiteral("The Vorlane application is already running!\n"
+                                                       "Check the system tray or Windows Task Manager."));
+        m_exitCode = 1;
+        return false;
+    case StartupOutcome::Failed:
+        m_messages.critical(nullptr, prepared.error);
+        m_exitCode = 2;
+        return false;
+    case StartupOutcome::Ready:
+        break;
+    }
+    m_database = std::move(prepared.database);
+    if (!prepared.notice.isEmpty())
+        m_messages.information(nullptr, prepared.notice);
+
+    m_form = std::make_unique<Form1>(m_database, m_messages, m_opener, m_programFolder, m_trayAvailable);
+    connect(m_form.get(), &Form1::applicationEnded, this, &StartupSequence::ended);
+    m_form->load();
+    if (m_form->hasEnded())
+        return true;
+    m_form->loadSearchDialogs();
+    m_form->show();
+    m_form->loadTray();
+    return true;
+}

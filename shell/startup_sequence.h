@@ -1,0 +1,43 @@
+#pragma once
+// The program's start, in order: the application title, the splash painted, the database prepared (a
+// second copy, or a file that cannot be opened, ends the start here with a message), the splash closed,
+// the main window loaded (which may show the start-up information first), the two search dialogs loaded
+// hidden, the main window shown and the tray icon added. The database lives here, beside the main window
+// that uses it; ended() is emitted once ShutDownApplication has run.
+
+#include "store/database.h"
+#include <QObject>
+#include <memory>
+
+class Form1;
+class MessageFacade;
+class StartUp;
+class UrlOpener;
+
+class StartupSequence : public QObject {
+    Q_OBJECT
+public:
+    // `programFolder` holds mc.mdb and help.htm; the program passes its own folder.
+    StartupSequence(MessageFacade& messages, UrlOpener& opener, const QString& programFolder,
+                    bool trayAvailable, QObject* parent = nullptr);
+    ~StartupSequence() override;
+
+    // True when the main window stands; false when the program must end now with exitCode().
+    bool run();
+    int exitCode() const { return m_exitCode; }
+
+    Form1* mainWindow() const { return m_form.get(); }
+    Database& database() { return m_database; }
+
+signals:
+    void ended();
+
+private:
+    MessageFacade& m_messages;
+    UrlOpener& m_opener;
+    QString m_programFolder;
+    bool m_trayAvailable;
+    int m_exitCode = 0;
+    Database m_database; // outlives the window and its context
+    std::unique_ptr<Form1> m_form;
+};

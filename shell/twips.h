@@ -1,0 +1,18 @@
+#pragma once
+// Window measures are designed in twips (1/1440 inch, 15 twips a pixel at 96 dpi); these turn them into
+// pixels for the screen a widget is on.
+
+#include <QWidget>
+#include <cmath>
+
+inline int TwipsToPixels(int twips, qreal dotsPerInch) {
+    return int(std::lround(twips * dotsPerInch / 1440.0));
+}
+
+inline int TwipsToPixelsX(const QWidget* widget, int twips) {
+    return TwipsToPixels(twips, widget->logicalDpiX());
+}
+
+inline int TwipsToPixelsY(const QWidget* widget, int twips) {
+    return TwipsToPixels(twips, widget->logicalDpiY());
+}
