@@ -21,6 +21,7 @@ ResultList::ResultList(UrlOpener& opener, MessageFacade& messages, QWidget* pare
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSortingEnabled(false); // header clicks follow the list's own direction rule below
+    header()->setAccessibleName(QStringLiteral("Columns"));
     header()->setSectionsClickable(true);
     header()->setStretchLastSection(false);
     header()->setSortIndicatorShown(false);

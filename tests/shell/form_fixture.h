@@ -1,0 +1,37 @@
+#pragma once
+// A loaded main window on a fresh database, with scripted message boxes, a recording opener and the
+// start-up information switched off, as the shell tests need it.
+
+#include "shell/form1.h"
+#include "shell/user_options.h"
+#include "tests/support/recording_opener.h"
+#include "tests/support/scripted_messages.h"
+#include "tests/support/temp_database.h"
+#include "tests/support/temp_user_options.h"
+#include <QSignalSpy>
+#include <QTest>
+#include <memory>
+
+struct FormFixture {
+    explicit FormFixture(bool trayAvailable = true, bool show = true) {
+        UserOptions().setShowStartInfoOff();
+        form = std::make_unique<Form1>(database.database(), messages, opener, database.directory(),
+                                       trayAvailable);
+        ended = std::make_unique<QSignalSpy>(form.get(), &Form1::applicationEnded);
+        form->load();
+        form->loadSearchDialogs();
+        if (show) {
+            form->show();
+            form->loadTray();
+            form->activateWindow();
+            exposed = QTest::qWaitForWindowExposed(form.get());
+        }
+    }
+
+    TempDatabase database;
+    ScriptedMessages messages;
+    RecordingOpener opener;
+    std::unique_ptr<Form1> form;
+    std::unique_ptr<QSignalSpy> ended;
+    bool exposed = false;
+};

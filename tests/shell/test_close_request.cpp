@@ -1,0 +1,232 @@
+// Closing the main window: the stored answers, the exit question with what it writes, and the tray.
+
+#include "form_fixture.h"
+#include "shell/about.h"
+#include "shell/exit_to_tray.h"
+#include "shell/tray.h"
+#include "tests/support/modal_driver.h"
+#include "ui/app_context.h"
+#include <QCheckBox>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+ExitToTray* question(Form1& form) {
+    for (ExitToTray* d : form.findChildren<ExitToTray*>())
+        if (d->isVisible())
+            return d;
+    return nullptr;
+}
+
+} // namespace
+
+class TestCloseRequest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_options.clear(); }
+    void storedAnswers_data();
+    void storedAnswers();
+    void questionWritesExactlyItsKeys_data();
+    void questionWritesExactlyItsKeys();
+    void eachCloseAsksAfresh();
+    void trayEntries_data();
+    void trayEntries();
+    void aboutFromTrayIsBroughtForwardNotDoubled();
+    void aboutClosesOnAnyKey();
+
+private:
+    TempUserOptions m_options;
+};
+
+void TestCloseRequest::storedAnswers_data() {
+    QTest::addColumn<QString>("ask");  // null: absent
+    QTest::addColumn<QString>("exit"); // null: absent
+    QTest::addColumn<bool>("trayAvailable");
+    QTest::addColumn<QString>("outcome"); // "ask", "hidden", "minimised", "ended"
+
+    QTest::newRow("nothing stored: ask") << QString() << QString() << true << "ask";
+    QTest::newRow("ask 1 wins over Exit") << "1"
+                                          << "True" << true << "ask";
+    QTest::newRow("ask not a number: ask") << "often"
+                                           << "True" << true << "ask";
+    QTest::newRow("remembered: hide") << "0"
+                                      << "False" << true << "hidden";
+    QTest::newRow("remembered: end") << "0"
+                                     << "True" << true << "ended";
+    QTest::newRow("Exit absent: hide") << "0" << QString() << true << "hidden";
+    QTest::newRow("Exit not a truth value: hide") << "0"
+                                                  << "maybe" << true << "hidden";
+    QTest::newRow("Exit in lower case: end") << "0"
+                                             << "true" << true << "ended";
+    QTest::newRow("no tray: minimise instead of hiding") << "0"
+                                                         << "False" << false << "minimised";
+}
+
+void TestCloseRequest::storedAnswers() {
+    QFETCH(QString, ask);
+    QFETCH(QString, exit);
+    QFETCH(bool, trayAvailable);
+    QFETCH(QString, outcome);
+    if (!ask.isNull())
+        m_options.set("ShowAskTrayExit", ask);
+    if (!exit.isNull())
+        m_options.set("Exit", exit);
+    FormFixture f(trayAvailable);
+
+    f.form->close();
+
+    QCOMPARE(question(*f.form) != nullptr, outcome == "ask");
+    QCOMPARE(f.ended->size(), outcome == "ended" ? 1 : 0);
+    QCOMPARE(f.form->isVisible(), outcome == "ask" || outcome == "minimised");
+    QCOMPARE(f.form->isMinimized(), outcome == "minimised");
+    QCOMPARE(f.database.database().isOpen(), outcome != "ended");
+    QCOMPARE(f.form->tray()->isLoaded(), outcome != "ended");
+    // Reading never writes.
+    QCOMPARE(m_options.get("ShowAskTrayExit"), ask);
+    QCOMPARE(m_options.get("Exit"), exit);
+}
+
+void TestCloseRequest::questionWritesExactlyItsKeys_data() {
+    QTest::addColumn<QString>("button"); // "OK", "Cancel" or "deactivate"
+    QTest::addColumn<bool>("exitApp");
+    QTest::addColumn<bool>("remember");
+    QTest::addColumn<QString>("storedAsk");
+    QTest::addColumn<QString>("storedExit");
+    QTest::addColumn<QString>("outcome"); // "hidden", "ended", "open"
+
+    QTest::newRow("OK, tray, not remembered") << "OK" << false << false << QString() << "False"
+                                              << "hidden";
+    QTest::newRow("OK, tray, remembered") << "OK" << false << true << "0"
+                                          << "False"
+                                          << "hidden";
+    QTest::newRow("OK, exit, not remembered") << "OK" << true << false << QString() << "True"
+                                              << "ended";
+    QTest::newRow("OK, exit, remembered") << "OK" << true << true << "0"
+                                          << "True"
+                                          << "ended";
+    QTest::newRow("Cancel") << "Cancel" << true << true << QString() << QString() << "open";
+    QTest::newRow("main window clicked") << "deactivate" << true << true << QString() << QString() << "open";
+}
+
+void TestCloseRequest::questionWritesExactlyItsKeys() {
+    QFETCH(QString, button);
+    QFETCH(bool, exitApp);
+    QFETCH(bool, remember);
+    QFETCH(QString, storedAsk);
+    QFETCH(QString, storedExit);
+    QFETCH(QString, outcome);
+    FormFixture f;
+    f.form->close();
+    QPointer<ExitToTray> dialog = question(*f.form);
+    QVERIFY(dialog);
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Notification"));
+    QVERIFY(dialog->findChild<QRadioButton*>("MinTray")->isChecked());
+    QVERIFY(!dialog->findChild<QCheckBox*>("Check1")->isChecked());
+
+    if (exitApp)
+        QTest::mouseClick(dialog->findChild<QRadioButton*>("ExitApp"), Qt::LeftButton);
+    if (remember)
+        QTest::mouseClick(dialog->findChild<QCheckBox*>("Check1"), Qt::LeftButton);
+    if (button == "deactivate") {
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->isActiveWindow(), 2000);
+        f.form->activateWindow();
+    } else {
+        QTest::mouseClick(dialog->findChild<QPushButton*>(button), Qt::LeftButton);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog || !dialog->isVisible(), 2000);
+
+    QCOMPARE(m_options.get("ShowAskTrayExit"), storedAsk);
+    QCOMPARE(m_options.get("Exit"), storedExit);
+    QCOMPARE(f.ended->size(), outcome == "ended" ? 1 : 0);
+    QCOMPARE(f.form->isVisible(), outcome == "open");
+    QCOMPARE(f.database.database().isOpen(), outcome != "ended");
+}
+
+void TestCloseRequest::eachCloseAsksAfresh() {
+    FormFixture f;
+    f.form->close();
+    QPointer<ExitToTray> first = question(*f.form);
+    QVERIFY(first);
+    first->findChild<QCheckBox*>("Check1")->setChecked(true);
+    f.form->close();
+    ExitToTray* second = question(*f.form);
+    QVERIFY(second);
+    QVERIFY(second != first);
+    QVERIFY(!second->findChild<QCheckBox*>("Check1")->isChecked());
+    QVERIFY(!first || !first->isVisible());
+}
+
+void TestCloseRequest::trayEntries_data() {
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<bool>("startHidden");
+    QTest::addColumn<QString>("outcome"); // "maximised", "hidden", "ended"
+    QTest::newRow("Show brings back a hidden window maximised") << "openwin" << true << "maximised";
+    QTest::newRow("Show maximises a normal window") << "openwin" << false << "maximised";
+    QTest::newRow("Hide") << "hide" << false << "hidden";
+    QTest::newRow("Hide when hidden changes nothing") << "hide" << true << "hidden";
+    QTest::newRow("Exit ends through the orderly shutdown") << "exitmenu" << false << "ended";
+}
+
+void TestCloseRequest::trayEntries() {
+    QFETCH(QString, entry);
+    QFETCH(bool, startHidden);
+    QFETCH(QString, outcome);
+    FormFixture f;
+    if (startHidden)
+        f.form->hide();
+    Tray* tray = f.form->tray();
+    QCOMPARE(tray->icon().toolTip(), QStringLiteral("Vorlane"));
+    QCOMPARE(tray->menu().defaultAction()->objectName(), QStringLiteral("openwin"));
+    QStringList captions;
+    for (QAction* a : tray->menu().actions())
+        captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    QCOMPARE(captions, (QStringList{"&Show Vorlane", "&Hide Vorlane", "&About", "-", "&Exit"}));
+
+    tray->menu().findChild<QAction*>(entry)->trigger();
+
+    QCOMPARE(f.form->isVisible(), outcome == "maximised");
+    QCOMPARE(f.form->isMaximized(), outcome == "maximised");
+    QCOMPARE(f.ended->size(), outcome == "ended" ? 1 : 0);
+    QCOMPARE(tray->isLoaded(), outcome != "ended");
+    QCOMPARE(f.database.database().isOpen(), outcome != "ended");
+    QVERIFY(f.messages.shown().isEmpty());
+}
+
+void TestCloseRequest::aboutFromTrayIsBroughtForwardNotDoubled() {
+    FormFixture f;
+    f.form->hide();
+    f.form->tray()->menu().findChild<QAction*>("aboutfrm")->trigger();
+    QPointer<About> about = f.form->aboutBox();
+    QVERIFY(about && about->isVisible());
+    QVERIFY(!about->isModal());
+    QCOMPARE(about->findChild<QLabel*>("lblVersion")->text(), QStringLiteral("Version 1.5.5"));
+    QCOMPARE(about->findChild<QLabel*>("lblProductName")->text(), QStringLiteral("Vorlane"));
+
+    f.form->show();
+    f.form->runAction("Six"); // would block in a second, modal box if it opened one
+    QCOMPARE(f.form->aboutBox(), about.data());
+    int shown = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        shown += qobject_cast<About*>(w) && w->isVisible();
+    QCOMPARE(shown, 1);
+    about->close();
+    QTRY_VERIFY_WITH_TIMEOUT(!about, 2000);
+}
+
+void TestCloseRequest::aboutClosesOnAnyKey() {
+    FormFixture f;
+    QPointer<About> seen;
+    ModalDriver driver("About", [&](QWidget* box) {
+        seen = static_cast<About*>(box);
+        QTest::keyClick(box, Qt::Key_X);
+    });
+    f.form->runAction("Six");
+    QVERIFY(driver.seen());
+    QTRY_VERIFY_WITH_TIMEOUT(!seen, 2000);
+}
+
+QTEST_MAIN(TestCloseRequest)
+#include "test_close_request.moc"
