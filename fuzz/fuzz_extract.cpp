@@ -1,0 +1,49 @@
+// Fuzzes a page's way from bytes to recorded and queued addresses: decoding, parsing, resolving and
+// classifying every link. The first byte picks the Content-Type header the page came with.
+
+#include "crawl/link_extractor.h"
+#include "crawl/link_rules.h"
+#include "crawl/resolve.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+bool isAsciiWhitespace(QChar c) {
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\f' || c == u'\r';
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0)
+        return 0;
+    static const QByteArray contentTypes[] = {"",
+                                              "text/html",
+                                              "text/html; charset=windows-1252",
+                                              "text/html; charset=\"Shift_JIS\"",
+                                              "text/html; charset=utf-16le",
+                                              "text/html;charset=ISO-8859-1",
+                                              "text/html; charset=x-no-such",
+                                              "application/xhtml+xml; charset=euc-kr"};
+    const QByteArray& contentType = contentTypes[data[0] % std::size(contentTypes)];
+    const QByteArray body(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
+
+    const ParsedPage page = ExtractLinks(body, contentType);
+    const QUrl base = PageBase(QUrl("http://h/a/page.html"), page.baseHref);
+    const QStringList extensions{".mp3", ".tar.gz", "ogg"};
+    for (const ExtractedLink& link : page.links) {
+        if (!link.href.isEmpty() &&
+            (isAsciiWhitespace(link.href.front()) || isAsciiWhitespace(link.href.back())))
+            std::abort();
+        const QString address = ResolveLink(link.href, base);
+        const QString pageAddress = NormalisePageAddress(address);
+        if (!pageAddress.isEmpty() && (!IsCrawlableAddress(pageAddress) || pageAddress.contains(u'#')))
+            std::abort();
+        (void)IsMediaLink(address, extensions);
+        (void)IsRecordableAddress(address);
+        (void)LastSegment(address);
+    }
+    return 0;
+}

@@ -1,0 +1,41 @@
+// Fuzzes link resolution and the address rules. Input: the page address, a newline, the href.
+
+#include "crawl/link_rules.h"
+#include "crawl/resolve.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QString input = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const qsizetype newline = input.indexOf(u'\n');
+    const QString pageText = newline < 0 ? QStringLiteral("http://h/a/b/page.html") : input.left(newline);
+    const QString href = newline < 0 ? input : input.mid(newline + 1);
+    const QUrl page(pageText);
+
+    const QString address = ResolveLink(href, page);
+    (void)PageBase(page, href);
+    QString withoutBlank = href;
+    withoutBlank.remove(QStringLiteral("about:blank"));
+    // An absolute link is never rewritten.
+    if (IsAbsoluteLink(withoutBlank) && address != withoutBlank)
+        std::abort();
+    // A resolved address resolves to itself: the same file found from two pages compares equal. (Not when
+    // the page's own address holds "about:blank", which resolution removes from links.) Pages are web
+    // addresses with a host: that is all the crawl ever resolves against.
+    if (!address.isEmpty() && !IsAbsoluteLink(address) && IsCrawlableAddress(pageText) &&
+        !address.contains(QStringLiteral("about:blank")) && ResolveLink(address, page) != address)
+        std::abort();
+
+    const QString pageAddress = NormalisePageAddress(address);
+    if (!pageAddress.isEmpty() &&
+        (!IsCrawlableAddress(pageAddress) || pageAddress.contains(u'#') || !address.startsWith(pageAddress)))
+        std::abort();
+    if (IsCrawlableAddress(address) && !IsRecordableAddress(address))
+        std::abort();
+    (void)IsMediaLink(address, SplitExtensions(href));
+    (void)IsFilteredUrl(address, {href, QString()});
+    (void)LastSegment(address);
+    (void)PathExtension(href);
+    return 0;
+}
