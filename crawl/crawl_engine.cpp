@@ -266,7 +266,7 @@ void CrawlEngine::step() {
         scheduleStep();
         return;
     case State::Stage::Links:
-        if (processLinks()) {
+        if (processLinks() && d->running) {
             ++d->pagesDone;
             emit progress(d->pagesDone, d->queue.count(), d->filesFound);
             d->parsed = {};
@@ -404,7 +404,11 @@ bool CrawlEngine::takePage() {
     d->fetches.erase(slot);
 
     emit messageChanged(QStringLiteral("Crawling: ") + d->pageAddress);
+    if (!d->running)
+        return false; // shut down from a handler of the text
     emit levelChanged(LevelText(d->segments.at(d->segment), d->atStartPage ? 1 : d->level));
+    if (!d->running)
+        return false;
 
     d->parsed = {};
     d->resolved.clear();
@@ -430,6 +434,8 @@ bool CrawlEngine::takePage() {
 bool CrawlEngine::recordFile(const QString& address, const QString& foundOn) {
     if (!IsRecordableAddress(address))
         return true;
+    if (!d->campaigns)
+        return false;
     const auto recorded = d->campaigns->recordFileLink(d->campaignId, address, foundOn);
     if (!recorded)
         return false;
@@ -453,8 +459,9 @@ bool CrawlEngine::processLinks() {
 
     if (d->filePass) {
         for (; d->linkIndex < links.size() && budget > 0; ++d->linkIndex, --budget) {
-            if (d->stopped())
-                return false; // a Stop from a handler of fileRecorded: not one more link
+            // A Stop (or a shutdown) from a handler of fileRecorded: not one more link.
+            if (!d->running || d->stopped())
+                return false;
             const QString& url = resolvedAt(d->linkIndex);
             if (IsMediaLink(url, d->extensions) && !recordFile(url, d->pageAddress)) {
                 // The store failed: the rest of this pass is abandoned, the page-link pass still runs.
@@ -470,7 +477,7 @@ bool CrawlEngine::processLinks() {
     }
 
     for (; d->linkIndex < links.size() && budget > 0; ++d->linkIndex, --budget) {
-        if (d->stopped())
+        if (!d->running || d->stopped())
             return false;
         if (links.at(d->linkIndex).source != LinkSource::Anchor)
             continue;

@@ -125,6 +125,7 @@ private slots:
     void pauseHoldsTransfersAndResumeFinishesTheSame();
     void secondSearchAfterAStoppedOne();
     void campaignThatCannotBeCreatedStartsNothing();
+    void abortAllEndsWithoutSignals_data();
     void abortAllEndsWithoutSignals();
     void requestsNameTheProgram();
 };
@@ -533,22 +534,53 @@ void TestCrawlEngine::campaignThatCannotBeCreatedStartsNothing() {
     QCOMPARE(server.requestedTargets().size(), 0);
 }
 
+void TestCrawlEngine::abortAllEndsWithoutSignals_data() {
+    QTest::addColumn<QString>("when");
+    QTest::newRow("while a page is in flight") << "fetching";
+    QTest::newRow("from a handler of a recorded file") << "fileRecorded";
+    QTest::newRow("from a handler of the status text") << "messageChanged";
+}
+
 void TestCrawlEngine::abortAllEndsWithoutSignals() {
+    QFETCH(QString, when);
     HttpFixture server;
-    buildSite(server, {"/ > a.html b.html", "/a.html > a.mp3", "/b.html > b.mp3"});
-    server.setLatencyMs(100);
+    buildSite(server, {"/ > a.html x.mp3 y.mp3 b.html", "/a.html > a.mp3", "/b.html > b.mp3"});
+    server.setLatencyMs(50);
     TempDatabase db;
     CrawlEngine engine(CampaignType::UrlSearch, db.connection(), {});
     Probe probe(engine);
+    int messagesAtAbort = -1;
+    int filesAtAbort = -1;
+    int levelsAtAbort = -1;
+    const auto abort = [&] {
+        if (messagesAtAbort >= 0)
+            return;
+        messagesAtAbort = int(probe.messages.size());
+        filesAtAbort = int(probe.files.size());
+        levelsAtAbort = int(probe.levels.size());
+        engine.abortAll();
+    };
+    if (when == u"fileRecorded")
+        connect(&engine, &CrawlEngine::fileRecorded, &engine, abort);
+    if (when == u"messageChanged")
+        connect(&engine, &CrawlEngine::messageChanged, &engine, [&](const QString& text) {
+            if (text.startsWith(u"Crawling: "))
+                abort();
+        });
     QVERIFY(engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 3).ok());
-    QTRY_VERIFY_WITH_TIMEOUT(server.hits(QStringLiteral("/")) == 1, 5000);
-    const int messages = probe.messages.size();
-    engine.abortAll();
+    if (when == u"fetching") {
+        QTRY_VERIFY_WITH_TIMEOUT(server.hits(QStringLiteral("/")) == 1, 5000);
+        abort();
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(messagesAtAbort >= 0, 5000);
     QVERIFY(!engine.isRunning());
     QTest::qWait(400);
-    QCOMPARE(probe.messages.size(), messages);
+    // The spies connected first, so they saw the signal whose handler aborted; nothing after it.
+    QCOMPARE(probe.messages.size(), messagesAtAbort);
+    QCOMPARE(probe.files.size(), filesAtAbort);
+    QCOMPARE(probe.levels.size(), levelsAtAbort);
     QVERIFY(probe.finished.isEmpty());
-    QVERIFY(probe.files.isEmpty());
+    QVERIFY(probe.progress.isEmpty());
 }
 
 void TestCrawlEngine::requestsNameTheProgram() {

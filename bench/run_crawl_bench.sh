@@ -1,0 +1,17 @@
+#!/bin/sh
+# The crawl-throughput comparison: vorlane-crawl against wget, HTTrack and Scrapy on the harness's generated
+# 2,000-page site, served on 127.0.0.1 with 20 ms latency, at depths 3 and 5, eight transfers in flight.
+# Usage: bench/run_crawl_bench.sh [BUILD_DIR] [HARNESS_DIR]   (a Release build is meant)
+set -eu
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$here/build-rel}
+harness=${2:-$here/../shared/bench}
+crawler=$build/tools/vorlane-crawl
+[ -x "$crawler" ] || { echo "no $crawler: cmake -B $build -DCMAKE_BUILD_TYPE=Release && cmake --build $build --target vorlane-crawl" >&2; exit 2; }
+site=${BENCH_SITE:-/tmp/vorlane-bench-site}
+out=${BENCH_JSON:-$build/crawl-bench.json}
+[ -f "$site/expected.json" ] || python3 "$harness/gen_site.py" --out "$site" --port 8765
+cd "$harness"
+python3 run_peers.py --site "$site" --depths 3,5 --latency-ms 20 --ref wget \
+    --candidate "$crawler -q --concurrency 8 --types .mp3,.ogg,.jpg --depth {levels} {url}" \
+    --candidate-name vorlane-crawl-k8 --candidate-k 8 --json "$out" ${BENCH_REPEAT:+--repeat $BENCH_REPEAT}
