@@ -150,8 +150,16 @@ void ResultListModel::resort() {
     std::vector<int> order(n);
     for (std::size_t i = 0; i < n; ++i)
         order[i] = int(i);
-    std::stable_sort(order.begin(), order.end(),
-                     [this](int a, int b) { return before(m_rows[std::size_t(a)], m_rows[std::size_t(b)]); });
+    // Folding letter case once per row, not once per comparison, is what makes 100,000 rows sort quickly;
+    // the folded order is the same as before()'s case-insensitive one.
+    std::vector<QString> keys(n);
+    for (std::size_t i = 0; i < n; ++i)
+        keys[i] = columnText(m_rows[i].row, m_sortColumn).toCaseFolded();
+    const bool ascending = m_sortOrder == Qt::AscendingOrder;
+    std::stable_sort(order.begin(), order.end(), [&keys, ascending](int a, int b) {
+        const int c = QStringView(keys[std::size_t(a)]).compare(QStringView(keys[std::size_t(b)]));
+        return ascending ? c < 0 : c > 0;
+    });
 
     std::vector<Entry> sorted;
     sorted.reserve(n);
