@@ -1,21 +1,31 @@
 #include "crawl/page_queue.h"
 
+std::pair<int, size_t> PageQueue::find(const QString& address) const {
+    size_t probe = qHash(address.toCaseFolded());
+    for (;;) {
+        const auto slot = m_positions.constFind(probe);
+        if (slot == m_positions.cend())
+            return {0, probe};
+        if (m_items[*slot - 1].compare(address, Qt::CaseInsensitive) == 0)
+            return {*slot, probe};
+        probe = probe * 0x9E3779B97F4A7C15ull + 1; // a collision: try the next slot of this address
+    }
+}
+
 bool PageQueue::add(const QString& address) {
-    // toCaseFolded shares the address's text when folding changes nothing (most addresses), so a key costs
-    // no second copy of the text in the common case.
-    const QString key = address.toCaseFolded();
-    if (m_keys.contains(key))
+    const auto [position, probe] = find(address);
+    if (position != 0)
         return false;
     m_items.append(address);
-    m_keys.insert(key, int(m_items.size()));
+    m_positions.insert(probe, int(m_items.size()));
     return true;
 }
 
 bool PageQueue::contains(const QString& address) const {
-    return m_keys.contains(address.toCaseFolded());
+    return find(address).first != 0;
 }
 
 void PageQueue::clear() {
     m_items.clear();
-    m_keys.clear();
+    m_positions.clear();
 }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 class PageQueue {
 public:
     bool add(const QString& address); // false when already present (letter case ignored)
@@ -15,6 +17,12 @@ public:
     void clear();
 
 private:
+    // The slot of the address's key: the position holding it (0 when absent) and the hash to store it under.
+    std::pair<int, size_t> find(const QString& address) const;
+
     QStringList m_items;
-    QHash<QString, int> m_keys; // case-folded address -> position
+    // Hash of the case-folded address -> position. Keeping hashes rather than folded copies saves a second
+    // text per address; two addresses whose hashes meet are told apart by comparing the texts, and the
+    // later one moves on to the next probe.
+    QHash<size_t, int> m_positions;
 };
