@@ -128,6 +128,9 @@ private slots:
     void abortAllEndsWithoutSignals_data();
     void abortAllEndsWithoutSignals();
     void requestsNameTheProgram();
+
+private:
+    const QStringList m_noFilters; // the engine keeps a reference to its filter list
 };
 
 void TestCrawlEngine::urlCrawl_data() {
@@ -324,7 +327,7 @@ void TestCrawlEngine::webCrawl() {
 
     for (const int transfers : {1, 8}) {
         server.clearRequests();
-        CrawlEngine crawler(CampaignType::WebSearch, db.connection(), {});
+        CrawlEngine crawler(CampaignType::WebSearch, db.connection(), m_noFilters);
         crawler.setConnectionType(connection(transfers));
         Probe probe(crawler);
         const DbStatus started = crawler.startWebCrawl(keyword, QStringLiteral(".mp3"), engine);
@@ -363,7 +366,7 @@ void TestCrawlEngine::stopEndsTheCrawlAtOnce() {
     hang.hang = true;
     server.setRoute(hanging, hang);
     TempDatabase db;
-    CrawlEngine engine(CampaignType::UrlSearch, db.connection(), {});
+    CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
     engine.setConnectionType(connection(8, 60));
     Probe probe(engine);
     QVERIFY(engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 5).ok());
@@ -390,7 +393,7 @@ void TestCrawlEngine::stopInsideAPageRecordsNoFurtherLink() {
         hrefs << QStringLiteral("f%1.mp3").arg(i);
     server.setPage(QStringLiteral("/"), HttpFixture::linksPage(hrefs));
     TempDatabase db;
-    CrawlEngine engine(CampaignType::UrlSearch, db.connection(), {});
+    CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
     Probe probe(engine);
     connect(&engine, &CrawlEngine::fileRecorded, &engine, [&engine] { engine.stop(); });
     QVERIFY(engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 1).ok());
@@ -411,7 +414,7 @@ void TestCrawlEngine::silentServerTimesOut() {
     hang.hang = true;
     server.setRoute(QStringLiteral("/silent.html"), hang);
     TempDatabase db;
-    CrawlEngine engine(CampaignType::UrlSearch, db.connection(), {});
+    CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
     engine.setConnectionType(connection(8, 1));
     Probe probe(engine);
     QVERIFY(engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 2).ok());
@@ -433,7 +436,7 @@ void TestCrawlEngine::hugeResponseIsAbandoned() {
     HttpFixture server;
     buildSite(server, {"/ > big.html after.html", bigPage, "/after.html > after.mp3"});
     TempDatabase db;
-    CrawlEngine engine(CampaignType::UrlSearch, db.connection(), {});
+    CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
     Probe probe(engine);
     QVERIFY(engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 2).ok());
     QVERIFY(probe.waitDone());
@@ -456,7 +459,7 @@ void TestCrawlEngine::pauseHoldsTransfersAndResumeFinishesTheSame() {
 
     QStringList unpaused;
     {
-        CrawlEngine engine(CampaignType::UrlSearch, db.connection(), {});
+        CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
         Probe probe(engine);
         QVERIFY(engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 3).ok());
         QVERIFY(probe.waitDone());
@@ -464,7 +467,7 @@ void TestCrawlEngine::pauseHoldsTransfersAndResumeFinishesTheSame() {
     }
     QCOMPARE(unpaused.size(), 9);
 
-    CrawlEngine engine(CampaignType::UrlSearch, db.connection(), {});
+    CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
     engine.setConnectionType(connection(2));
     Probe probe(engine);
     connect(&engine, &CrawlEngine::fileRecorded, &engine, [&engine, &probe] {
@@ -496,7 +499,7 @@ void TestCrawlEngine::secondSearchAfterAStoppedOne() {
     hang.hang = true;
     server.setRoute(QStringLiteral("/slow"), hang);
     TempDatabase db;
-    CrawlEngine engine(CampaignType::UrlSearch, db.connection(), {});
+    CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
     {
         Probe probe(engine);
         QVERIFY(engine.startUrlCrawl(server.url(QStringLiteral("/slow")), QStringLiteral(".mp3"), 2).ok());
@@ -519,7 +522,7 @@ void TestCrawlEngine::campaignThatCannotBeCreatedStartsNothing() {
     HttpFixture server;
     server.setPage(QStringLiteral("/"), HttpFixture::linksPage({QStringLiteral("x.mp3")}));
     TempDatabase db;
-    CrawlEngine engine(CampaignType::UrlSearch, db.connection(), {});
+    CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
     Probe probe(engine);
     QSignalSpy started(&engine, &CrawlEngine::started);
     db.close();
@@ -547,7 +550,7 @@ void TestCrawlEngine::abortAllEndsWithoutSignals() {
     buildSite(server, {"/ > a.html x.mp3 y.mp3 b.html", "/a.html > a.mp3", "/b.html > b.mp3"});
     server.setLatencyMs(50);
     TempDatabase db;
-    CrawlEngine engine(CampaignType::UrlSearch, db.connection(), {});
+    CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
     Probe probe(engine);
     int messagesAtAbort = -1;
     int filesAtAbort = -1;
@@ -587,7 +590,7 @@ void TestCrawlEngine::requestsNameTheProgram() {
     HttpFixture server;
     server.setPage(QStringLiteral("/"), QStringLiteral("<p>nothing</p>"));
     TempDatabase db;
-    CrawlEngine engine(CampaignType::UrlSearch, db.connection(), {});
+    CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
     Probe probe(engine);
     QVERIFY(engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 1).ok());
     QVERIFY(probe.waitDone());
