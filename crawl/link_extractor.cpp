@@ -200,7 +200,7 @@ private:
 };
 
 // Deeper than any real page nests (browsers cap their trees at about this depth too).
-constexpr int kMaxNesting = 1024;
+constexpr int kMaxNesting = 512;
 
 bool isAsciiLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');

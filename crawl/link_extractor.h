@@ -30,7 +30,9 @@ QByteArray PageCharset(const QByteArray& body, const QByteArray& contentType);
 // become U+FFFD and never stop the parse.
 QString DecodePageText(const QByteArray& body, const QByteArray& contentType);
 
-// Every link of the page, parsed once. Never fails: any text gives a (possibly empty) list.
+// Every link of the page, parsed once. Never fails: any text gives a (possibly empty) list. Elements nested
+// more than 512 deep (no real page does; browsers stop there too) are read as text, so a hostile page
+// costs linear time; links within them are still found.
 ParsedPage ExtractLinks(const QString& html);
 inline ParsedPage ExtractLinks(const QByteArray& body, const QByteArray& contentType) {
     return ExtractLinks(DecodePageText(body, contentType));
