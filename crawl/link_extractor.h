@@ -32,7 +32,7 @@ QString DecodePageText(const QByteArray& body, const QByteArray& contentType);
 
 // Every link of the page, parsed once. Never fails: any text gives a (possibly empty) list. Elements nested
 // more than 512 deep (no real page does; browsers stop there too) are read as text, so a hostile page
-// costs linear time; links within them are still found.
+// costs linear time; their a, area, img, embed, source and track links are still found.
 ParsedPage ExtractLinks(const QString& html);
 inline ParsedPage ExtractLinks(const QByteArray& body, const QByteArray& contentType) {
     return ExtractLinks(DecodePageText(body, contentType));
