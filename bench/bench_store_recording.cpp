@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <ctime>
 
 static bool spread = false;
 
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
     std::printf("%12s %12s %14s\n", "links so far", "links/s", "us per link");
     QElapsedTimer all;
     all.start();
+    const std::clock_t cpuBefore = std::clock();
     QElapsedTimer stretch;
     stretch.start();
     double firstWindowUs = 0, lastWindowUs = 0;
@@ -69,6 +71,7 @@ int main(int argc, char** argv) {
         }
     }
     const double seconds = double(all.nsecsElapsed()) / 1e9;
+    const double cpuSeconds = double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
 
     // Recording a link again is the duplicate case of a crawl that meets a link twice.
     QElapsedTimer dup;
@@ -82,6 +85,7 @@ int main(int argc, char** argv) {
     const double dupUs = double(dup.nsecsElapsed()) / 1000.0 / double(window);
 
     std::printf("order: %s\n", spread ? "spread" : "crawl");
+    std::printf("CPU time: %.1f s = %.1f us per link\n", cpuSeconds, cpuSeconds * 1e6 / double(total));
     std::printf("total: %lld links in %.1f s = %.0f links/s\n", total, seconds, double(total) / seconds);
     std::printf("per link: first %lld %.1f us, last %lld %.1f us (ratio %.2f)\n", window, firstWindowUs,
                 window, lastWindowUs, lastWindowUs / firstWindowUs);
