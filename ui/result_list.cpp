@@ -2,6 +2,7 @@
 
 #include "crawl/link_rules.h"
 #include "message_facade.h"
+#include "result_actions.h"
 #include "url_opener.h"
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -26,6 +27,21 @@ ResultList::ResultList(UrlOpener& opener, MessageFacade& messages, QWidget* pare
     header()->setStretchLastSection(false);
     header()->setSortIndicatorShown(false);
     connect(header(), &QHeaderView::sectionClicked, this, &ResultList::headerClicked);
+    connect(header(), &QHeaderView::sectionResized, this, [this] {
+        if (!m_spreading)
+            m_userColumnWidths = true;
+    });
+
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragOnly);
+    setDefaultDropAction(Qt::CopyAction);
+    m_actions = new ResultActions(*this, m_messages);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto update = [this] { m_actions->updateEnabled(); };
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, update);
+    connect(&m_model, &QAbstractItemModel::rowsInserted, this, update);
+    connect(&m_model, &QAbstractItemModel::modelReset, this, update);
+    connect(&m_model, &QAbstractItemModel::layoutChanged, this, update);
 }
 
 ResultList::~ResultList() {
@@ -51,11 +67,49 @@ void ResultList::headerClicked(int column) {
     header()->setSortIndicator(column, m_direction);
 }
 
-void ResultList::OpenSelectedResult() {
+QString ResultList::selectedAddress() const {
     const QModelIndexList selected = selectionModel()->selectedRows(ResultListModel::UrlColumn);
     if (selected.isEmpty())
-        return;
+        return {};
     const QString address = selected.first().data().toString();
+    return address.isNull() ? QStringLiteral("") : address;
+}
+
+void ResultList::spreadColumns(int width) {
+    if (m_userColumnWidths)
+        return;
+    m_spreading = true;
+    for (int c = 0; c < ResultListModel::ColumnCount; ++c)
+        setColumnWidth(c, width);
+    m_spreading = false;
+}
+
+QList<int> ResultList::columnWidths() const {
+    QList<int> widths;
+    for (int c = 0; c < ResultListModel::ColumnCount; ++c)
+        widths.append(columnWidth(c));
+    return widths;
+}
+
+void ResultList::setUserColumnWidths(const QList<int>& widths) {
+    for (int c = 0; c < ResultListModel::ColumnCount && c < widths.size(); ++c)
+        setColumnWidth(c, widths[c]);
+    m_userColumnWidths = true;
+}
+
+void ResultList::restoreSort(int column, Qt::SortOrder order) {
+    if (column < 0 || column >= ResultListModel::ColumnCount)
+        return;
+    m_direction = order;
+    m_model.sort(column, order);
+    header()->setSortIndicatorShown(true);
+    header()->setSortIndicator(column, order);
+}
+
+void ResultList::OpenSelectedResult() {
+    const QString address = selectedAddress();
+    if (address.isNull())
+        return;
     if (!IsRecordableAddress(address)) {
         m_messages.critical(this, QStringLiteral("Only http, https and ftp addresses are opened. "
                                                  "This address was not opened:\n") +
@@ -68,6 +122,10 @@ void ResultList::OpenSelectedResult() {
 void ResultList::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         OpenSelectedResult();
+        event->accept();
+        return;
+    }
+    if (m_actions->handleKey(event)) {
         event->accept();
         return;
     }

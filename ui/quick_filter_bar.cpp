@@ -1,0 +1,76 @@
+#include "quick_filter_bar.h"
+
+#include "result_list.h"
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+
+QuickFilterBar::QuickFilterBar(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("QuickFilterBar"));
+    m_box = new QLineEdit(this);
+    m_box->setObjectName(QStringLiteral("QuickFilter"));
+    m_box->setAccessibleName(QStringLiteral("Quick filter"));
+    m_box->setPlaceholderText(QStringLiteral("Filter the list"));
+    m_box->setClearButtonEnabled(true);
+    m_box->installEventFilter(this);
+    m_count = new QLabel(this);
+    m_count->setObjectName(QStringLiteral("QuickFilterCount"));
+    m_count->setAccessibleName(QStringLiteral("Rows shown"));
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(m_box, 1);
+    layout->addWidget(m_count);
+    connect(m_box, &QLineEdit::textChanged, this, &QuickFilterBar::applyFilter);
+    updateCount();
+}
+
+QuickFilterBar::~QuickFilterBar() = default;
+
+void QuickFilterBar::setList(ResultList* list) {
+    if (list == m_list)
+        return;
+    for (const QMetaObject::Connection& connection : m_connections)
+        disconnect(connection);
+    m_connections.clear();
+    // A hidden list keeps no filter: it would only cost time on every row a search adds to it.
+    if (m_list)
+        m_list->setFilterText(QString());
+    m_list = list;
+    if (m_list) {
+        const ResultListModel* model = &m_list->rows();
+        for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+            m_connections.append(connect(model, signal, this, &QuickFilterBar::updateCount));
+        m_connections.append(
+            connect(model, &QAbstractItemModel::modelReset, this, &QuickFilterBar::updateCount));
+        m_connections.append(
+            connect(model, &QAbstractItemModel::layoutChanged, this, &QuickFilterBar::updateCount));
+    }
+    applyFilter();
+}
+
+QString QuickFilterBar::countText() const {
+    return m_count->text();
+}
+
+void QuickFilterBar::applyFilter() {
+    if (m_list)
+        m_list->setFilterText(m_box->text());
+    updateCount();
+}
+
+void QuickFilterBar::updateCount() {
+    const int shown = m_list ? m_list->rowCount() : 0;
+    const int total = m_list ? m_list->totalRowCount() : 0;
+    m_count->setText(QStringLiteral("%1 of %2 shown").arg(shown).arg(total));
+}
+
+bool QuickFilterBar::eventFilter(QObject* watched, QEvent* event) {
+    // Escape empties the box, the quickest way back to every row.
+    if (watched == m_box && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !m_box->text().isEmpty()) {
+        m_box->clear();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}

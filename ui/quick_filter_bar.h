@@ -1,0 +1,38 @@
+#pragma once
+// The filter box above the result lists: narrows the rows of the attached list to those containing the
+// typed text (file name, address or found-on page, letter case ignored) as the user types, and counts the
+// shown and total rows ("12 of 340 shown"). Nothing is read from or written to the database; clearing the
+// box brings every row back. Attaching another list clears the filter of the one left and applies the
+// box's text to the new one. An attached list must outlive the bar or be detached first.
+
+#include <QPointer>
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class ResultList;
+
+class QuickFilterBar : public QWidget {
+    Q_OBJECT
+public:
+    explicit QuickFilterBar(QWidget* parent = nullptr);
+    ~QuickFilterBar() override;
+
+    void setList(ResultList* list);
+    ResultList* list() const { return m_list; }
+
+    QLineEdit* box() const { return m_box; }
+    QString countText() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void applyFilter();
+    void updateCount();
+
+    QLineEdit* m_box = nullptr;
+    QLabel* m_count = nullptr;
+    QPointer<ResultList> m_list;
+    QList<QMetaObject::Connection> m_connections;
+};
