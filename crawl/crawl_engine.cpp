@@ -6,15 +6,20 @@
 #include "link_rules.h"
 #include "page_queue.h"
 #include "resolve.h"
+#include "robots_rules.h"
 #include "served_media.h"
 #include "store/campaign_store.h"
 #include "store/engine_store.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
+#include <QMap>
 #include <QMetaObject>
+#include <QTimer>
 #include <QUrl>
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -26,6 +31,22 @@ constexpr int kLinksPerTurn = 256;
 // Pages buffered ahead (in flight or fetched, not yet processed), as a multiple of the concurrency: keeps
 // memory bounded when fetching outruns processing.
 constexpr int kBufferedPagesPerTransfer = 2;
+
+constexpr qint64 kNoWake = std::numeric_limits<qint64>::max();
+
+// robots.txt belongs to one scheme, host and port.
+QString originOf(const QUrl& url) {
+    return url.scheme().toLower() + QStringLiteral("://") + url.host().toLower() + QLatin1Char(':') +
+           QString::number(
+               url.port(url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443 : 80));
+}
+
+QString robotsTargetOf(const QUrl& url) {
+    QString target = url.path(QUrl::FullyEncoded);
+    if (url.hasQuery())
+        target += QLatin1Char('?') + url.query(QUrl::FullyEncoded);
+    return target;
+}
 
 } // namespace
 
@@ -39,8 +60,22 @@ struct CrawlEngine::State {
 
     // A page is keyed by its queue position (> 0), or -(segment index + 1) for a segment's start page.
     struct Slot {
-        int ticket = 0; // 0 once finished
+        int ticket = 0;          // 0 once finished, or while held
+        bool held = false;       // waiting for the crawl policy before its transfer starts
+        bool retried = false;    // already waited once for a Retry-After
+        bool disallowed = false; // robots.txt forbids it: skipped like a filtered page
         FetchResult result;
+    };
+
+    // Politeness bookkeeping, per host name.
+    struct Host {
+        int inFlight = 0;
+        qint64 lastActivity = -1; // engine clock: the latest start or end of a transfer
+        qint64 blockedUntil = 0;  // a Retry-After of this host
+    };
+    struct Robots {
+        bool known = false;
+        RobotsRules rules;
     };
 
     CampaignType kind;
@@ -48,6 +83,8 @@ struct CrawlEngine::State {
     QString connectionName;
     const QStringList& filters;
     ConnectionType connection = DefaultConnectionType();
+    CrawlPolicy policy; // as set, for the next start
+    CrawlPolicy active; // the running crawl's
     // Made at each start and released by abortAll(), so that no prepared statement outlives a connection
     // closed at shutdown.
     std::optional<CampaignStore> campaigns;
@@ -86,6 +123,17 @@ struct CrawlEngine::State {
     QHash<int, int> ticketKeys; // ticket -> page key
     int prefetchPosition = 1;
 
+    // Transfers the policy holds back: page key -> earliest start on the engine clock. A timer, never a
+    // sleep, wakes them.
+    QMap<int, qint64> held;
+    QHash<QString, Host> hosts;
+    QHash<int, QString> ticketHosts; // held-back transfers once started, and robots.txt transfers
+    QHash<QString, Robots> robots;   // by origin
+    QHash<int, QString> robotsTickets;
+    QStringList robotsWaiting; // origins whose robots.txt is still to be requested
+    QElapsedTimer clock;
+    QTimer wake;
+
     int pagesDone = 0;
     int filesFound = 0;
 
@@ -93,12 +141,25 @@ struct CrawlEngine::State {
     int concurrency() const { return std::max(1, connection.concurrency); }
     QString addressOf(int key) const { return key > 0 ? queue.at(key) : segments.at(-key - 1).startAddress; }
 
-    void resetCrawl() {
-        ++generation;
-        stepScheduled = false;
+    void clearTransfers() {
         fetcher.cancelAll();
         fetches.clear();
         ticketKeys.clear();
+        held.clear();
+        hosts.clear();
+        ticketHosts.clear();
+        robotsTickets.clear();
+        robotsWaiting.clear();
+        // A robots.txt cancelled half-way would leave its origin waiting for ever.
+        robots.removeIf([](const auto& entry) { return !entry.value().known; });
+        wake.stop();
+    }
+
+    void resetCrawl() {
+        ++generation;
+        stepScheduled = false;
+        clearTransfers();
+        robots.clear();
         queue.clear();
         foundOn.clear();
         segments.clear();
@@ -119,6 +180,10 @@ struct CrawlEngine::State {
 CrawlEngine::CrawlEngine(CampaignType kind, QSqlDatabase db, const QStringList& filters, QObject* parent)
     : QObject(parent), d(std::make_unique<State>(kind, db, filters)) {
     connect(&d->fetcher, &Fetcher::finished, this, &CrawlEngine::onFetched);
+    d->clock.start();
+    d->wake.setSingleShot(true);
+    d->wake.setTimerType(Qt::PreciseTimer); // a coarse timer may fire early, shortening a host's delay
+    connect(&d->wake, &QTimer::timeout, this, &CrawlEngine::releaseHeld);
 }
 
 CrawlEngine::~CrawlEngine() {
@@ -131,6 +196,14 @@ CampaignType CrawlEngine::kind() const {
 
 void CrawlEngine::setConnectionType(const ConnectionType& connection) {
     d->connection = connection;
+}
+
+void CrawlEngine::setCrawlPolicy(const CrawlPolicy& policy) {
+    d->policy = policy.clamped();
+}
+
+CrawlPolicy CrawlEngine::crawlPolicy() const {
+    return d->policy;
 }
 
 bool CrawlEngine::isRunning() const {
@@ -174,6 +247,7 @@ DbStatus CrawlEngine::start(const QList<CrawlSegment>& segments, const QString& 
     d->campaignId = created.value();
     d->segments = segments;
     d->extensions = SplitExtensions(fileExt);
+    d->active = d->policy;
     d->fetcher.setTimeoutSeconds(d->connection.timeoutSeconds);
     d->fetcher.setConcurrency(d->concurrency());
     d->running = true;
@@ -204,9 +278,7 @@ void CrawlEngine::stop() {
     d->stopCampaignId = d->campaignId;
     if (!d->running)
         return;
-    d->fetcher.cancelAll();
-    d->fetches.clear();
-    d->ticketKeys.clear();
+    d->clearTransfers();
     emit messageChanged(QStringLiteral("Wait..."));
     scheduleStep();
 }
@@ -250,7 +322,7 @@ void CrawlEngine::step() {
             finish(false);
             return;
         }
-        if (IsFilteredUrl(d->pageAddress, d->filters)) {
+        if (IsFilteredUrl(d->pageAddress, d->filters) || politeSkip(d->pageKey, d->pageAddress)) {
             // Neither fetched nor shown.
             dropSlot(d->pageKey);
             advanceCursor();
@@ -260,6 +332,15 @@ void CrawlEngine::step() {
         d->stage = State::Stage::AwaitPage;
         [[fallthrough]];
     case State::Stage::AwaitPage:
+        if (const auto slot = d->fetches.constFind(d->pageKey);
+            slot != d->fetches.cend() && slot->disallowed) {
+            // robots.txt, which came after the page was selected, forbids it.
+            dropSlot(d->pageKey);
+            advanceCursor();
+            d->stage = State::Stage::SelectPage;
+            scheduleStep();
+            return;
+        }
         if (!takePage())
             return; // onFetched() schedules the step when the page arrives
         d->stage = State::Stage::Links;
@@ -332,6 +413,13 @@ bool CrawlEngine::willCrawl(int position) const {
 void CrawlEngine::startFetch(int key, const QString& address) {
     State::Slot slot;
     if (IsCrawlableAddress(address)) {
+        if (d->active.gatesTransfers()) {
+            // Started by releaseHeld(), which fillPipeline() calls when it has queued what it can.
+            slot.held = true;
+            d->fetches.insert(key, slot);
+            d->held.insert(key, 0);
+            return;
+        }
         slot.ticket = d->fetcher.fetch(QUrl(address));
         d->ticketKeys.insert(slot.ticket, key);
     } // else: finished at once with a failed result: nothing to crawl there
@@ -344,9 +432,144 @@ void CrawlEngine::dropSlot(int key) {
         return;
     if (it->ticket) {
         d->fetcher.cancel(it->ticket);
-        d->ticketKeys.remove(it->ticket);
+        forgetTicket(it->ticket);
     }
+    if (it->held)
+        d->held.remove(key);
     d->fetches.erase(it);
+}
+
+void CrawlEngine::forgetTicket(int ticket) {
+    d->ticketKeys.remove(ticket);
+    const auto host = d->ticketHosts.constFind(ticket);
+    if (host == d->ticketHosts.cend())
+        return;
+    State::Host& state = d->hosts[*host];
+    --state.inFlight;
+    state.lastActivity = d->clock.elapsed();
+    d->ticketHosts.erase(host);
+}
+
+// Whether the policy rules a page out before any transfer: another site, or a path robots.txt (already
+// read) forbids. Start pages are never ruled out.
+bool CrawlEngine::politeSkip(int key, const QString& address) const {
+    if (key <= 0 || (!d->active.sameSiteOnly && !d->active.obeyRobots))
+        return false;
+    const QUrl url(address);
+    const CrawlSegment& segment = d->segments.at(d->segment);
+    if (d->active.sameSiteOnly && !segment.webSearch && !SameSite(url, QUrl(segment.startAddress)))
+        return true;
+    if (d->active.obeyRobots) {
+        const auto robots = d->robots.constFind(originOf(url));
+        return robots != d->robots.cend() && robots->known && !robots->rules.allows(robotsTargetOf(url));
+    }
+    return false;
+}
+
+// Starts the held-back transfers the policy lets go now: robots.txt first (pages of its origin wait for it),
+// then the page in hand, then the rest in queue order within the connection's concurrency. The earliest
+// moment one of the others may go arms the timer.
+void CrawlEngine::releaseHeld() {
+    if (!d->running || d->paused || d->stopped())
+        return;
+    const qint64 now = d->clock.elapsed();
+    qint64 wakeAt = kNoWake;
+    if (d->stage == State::Stage::AwaitPage && d->held.contains(d->pageKey))
+        startHeld(d->pageKey, now, wakeAt);
+    const QList<int> keys = d->held.keys();
+    for (const int key : keys) {
+        if (d->fetcher.inFlight() >= d->concurrency())
+            break;
+        if (d->held.contains(key))
+            startHeld(key, now, wakeAt);
+    }
+    if (wakeAt != kNoWake) {
+        const int wait = int(std::max<qint64>(0, wakeAt - now));
+        if (!d->wake.isActive() || d->wake.remainingTime() > wait)
+            d->wake.start(wait);
+    }
+}
+
+// True when the transfer of `key` started; otherwise `wakeAt` learns when it may, or it waits for its
+// robots.txt or for a transfer to its host to end. Requests the robots.txt files that are due on the way.
+bool CrawlEngine::startHeld(int key, qint64 now, qint64& wakeAt) {
+    const QUrl url(d->addressOf(key));
+    if (d->active.obeyRobots && key > 0) {
+        const QString origin = originOf(url);
+        auto robots = d->robots.find(origin);
+        if (robots == d->robots.end()) {
+            d->robots.insert(origin, {});
+            d->robotsWaiting.append(origin);
+        } else if (robots->known && !robots->rules.allows(robotsTargetOf(url))) {
+            d->held.remove(key);
+            State::Slot& slot = d->fetches[key];
+            slot.held = false;
+            slot.disallowed = true;
+            if (d->stage == State::Stage::AwaitPage && key == d->pageKey)
+                scheduleStep();
+            return false;
+        }
+        // Every robots.txt waiting goes before any page: it is one small request that holds up a site.
+        for (qsizetype i = 0; i < d->robotsWaiting.size();) {
+            const QUrl robotsUrl(d->robotsWaiting.at(i) + QStringLiteral("/robots.txt"));
+            const QString host = robotsUrl.host().toLower();
+            State::Host& state = d->hosts[host];
+            const qint64 ready =
+                std::max(state.blockedUntil,
+                         state.lastActivity < 0 ? 0 : state.lastActivity + d->active.delayMsPerHost);
+            if ((d->active.maxPerHost > 0 && state.inFlight >= d->active.maxPerHost) || ready > now) {
+                if (ready > now)
+                    wakeAt = std::min(wakeAt, ready);
+                ++i;
+                continue;
+            }
+            const int ticket = d->fetcher.fetch(robotsUrl, true);
+            d->robotsTickets.insert(ticket, d->robotsWaiting.takeAt(i));
+            d->ticketHosts.insert(ticket, host);
+            ++state.inFlight;
+            state.lastActivity = now;
+        }
+        if (!d->robots.value(origin).known)
+            return false; // onRobotsFetched() releases it
+    }
+
+    const QString host = url.host().toLower();
+    State::Host& state = d->hosts[host];
+    if (d->active.maxPerHost > 0 && state.inFlight >= d->active.maxPerHost)
+        return false; // the end of one of that host's transfers releases it
+    const qint64 ready =
+        std::max({d->held.value(key), state.blockedUntil,
+                  state.lastActivity < 0 ? 0 : state.lastActivity + d->active.delayMsPerHost});
+    if (ready > now) {
+        wakeAt = std::min(wakeAt, ready);
+        return false;
+    }
+    const int ticket = d->fetcher.fetch(url);
+    d->held.remove(key);
+    State::Slot& slot = d->fetches[key];
+    slot.held = false;
+    slot.ticket = ticket;
+    d->ticketKeys.insert(ticket, key);
+    d->ticketHosts.insert(ticket, host);
+    ++state.inFlight;
+    state.lastActivity = now;
+    return true;
+}
+
+void CrawlEngine::onRobotsFetched(int ticket, const FetchResult& result) {
+    const QString origin = d->robotsTickets.take(ticket);
+    forgetTicket(ticket);
+    State::Robots& robots = d->robots[origin];
+    robots.known = true;
+    // As robots.txt's own rules have it: none there (4xx) means no restriction; a server that cannot say
+    // (5xx, no answer) means none of the site may be crawled.
+    if (result.outcome == FetchResult::Outcome::Page && result.httpStatus >= 200 && result.httpStatus < 300)
+        robots.rules = RobotsRules::parse(result.body, QStringLiteral("Vorlane"));
+    else if (result.httpStatus >= 400 && result.httpStatus < 500)
+        robots.rules = RobotsRules();
+    else
+        robots.rules = RobotsRules::disallowAll();
+    fillPipeline();
 }
 
 void CrawlEngine::fillPipeline() {
@@ -361,27 +584,48 @@ void CrawlEngine::fillPipeline() {
     while (d->fetcher.inFlight() < transfers && d->fetches.size() < buffered) {
         const int position = std::max(d->prefetchPosition, d->nextPosition);
         if (!willCrawl(position))
-            return;
+            break;
         d->prefetchPosition = position + 1;
         if (d->fetches.contains(position))
             continue;
         const QString& address = d->queue.at(position);
-        if (IsFilteredUrl(address, d->filters))
+        if (IsFilteredUrl(address, d->filters) || politeSkip(position, address))
             continue; // tested again when its turn comes
         startFetch(position, address);
     }
+    if (!d->held.isEmpty() || !d->robotsWaiting.isEmpty())
+        releaseHeld();
 }
 
 void CrawlEngine::onFetched(int ticket, const FetchResult& result) {
+    if (d->robotsTickets.contains(ticket)) {
+        onRobotsFetched(ticket, result);
+        return;
+    }
     const auto keyIt = d->ticketKeys.constFind(ticket);
     if (keyIt == d->ticketKeys.cend())
         return;
     const int key = *keyIt;
-    d->ticketKeys.erase(keyIt);
+    forgetTicket(ticket);
     const auto slot = d->fetches.find(key);
     if (slot == d->fetches.end())
         return;
     slot->ticket = 0;
+    if (d->active.honourRetryAfter && !slot->retried &&
+        (result.httpStatus == 429 || result.httpStatus == 503)) {
+        const qint64 wait = RetryAfterMs(result.retryAfter, QDateTime::currentDateTimeUtc());
+        if (wait >= 0) {
+            // Once only: a second refusal is the page's answer. The whole host waits, not just this page.
+            const qint64 until = d->clock.elapsed() + wait;
+            State::Host& host = d->hosts[QUrl(d->addressOf(key)).host().toLower()];
+            host.blockedUntil = std::max(host.blockedUntil, until);
+            slot->retried = true;
+            slot->held = true;
+            d->held.insert(key, until);
+            fillPipeline();
+            return;
+        }
+    }
     slot->result = result;
     if (d->stage == State::Stage::AwaitPage && key == d->pageKey && !d->paused)
         scheduleStep();
@@ -396,7 +640,7 @@ bool CrawlEngine::takePage() {
         fillPipeline();
         slot = d->fetches.find(d->pageKey);
     }
-    if (slot->ticket != 0) {
+    if (slot->ticket != 0 || slot->held) {
         fillPipeline();
         return false;
     }

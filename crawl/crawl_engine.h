@@ -4,6 +4,7 @@
 // connection's concurrency but processed strictly in queue order, so rows, database rows, the queue and the
 // status texts come out exactly as in a one-page-at-a-time crawl.
 
+#include "crawl/crawl_policy.h"
 #include "store/campaign_type.h"
 #include "store/db_result.h"
 #include "store/settings_store.h"
@@ -24,6 +25,8 @@ public:
 
     CampaignType kind() const;
     void setConnectionType(const ConnectionType& connection); // takes effect at the next start
+    void setCrawlPolicy(const CrawlPolicy& policy);           // likewise
+    CrawlPolicy crawlPolicy() const;
 
     // URL search: creates the campaign, then crawls `depth` levels from `startAddress` (level 1 is the
     // start page). `fileExt` is the media type's FILEEXT text. A campaign that cannot be created means no
@@ -63,6 +66,12 @@ private:
     void dropSlot(int key);
     void fillPipeline();
     void onFetched(int ticket, const FetchResult& result);
+    bool politeSkip(int key, const QString& address) const;
+    void holdFetch(int key, const QString& address, qint64 notBefore);
+    void releaseHeld();
+    bool startHeld(int key, qint64 now, qint64& wakeAt);
+    void onRobotsFetched(int ticket, const FetchResult& result);
+    void forgetTicket(int ticket);
     bool takePage();
     bool recordFile(const QString& address, const QString& foundOn);
     bool processLinks();

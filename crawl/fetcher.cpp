@@ -34,6 +34,7 @@ struct Fetcher::Transfer {
     // Set before an abort of our own, so that the finished signal the abort raises reports the reason
     // rather than a cancellation.
     bool abandoned = false;
+    bool anyType = false;
     FetchResult result;
 };
 
@@ -91,7 +92,7 @@ QNetworkAccessManager* Fetcher::leastBusyManager() {
                              [this](auto* a, auto* b) { return m_load.value(a) < m_load.value(b); });
 }
 
-int Fetcher::fetch(const QUrl& url) {
+int Fetcher::fetch(const QUrl& url, bool anyType) {
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::UserAgentHeader, CrawlerUserAgent());
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
@@ -102,6 +103,7 @@ int Fetcher::fetch(const QUrl& url) {
     transfer->ticket = m_nextTicket++;
     if (m_nextTicket <= 0) // wrapped after two billion transfers
         m_nextTicket = 1;
+    transfer->anyType = anyType;
     transfer->manager = leastBusyManager();
     transfer->result.finalUrl = url;
 
@@ -127,7 +129,7 @@ void Fetcher::onMetaData(QNetworkReply* reply) {
         return;
     transfer->result.contentType = lastHeaderValue(reply->rawHeader("Content-Type"));
     transfer->result.dispositionFileName = DispositionFileName(reply->rawHeader("Content-Disposition"));
-    if (!isPageType(transfer->result.contentType)) {
+    if (!transfer->anyType && !isPageType(transfer->result.contentType)) {
         abandon(reply, FetchResult::Outcome::NotPage);
         return;
     }
@@ -167,7 +169,9 @@ void Fetcher::onFinished(QNetworkReply* reply) {
             (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
         if (error == QNetworkReply::NoError || (answered && httpStatusError)) {
             result.contentType = lastHeaderValue(reply->rawHeader("Content-Type"));
-            if (isPageType(result.contentType)) {
+            result.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+            result.retryAfter = reply->rawHeader("Retry-After");
+            if (transfer->anyType || isPageType(result.contentType)) {
                 result.outcome = FetchResult::Outcome::Page;
                 result.body = reply->readAll();
                 if (result.body.size() > kMaxPageBytes) {

@@ -29,6 +29,8 @@ struct FetchResult {
     QByteArray contentType;      // the Content-Type header as sent (may carry a charset)
     QString dispositionFileName; // the file name of a Content-Disposition header, when one came
     QByteArray body;             // Page only
+    int httpStatus = 0;          // of the final response; 0 when none came
+    QByteArray retryAfter;       // the Retry-After header, when one came
 };
 
 // "Vorlane/<version>", the User-Agent every request carries.
@@ -49,8 +51,8 @@ public:
     void setConcurrency(int transfers);  // transfers the caller means to keep in flight
 
     // Starts a GET and returns its ticket (> 0). Redirects are followed (at most kMaxRedirects, never from
-    // https to http).
-    int fetch(const QUrl& url);
+    // https to http). With `anyType` the body is read whatever its Content-Type (robots.txt is plain text).
+    int fetch(const QUrl& url, bool anyType = false);
     void cancel(int ticket);
     void cancelAll(); // aborts every transfer at once; none of them reports
     int inFlight() const { return int(m_transfers.size()); }
