@@ -7,7 +7,9 @@
 #include "ui/app_context.h"
 #include "ui/message_facade.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -16,6 +18,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace {
@@ -61,6 +64,22 @@ QPushButton* makeButton(const char* objectName, const QString& caption) {
     return button;
 }
 
+QCheckBox* makeCheck(const char* objectName, const QString& caption) {
+    auto* box = new QCheckBox(caption);
+    box->setObjectName(QString::fromLatin1(objectName));
+    box->setAccessibleName(caption);
+    return box;
+}
+
+QSpinBox* makeSpin(const char* objectName, const QString& accessibleName, int maximum, const QString& zero) {
+    auto* spin = new QSpinBox;
+    spin->setObjectName(QString::fromLatin1(objectName));
+    spin->setAccessibleName(accessibleName);
+    spin->setRange(0, maximum);
+    spin->setSpecialValueText(zero);
+    return spin;
+}
+
 QLabel* makeLabel(const QString& text, QWidget* buddy) {
     auto* label = new QLabel(text);
     label->setBuddy(buddy);
@@ -80,10 +99,12 @@ Settings::Settings(AppContext& context, QWidget* parent) : QDialog(parent), m_co
     auto* engines = new QGroupBox(tr("Search Engines"));
     auto* filter = new QGroupBox(tr("URL Filter"));
     auto* connection = new QGroupBox(tr("Connection"));
+    auto* crawling = new QGroupBox(tr("Crawling"));
     buildMediaTypes(mediaTypes);
     buildSearchEngines(engines);
     buildUrlFilter(filter);
     buildConnection(connection);
+    buildCrawling(crawling);
 
     m_ok = makeButton("Command1", tr("OK"));
     m_cancel = makeButton("Command2", tr("Cancel"));
@@ -99,7 +120,11 @@ Settings::Settings(AppContext& context, QWidget* parent) : QDialog(parent), m_co
     grid->addWidget(mediaTypes, 0, 0);
     grid->addWidget(engines, 0, 1);
     grid->addWidget(filter, 1, 0);
-    grid->addWidget(connection, 1, 1, Qt::AlignTop);
+    auto* lowerRight = new QVBoxLayout;
+    lowerRight->addWidget(connection);
+    lowerRight->addWidget(crawling);
+    lowerRight->addStretch();
+    grid->addLayout(lowerRight, 1, 1);
     grid->addLayout(buttons, 2, 0, 1, 2);
     grid->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -209,6 +234,7 @@ void Settings::buildUrlFilter(QGroupBox* group) {
     layout->addWidget(makeLabel(prompt, m_filterWords));
     layout->addWidget(m_filterWords);
     layout->addLayout(row);
+    layout->addStretch(); // the groups beside it set the height; the list stays with its prompt
 
     connect(m_addFilter, &QPushButton::clicked, this, &Settings::addFilter);
     connect(m_removeFilter, &QPushButton::clicked, this, &Settings::removeFilter);
@@ -226,12 +252,35 @@ void Settings::buildConnection(QGroupBox* group) {
     layout->addWidget(m_connection, 1);
 }
 
+void Settings::buildCrawling(QGroupBox* group) {
+    m_sameSite = makeCheck("SameSite", tr("Stay on the start address's site"));
+    m_obeyRobots = makeCheck("ObeyRobots", tr("Obey robots.txt"));
+    m_maxPerHost =
+        makeSpin("MaxPerHost", tr("Requests at once per site"), kMaxRequestsPerHost, tr("No limit"));
+    m_hostDelay = makeSpin("HostDelay", tr("Pause between requests to a site"), kMaxHostDelayMs, tr("None"));
+    m_hostDelay->setSuffix(tr(" ms"));
+    m_hostDelay->setSingleStep(100);
+    m_retryAfter = makeCheck("RetryAfter", tr("When a site asks to wait (Retry-After), wait and retry once"));
+
+    auto* numbers = new QFormLayout;
+    numbers->addRow(makeLabel(tr("Requests at once per site:"), m_maxPerHost), m_maxPerHost);
+    numbers->addRow(makeLabel(tr("Pause between requests to a site:"), m_hostDelay), m_hostDelay);
+
+    auto* layout = new QVBoxLayout(group);
+    layout->addWidget(m_sameSite);
+    layout->addWidget(m_obeyRobots);
+    layout->addLayout(numbers);
+    layout->addWidget(m_retryAfter);
+}
+
 void Settings::setTabOrder() {
-    const QList<QWidget*> order = {
-        m_mediaTypes,   m_newMediaType,    m_addMediaType, m_deleteMediaType, m_extensions, m_newExtension,
-        m_addExtension, m_deleteExtension, m_engines,      m_newEngine,       m_addEngine,  m_deleteEngine,
-        m_link,         m_newLink,         m_updateLink,   m_filterWords,     m_newFilter,  m_addFilter,
-        m_removeFilter, m_connection,      m_ok,           m_cancel};
+    const QList<QWidget*> order = {m_mediaTypes, m_newMediaType, m_addMediaType, m_deleteMediaType,
+                                   m_extensions, m_newExtension, m_addExtension, m_deleteExtension,
+                                   m_engines,    m_newEngine,    m_addEngine,    m_deleteEngine,
+                                   m_link,       m_newLink,      m_updateLink,   m_filterWords,
+                                   m_newFilter,  m_addFilter,    m_removeFilter, m_connection,
+                                   m_sameSite,   m_obeyRobots,   m_maxPerHost,   m_hostDelay,
+                                   m_retryAfter, m_ok,           m_cancel};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -244,6 +293,13 @@ void Settings::load() {
         if (firstError.isEmpty())
             firstError = error;
     };
+
+    const CrawlPolicy& policy = m_context.crawlPolicy();
+    m_sameSite->setChecked(policy.sameSiteOnly);
+    m_obeyRobots->setChecked(policy.obeyRobots);
+    m_maxPerHost->setValue(policy.maxPerHost);
+    m_hostDelay->setValue(policy.delayMsPerHost);
+    m_retryAfter->setChecked(policy.honourRetryAfter);
 
     SettingsStore settings(m_context.db());
     // A stored text that is none of the entries shows as "Unknown", the first entry.
@@ -494,7 +550,7 @@ void Settings::updateLink() {
     m_newLink->clear();
 }
 
-// ---- URL filter and connection ----
+// ---- URL filter, connection and crawling ----
 
 void Settings::addFilter() {
     const QString word = m_newFilter->text().trimmed();
@@ -518,7 +574,14 @@ void Settings::removeFilter() {
 
 void Settings::confirm() {
     // On failure the old settings stay whole and the dialog stays open with the edits, so nothing is lost.
-    if (auto status = m_context.saveSettings(m_connection->currentText(), itemsOf(m_filterWords)); !status)
+    CrawlPolicy policy;
+    policy.sameSiteOnly = m_sameSite->isChecked();
+    policy.obeyRobots = m_obeyRobots->isChecked();
+    policy.maxPerHost = m_maxPerHost->value();
+    policy.delayMsPerHost = m_hostDelay->value();
+    policy.honourRetryAfter = m_retryAfter->isChecked();
+    if (auto status = m_context.saveSettings(m_connection->currentText(), itemsOf(m_filterWords), policy);
+        !status)
         return refuse(status.error());
     accept();
 }

@@ -1,19 +1,21 @@
 #pragma once
 // The modal Settings dialog. Media types with their extensions and search engines with their links are
 // written to the database by each action at once (and announced through AppContext's categoriesChanged /
-// enginesChanged); the URL filter list and the connection type are edited here only and written by OK
-// through AppContext::saveSettings. A database failure is shown through the message facade and abandons
-// that action; the dialog stays usable.
+// enginesChanged); the URL filter list, the connection type and the crawling options are edited here only
+// and written by OK through AppContext::saveSettings. A database failure is shown through the message facade
+// and abandons that action; the dialog stays usable.
 
 #include <QDialog>
 #include <QStringList>
 
 class AppContext;
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QSpinBox;
 
 class Settings : public QDialog {
     Q_OBJECT
@@ -30,6 +32,7 @@ private:
     void buildSearchEngines(QGroupBox* group);
     void buildUrlFilter(QGroupBox* group);
     void buildConnection(QGroupBox* group);
+    void buildCrawling(QGroupBox* group);
     void setTabOrder();
     void load();
 
@@ -78,6 +81,11 @@ private:
     QPushButton* m_removeFilter = nullptr;
 
     QComboBox* m_connection = nullptr; // Connex
+    QCheckBox* m_sameSite = nullptr;
+    QCheckBox* m_obeyRobots = nullptr;
+    QSpinBox* m_maxPerHost = nullptr;
+    QSpinBox* m_hostDelay = nullptr;
+    QCheckBox* m_retryAfter = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
 

@@ -39,11 +39,17 @@ public:
     const ConnectionType& connectionType() const { return m_connection; }
     SearchState& search() { return m_search; }
 
-    // LoadConnectionType then LoadFilters; the engines take the connection type for their next start.
-    // A database failure is returned (the previous values stay).
+    const CrawlPolicy& crawlPolicy() const { return m_crawlPolicy; }
+
+    // LoadConnectionType then LoadFilters, and the crawl policy from the per-user settings; the engines
+    // take the connection type and the policy for their next start. A database failure is returned (the
+    // previous values stay).
     DbStatus loadSettings();
-    // SaveSettings, then loadSettings().
+    // SaveSettings, then loadSettings(). With a policy, it is written after the database and only when
+    // that succeeded.
     DbStatus saveSettings(const QString& connectionType, const QStringList& filters);
+    DbStatus saveSettings(const QString& connectionType, const QStringList& filters,
+                          const CrawlPolicy& policy);
 
     bool anySearchRunning() const { return m_urlEngine.isRunning() || m_webEngine.isRunning(); }
 
@@ -58,12 +64,12 @@ signals:
     void settingsReloaded();
 
     // Requests to the main window, which owns the result lists and the status bar.
-    void statusMessageRequested(const QString& text);      // panel 1, e.g. "Wait..."
-    void activityTextRequested(const QString& text);       // panel 3, e.g. "URL Search paused"
-    void clearResultsRequested(CampaignType type);         // empty ListView2 (URL) or ListView1 (web)
+    void statusMessageRequested(const QString& text); // panel 1, e.g. "Wait..."
+    void activityTextRequested(const QString& text);  // panel 3, e.g. "URL Search paused"
+    void clearResultsRequested(CampaignType type);    // empty ListView2 (URL) or ListView1 (web)
     void campaignLinksLoaded(int campaignId, const QList<FileLinkRow>& rows); // fill ListView3
-    void campaignResultsClearRequested();                  // empty ListView3 (its campaign was deleted)
-    void settingsRequested();                              // open the Settings dialog
+    void campaignResultsClearRequested(); // empty ListView3 (its campaign was deleted)
+    void settingsRequested();             // open the Settings dialog
 
 private:
     Database& m_database;
@@ -71,6 +77,7 @@ private:
     UrlOpener& m_opener;
     QStringList m_filters; // LoadedFilters
     ConnectionType m_connection = DefaultConnectionType();
+    CrawlPolicy m_crawlPolicy;
     SearchState m_search;
     CrawlEngine m_urlEngine;
     CrawlEngine m_webEngine;

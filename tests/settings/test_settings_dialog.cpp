@@ -9,15 +9,20 @@
 #include "store/settings_store.h"
 #include "tests/support/recording_opener.h"
 #include "tests/support/scripted_messages.h"
+#include "tests/support/temp_user_options.h"
 #include "ui/app_context.h"
+#include "ui/crawl_policy_settings.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -36,6 +41,7 @@ QStringList itemsOf(const QListWidget* list) {
 class TestSettingsDialog : public QObject {
     Q_OBJECT
 
+    TempUserOptions m_userOptions; // the crawling options live in the per-user settings
     std::unique_ptr<QTemporaryDir> m_dir;
     StartupResult m_started;
     ScriptedMessages m_messages;
@@ -87,6 +93,7 @@ class TestSettingsDialog : public QObject {
 
 private slots:
     void init() {
+        m_userOptions.clear();
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
         m_started = PrepareDatabase(m_dir->path());
@@ -110,7 +117,8 @@ private slots:
         QStringList groups;
         for (const auto* group : m_dialog->findChildren<QGroupBox*>())
             groups << group->title();
-        QCOMPARE(groups, QStringList({"Media Types", "Search Engines", "URL Filter", "Connection"}));
+        QCOMPARE(groups,
+                 QStringList({"Media Types", "Search Engines", "URL Filter", "Connection", "Crawling"}));
 
         QCOMPARE(itemsOf(list("MT")), categories());
         QCOMPARE(itemsOf(list("SE")), engines());
@@ -140,18 +148,18 @@ private slots:
             ++controls;
             QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(widget->objectName()));
         }
-        QCOMPARE(controls, 22);
+        QCOMPARE(controls, 25);
     }
 
     void tabVisitsTheGroupsInOrder() {
         openDialog();
         addFresh("MT");
         addFresh("SE");
-        const QStringList expected = {"MT",          "SearchCat", "Add2",    "Delete2",   "FileExt",
-                                      "Ext",         "AddExt",    "DelExt",  "SE",        "SENG",
-                                      "Add3",        "Delete",    "SELink",  "AddSELink", "Edit",
-                                      "FilterWords", "AddFilter", "AddFilt", "FilterDel", "Connex",
-                                      "Command1",    "Command2"};
+        const QStringList expected = {
+            "MT",         "SearchCat",   "Add2",      "Delete2",    "FileExt",   "Ext",     "AddExt",
+            "DelExt",     "SE",          "SENG",      "Add3",       "Delete",    "SELink",  "AddSELink",
+            "Edit",       "FilterWords", "AddFilter", "AddFilt",    "FilterDel", "Connex",  "SameSite",
+            "ObeyRobots", "MaxPerHost",  "HostDelay", "RetryAfter", "Command1",  "Command2"};
         list("MT")->setFocus();
         QStringList visited;
         for (int i = 0; i < expected.size(); ++i) {
@@ -508,6 +516,63 @@ private slots:
         QVERIFY(SettingsStore(m_context->db()).saveSettings(stored, {}).ok());
         openDialog();
         QCOMPARE(child<QComboBox>("Connex")->currentText(), shown);
+    }
+
+    // Stored texts as a user's hand or another version may have left them, and what the dialog shows.
+    void crawlingShown_data() {
+        QTest::addColumn<QStringList>("stored"); // SameSite ObeyRobots MaxPerHost HostDelayMs RetryAfter
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("nothing stored") << QStringList() << QStringList{"0", "0", "0", "0", "0"};
+        QTest::newRow("all set") << QStringList{"true", "true", "4", "1500", "true"}
+                                 << QStringList{"1", "1", "4", "1500", "1"};
+        QTest::newRow("out of range")
+            << QStringList{"1", "0", "-3", "999999", "false"} << QStringList{"1", "0", "0", "60000", "0"};
+        QTest::newRow("not numbers") << QStringList{"yes", "maybe", "many", "", "2"}
+                                     << QStringList{"0", "0", "0", "0", "0"};
+    }
+    void crawlingShown() {
+        QFETCH(QStringList, stored);
+        QFETCH(QStringList, shown);
+        const QStringList keys{"SameSite", "ObeyRobots", "MaxPerHost", "HostDelayMs", "RetryAfter"};
+        {
+            QSettings settings("Vorlane", "Vorlane");
+            for (qsizetype i = 0; i < stored.size(); ++i)
+                settings.setValue("Crawling/" + keys[i], stored[i]);
+        }
+        QVERIFY(m_context->loadSettings().ok());
+        openDialog();
+        const QStringList actual{QString::number(child<QCheckBox>("SameSite")->isChecked()),
+                                 QString::number(child<QCheckBox>("ObeyRobots")->isChecked()),
+                                 QString::number(child<QSpinBox>("MaxPerHost")->value()),
+                                 QString::number(child<QSpinBox>("HostDelay")->value()),
+                                 QString::number(child<QCheckBox>("RetryAfter")->isChecked())};
+        QCOMPARE(actual, shown);
+        QCOMPARE(m_context->urlEngine().crawlPolicy(), m_context->crawlPolicy());
+    }
+
+    void crawlingWrittenByOkOnly() {
+        openDialog();
+        child<QCheckBox>("SameSite")->setChecked(true);
+        child<QCheckBox>("RetryAfter")->setChecked(true);
+        child<QSpinBox>("MaxPerHost")->setValue(2);
+        child<QSpinBox>("HostDelay")->setValue(700);
+        click("Command2");
+        QCOMPARE(LoadCrawlPolicy(), CrawlPolicy());
+        QCOMPARE(m_context->crawlPolicy(), CrawlPolicy());
+
+        openDialog();
+        QVERIFY(!child<QCheckBox>("SameSite")->isChecked());
+        child<QCheckBox>("ObeyRobots")->setChecked(true);
+        child<QSpinBox>("HostDelay")->setValue(700);
+        click("Command1");
+        QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
+        CrawlPolicy expected;
+        expected.obeyRobots = true;
+        expected.delayMsPerHost = 700;
+        QCOMPARE(LoadCrawlPolicy(), expected);
+        QCOMPARE(m_context->crawlPolicy(), expected);
+        QCOMPARE(m_context->urlEngine().crawlPolicy(), expected);
+        QCOMPARE(m_context->webEngine().crawlPolicy(), expected);
     }
 
     void unreadableDatabaseDisablesOk() {
