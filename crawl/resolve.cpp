@@ -49,6 +49,14 @@ QString ResolveLink(const QString& href, const QUrl& base) {
 
     // What a browser's address parser drops before resolving.
     link.removeIf(isAsciiTabOrNewline);
+    // mailto:, javascript:, data: and the like are never fetched nor recorded; they stay as written.
+    if (const qsizetype length = schemeLength(link); length > 0) {
+        const QStringView scheme = QStringView(link).left(length);
+        if (scheme.compare(u"http", Qt::CaseInsensitive) != 0 &&
+            scheme.compare(u"https", Qt::CaseInsensitive) != 0 &&
+            scheme.compare(u"ftp", Qt::CaseInsensitive) != 0)
+            return link;
+    }
     if (hasHttpScheme(base)) {
         // Browsers read "\" as "/" in the path of web addresses.
         qsizetype pathEnd = 0;

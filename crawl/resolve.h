@@ -7,8 +7,9 @@
 
 // `href` made absolute against `base` (the page's final address, or `PageBase` of it). An href that is
 // already absolute (a scheme followed by "://") comes back byte for byte apart from the removal of
-// "about:blank"; any other comes back fully percent-encoded, as a browser's link address reads. Links
-// with other schemes (mailto:, javascript:) come back as they are. Empty when the href cannot be resolved.
+// "about:blank"; so does a link with a scheme other than http, https and ftp (mailto:, javascript:). Any
+// other comes back fully percent-encoded, as a browser's link address reads. Empty when the href cannot be
+// resolved.
 QString ResolveLink(const QString& href, const QUrl& base);
 
 // True when the href starts with a scheme followed by "://" (such links are never rewritten).
