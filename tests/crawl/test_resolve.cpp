@@ -96,6 +96,10 @@ void TestResolve::resolveLink_data() {
                             << "mailto:x@y.z";
     QTest::newRow("javascript") << page << "javascript:void(0)"
                                 << "javascript:void(0)";
+    QTest::newRow("other scheme as written") << page << "mailto:a b@c.d?subject=../x"
+                                             << "mailto:a b@c.d?subject=../x";
+    QTest::newRow("rootless web address") << page << "http:x.html"
+                                          << "http:x.html";
     QTest::newRow("unparsable") << page << "//[::1"
                                 << "";
 }
