@@ -9,21 +9,27 @@
 #include "search/url_search.h"
 #include "search/web_search.h"
 #include "settings/settings_dialog.h"
+#include "store/campaign_store.h"
 #include "tray.h"
 #include "twips.h"
 #include "ui/app_context.h"
 #include "ui/message_facade.h"
+#include "ui/quick_filter_bar.h"
 #include "ui/result_list.h"
 #include "ui/status_panels.h"
 #include "ui/url_opener.h"
+#include "ui/window_state.h"
 #include "user_options.h"
 #include <QCloseEvent>
 #include <QDir>
+#include <QGuiApplication>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -61,9 +67,17 @@ Form1::Form1(Database& database, MessageFacade& messages, UrlOpener& opener, con
     buildToolbar();
     buildMenus();
 
-    m_resultArea = new QWidget(this);
+    auto* pane = new QWidget(this);
+    pane->setObjectName(QStringLiteral("ResultPane"));
+    auto* paneLayout = new QVBoxLayout(pane);
+    paneLayout->setContentsMargins(0, 0, 0, 0);
+    paneLayout->setSpacing(0);
+    m_filterBar = new QuickFilterBar(pane);
+    paneLayout->addWidget(m_filterBar);
+    m_resultArea = new QWidget(pane);
     m_resultArea->setObjectName(QStringLiteral("ResultArea"));
-    setCentralWidget(m_resultArea);
+    paneLayout->addWidget(m_resultArea, 1);
+    setCentralWidget(pane);
     const char* const names[] = {"ListView1", "ListView2", "ListView3"};
     const char* const accessible[] = {"Web Search results", "URL Search results", "Campaign links"};
     for (int i = 0; i < 3; ++i) {
@@ -82,6 +96,7 @@ Form1::Form1(Database& database, MessageFacade& messages, UrlOpener& opener, con
     // The designed inner area; a floor keeps every list wider than its column margins.
     resize(TwipsToPixelsX(this, 7080), TwipsToPixelsY(this, 6675));
     setMinimumSize(TwipsToPixelsX(this, 4800), TwipsToPixelsY(this, 3600));
+    restoreWindowState();
 }
 
 Form1::~Form1() {
@@ -195,6 +210,8 @@ void Form1::wireEngines() {
     for (const auto& pair : pairs) {
         ResultList* list = pair.list;
         connect(pair.engine, &CrawlEngine::started, this, &Form1::UpdateActivityDisplay);
+        connect(pair.engine, &CrawlEngine::started, list,
+                [this, list](int campaignId) { list->setCampaignLabel(campaignLabel(campaignId)); });
         connect(pair.engine, &CrawlEngine::finished, this, [this] {
             m_status->flushProgress();
             UpdateActivityDisplay();
@@ -217,13 +234,17 @@ void Form1::wireContext() {
         m_lists[type == CampaignType::UrlSearch ? 1 : 0]->ClearResultList();
     });
     connect(context, &AppContext::campaignLinksLoaded, this,
-            [this](int, const QList<FileLinkRow>& rows) { showCampaignLinks(rows); });
+            [this](int campaignId, const QList<FileLinkRow>& rows) {
+                m_lists[2]->setCampaignLabel(campaignLabel(campaignId));
+                showCampaignLinks(rows);
+            });
     connect(context, &AppContext::campaignResultsClearRequested, this, [this] {
         ++m_campaignLoadGeneration;
         m_campaignLoadPending = false;
         m_campaignRows.clear();
         unsetCursor();
         m_lists[2]->ClearResultList();
+        m_lists[2]->setCampaignLabel(QString());
     });
     connect(context, &AppContext::settingsRequested, this, &Form1::openSettings);
 }
@@ -254,6 +275,23 @@ void Form1::runAction(const QString& key) {
 void Form1::showList(int number) {
     for (int i = 0; i < 3; ++i)
         m_lists[i]->setVisible(i + 1 == number);
+    m_visibleList = number;
+    m_filterBar->setList(m_lists[number - 1]);
+}
+
+QString Form1::campaignLabel(int campaignId) {
+    // Exports name the campaign as the campaign dialog lists it; the bare id when that cannot be read.
+    const QString id = QString::number(campaignId);
+    if (m_context) {
+        const DbResult<QStringList> labels = CampaignStore(m_context->db()).campaignLabels();
+        if (labels) {
+            const QString prefix = id + QStringLiteral(" - ");
+            for (const QString& label : labels.value())
+                if (label.startsWith(prefix))
+                    return label;
+        }
+    }
+    return id;
 }
 
 void Form1::showDialog(QWidget* dialog) {
@@ -377,8 +415,65 @@ void Form1::ArrangeResultLists() {
     // Three columns share the width, less the margin the scroll bar needs.
     const int column = qMax(0, width / ResultListModel::ColumnCount - TwipsToPixelsX(this, 100));
     for (ResultList* list : m_lists)
-        for (int c = 0; c < ResultListModel::ColumnCount; ++c)
-            list->setColumnWidth(c, column);
+        list->spreadColumns(column);
+}
+
+void Form1::restoreWindowState() {
+    const WindowState state = WindowState::read();
+    if (state.size)
+        resize(*state.size);
+    if (state.position) {
+        // A screen that was there last time may be gone: only a place where a good part of the window is
+        // visible is taken, else the window system places it.
+        const QRect wanted(*state.position, size());
+        for (const QScreen* screen : QGuiApplication::screens()) {
+            const QRect seen = wanted.intersected(screen->availableGeometry());
+            if (seen.width() >= 50 && seen.height() >= 50) {
+                setGeometry(wanted);
+                break;
+            }
+        }
+    }
+    if (state.maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+    for (int i = 0; i < 3; ++i) {
+        const ListViewState& list = state.lists[i];
+        if (!list.columnWidths.isEmpty())
+            m_lists[i]->setUserColumnWidths(list.columnWidths);
+        if (list.sortColumn >= 0)
+            m_lists[i]->restoreSort(list.sortColumn, list.sortOrder);
+    }
+    if (state.visibleList)
+        showList(state.visibleList);
+}
+
+void Form1::saveWindowState() {
+    if (!m_everShown)
+        return;
+    WindowState state;
+    // The normal geometry, so leaving the maximised state next time returns to the size the user had.
+    const QRect normal = isMaximized() || isMinimized() ? normalGeometry() : geometry();
+    if (normal.isValid()) {
+        state.size = normal.size();
+        state.position = normal.topLeft();
+    }
+    state.maximized = isMaximized();
+    state.visibleList = m_visibleList;
+    for (int i = 0; i < 3; ++i) {
+        const ResultList* list = m_lists[i];
+        if (list->hasUserColumnWidths())
+            state.lists[i].columnWidths = list->columnWidths();
+        if (list->rows().isSorted()) {
+            state.lists[i].sortColumn = list->rows().sortColumn();
+            state.lists[i].sortOrder = list->rows().sortOrder();
+        }
+    }
+    state.write();
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    m_everShown = true;
 }
 
 void Form1::UpdateActivityDisplay() {
@@ -398,6 +493,7 @@ void Form1::UpdateActivityDisplay() {
 }
 
 void Form1::hideToTray() {
+    saveWindowState();
     // Without a notification area a hidden window could not be brought back: minimise instead.
     if (m_trayAvailable)
         hide();
@@ -445,6 +541,7 @@ void Form1::ShutDownApplication() {
     ++m_campaignLoadGeneration;
     m_campaignLoadPending = false;
     m_campaignRows.clear();
+    saveWindowState();
 
     // Transfers aborted, engines ended and the database closed, in that order; nothing runs after.
     if (m_context)

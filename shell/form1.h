@@ -5,6 +5,9 @@
 // context, the search, campaign and settings dialogs (one instance each) and, once loaded, the tray icon.
 // ShutDownApplication ends everything in order and then emits applicationEnded(); whoever runs the
 // event loop ends the process on it. The database, the facade and the opener must outlive the window.
+// A quick filter box above the lists narrows the visible one. The window's size, position, visible list
+// and each list's column widths and sort come back from the last run (WindowState) and are stored again
+// when the window goes to the tray or the program ends.
 
 #include <QHash>
 #include <QMainWindow>
@@ -16,6 +19,7 @@ class AppContext;
 class CampManagement;
 class Database;
 class MessageFacade;
+class QuickFilterBar;
 class ResultList;
 class Settings;
 class StatusPanels;
@@ -45,6 +49,8 @@ public:
     AppContext& context() { return *m_context; }
     bool isLoaded() const { return m_context != nullptr; }
     ResultList* listView(int number) const; // 1, 2 or 3
+    int visibleListNumber() const { return m_visibleList; }
+    QuickFilterBar* quickFilter() const { return m_filterBar; }
     StatusPanels* statusPanels() const { return m_status; }
     Tray* tray() const { return m_tray.get(); }
     URLSearch* urlSearch() const { return m_urlSearch; }
@@ -61,12 +67,16 @@ public:
     void ShutDownApplication();
     bool hasEnded() const { return m_ended; }
 
+    // Stores the window's state for the next start; nothing while the window was never shown.
+    void saveWindowState();
+
 signals:
     void applicationEnded();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -85,6 +95,8 @@ private:
     void showStartInfo();
     void showCampaignLinks(const QList<FileLinkRow>& rows);
     void loadNextCampaignBatch();
+    void restoreWindowState();
+    QString campaignLabel(int campaignId);
 
     Database& m_database;
     MessageFacade& m_messages;
@@ -95,6 +107,9 @@ private:
     std::unique_ptr<AppContext> m_context;
     QWidget* m_resultArea = nullptr;
     ResultList* m_lists[3] = {nullptr, nullptr, nullptr};
+    QuickFilterBar* m_filterBar = nullptr;
+    int m_visibleList = 1;
+    bool m_everShown = false;
     StatusPanels* m_status = nullptr;
     QHash<QString, QAction*> m_toolbarActions;
     QAction* m_wsearch = nullptr;

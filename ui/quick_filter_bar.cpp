@@ -1,6 +1,7 @@
 #include "quick_filter_bar.h"
 
 #include "result_list.h"
+#include <QAbstractButton>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,6 +14,8 @@ QuickFilterBar::QuickFilterBar(QWidget* parent) : QWidget(parent) {
     m_box->setAccessibleName(QStringLiteral("Quick filter"));
     m_box->setPlaceholderText(QStringLiteral("Filter the list"));
     m_box->setClearButtonEnabled(true);
+    for (QAbstractButton* button : m_box->findChildren<QAbstractButton*>())
+        button->setAccessibleName(QStringLiteral("Clear filter"));
     m_box->installEventFilter(this);
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("QuickFilterCount"));

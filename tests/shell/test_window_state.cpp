@@ -1,0 +1,164 @@
+// The main window's state across runs: what one window stores when the program ends comes back in the
+// next, a damaged store falls back to the designed window, and a window never shown stores nothing.
+
+#include "form_fixture.h"
+#include "shell/twips.h"
+#include "ui/result_list.h"
+#include <QHeaderView>
+#include <QScreen>
+#include <QSettings>
+
+namespace {
+
+int visibleList(Form1& form) {
+    int visible = 0;
+    for (int i = 1; i <= 3; ++i)
+        if (form.listView(i)->isVisibleTo(&form))
+            visible = visible ? -1 : i;
+    return visible;
+}
+
+QSize designedSize(QWidget* form) {
+    return QSize(TwipsToPixelsX(form, 7080), TwipsToPixelsY(form, 6675));
+}
+
+} // namespace
+
+class TestWindowState : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_options.clear(); }
+    void comesBackInTheNextWindow_data();
+    void comesBackInTheNextWindow();
+    void damagedStoreKeepsTheDesignedWindow_data();
+    void damagedStoreKeepsTheDesignedWindow();
+    void windowNeverShownStoresNothing();
+
+private:
+    TempUserOptions m_options;
+};
+
+void TestWindowState::comesBackInTheNextWindow_data() {
+    QTest::addColumn<QString>("key"); // action that shows the list
+    QTest::addColumn<int>("list");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<bool>("maximized");
+    QTest::addColumn<QList<int>>("widths"); // of the shown list, by hand; empty: none
+    QTest::addColumn<QList<int>>("clicks"); // header clicks on the shown list
+
+    QTest::newRow("URL list, sized by hand, sorted by address descending")
+        << "Two" << 2 << QRect(40, 30, 640, 480) << false << QList<int>{200, 250, 120} << QList<int>{1, 1};
+    QTest::newRow("campaign list, sorted by file, columns left to the window")
+        << "Three" << 3 << QRect(10, 20, 560, 420) << false << QList<int>{} << QList<int>{0};
+    QTest::newRow("web list, maximised, never sorted")
+        << "One" << 1 << QRect(50, 60, 600, 450) << true << QList<int>{90, 300, 100} << QList<int>{};
+}
+
+void TestWindowState::comesBackInTheNextWindow() {
+    QFETCH(QString, key);
+    QFETCH(int, list);
+    QFETCH(QRect, geometry);
+    QFETCH(bool, maximized);
+    QFETCH(QList<int>, widths);
+    QFETCH(QList<int>, clicks);
+    {
+        FormFixture f;
+        QVERIFY(f.exposed);
+        f.form->runAction(key);
+        f.form->setGeometry(geometry);
+        QTRY_COMPARE_WITH_TIMEOUT(f.form->geometry(), geometry, 2000);
+        ResultList* shown = f.form->listView(list);
+        for (int c = 0; c < widths.size(); ++c)
+            shown->header()->resizeSection(c, widths[c]);
+        for (int c : clicks)
+            shown->headerClicked(c);
+        if (maximized) {
+            f.form->showMaximized();
+            QTRY_VERIFY_WITH_TIMEOUT(f.form->isMaximized(), 2000);
+        }
+        f.form->ShutDownApplication();
+    }
+
+    FormFixture f;
+    QVERIFY(f.exposed);
+    QCOMPARE(visibleList(*f.form), list);
+    QCOMPARE(f.form->isMaximized(), maximized);
+    QCOMPARE(maximized ? f.form->normalGeometry() : f.form->geometry(), geometry);
+    ResultList* shown = f.form->listView(list);
+    if (!widths.isEmpty()) {
+        QCOMPARE(shown->columnWidths(), widths);
+    } else {
+        // Still spread by the window, and still following its width.
+        const int column =
+            f.form->findChild<QWidget*>("ResultArea")->width() / 3 - TwipsToPixelsX(f.form.get(), 100);
+        QCOMPARE(shown->columnWidths(), (QList<int>{column, column, column}));
+    }
+    const ResultListModel& model = shown->rows();
+    QCOMPARE(model.isSorted(), !clicks.isEmpty());
+    if (!clicks.isEmpty()) {
+        const Qt::SortOrder order = clicks.size() % 2 ? Qt::AscendingOrder : Qt::DescendingOrder;
+        QCOMPARE(model.sortColumn(), clicks.last());
+        QCOMPARE(model.sortOrder(), order);
+        QCOMPARE(shown->header()->sortIndicatorSection(), clicks.last());
+        QCOMPARE(shown->header()->sortIndicatorOrder(), order);
+        // Rows arriving now take their sorted place, and the next click flips the restored direction.
+        shown->AddResultRow("b.mp3", "http://s.test/b.mp3");
+        shown->AddResultRow("a.mp3", "http://s.test/a.mp3");
+        QCOMPARE(model.row(0).fileName, QString(order == Qt::AscendingOrder ? "a.mp3" : "b.mp3"));
+        shown->headerClicked(clicks.last());
+        QCOMPARE(model.sortOrder(), order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder);
+    }
+    // The other lists kept what they had: spread columns, no sort.
+    for (int i = 1; i <= 3; ++i)
+        if (i != list) {
+            QVERIFY(!f.form->listView(i)->hasUserColumnWidths());
+            QVERIFY(!f.form->listView(i)->rows().isSorted());
+        }
+}
+
+void TestWindowState::damagedStoreKeepsTheDesignedWindow_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QVariant>("value");
+    QTest::newRow("size as text") << "Size" << QVariant("big");
+    QTest::newRow("empty size") << "Size" << QVariant(QSize(0, 300));
+    QTest::newRow("position far off every screen") << "Position" << QVariant(QPoint(50000, 50000));
+    QTest::newRow("no such list") << "VisibleList" << QVariant("7");
+    QTest::newRow("list as a word") << "VisibleList" << QVariant("two");
+    QTest::newRow("too few widths") << "ListView1/ColumnWidths" << QVariant("100,200");
+    QTest::newRow("width not a number") << "ListView1/ColumnWidths" << QVariant("100,wide,100");
+    QTest::newRow("zero width") << "ListView1/ColumnWidths" << QVariant("0,100,100");
+    QTest::newRow("no such column") << "ListView1/SortColumn" << QVariant("3");
+}
+
+void TestWindowState::damagedStoreKeepsTheDesignedWindow() {
+    QFETCH(QString, key);
+    QFETCH(QVariant, value);
+    {
+        QSettings settings("Vorlane", "Vorlane");
+        settings.setValue("Window/" + key, value);
+        settings.setValue("Window/ListView1/SortOrder", "ascending"); // only the column is wrong
+        if (key != "ListView1/SortColumn")
+            settings.setValue("Window/ListView1/SortOrder", "sideways");
+        settings.setValue("Window/ListView1/SortColumn",
+                          key == "ListView1/SortColumn" ? value : QVariant("1"));
+    }
+    FormFixture f;
+    QVERIFY(f.exposed);
+    QCOMPARE(f.form->size(), designedSize(f.form.get()));
+    const QRect seen = f.form->geometry().intersected(f.form->screen()->availableGeometry());
+    QVERIFY(seen.width() >= 50 && seen.height() >= 50);
+    QCOMPARE(visibleList(*f.form), 1);
+    QVERIFY(!f.form->listView(1)->hasUserColumnWidths());
+    QVERIFY(!f.form->listView(1)->rows().isSorted());
+}
+
+void TestWindowState::windowNeverShownStoresNothing() {
+    FormFixture f(true, false);
+    f.form->ShutDownApplication();
+    QSettings settings("Vorlane", "Vorlane");
+    settings.beginGroup("Window");
+    QVERIFY(settings.allKeys().isEmpty());
+}
+
+QTEST_MAIN(TestWindowState)
+#include "test_window_state.moc"
