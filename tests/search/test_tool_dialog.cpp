@@ -1,0 +1,104 @@
+// The behaviour all modeless tool windows share: hiding when another window of the program becomes
+// active unless the keep-shown flag asks to stay once, close requests hiding instead of closing, and the
+// first placement centred on the owner.
+
+#include "search/tool_dialog.h"
+
+#include <QMessageBox>
+#include <QPointer>
+#include <QVBoxLayout>
+#include <QtTest>
+#include <memory>
+
+class TestToolDialog : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QWidget> m_owner;
+    bool m_keepShown = false;
+    ToolDialog* m_dialog = nullptr;
+
+    void activate(QWidget* window) {
+        window->show();
+        window->activateWindow();
+        // Activation arrives asynchronously, and a tool window may count as active before it has focus.
+        QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::focusWindow(), window->windowHandle(), 5000);
+    }
+
+private slots:
+    void init() {
+        m_owner = std::make_unique<QWidget>();
+        m_owner->setGeometry(100, 100, 900, 700);
+        activate(m_owner.get());
+        m_keepShown = false;
+        m_dialog = new ToolDialog(m_keepShown, m_owner.get());
+        auto* layout = new QVBoxLayout(m_dialog);
+        layout->addWidget(new QWidget(m_dialog));
+        m_dialog->resize(300, 120);
+        activate(m_dialog);
+    }
+    void cleanup() { m_owner.reset(); }
+
+    void anotherWindowBecomesActive_data() {
+        QTest::addColumn<QString>("other");
+        QTest::addColumn<bool>("keepShown");
+        QTest::addColumn<bool>("visibleAfter");
+        QTest::addColumn<bool>("keepShownAfter");
+        QTest::newRow("owner, flag clear: hides") << "owner" << false << false << false;
+        QTest::newRow("owner, flag set: stays once") << "owner" << true << true << false;
+        QTest::newRow("another dialog: hides") << "dialog" << false << false << false;
+        QTest::newRow("another dialog, flag set: stays once") << "dialog" << true << true << false;
+        QTest::newRow("message box does not count") << "message box" << false << true << false;
+        QTest::newRow("message box leaves the flag") << "message box" << true << true << true;
+    }
+
+    void anotherWindowBecomesActive() {
+        QFETCH(QString, other);
+        QFETCH(bool, keepShown);
+        QFETCH(bool, visibleAfter);
+        QFETCH(bool, keepShownAfter);
+        m_keepShown = keepShown;
+        QWidget* window = m_owner.get();
+        if (other == QLatin1String("dialog")) {
+            window = new QDialog(m_owner.get());
+            window->resize(200, 100);
+        } else if (other == QLatin1String("message box")) {
+            window = new QMessageBox(QMessageBox::Critical, "Vorlane", "text", QMessageBox::Ok, m_dialog);
+        }
+        activate(window);
+        QCOMPARE(m_dialog->isVisible(), visibleAfter);
+        QCOMPARE(m_keepShown, keepShownAfter);
+    }
+
+    void staysOnceThenHidesAtTheNextSwitch() {
+        m_keepShown = true;
+        activate(m_owner.get());
+        QVERIFY(m_dialog->isVisible());
+        auto* settings = new QDialog(m_owner.get());
+        settings->resize(200, 100);
+        activate(settings);
+        QVERIFY(!m_dialog->isVisible());
+    }
+
+    void closeRequestHidesAndKeepsTheDialog() {
+        QPointer<ToolDialog> dialog(m_dialog);
+        QVERIFY(!m_dialog->close());
+        QVERIFY(!dialog.isNull());
+        QVERIFY(!m_dialog->isVisible());
+        m_dialog->show();
+        QVERIFY(m_dialog->isVisible());
+    }
+
+    void firstShowIsCentredOnTheOwner() {
+        const QPoint offset = m_dialog->frameGeometry().center() - m_owner->frameGeometry().center();
+        QVERIFY2(offset.manhattanLength() <= 4,
+                 qPrintable(QStringLiteral("off by %1,%2").arg(offset.x()).arg(offset.y())));
+        QVERIFY(m_dialog->windowFlags().testFlag(Qt::Tool));
+        QVERIFY(!m_dialog->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(!m_dialog->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+        QCOMPARE(m_dialog->minimumSize(), m_dialog->maximumSize());
+    }
+};
+
+QTEST_MAIN(TestToolDialog)
+#include "test_tool_dialog.moc"
