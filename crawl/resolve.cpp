@@ -56,6 +56,16 @@ QString ResolveLink(const QString& href, const QUrl& base) {
             scheme.compare(u"https", Qt::CaseInsensitive) != 0 &&
             scheme.compare(u"ftp", Qt::CaseInsensitive) != 0)
             return link;
+        // "http:x.html", a web scheme without "//": browsers read it relative to a page of that scheme.
+        // On a page of another scheme it names no host and stays as written.
+        if (!QStringView(link).mid(length + 1).startsWith(u"//")) {
+            if (scheme.compare(base.scheme(), Qt::CaseInsensitive) != 0)
+                return link;
+            link.remove(0, length + 1);
+            // What remains is a path; one whose first segment holds ":" must not read as a scheme.
+            if (schemeLength(link) > 0)
+                link.prepend(u"./");
+        }
     }
     if (hasHttpScheme(base)) {
         // Browsers read "\" as "/" in the path of web addresses.

@@ -98,8 +98,12 @@ void TestResolve::resolveLink_data() {
                                 << "javascript:void(0)";
     QTest::newRow("other scheme as written") << page << "mailto:a b@c.d?subject=../x"
                                              << "mailto:a b@c.d?subject=../x";
-    QTest::newRow("rootless web address") << page << "http:x.html"
-                                          << "http:x.html";
+    QTest::newRow("scheme without slashes") << page << "http:../x.html"
+                                            << "http://h/a/x.html";
+    QTest::newRow("colon after scheme without slashes") << page << "http:a:b.mp3"
+                                                        << "http://h/a/b/a:b.mp3";
+    QTest::newRow("other scheme without slashes") << page << "https:x.html"
+                                                  << "https:x.html";
     QTest::newRow("unparsable") << page << "//[::1"
                                 << "";
 }
