@@ -1,5 +1,9 @@
 #include "dialog_controls.h"
 
+#include "store/category_store.h"
+#include "ui/app_context.h"
+#include "ui/message_facade.h"
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -29,4 +33,24 @@ QComboBox* makeLabelledCombo(const char* objectName, const QString& label, bool 
     grid->addWidget(caption, 0, column);
     grid->addWidget(combo, 1, column);
     return combo;
+}
+
+void fillMediaTypeBox(AppContext& context, QComboBox* box, QWidget* dialog) {
+    QStringList names;
+    const DbStatus filled = CategoryStore(context.db()).fillNames(names);
+    box->clear();
+    box->addItems(names);
+    box->setCurrentIndex(-1);
+    if (!filled)
+        context.messages().critical(dialog, filled.error());
+}
+
+void readMediaExtensions(AppContext& context, QComboBox* box, int index, QString& extensions,
+                         QWidget* dialog) {
+    const DbResult<QString> stored = CategoryStore(context.db()).fileExtensions(box->itemText(index));
+    if (!stored) {
+        context.messages().critical(dialog, stored.error());
+        return;
+    }
+    extensions = stored.value().isNull() ? QString() : stored.value();
 }

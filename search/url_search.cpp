@@ -3,7 +3,6 @@
 #include "search/dialog_controls.h"
 #include "search/search_activity.h"
 #include "search/search_history.h"
-#include "store/category_store.h"
 #include "ui/app_context.h"
 #include "ui/message_facade.h"
 
@@ -74,25 +73,11 @@ void URLSearch::prefillAddressIfIdle() {
 }
 
 void URLSearch::fillMediaTypes() {
-    QStringList names;
-    const DbStatus filled = CategoryStore(m_context.db()).fillNames(names);
-    m_mediaType->clear();
-    m_mediaType->addItems(names);
-    m_mediaType->setCurrentIndex(-1);
-    if (!filled)
-        m_context.messages().critical(this, filled.error());
+    fillMediaTypeBox(m_context, m_mediaType, this);
 }
 
 void URLSearch::mediaTypePicked(int index) {
-    const DbResult<QString> extensions =
-        CategoryStore(m_context.db()).fileExtensions(m_mediaType->itemText(index));
-    if (!extensions) {
-        m_context.messages().critical(this, extensions.error());
-        return;
-    }
-    // A type without extensions finds nothing; keeping the previous type's extensions would find the
-    // wrong files under this type's name.
-    m_context.search().urlMediaExtensions = extensions.value().isNull() ? QString() : extensions.value();
+    readMediaExtensions(m_context, m_mediaType, index, m_context.search().urlMediaExtensions, this);
 }
 
 void URLSearch::search() {
