@@ -49,24 +49,24 @@ frmTip::frmTip(QWidget* parent) : QDialog(parent) {
 
     QFont buttonFont = font();
     buttonFont.setBold(true);
-    struct ButtonSpec {
+    struct TipButton {
         const char* name;
         const char* caption;
         int left;
         Choice choice;
     };
-    const ButtonSpec specs[] = {{"SetConn", "Update Connection", 240, Choice::UpdateConnection},
-                                {"ReadHelp", "Read Help", 1680, Choice::ReadHelp},
-                                {"Cancel", "Cancel", 3120, Choice::Cancel}};
+    const TipButton tipButtons[] = {{"SetConn", "Update Connection", 240, Choice::UpdateConnection},
+                                    {"ReadHelp", "Read Help", 1680, Choice::ReadHelp},
+                                    {"Cancel", "Cancel", 3120, Choice::Cancel}};
     QWidget* previous = m_startNoShow;
-    for (const ButtonSpec& spec : specs) {
-        auto* button = new QPushButton(QString::fromLatin1(spec.caption), this);
-        button->setObjectName(QString::fromLatin1(spec.name));
+    for (const TipButton& entry : tipButtons) {
+        auto* button = new QPushButton(QString::fromLatin1(entry.caption), this);
+        button->setObjectName(QString::fromLatin1(entry.name));
         button->setAccessibleName(button->text());
         button->setFont(buttonFont);
         button->setAutoDefault(false); // Enter does not press any of them
-        button->setGeometry(twipsRect(this, spec.left, 3360, 1335, 495));
-        const Choice choice = spec.choice;
+        button->setGeometry(twipsRect(this, entry.left, 3360, 1335, 495));
+        const Choice choice = entry.choice;
         connect(button, &QPushButton::clicked, this, [this, choice] { choose(choice); });
         setTabOrder(previous, button);
         previous = button;
