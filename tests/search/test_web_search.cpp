@@ -77,13 +77,7 @@ private slots:
 
         const QStringList order{"KeyWord",        "Combo4",  "SEngine", "WebSearchBtn",
                                 "WebPauseResume", "WebStop", "Clse"};
-        QWidget* widget = box("KeyWord");
-        for (qsizetype i = 1; i < order.size(); ++i) {
-            widget = widget->nextInFocusChain();
-            while (widget->focusPolicy() == Qt::NoFocus || widget->objectName().isEmpty())
-                widget = widget->nextInFocusChain();
-            QCOMPARE(widget->objectName(), order.at(i));
-        }
+        QCOMPARE(tabOrder(box("KeyWord"), int(order.size())), order);
     }
 
     void settingsChangesRefillTheLists() {

@@ -39,3 +39,17 @@ inline QStringList entries(const QComboBox* box) {
         out << box->itemText(i);
     return out;
 }
+
+// The object names met when tabbing from `first`, `count` controls in all (unnamed helpers skipped).
+inline QStringList tabOrder(QWidget* first, int count) {
+    QStringList names{first->objectName()};
+    QWidget* widget = first;
+    while (names.size() < count) {
+        widget = widget->nextInFocusChain();
+        if (widget == first)
+            break;
+        if (widget->focusPolicy() != Qt::NoFocus && !widget->objectName().isEmpty())
+            names << widget->objectName();
+    }
+    return names;
+}
