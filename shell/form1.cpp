@@ -36,7 +36,7 @@ namespace {
 // Rows of a loaded campaign added between two turns of the event loop.
 constexpr qsizetype kCampaignBatch = 25000;
 
-struct ActionSpec {
+struct ToolbarEntry {
     const char* key;
     const char* caption;
     const char* themeIcon;
@@ -44,7 +44,7 @@ struct ActionSpec {
 };
 
 // The toolbar, left to right. Menu entries perform the action of the button with the same key.
-constexpr ActionSpec kActions[] = {
+constexpr ToolbarEntry kActions[] = {
     {"One", "Web Search", "system-search", QStyle::SP_FileDialogContentsView},
     {"Two", "URL Search", "applications-internet", QStyle::SP_DriveNetIcon},
     {"Three", "Campaigns", "folder-open", QStyle::SP_DirOpenIcon},
@@ -119,17 +119,17 @@ void Form1::buildToolbar() {
     toolbar->setFloatable(false);
     toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     toolbar->toggleViewAction()->setEnabled(false);
-    for (const ActionSpec& spec : kActions) {
-        const QString caption = QString::fromLatin1(spec.caption);
+    for (const ToolbarEntry& entry : kActions) {
+        const QString caption = QString::fromLatin1(entry.caption);
         const QIcon icon =
-            QIcon::fromTheme(QString::fromLatin1(spec.themeIcon), style()->standardIcon(spec.fallback));
+            QIcon::fromTheme(QString::fromLatin1(entry.themeIcon), style()->standardIcon(entry.fallback));
         QAction* action = toolbar->addAction(icon, caption);
-        action->setObjectName(QString::fromLatin1(spec.key));
-        action->setData(QString::fromLatin1(spec.key));
+        action->setObjectName(QString::fromLatin1(entry.key));
+        action->setData(QString::fromLatin1(entry.key));
         action->setToolTip(caption);
         if (QWidget* button = toolbar->widgetForAction(action))
             button->setAccessibleName(caption);
-        m_toolbarActions.insert(QString::fromLatin1(spec.key), action);
+        m_toolbarActions.insert(QString::fromLatin1(entry.key), action);
     }
     connect(toolbar, &QToolBar::actionTriggered, this,
             [this](QAction* action) { runAction(action->data().toString()); });
