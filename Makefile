@@ -41,8 +41,9 @@ FUZZ_SECONDS ?= 600
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLANE_FUZZ=ON
 	cmake --build build-fuzz -j $(JOBS) --target fuzzers
-	for f in build-fuzz/fuzz/fuzz_*; do mkdir -p fuzz-corpus/$$(basename $$f); \
-	    $$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 fuzz-corpus/$$(basename $$f) || exit 1; done
+	for f in build-fuzz/fuzz/fuzz_*; do name=$$(basename $$f); mkdir -p fuzz-corpus/$$name; \
+	    $$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -timeout=5 -dict=fuzz/html.dict \
+	        fuzz-corpus/$$name fuzz/seeds/$$name || exit 1; done
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) build-windows build-fuzz
