@@ -21,6 +21,8 @@ class TestCampManagement : public QObject {
 private:
     std::unique_ptr<AppContextFixture> m_app;
     std::unique_ptr<QWidget> m_owner;
+    // Goes after the engines in cleanup(), so their connections are closed before the server stops.
+    std::unique_ptr<HttpFixture> m_site;
     CampManagement* m_dialog = nullptr;
 
     QComboBox* campaigns() { return control<QComboBox>(m_dialog, "Campaigns"); }
@@ -185,7 +187,8 @@ private slots:
     }
 
     void searchStartRefillsTheOpenList() {
-        HttpFixture site;
+        m_site = std::make_unique<HttpFixture>();
+        HttpFixture& site = *m_site;
         site.setPage("/", HttpFixture::linksPage({"song.mp3"}));
         openDialog();
         m_owner->show();
@@ -201,10 +204,11 @@ private slots:
     }
 
     void runningCampaignIsNotDeleted() {
-        HttpFixture site;
-        HttpFixture::Route hanging;
-        hanging.hang = true;
-        site.setRoute("/", hanging);
+        m_site = std::make_unique<HttpFixture>();
+        HttpFixture& site = *m_site;
+        HttpFixture::Route slow;
+        slow.delayMs = 5000;
+        site.setRoute("/", slow);
         openDialog();
         auto* search = new URLSearch(m_app->context, m_owner.get());
         typeInto(control<QComboBox>(search, "URL"), site.url("/"));

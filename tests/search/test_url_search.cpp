@@ -19,6 +19,8 @@ class TestUrlSearch : public QObject {
 private:
     std::unique_ptr<AppContextFixture> m_app;
     std::unique_ptr<QWidget> m_owner;
+    // Goes after the engines in cleanup(), so their connections are closed before the server stops.
+    std::unique_ptr<HttpFixture> m_site;
     URLSearch* m_dialog = nullptr;
 
     void openDialog() {
@@ -38,6 +40,7 @@ private slots:
     void cleanup() {
         m_owner.reset();
         m_app.reset();
+        m_site.reset();
     }
 
     void loadFillsListsWithoutSelection() {
@@ -191,7 +194,8 @@ private slots:
     }
 
     void fullSearchRecordsRowsCampaignAndHistory() {
-        HttpFixture site;
+        m_site = std::make_unique<HttpFixture>();
+        HttpFixture& site = *m_site;
         QVERIFY(site.isListening());
         site.setPage("/",
                      HttpFixture::linksPage({"a.mp3", "sub/", "notes.txt", "https://other.test/x.html"}));
@@ -241,7 +245,8 @@ private slots:
     }
 
     void sameAddressTwiceIsListedTwiceThisRun() {
-        HttpFixture site;
+        m_site = std::make_unique<HttpFixture>();
+        HttpFixture& site = *m_site;
         site.setPage("/", HttpFixture::linksPage({}));
         openDialog();
         pick(box("Combo1"), QStringLiteral("Audio"));

@@ -20,6 +20,8 @@ class TestWebSearch : public QObject {
 private:
     std::unique_ptr<AppContextFixture> m_app;
     std::unique_ptr<QWidget> m_owner;
+    // Goes after the engines in cleanup(), so their connections are closed before the server stops.
+    std::unique_ptr<HttpFixture> m_site;
     WebSearch* m_dialog = nullptr;
 
     void openDialog() {
@@ -52,6 +54,7 @@ private slots:
     void cleanup() {
         m_owner.reset();
         m_app.reset();
+        m_site.reset();
     }
 
     void loadFillsListsWithoutSelection() {
@@ -165,7 +168,8 @@ private slots:
     void search() {
         QFETCH(QString, engine);
         QFETCH(QStringList, expected);
-        HttpFixture site;
+        m_site = std::make_unique<HttpFixture>();
+        HttpFixture& site = *m_site;
         QVERIFY(site.isListening());
         site.setPage("/One?q=jazz", HttpFixture::linksPage({"/files/one.mp3", "/result/1"}));
         site.setPage("/result/1", HttpFixture::linksPage({"/files/shared.ogg", "/files/one.mp3"}));
@@ -205,7 +209,8 @@ private slots:
     }
 
     void declinedEraseLeavesCommandAsKeyword() {
-        HttpFixture site;
+        m_site = std::make_unique<HttpFixture>();
+        HttpFixture& site = *m_site;
         useLocalEngines(site, {"One"});
         openDialog();
         pick(box("KeyWord"), QString::fromLatin1(kEraseHistoryEntry));
