@@ -85,14 +85,14 @@ void URLSearch::search() {
     const QString typed = m_url->currentText();
     const QString address = typed.trimmed();
     if (address.isEmpty() || address == QLatin1String("http://"))
-        return reject(QStringLiteral("Please enter a valid URL for your search."), m_url);
+        return refuse(QStringLiteral("Please enter a valid URL for your search."), m_url);
     if (!address.contains(QLatin1String("://")))
-        return reject(QStringLiteral("Please enter a valid URL including the protocol (http://, etc.) ."),
+        return refuse(QStringLiteral("Please enter a valid URL including the protocol (http://, etc.) ."),
                       m_url);
     if (m_mediaType->currentIndex() < 0)
-        return reject(QStringLiteral("Please select a media type for your search."), m_mediaType);
+        return refuse(QStringLiteral("Please select a media type for your search."), m_mediaType);
     if (m_depth->currentIndex() < 0)
-        return reject(QStringLiteral("Please select a depth for your search."), m_depth);
+        return refuse(QStringLiteral("Please select a depth for your search."), m_depth);
 
     SearchState& state = m_context.search();
     state.urlSearchKeepShown = false;
@@ -109,7 +109,7 @@ void URLSearch::search() {
     m_activity->enterRunning();
 }
 
-void URLSearch::reject(const QString& text, QWidget* focus) {
+void URLSearch::refuse(const QString& text, QWidget* focus) {
     m_context.search().urlSearchKeepShown = true;
     m_context.messages().critical(this, text);
     focus->setFocus();

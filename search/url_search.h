@@ -24,7 +24,7 @@ private:
     void fillMediaTypes();
     void mediaTypePicked(int index);
     void search();
-    void reject(const QString& text, QWidget* focus);
+    void refuse(const QString& text, QWidget* focus);
 
     AppContext& m_context;
     QComboBox* m_url;

@@ -81,11 +81,11 @@ void WebSearch::search() {
     const QString typed = m_keyword->currentText();
     const QString keyword = typed.trimmed();
     if (keyword.isEmpty())
-        return reject(QStringLiteral("Please enter a valid keyword for your search."), m_keyword);
+        return refuse(QStringLiteral("Please enter a valid keyword for your search."), m_keyword);
     if (m_mediaType->currentIndex() < 0)
-        return reject(QStringLiteral("Please select a media type for your search."), m_mediaType);
+        return refuse(QStringLiteral("Please select a media type for your search."), m_mediaType);
     if (m_engine->currentIndex() < 0)
-        return reject(QStringLiteral("Please select a search engine for your search."), m_engine);
+        return refuse(QStringLiteral("Please select a search engine for your search."), m_engine);
 
     SearchState& state = m_context.search();
     // Unlike the URL dialog, a start leaves the flag set: the first switch to another window keeps the
@@ -102,7 +102,7 @@ void WebSearch::search() {
     m_activity->enterRunning();
 }
 
-void WebSearch::reject(const QString& text, QWidget* focus) {
+void WebSearch::refuse(const QString& text, QWidget* focus) {
     m_context.search().webSearchKeepShown = true;
     m_context.messages().critical(this, text);
     focus->setFocus();

@@ -21,7 +21,7 @@ private:
     void fillEngines();
     void mediaTypePicked(int index);
     void search();
-    void reject(const QString& text, QWidget* focus);
+    void refuse(const QString& text, QWidget* focus);
 
     AppContext& m_context;
     QComboBox* m_keyword;
