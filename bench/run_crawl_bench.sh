@@ -6,7 +6,7 @@
 # Usage: bench/run_crawl_bench.sh [BUILD_DIR] [HARNESS_DIR]   (a Release build is meant)
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$here/build-rel}
+build=$(cd "${1:-$here/build-rel}" && pwd)
 harness=${2:-$here/../shared/bench}
 crawler=$build/tools/vorlane-crawl
 [ -x "$crawler" ] || { echo "no $crawler: cmake -B $build -DCMAKE_BUILD_TYPE=Release && cmake --build $build --target vorlane-crawl" >&2; exit 2; }
