@@ -1,5 +1,6 @@
 #include "camp_management.h"
 
+#include "crawl/resolve.h"
 #include "search/dialog_controls.h"
 #include "store/campaign_store.h"
 #include "store/history_store.h"
@@ -8,6 +9,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -27,7 +29,8 @@ public:
 } // namespace
 
 CampManagement::CampManagement(AppContext& context, QWidget* parent)
-    : ToolDialog(context.search().campManagementKeepShown, parent), m_context(context) {
+    : ToolDialog(context.search().campManagementKeepShown, parent), m_context(context),
+      m_chooser(saveDialogChooser()) {
     setObjectName(QStringLiteral("CampManagement"));
     setWindowTitle(QStringLiteral("Campaign Management"));
 
@@ -36,8 +39,12 @@ CampManagement::CampManagement(AppContext& context, QWidget* parent)
         makeLabelledCombo("Campaigns", QStringLiteral("Select a saved Campaign:"), false, 48, grid, 0, this);
     m_delete = makeDialogButton("DelCamp", QStringLiteral("Delete"), this);
     m_deleteAll = makeDialogButton("DelAllCamp", QStringLiteral("Delete All"), this);
+    m_export = makeDialogButton("ExportBtn", QStringLiteral("Export..."), this);
     m_close = makeDialogButton("Clse", QStringLiteral("Close"), this);
     auto* buttons = new QHBoxLayout;
+    // Export... stands apart from the buttons that delete, and comes last on Tab so the established order of
+    // those stays as users know it.
+    buttons->addWidget(m_export);
     buttons->addStretch();
     for (QPushButton* button : {m_delete, m_deleteAll, m_close})
         buttons->addWidget(button);
@@ -48,11 +55,14 @@ CampManagement::CampManagement(AppContext& context, QWidget* parent)
     setTabOrder(m_campaigns, m_delete);
     setTabOrder(m_delete, m_deleteAll);
     setTabOrder(m_deleteAll, m_close);
+    setTabOrder(m_close, m_export);
 
     connect(m_campaigns, &QComboBox::activated, this, &CampManagement::campaignPicked);
     connect(m_delete, &QPushButton::clicked, this, &CampManagement::deleteSelected);
     connect(m_deleteAll, &QPushButton::clicked, this, &CampManagement::deleteAll);
+    connect(m_export, &QPushButton::clicked, this, &CampManagement::exportSelected);
     connect(m_close, &QPushButton::clicked, this, &CampManagement::hide);
+    connect(m_campaigns, &QComboBox::currentIndexChanged, this, &CampManagement::updateExportEnabled);
     connect(&context, &AppContext::campaignsChanged, this, &CampManagement::fillCampaigns);
 
     fillCampaigns();
@@ -67,6 +77,11 @@ void CampManagement::fillCampaigns() {
     }
     m_campaigns->addItems(labels.value());
     m_campaigns->setCurrentIndex(-1);
+    updateExportEnabled();
+}
+
+void CampManagement::updateExportEnabled() {
+    m_export->setEnabled(m_campaigns->currentIndex() >= 0 && selectedCampaignId() != 0);
 }
 
 int CampManagement::selectedCampaignId() const {
@@ -154,4 +169,39 @@ void CampManagement::deleteAll() {
     emit m_context.historyChanged();
     if (!done)
         m_context.messages().critical(this, done.error());
+}
+
+void CampManagement::exportSelected() {
+    const int id = selectedCampaignId();
+    if (id == 0 || !m_chooser)
+        return;
+    const QString label = m_campaigns->currentText();
+    // The save dialog is a window of the program; without the flag its activation would hide this one.
+    keepShown() = true;
+    const ExportTarget target = m_chooser(this, QStringLiteral("Export campaign"), exportFilters());
+    if (target.path.isEmpty())
+        return;
+    QString path = target.path;
+    std::optional<ExportFormat> format = exportFormatForFile(path);
+    if (!format) {
+        format = exportFormatForFilter(target.filter).value_or(ExportFormat::PlainList);
+        if (QFileInfo(path).suffix().isEmpty())
+            path += QLatin1Char('.') + exportSuffix(*format);
+    }
+    QString error;
+    const bool written = [&] {
+        WaitCursor wait;
+        const DbResult<QList<FileLinkRow>> links = CampaignStore(m_context.db()).campaignLinks(id);
+        if (!links) {
+            error = links.error();
+            return false;
+        }
+        QList<ExportRow> rows;
+        rows.reserve(links.value().size());
+        for (const FileLinkRow& link : links.value())
+            rows.append(ExportRow{LastSegment(link.url), link.url, label, link.foundOn});
+        return writeExport(path, rows, *format, &error);
+    }();
+    if (!written)
+        m_context.messages().critical(this, error);
 }

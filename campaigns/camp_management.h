@@ -1,11 +1,13 @@
 #pragma once
 // The Campaign Management dialog: lists the saved campaigns by label ("<id> - <type> - <source>"), hands
 // the links of the one picked to the main window for ListView3, and deletes one campaign or all of them
-// (each deletion in one transaction; Delete All also puts both history markers back to 0). Created on
+// (each deletion in one transaction; Delete All also puts both history markers back to 0), and exports
+// one campaign's links to a file (Export..., enabled only while a campaign is selected). Created on
 // first use, lives for the rest of the run; closing only hides it. The list is refilled whenever a
 // campaign is created or deleted anywhere (AppContext::campaignsChanged).
 
 #include "search/tool_dialog.h"
+#include "ui/result_actions.h"
 
 class AppContext;
 class QComboBox;
@@ -16,11 +18,18 @@ class CampManagement : public ToolDialog {
 public:
     CampManagement(AppContext& context, QWidget* parent = nullptr);
 
+    // Replaces the platform save dialog Export... asks with (tests answer without a real dialog).
+    void setFileChooser(ExportFileChooser chooser) { m_chooser = std::move(chooser); }
+
 private:
     void fillCampaigns();
     void campaignPicked(int index);
     void deleteSelected();
     void deleteAll();
+    // Writes every stored link of the selected campaign, in stored order, in the format the chosen file
+    // names; failures are shown as a message.
+    void exportSelected();
+    void updateExportEnabled();
     // The id before the first " - " of the box's text; 0 when there is none.
     int selectedCampaignId() const;
     // A deletion may not pull the campaign from under a running search, which would go on recording
@@ -31,5 +40,7 @@ private:
     QComboBox* m_campaigns;
     QPushButton* m_delete;
     QPushButton* m_deleteAll;
+    QPushButton* m_export;
     QPushButton* m_close;
+    ExportFileChooser m_chooser;
 };
