@@ -221,6 +221,7 @@ void TestCrawlEngine::crawl() {
     QStringList firstRequests;
     for (const int transfers : {1, 8}) {
         server.clearRequests();
+        const qint64 bigBefore = server.bytesStreamed(QStringLiteral("/big.html"));
         CrawlEngine engine(web ? CampaignType::WebSearch : CampaignType::UrlSearch, db.connection(),
                            filterList);
         engine.setConnectionType(connection(transfers));
@@ -261,7 +262,7 @@ void TestCrawlEngine::crawl() {
         for (const QString& target : requests)
             QVERIFY2(!files.contains(target) || target.contains(u'?'), qPrintable(target));
         if (site.contains(QStringLiteral("/big.html ! 52428800")))
-            QVERIFY(server.bytesStreamed(QStringLiteral("/big.html")) < 16 * 1024 * 1024);
+            QVERIFY(server.bytesStreamed(QStringLiteral("/big.html")) - bigBefore < 16 * 1024 * 1024);
         for (const auto& request : server.requests())
             QVERIFY2(request.userAgent.startsWith("Vorlane/") && request.userAgent.size() > 8,
                      request.userAgent.constData());
@@ -396,11 +397,12 @@ void TestCrawlEngine::campaignThatCannotBeCreatedStartsNothing() {
     QCOMPARE(server.requestedTargets().size(), 0);
 }
 
+// Shutdown: abortAll ends the crawl at once, also from inside the engine's own signals, and nothing follows.
 void TestCrawlEngine::abortAllEndsWithoutSignals_data() {
     QTest::addColumn<QString>("when");
     QTest::newRow("while a page is in flight") << "fetching";
     QTest::newRow("from a handler of a recorded file") << "fileRecorded";
-    QTest::newRow("from a handler of the status text") << "messageChanged";
+    QTest::newRow("from a handler of the status text") << "Crawling: ";
 }
 
 void TestCrawlEngine::abortAllEndsWithoutSignals() {
@@ -413,18 +415,15 @@ void TestCrawlEngine::abortAllEndsWithoutSignals() {
     Probe probe(engine);
     QList<qsizetype> atAbort; // messages, files, levels
     const auto abort = [&] {
-        if (atAbort.isEmpty()) {
-            atAbort = {probe.messages.size(), probe.files.size(), probe.levels.size()};
-            engine.abortAll();
-        }
+        if (atAbort.isEmpty())
+            atAbort = {probe.messages.size(), probe.files.size(), probe.levels.size()}, engine.abortAll();
     };
     if (when == u"fileRecorded")
         connect(&engine, &CrawlEngine::fileRecorded, &engine, abort);
-    if (when == u"messageChanged")
-        connect(&engine, &CrawlEngine::messageChanged, &engine, [&](const QString& text) {
-            if (text.startsWith(u"Crawling: "))
-                abort();
-        });
+    connect(&engine, &CrawlEngine::messageChanged, &engine, [&](const QString& text) {
+        if (text.startsWith(when))
+            abort();
+    });
     QVERIFY(engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 3).ok());
     if (when == u"fetching") {
         QTRY_VERIFY_WITH_TIMEOUT(server.hits(QStringLiteral("/")) == 1, 5000);
