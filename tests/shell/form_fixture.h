@@ -8,6 +8,7 @@
 #include "tests/support/scripted_messages.h"
 #include "tests/support/temp_database.h"
 #include "tests/support/temp_user_options.h"
+#include "ui/result_list.h"
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
@@ -26,6 +27,15 @@ struct FormFixture {
             form->activateWindow();
             exposed = QTest::qWaitForWindowExposed(form.get());
         }
+    }
+
+    // The one result list shown, or -1 when more than one is.
+    int visibleList() const {
+        int visible = 0;
+        for (int i = 1; i <= 3; ++i)
+            if (form->listView(i)->isVisibleTo(form.get()))
+                visible = visible ? -1 : i;
+        return visible;
     }
 
     TempDatabase database;

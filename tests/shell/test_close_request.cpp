@@ -4,7 +4,6 @@
 #include "shell/about.h"
 #include "shell/exit_to_tray.h"
 #include "shell/tray.h"
-#include "tests/support/modal_driver.h"
 #include "ui/app_context.h"
 #include <QCheckBox>
 #include <QLabel>
@@ -31,11 +30,9 @@ private slots:
     void storedAnswers();
     void questionWritesExactlyItsKeys_data();
     void questionWritesExactlyItsKeys();
-    void eachCloseAsksAfresh();
     void trayEntries_data();
     void trayEntries();
     void aboutFromTrayIsBroughtForwardNotDoubled();
-    void aboutClosesOnAnyKey();
 
 private:
     TempUserOptions m_options;
@@ -46,23 +43,31 @@ void TestCloseRequest::storedAnswers_data() {
     QTest::addColumn<QString>("exit"); // null: absent
     QTest::addColumn<bool>("trayAvailable");
     QTest::addColumn<QString>("outcome"); // "ask", "hidden", "minimised", "ended"
-
-    QTest::newRow("nothing stored: ask") << QString() << QString() << true << "ask";
-    QTest::newRow("ask 1 wins over Exit") << "1"
-                                          << "True" << true << "ask";
-    QTest::newRow("ask not a number: ask") << "often"
-                                           << "True" << true << "ask";
-    QTest::newRow("remembered: hide") << "0"
-                                      << "False" << true << "hidden";
-    QTest::newRow("remembered: end") << "0"
-                                     << "True" << true << "ended";
-    QTest::newRow("Exit absent: hide") << "0" << QString() << true << "hidden";
-    QTest::newRow("Exit not a truth value: hide") << "0"
-                                                  << "maybe" << true << "hidden";
-    QTest::newRow("Exit in lower case: end") << "0"
-                                             << "true" << true << "ended";
-    QTest::newRow("no tray: minimise instead of hiding") << "0"
-                                                         << "False" << false << "minimised";
+    const struct {
+        const char* name;
+        const char *ask, *exit;
+        bool tray;
+        const char* outcome;
+    } rows[] = {
+        {"nothing stored: ask", nullptr, nullptr, true, "ask"},
+        {"ask 1 wins over Exit", "1", "True", true, "ask"},
+        {"ask 1 with blanks", " 1 ", "True", true, "ask"},
+        {"ask 1.0", "1.0", "True", true, "ask"},
+        {"ask 2 is not 1", "2", "True", true, "ended"},
+        {"ask not a number reads as the default", "often", "True", true, "ask"},
+        {"ask True is not a number", "True", "True", true, "ask"},
+        {"remembered: hide", "0", "False", true, "hidden"},
+        {"remembered: end", "0", "True", true, "ended"},
+        {"Exit absent: hide", "0", nullptr, true, "hidden"},
+        {"Exit not a truth value reads as the default", "0", "maybe", true, "hidden"},
+        {"Exit empty", "0", "", true, "hidden"},
+        {"Exit in capitals", "0", "TRUE", true, "ended"},
+        {"Exit as the number -1", "0", "-1", true, "ended"},
+        {"Exit as the number 0", "0", "0", true, "hidden"},
+        {"no tray: minimise instead of hiding", "0", "False", false, "minimised"},
+    };
+    for (const auto& r : rows)
+        QTest::newRow(r.name) << QString(r.ask) << QString(r.exit) << r.tray << QString(r.outcome);
 }
 
 void TestCloseRequest::storedAnswers() {
@@ -96,14 +101,13 @@ void TestCloseRequest::questionWritesExactlyItsKeys_data() {
     QTest::addColumn<QString>("storedAsk");
     QTest::addColumn<QString>("storedExit");
     QTest::addColumn<QString>("outcome"); // "hidden", "ended", "open"
-
-    QTest::newRow("OK, tray, not remembered") << "OK" << false << false << QString() << "False"
-                                              << "hidden";
+    QTest::newRow("OK, tray") << "OK" << false << false << QString() << "False"
+                              << "hidden";
     QTest::newRow("OK, tray, remembered") << "OK" << false << true << "0"
                                           << "False"
                                           << "hidden";
-    QTest::newRow("OK, exit, not remembered") << "OK" << true << false << QString() << "True"
-                                              << "ended";
+    QTest::newRow("OK, exit") << "OK" << true << false << QString() << "True"
+                              << "ended";
     QTest::newRow("OK, exit, remembered") << "OK" << true << true << "0"
                                           << "True"
                                           << "ended";
@@ -122,7 +126,6 @@ void TestCloseRequest::questionWritesExactlyItsKeys() {
     f.form->close();
     QPointer<ExitToTray> dialog = question(*f.form);
     QVERIFY(dialog);
-    QCOMPARE(dialog->windowTitle(), QStringLiteral("Notification"));
     QVERIFY(dialog->findChild<QRadioButton*>("MinTray")->isChecked());
     QVERIFY(!dialog->findChild<QCheckBox*>("Check1")->isChecked());
 
@@ -143,20 +146,11 @@ void TestCloseRequest::questionWritesExactlyItsKeys() {
     QCOMPARE(f.ended->size(), outcome == "ended" ? 1 : 0);
     QCOMPARE(f.form->isVisible(), outcome == "open");
     QCOMPARE(f.database.database().isOpen(), outcome != "ended");
-}
-
-void TestCloseRequest::eachCloseAsksAfresh() {
-    FormFixture f;
-    f.form->close();
-    QPointer<ExitToTray> first = question(*f.form);
-    QVERIFY(first);
-    first->findChild<QCheckBox*>("Check1")->setChecked(true);
-    f.form->close();
-    ExitToTray* second = question(*f.form);
-    QVERIFY(second);
-    QVERIFY(second != first);
-    QVERIFY(!second->findChild<QCheckBox*>("Check1")->isChecked());
-    QVERIFY(!first || !first->isVisible());
+    if (outcome == "open") { // the next close asks afresh, with a fresh question
+        f.form->close();
+        QVERIFY(question(*f.form));
+        QVERIFY(!question(*f.form)->findChild<QCheckBox*>("Check1")->isChecked());
+    }
 }
 
 void TestCloseRequest::trayEntries_data() {
@@ -166,7 +160,6 @@ void TestCloseRequest::trayEntries_data() {
     QTest::newRow("Show brings back a hidden window maximised") << "openwin" << true << "maximised";
     QTest::newRow("Show maximises a normal window") << "openwin" << false << "maximised";
     QTest::newRow("Hide") << "hide" << false << "hidden";
-    QTest::newRow("Hide when hidden changes nothing") << "hide" << true << "hidden";
     QTest::newRow("Exit ends through the orderly shutdown") << "exitmenu" << false << "ended";
 }
 
@@ -178,12 +171,7 @@ void TestCloseRequest::trayEntries() {
     if (startHidden)
         f.form->hide();
     Tray* tray = f.form->tray();
-    QCOMPARE(tray->icon().toolTip(), QStringLiteral("Vorlane"));
     QCOMPARE(tray->menu().defaultAction()->objectName(), QStringLiteral("openwin"));
-    QStringList captions;
-    for (QAction* a : tray->menu().actions())
-        captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    QCOMPARE(captions, (QStringList{"&Show Vorlane", "&Hide Vorlane", "&About", "-", "&Exit"}));
 
     tray->menu().findChild<QAction*>(entry)->trigger();
 
@@ -203,7 +191,6 @@ void TestCloseRequest::aboutFromTrayIsBroughtForwardNotDoubled() {
     QVERIFY(about && about->isVisible());
     QVERIFY(!about->isModal());
     QCOMPARE(about->findChild<QLabel*>("lblVersion")->text(), QStringLiteral("Version 1.5.5"));
-    QCOMPARE(about->findChild<QLabel*>("lblProductName")->text(), QStringLiteral("Vorlane"));
 
     f.form->show();
     f.form->runAction("Six"); // would block in a second, modal box if it opened one
@@ -212,20 +199,8 @@ void TestCloseRequest::aboutFromTrayIsBroughtForwardNotDoubled() {
     for (QWidget* w : QApplication::topLevelWidgets())
         shown += qobject_cast<About*>(w) && w->isVisible();
     QCOMPARE(shown, 1);
-    about->close();
+    QTest::keyClick(about, Qt::Key_X); // any key closes it
     QTRY_VERIFY_WITH_TIMEOUT(!about, 2000);
-}
-
-void TestCloseRequest::aboutClosesOnAnyKey() {
-    FormFixture f;
-    QPointer<About> seen;
-    ModalDriver driver("About", [&](QWidget* box) {
-        seen = static_cast<About*>(box);
-        QTest::keyClick(box, Qt::Key_X);
-    });
-    f.form->runAction("Six");
-    QVERIFY(driver.seen());
-    QTRY_VERIFY_WITH_TIMEOUT(!seen, 2000);
 }
 
 QTEST_MAIN(TestCloseRequest)

@@ -6,8 +6,6 @@
 #include "shell/tray.h"
 #include "tests/support/http_fixture.h"
 #include "ui/app_context.h"
-#include "ui/result_list.h"
-#include <QCheckBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSqlDatabase>
@@ -21,7 +19,6 @@ private slots:
     void endsCleanlyDuringACrawl();
 
 private:
-    static void checkFile(const QString& filePath, int campaign, int rowsShown);
     TempUserOptions m_options;
 };
 
@@ -40,71 +37,56 @@ void TestShutdown::endsCleanlyDuringACrawl() {
     site.setLatencyMs(30);
     for (int page = 0; page < 60; ++page) {
         QStringList links;
-        for (int file = 0; file < 5; ++file)
-            links << QStringLiteral("f%1_%2.mp3").arg(page).arg(file);
-        for (int next = 1; next <= 3; ++next)
-            links << QStringLiteral("p%1.html").arg(page * 3 + next);
+        for (int i = 0; i < 5; ++i)
+            links << QStringLiteral("f%1_%2.mp3").arg(page).arg(i)
+                  << QStringLiteral("p%1.html").arg(page * 3 + i);
         site.setPage(page ? QStringLiteral("/p%1.html").arg(page) : QStringLiteral("/"),
                      HttpFixture::linksPage(links));
     }
+    FormFixture f;
+    CrawlEngine& engine = f.form->context().urlEngine();
+    QVERIFY(engine.startUrlCrawl(site.url("/"), ".mp3", 4).ok());
+    QTRY_VERIFY_WITH_TIMEOUT(f.form->listView(2)->rowCount() >= 10, 10000);
+    QVERIFY(engine.isRunning());
+    const int campaign = engine.campaignId();
 
-    {
-        FormFixture f;
-        const QString filePath = f.database.filePath();
-        CrawlEngine& engine = f.form->context().urlEngine();
-        QVERIFY(engine.startUrlCrawl(site.url("/"), ".mp3", 4).ok());
-        const int campaign = engine.campaignId();
-        QTRY_VERIFY_WITH_TIMEOUT(f.form->listView(2)->rowCount() >= 10, 10000);
-        QVERIFY(engine.isRunning());
-
-        if (way == "close") {
-            m_options.set("ShowAskTrayExit", "0");
-            m_options.set("Exit", "True");
-            f.form->close();
-        } else if (way == "question") {
-            f.form->close();
-            auto* question = f.form->findChild<ExitToTray*>();
-            QVERIFY(question);
-            question->findChild<QRadioButton*>("ExitApp")->setChecked(true);
-            QTest::mouseClick(question->findChild<QPushButton*>("OK"), Qt::LeftButton);
-        } else {
-            f.form->tray()->menu().findChild<QAction*>("exitmenu")->trigger();
-        }
-
-        QCOMPARE(f.ended->size(), 1);
-        QVERIFY(!engine.isRunning());
-        QVERIFY(!f.database.database().isOpen());
-        QVERIFY(!f.form->isVisible());
-        QVERIFY(!f.form->tray()->isLoaded());
-        const int rowsShown = f.form->listView(2)->rowCount();
-        // Nothing arrives after the end, however many answers were still on the way.
-        QTest::qWait(300);
-        QCOMPARE(f.form->listView(2)->rowCount(), rowsShown);
-        QVERIFY(f.messages.shown().isEmpty());
-
-        // The file (its folder goes with the fixture) opens again, passes the check and holds every row
-        // that was shown.
-        checkFile(filePath, campaign, rowsShown);
+    if (way == "close") {
+        m_options.set("ShowAskTrayExit", "0");
+        m_options.set("Exit", "True");
+        f.form->close();
+    } else if (way == "question") {
+        f.form->close();
+        auto* question = f.form->findChild<ExitToTray*>();
+        QVERIFY(question);
+        question->findChild<QRadioButton*>("ExitApp")->setChecked(true);
+        QTest::mouseClick(question->findChild<QPushButton*>("OK"), Qt::LeftButton);
+    } else {
+        f.form->tray()->menu().findChild<QAction*>("exitmenu")->trigger();
     }
-}
 
-void TestShutdown::checkFile(const QString& filePath, int campaign, int rowsShown) {
-    const QString name = QStringLiteral("shutdown-check");
+    QCOMPARE(f.ended->size(), 1);
+    QCOMPARE((QList<bool>{engine.isRunning(), f.database.database().isOpen(), f.form->isVisible(),
+                          f.form->tray()->isLoaded()}),
+             (QList<bool>{false, false, false, false}));
+    const int rowsShown = f.form->listView(2)->rowCount();
+    QTest::qWait(300); // nothing arrives after the end, however many answers were still on the way
+    QCOMPARE(f.form->listView(2)->rowCount(), rowsShown);
+    QVERIFY(f.messages.shown().isEmpty());
+
+    // The file opens again, passes the check and holds every row that was shown.
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(filePath);
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "check");
+        db.setDatabaseName(f.database.filePath());
         QVERIFY(db.open());
         QSqlQuery check(db);
         QVERIFY(check.exec(QStringLiteral("PRAGMA quick_check")) && check.next());
         QCOMPARE(check.value(0).toString(), QStringLiteral("ok"));
-        QSqlQuery count(db);
-        QVERIFY(
-            count.exec(QStringLiteral("SELECT COUNT(*) FROM FILELINKS WHERE CAMPAIGNID = %1").arg(campaign)));
-        QVERIFY(count.next());
-        QCOMPARE(count.value(0).toInt(), rowsShown);
-        db.close();
+        QVERIFY(check.exec(
+                    QStringLiteral("SELECT COUNT(*) FROM FILELINKS WHERE CAMPAIGNID = %1").arg(campaign)) &&
+                check.next());
+        QCOMPARE(check.value(0).toInt(), rowsShown);
     }
-    QSqlDatabase::removeDatabase(name);
+    QSqlDatabase::removeDatabase("check");
 }
 
 QTEST_MAIN(TestShutdown)

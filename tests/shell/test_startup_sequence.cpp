@@ -11,7 +11,6 @@
 #include "tests/support/recording_opener.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/temp_user_options.h"
-#include "ui/result_list.h"
 #include "ui/status_panels.h"
 #include <QCheckBox>
 #include <QPushButton>
@@ -27,37 +26,22 @@ bool splashShowing() {
     return false;
 }
 
-// What the program looked like at the moment the tip dialog showed.
-struct TipMoment {
-    bool seen = false;
-    bool splashShowing = true;
-    bool databaseOpen = false;
-    bool mainWindowVisible = true;
-    bool searchDialogsLoaded = true;
-    bool settingsBeforeMainWindow = false;
-};
-
 } // namespace
 
 class TestStartupSequence : public QObject {
     Q_OBJECT
 private slots:
-    void init();
+    void init() { m_options.clear(); }
     void orderWithAndWithoutTheTip_data();
     void orderWithAndWithoutTheTip();
     void tipButtonsStoreTheChoice_data();
     void tipButtonsStoreTheChoice();
-    void tipClosedByTheWindowStoresNothing();
-    void secondCopyEndsWithTheMessage();
-    void unusableFolderEndsWithTheError();
+    void startsThatEndEarly_data();
+    void startsThatEndEarly();
 
 private:
     TempUserOptions m_options;
 };
-
-void TestStartupSequence::init() {
-    m_options.clear();
-}
 
 void TestStartupSequence::orderWithAndWithoutTheTip_data() {
     QTest::addColumn<QString>("stored"); // null: key absent
@@ -78,24 +62,16 @@ void TestStartupSequence::orderWithAndWithoutTheTip() {
     RecordingOpener opener;
     StartupSequence startup(messages, opener, folder.path(), true);
 
-    TipMoment moment;
+    QList<bool> atTip; // splash showing, database open, main window visible, search dialogs loaded
     ModalDriver tip("frmTip", [&](QWidget* dialog) {
-        moment.seen = true;
-        moment.splashShowing = splashShowing();
-        moment.databaseOpen = startup.database().isOpen();
-        moment.mainWindowVisible = startup.mainWindow()->isVisible();
-        moment.searchDialogsLoaded = startup.mainWindow()->urlSearch() != nullptr;
+        atTip = {splashShowing(), startup.database().isOpen(), startup.mainWindow()->isVisible(),
+                 startup.mainWindow()->urlSearch() != nullptr};
         QTest::mouseClick(dialog->findChild<QPushButton*>("Cancel"), Qt::LeftButton);
     });
 
     QVERIFY(startup.run());
-    QCOMPARE(moment.seen, tipShown);
-    if (tipShown) {
-        QVERIFY(!moment.splashShowing);
-        QVERIFY(moment.databaseOpen);
-        QVERIFY(!moment.mainWindowVisible);
-        QVERIFY(!moment.searchDialogsLoaded);
-    }
+    // After the splash and the database, before the search dialogs and the main window.
+    QCOMPARE(atTip, (tipShown ? QList<bool>{false, true, false, false} : QList<bool>{}));
     Form1* form = startup.mainWindow();
     QVERIFY(form->isVisible());
     QVERIFY(!splashShowing());
@@ -103,9 +79,7 @@ void TestStartupSequence::orderWithAndWithoutTheTip() {
     QVERIFY(form->webSearch() && !form->webSearch()->isVisible());
     QVERIFY(form->tray() && form->tray()->isLoaded());
     QCOMPARE(form->windowTitle(), QStringLiteral("Vorlane"));
-    QVERIFY(form->listView(1)->isVisibleTo(form));
-    QVERIFY(!form->listView(2)->isVisibleTo(form));
-    QVERIFY(!form->listView(3)->isVisibleTo(form));
+    QCOMPARE(form->visibleListNumber(), 1);
     QCOMPARE(form->statusPanels()->panelText(1), QStringLiteral("Ready"));
     QCOMPARE(form->statusPanels()->panelText(3), QStringLiteral("Idle"));
     QVERIFY(messages.shown().isEmpty());
@@ -115,12 +89,13 @@ void TestStartupSequence::orderWithAndWithoutTheTip() {
 }
 
 void TestStartupSequence::tipButtonsStoreTheChoice_data() {
-    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("button"); // "close": closed by the window frame
     QTest::addColumn<bool>("checked");
     for (const char* button : {"SetConn", "ReadHelp", "Cancel"}) {
         QTest::addRow("%s, box checked", button) << button << true;
         QTest::addRow("%s, box unchecked", button) << button << false;
     }
+    QTest::newRow("closed by the window, box checked: stores nothing") << "close" << true;
 }
 
 void TestStartupSequence::tipButtonsStoreTheChoice() {
@@ -140,14 +115,16 @@ void TestStartupSequence::tipButtonsStoreTheChoice() {
     });
     ModalDriver tip("frmTip", [&](QWidget* dialog) {
         dialog->findChild<QCheckBox*>("StartNoShow")->setChecked(checked);
-        QTest::mouseClick(dialog->findChild<QPushButton*>(button), Qt::LeftButton);
+        if (button == "close")
+            dialog->close();
+        else
+            QTest::mouseClick(dialog->findChild<QPushButton*>(button), Qt::LeftButton);
     });
     QVERIFY(startup.run());
     QVERIFY(tip.seen());
 
-    QCOMPARE(m_options.has("ShowStartInfo"), checked);
-    if (checked)
-        QCOMPARE(m_options.get("ShowStartInfo"), QStringLiteral("0"));
+    const bool stored = checked && button != "close";
+    QCOMPARE(m_options.get("ShowStartInfo"), stored ? QStringLiteral("0") : QString());
     QCOMPARE(settingsSeen, button == "SetConn");
     if (settingsSeen)
         QVERIFY(!mainWindowVisibleUnderSettings);
@@ -157,58 +134,42 @@ void TestStartupSequence::tipButtonsStoreTheChoice() {
     QVERIFY(startup.mainWindow()->isVisible());
 }
 
-void TestStartupSequence::tipClosedByTheWindowStoresNothing() {
-    QTemporaryDir folder;
-    ScriptedMessages messages;
-    RecordingOpener opener;
-    StartupSequence startup(messages, opener, folder.path(), true);
-    ModalDriver tip("frmTip", [&](QWidget* dialog) {
-        dialog->findChild<QCheckBox*>("StartNoShow")->setChecked(true);
-        dialog->close();
-    });
-    QVERIFY(startup.run());
-    QVERIFY(tip.seen());
-    QVERIFY(!m_options.has("ShowStartInfo"));
-    QVERIFY(opener.opened().isEmpty());
+void TestStartupSequence::startsThatEndEarly_data() {
+    QTest::addColumn<bool>("secondCopy"); // else the program folder is a plain file
+    QTest::newRow("second copy") << true;
+    QTest::newRow("unusable folder") << false;
 }
 
-void TestStartupSequence::secondCopyEndsWithTheMessage() {
+void TestStartupSequence::startsThatEndEarly() {
+    QFETCH(bool, secondCopy);
     m_options.set("ShowStartInfo", "0");
     QTemporaryDir folder;
-    ScriptedMessages firstMessages;
+    ScriptedMessages firstMessages, messages;
     RecordingOpener opener;
     StartupSequence first(firstMessages, opener, folder.path(), true);
-    QVERIFY(first.run());
-
-    ScriptedMessages messages;
-    StartupSequence second(messages, opener, folder.path(), true);
-    QVERIFY(!second.run());
-    QVERIFY(second.exitCode() != 0);
-    QVERIFY(!second.mainWindow());
-    QCOMPARE(messages.shown().size(), 1);
-    QCOMPARE(messages.shown().first().kind, ScriptedMessages::Kind::Information);
-    QCOMPARE(messages.last(), QStringLiteral("The Vorlane application is already running!\n"
-                                             "Check the system tray or Windows Task Manager."));
-    QVERIFY(!splashShowing());
-    // The first copy is untouched.
-    QVERIFY(first.database().isOpen());
-}
-
-void TestStartupSequence::unusableFolderEndsWithTheError() {
-    QTemporaryDir parent;
-    const QString notAFolder = parent.filePath("plain-file");
-    QFile file(notAFolder);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
-    ScriptedMessages messages;
-    RecordingOpener opener;
-    StartupSequence startup(messages, opener, notAFolder, true);
+    QString path = folder.path();
+    if (secondCopy) {
+        QVERIFY(first.run());
+    } else {
+        path = folder.filePath("plain-file");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    StartupSequence startup(messages, opener, path, true);
     QVERIFY(!startup.run());
     QVERIFY(startup.exitCode() != 0);
     QVERIFY(!startup.mainWindow());
+    QVERIFY(!splashShowing());
     QCOMPARE(messages.shown().size(), 1);
-    QCOMPARE(messages.shown().first().kind, ScriptedMessages::Kind::Critical);
-    QVERIFY(!messages.last().isEmpty());
+    QCOMPARE(messages.shown().first().kind,
+             secondCopy ? ScriptedMessages::Kind::Information : ScriptedMessages::Kind::Critical);
+    if (secondCopy) {
+        QCOMPARE(messages.last(), QStringLiteral("The Vorlane application is already running!\n"
+                                                 "Check the system tray or Windows Task Manager."));
+        QVERIFY(first.database().isOpen()); // the first copy is untouched
+    } else {
+        QVERIFY(!messages.last().isEmpty());
+    }
 }
 
 QTEST_MAIN(TestStartupSequence)
