@@ -120,11 +120,12 @@ private slots:
         const Crawl plain = crawl(*engine(db, {}), server.url("/"), 3);
         QStringList plainRequests = server.requestedTargets();
         server.clearRequests();
-        CrawlPolicy policy;
-        policy.sameSiteOnly = policy.obeyRobots = policy.honourRetryAfter = true;
-        policy.maxPerHost = 2;
-        policy.delayMsPerHost = 5;
-        const Crawl polite = crawl(*engine(db, policy), server.url("/"), 3);
+        const CrawlPolicy all{.sameSiteOnly = true,
+                              .obeyRobots = true,
+                              .maxPerHost = 2,
+                              .delayMsPerHost = 5,
+                              .honourRetryAfter = true};
+        const Crawl polite = crawl(*engine(db, all), server.url("/"), 3);
         QCOMPARE(plain.crawled.size(), 7);
         QCOMPARE(polite.crawled, plain.crawled);
         QCOMPARE(polite.files, plain.files);
@@ -149,9 +150,7 @@ private slots:
         server.setPage("/own.html", HttpFixture::linksPage({"own.mp3"}));
         server.setPage("/other.html", HttpFixture::linksPage({"other.mp3"}));
         TempDatabase db;
-        CrawlPolicy policy;
-        policy.sameSiteOnly = sameSiteOnly;
-        const Crawl result = crawl(*engine(db, policy), server.url("/"), 2);
+        const Crawl result = crawl(*engine(db, {.sameSiteOnly = sameSiteOnly}), server.url("/"), 2);
         QStringList crawled{server.url("/"), server.url("/own.html")};
         if (!sameSiteOnly)
             crawled << other + "/other.html";
@@ -188,9 +187,7 @@ private slots:
         server.setRoute("/robots.txt", route);
         server.setLatencyMs(20);
         TempDatabase db;
-        CrawlPolicy policy;
-        policy.obeyRobots = true;
-        const Crawl result = crawl(*engine(db, policy, 4), server.url("/"), 3);
+        const Crawl result = crawl(*engine(db, {.obeyRobots = true}, 4), server.url("/"), 3);
         QStringList expected;
         for (const QString& target : crawled)
             expected << server.url(target);
@@ -228,9 +225,7 @@ private slots:
         route.body = HttpFixture::linksPage(hrefs(5)).toUtf8();
         server.setRoute("/", route);
         TempDatabase db;
-        CrawlPolicy policy;
-        policy.maxPerHost = maxPerHost;
-        policy.delayMsPerHost = delayMs;
+        const CrawlPolicy policy{.maxPerHost = maxPerHost, .delayMsPerHost = delayMs};
         QCOMPARE(crawl(*engine(db, policy), server.url("/"), 2).files.size(), 5);
         const QList<qint64> times = receiptTimes(server, "");
         QCOMPARE(times.size(), 6);
@@ -263,9 +258,7 @@ private slots:
             busy.headers.append({"Retry-After", retryAfter});
         server.setRoute("/busy.html", busy);
         TempDatabase db;
-        CrawlPolicy policy;
-        policy.honourRetryAfter = honour;
-        const Crawl result = crawl(*engine(db, policy), server.url("/"), 2);
+        const Crawl result = crawl(*engine(db, {.honourRetryAfter = honour}), server.url("/"), 2);
         QCOMPARE(server.hits("/busy.html"), hits);
         // A refusal that stays a refusal is the page's answer, processed like any error page.
         QCOMPARE(result.crawled,
@@ -287,9 +280,7 @@ private slots:
         busy.headers.append({QByteArray("Retry-After"), QByteArray("1")});
         server.setRoute("/busy.html", busy);
         TempDatabase db;
-        CrawlPolicy policy;
-        policy.honourRetryAfter = true;
-        auto e = engine(db, policy);
+        auto e = engine(db, {.honourRetryAfter = true});
         QSignalSpy finished(e.get(), &CrawlEngine::finished);
         QSignalSpy files(e.get(), &CrawlEngine::fileRecorded);
         QVERIFY(e->startUrlCrawl(server.url("/"), ".mp3", 2).ok());
