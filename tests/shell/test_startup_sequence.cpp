@@ -78,7 +78,6 @@ void TestStartupSequence::orderWithAndWithoutTheTip() {
     QVERIFY(form->urlSearch() && !form->urlSearch()->isVisible());
     QVERIFY(form->webSearch() && !form->webSearch()->isVisible());
     QVERIFY(form->tray() && form->tray()->isLoaded());
-    QCOMPARE(form->windowTitle(), QStringLiteral("Vorlane"));
     QCOMPARE(form->visibleListNumber(), 1);
     QCOMPARE(form->statusPanels()->panelText(1), QStringLiteral("Ready"));
     QCOMPARE(form->statusPanels()->panelText(3), QStringLiteral("Idle"));

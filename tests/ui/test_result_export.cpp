@@ -147,24 +147,6 @@ private slots:
                  lineAddresses.isEmpty() ? QString() : lineAddresses.join('\n') + '\n');
     }
 
-    void formatFromFileName_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<int>("format"); // -1: none
-        QTest::newRow("upper case") << "LIST.TXT" << int(ExportFormat::PlainList);
-        QTest::newRow("m3u8") << "party.M3u8" << int(ExportFormat::M3u);
-        QTest::newRow("dots in name") << "v1.2.results.csv" << int(ExportFormat::Csv);
-        QTest::newRow("json is not json lines") << "found.json" << -1;
-        QTest::newRow("no suffix") << "found" << -1;
-        QTest::newRow("other suffix after ours") << "found.csv.bak" << -1;
-        QTest::newRow("suffix only on the folder") << "/tmp/out.csv/found" << -1;
-    }
-
-    void formatFromFileName() {
-        QFETCH(QString, path);
-        QFETCH(int, format);
-        QCOMPARE(idOf(exportFormatForFile(path)), format);
-    }
-
     void everyFormatFindsItselfAgain() {
         const QList<ExportFormat> formats = exportFormats();
         const QStringList filters = exportFilters().split(QStringLiteral(";;"));
