@@ -252,10 +252,13 @@ void TestCrawlEngine::crawl() {
         // No page beyond the last level and no media file is ever requested, however far ahead the fetching
         // runs; a huge page of a known length is abandoned at its headers.
         QStringList requests = server.requestedTargets();
-        if (web) // a page shared by two engines is fetched once
-            QCOMPARE(requests.size(), QSet<QString>(requests.begin(), requests.end()).size());
-        requests.removeDuplicates(); // a redirect loop's length is the network library's business
         requests.sort();
+        if (web) { // exactly the pages crawled: a page shared by two engines is fetched once
+            QStringList targets = crawled.split(u' ', Qt::SkipEmptyParts);
+            targets.sort();
+            QCOMPARE(requests, targets);
+        }
+        requests.removeDuplicates(); // a redirect loop's length is the network library's business
         if (transfers == 1)
             firstRequests = requests;
         QCOMPARE(requests, firstRequests);
