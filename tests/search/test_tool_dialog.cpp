@@ -70,16 +70,6 @@ private slots:
         QCOMPARE(m_keepShown, keepShownAfter);
     }
 
-    void staysOnceThenHidesAtTheNextSwitch() {
-        m_keepShown = true;
-        activate(m_owner.get());
-        QVERIFY(m_dialog->isVisible());
-        auto* settings = new QDialog(m_owner.get());
-        settings->resize(200, 100);
-        activate(settings);
-        QVERIFY(!m_dialog->isVisible());
-    }
-
     void closeRequestHidesAndKeepsTheDialog() {
         QPointer<ToolDialog> dialog(m_dialog);
         QVERIFY(!m_dialog->close());

@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <QWidget>
@@ -52,4 +53,11 @@ inline QStringList tabOrder(QWidget* first, int count) {
             names << widget->objectName();
     }
     return names;
+}
+
+inline QStringList entries(const QListWidget* list) {
+    QStringList out;
+    for (int row = 0; row < list->count(); ++row)
+        out << list->item(row)->text();
+    return out;
 }

@@ -1,0 +1,456 @@
+// Both search dialogs on a real database and a local web site: what they load, the order and texts of
+// their rejections, a full search, Pause/Resume/Stop, a start that cannot create its campaign, and
+// erasing the history.
+
+#include "search/search_history.h"
+#include "search/url_search.h"
+#include "search/web_search.h"
+#include "store/category_store.h"
+#include "store/engine_store.h"
+#include "store/history_store.h"
+#include "tests/support/app_context_fixture.h"
+#include "tests/support/dialog_driver.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QtTest>
+
+namespace {
+
+// Object names and texts of one dialog; `choice` is the depth or the engine.
+struct Kind {
+    CampaignType type;
+    const char *history, *mediaType, *choice, *search, *pauseResume, *stop, *running, *paused;
+};
+const Kind kUrl{CampaignType::UrlSearch,
+                "URL",
+                "Combo1",
+                "Combo2",
+                "SearchBtn",
+                "PauseResume",
+                "StopBtn",
+                "URL Search running...",
+                "URL Search paused"};
+const Kind kWeb{CampaignType::WebSearch, "KeyWord",        "Combo4",  "SEngine",
+                "WebSearchBtn",          "WebPauseResume", "WebStop", "Web Search running...",
+                "Web Search paused"};
+const QString kErase = QString::fromLatin1(kEraseHistoryEntry);
+
+} // namespace
+
+class TestSearchDialogs : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<AppContextFixture> m_app;
+    QDialog* m_dialog = nullptr;
+    Kind m_kind = kUrl;
+
+    bool web() const { return m_kind.type == CampaignType::WebSearch; }
+    QComboBox* box(const char* name) { return control<QComboBox>(m_dialog, name); }
+    QPushButton* button(const char* name) { return control<QPushButton>(m_dialog, name); }
+    CrawlEngine& engine() { return web() ? m_app->context.webEngine() : m_app->context.urlEngine(); }
+    bool& keepShown() {
+        return web() ? m_app->context.search().webSearchKeepShown
+                     : m_app->context.search().urlSearchKeepShown;
+    }
+    // A new dialog reads the history as the next start of the program would.
+    QComboBox* openDialog(bool web) {
+        m_kind = web ? kWeb : kUrl;
+        QWidget* owner = m_app->ownerWindow();
+        m_dialog = web ? static_cast<QDialog*>(new WebSearch(m_app->context, owner))
+                       : new URLSearch(m_app->context, owner);
+        owner->show();
+        m_dialog->show();
+        return box(m_kind.history);
+    }
+    void fill(const QString& text, const QString& mediaType, const QString& choice) {
+        typeInto(box(m_kind.history), text);
+        if (!mediaType.isEmpty())
+            pick(box(m_kind.mediaType), mediaType);
+        if (!choice.isEmpty())
+            pick(box(m_kind.choice), choice);
+    }
+    void record(CampaignType type, const QStringList& sources) {
+        for (const QString& source : sources)
+            QVERIFY(CampaignStore(m_app->database.connection()).createCampaign(type, source));
+    }
+    // Replaces the stored engines by local ones, so no test reaches the internet.
+    void useLocalEngines(const QStringList& names) {
+        EngineStore engines(m_app->database.connection());
+        const QStringList stored = engines.names().value();
+        for (const QString& name : stored)
+            QVERIFY(engines.remove(name));
+        for (const QString& name : names) {
+            QVERIFY(engines.add(name));
+            QVERIFY(engines.setStartPage(name, m_app->site->url("/" + name + "?q=" + kKeywordPlaceholder)));
+        }
+    }
+    // A filled-in dialog on a site whose pages answer slowly: a crawl stays running for seconds.
+    void openBusyDialog(bool web) {
+        HttpFixture& site = m_app->startSite();
+        QStringList many;
+        for (int i = 0; i < 40; ++i)
+            many << QStringLiteral("/page/%1").arg(i);
+        site.setPage("/", HttpFixture::linksPage(many));
+        site.setPage("/Slow?q=jazz", HttpFixture::linksPage(many));
+        for (const QString& page : many) {
+            HttpFixture::Route slow;
+            slow.body = HttpFixture::linksPage({page + ".mp3"}).toUtf8();
+            slow.delayMs = 300;
+            site.setRoute(page, slow);
+        }
+        useLocalEngines({"Slow"});
+        openDialog(web);
+        fill(web ? "jazz" : site.url("/"), "Audio", web ? "Slow" : "3");
+    }
+    void expectButtons(bool search, bool pauseResume, const QString& caption, bool stop) {
+        QCOMPARE(button(m_kind.search)->isEnabled(), search);
+        QCOMPARE(button(m_kind.pauseResume)->isEnabled(), pauseResume);
+        QCOMPARE(button(m_kind.pauseResume)->text(), caption);
+        QCOMPARE(button(m_kind.stop)->isEnabled(), stop);
+    }
+
+private slots:
+    void init() { m_app = std::make_unique<AppContextFixture>(); }
+    void cleanup() { m_app.reset(); }
+
+    void bothDialogs_data() {
+        QTest::addColumn<bool>("web");
+        QTest::newRow("URL Search") << false;
+        QTest::newRow("Web Search") << true;
+    }
+
+    void opensWithHistoryAndNothingPicked_data() { bothDialogs_data(); }
+    void opensWithHistoryAndNothingPicked() {
+        QFETCH(bool, web);
+        record(CampaignType::UrlSearch, {"http://a.test/", "http://b.test/", "http://a.test/"});
+        record(CampaignType::WebSearch, {"jazz", "blues", "jazz"});
+        openDialog(web);
+        QCOMPARE(m_dialog->windowTitle(), QString(web ? "Web Search" : "URL Search"));
+        const QStringList history = web ? QStringList{kErase, "jazz", "blues"}
+                                        : QStringList{kErase, "http://a.test/", "http://b.test/"};
+        QCOMPARE(entries(box(m_kind.history)), history);
+        QCOMPARE(entries(box(m_kind.mediaType)), CategoryStore(m_app->database.connection()).names().value());
+        QStringList choices;
+        if (web)
+            QVERIFY(EngineStore(m_app->database.connection()).fillDistinctNames(choices << kAllEngines));
+        for (int depth = 2; !web && depth <= 1000; ++depth)
+            choices << QString::number(depth);
+        QCOMPARE(entries(box(m_kind.choice)), choices);
+        for (const char* name : {m_kind.history, m_kind.mediaType, m_kind.choice})
+            QCOMPARE(box(name)->currentIndex(), -1);
+        QCOMPARE(box(m_kind.history)->currentText(), QString());
+        expectButtons(true, false, "Pause", false);
+        const QStringList order{m_kind.history,     m_kind.mediaType, m_kind.choice, m_kind.search,
+                                m_kind.pauseResume, m_kind.stop,      "Clse"};
+        QCOMPARE(tabOrder(box(m_kind.history), int(order.size())), order);
+    }
+
+    void rejection_data() {
+        QTest::addColumn<bool>("web");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("mediaType");
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("focus");
+        const QString noUrl = "Please enter a valid URL for your search.";
+        const QString noScheme = "Please enter a valid URL including the protocol (http://, etc.) .";
+        const QString noType = "Please select a media type for your search.";
+        const QString noKeyword = "Please enter a valid keyword for your search.";
+        QTest::newRow("URL: all empty") << false << ""
+                                        << ""
+                                        << "" << noUrl << "URL";
+        QTest::newRow("URL: spaces only") << false << "   "
+                                          << "Audio"
+                                          << "3" << noUrl << "URL";
+        QTest::newRow("URL: pre-filled http://") << false << "http://"
+                                                 << "Audio"
+                                                 << "3" << noUrl << "URL";
+        QTest::newRow("URL: http:// in spaces") << false << "  http://  "
+                                                << "Audio"
+                                                << "3" << noUrl << "URL";
+        QTest::newRow("URL: bare host") << false << "www.example.test/music"
+                                        << "Audio"
+                                        << "3" << noScheme << "URL";
+        QTest::newRow("URL: no //") << false << "http:example.test"
+                                    << "Audio"
+                                    << "3" << noScheme << "URL";
+        QTest::newRow("URL: HTTP:// passes") << false << "HTTP://"
+                                             << ""
+                                             << "3" << noType << "Combo1";
+        QTest::newRow("URL: any scheme") << false << "ftp://files.test/"
+                                         << ""
+                                         << "" << noType << "Combo1";
+        QTest::newRow("URL: no depth") << false << "http://a.test/"
+                                       << "Audio"
+                                       << ""
+                                       << "Please select a depth for your search."
+                                       << "Combo2";
+        QTest::newRow("Web: all empty") << true << ""
+                                        << ""
+                                        << "" << noKeyword << "KeyWord";
+        QTest::newRow("Web: spaces only") << true << "   "
+                                          << "Audio"
+                                          << "*All*" << noKeyword << "KeyWord";
+        QTest::newRow("Web: type before engine") << true << "jazz"
+                                                 << ""
+                                                 << "" << noType << "Combo4";
+        QTest::newRow("Web: no engine") << true << "jazz standards"
+                                        << "Audio"
+                                        << ""
+                                        << "Please select a search engine for your search."
+                                        << "SEngine";
+    }
+    void rejection() {
+        QFETCH(bool, web);
+        QFETCH(QString, text);
+        QFETCH(QString, mediaType);
+        QFETCH(QString, choice);
+        QFETCH(QString, message);
+        QFETCH(QString, focus);
+        const QStringList historyBefore = entries(openDialog(web));
+        fill(text, mediaType, choice);
+        // The list is emptied before any check: no message may have been shown at that moment.
+        QList<int> messagesAtClear;
+        connect(&m_app->context, &AppContext::clearResultsRequested, this, [&](CampaignType type) {
+            QCOMPARE(type, m_kind.type);
+            messagesAtClear << int(m_app->messages.shown().size());
+        });
+        click(button(m_kind.search));
+
+        QCOMPARE(messagesAtClear, QList<int>{0});
+        QCOMPARE(m_app->messages.texts(), QStringList{message});
+        QCOMPARE(m_app->messages.shown().first().kind, ScriptedMessages::Kind::Critical);
+        QCOMPARE(m_dialog->focusWidget(), box(qPrintable(focus)));
+        QVERIFY(keepShown());
+        QVERIFY(!engine().isRunning());
+        QVERIFY(m_app->campaignLabels().isEmpty());
+        QCOMPARE(entries(box(m_kind.history)), historyBefore);
+        QCOMPARE(box(m_kind.history)->currentText(), text);
+        QVERIFY(button(m_kind.search)->isEnabled());
+    }
+
+    void settingsChangesRefillTheLists_data() { bothDialogs_data(); }
+    void settingsChangesRefillTheLists() {
+        QFETCH(bool, web);
+        openDialog(web);
+        fill("", "Video", web ? "*All*" : "");
+        QVERIFY(EngineStore(m_app->database.connection()).add("Local"));
+        QVERIFY(CategoryStore(m_app->database.connection()).add("Scores"));
+        emit m_app->context.enginesChanged();
+        emit m_app->context.categoriesChanged();
+        QVERIFY(entries(box(m_kind.mediaType)).contains("Scores"));
+        QCOMPARE(box(m_kind.mediaType)->currentIndex(), -1);
+        if (web) {
+            QCOMPARE(entries(box("SEngine")).first(), QString(kAllEngines));
+            QVERIFY(entries(box("SEngine")).contains("Local"));
+            QCOMPARE(box("SEngine")->currentIndex(), -1);
+        }
+    }
+
+    void mediaTypePickReadsExtensionsOnce() {
+        CategoryStore categories(m_app->database.connection());
+        QVERIFY(categories.add("Bare"));
+        openDialog(false);
+        QString& extensions = m_app->context.search().urlMediaExtensions;
+        pick(box("Combo1"), "Audio");
+        const QString audio = categories.fileExtensions("Audio").value();
+        QCOMPARE(extensions, audio);
+        // A change in the settings counts only from the next pick.
+        QVERIFY(categories.setFileExtensions("Audio", ".mp3"));
+        QCOMPARE(extensions, audio);
+        pick(box("Combo1"), "Audio");
+        QCOMPARE(extensions, QString(".mp3"));
+        // A type without extensions finds nothing rather than the previous type's files.
+        pick(box("Combo1"), "Bare");
+        QCOMPARE(extensions, QString());
+    }
+
+    void prefillOnlyWhenEmptyAndIdle() {
+        openDialog(false);
+        auto* dialog = static_cast<URLSearch*>(m_dialog);
+        dialog->prefillAddressIfIdle();
+        QCOMPARE(box("URL")->currentText(), QString("http://"));
+        typeInto(box("URL"), "http://kept.test/");
+        dialog->prefillAddressIfIdle();
+        QCOMPARE(box("URL")->currentText(), QString("http://kept.test/"));
+    }
+
+    void search_data() {
+        QTest::addColumn<bool>("web");
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("URL Search, depth 2") << false << "2" << QStringList{"/a.mp3", "/sub/c.OGG"};
+        QTest::newRow("one engine") << true << "Two" << QStringList{"/files/two.mp3", "/files/shared.ogg"};
+        QTest::newRow("every engine, in stored order")
+            << true << "*All*" << QStringList{"/files/one.mp3", "/files/shared.ogg", "/files/two.mp3"};
+    }
+    void search() {
+        QFETCH(bool, web);
+        QFETCH(QString, choice);
+        QFETCH(QStringList, expected);
+        HttpFixture& site = m_app->startSite();
+        site.setPage("/",
+                     HttpFixture::linksPage({"a.mp3", "sub/", "notes.txt", "https://other.test/x.html"}));
+        site.setPage("/sub/", HttpFixture::linksPage({"c.OGG", "../a.mp3", "deeper.html"}));
+        site.setPage("/sub/deeper.html", HttpFixture::linksPage({"too-deep.mp3"}));
+        site.setPage("/One?q=jazz", HttpFixture::linksPage({"/files/one.mp3", "/result/1"}));
+        site.setPage("/result/1", HttpFixture::linksPage({"/files/shared.ogg", "/files/one.mp3"}));
+        site.setPage("/Two?q=jazz", HttpFixture::linksPage({"/files/two.mp3", "/files/shared.ogg"}));
+        useLocalEngines({"One", "Two"});
+        openDialog(web);
+        // The search uses the trimmed text; the history keeps it as typed.
+        const QString source = web ? QString("jazz") : site.url("/");
+        const QString typed = "  " + source + " ";
+        fill(typed, "Audio", choice);
+        keepShown() = true;
+        QSignalSpy recorded(&engine(), &CrawlEngine::fileRecorded);
+        QSignalSpy finished(&engine(), &CrawlEngine::finished);
+        click(button(m_kind.search));
+
+        QVERIFY(m_app->messages.shown().isEmpty());
+        QCOMPARE(m_app->campaignLabels(), QStringList{"1 - " + m_dialog->windowTitle() + " - " + source});
+        QCOMPARE(entries(box(m_kind.history)).last(), typed);
+        QCOMPARE(box(m_kind.history)->currentText(), typed);
+        QCOMPARE(keepShown(), web); // only the URL dialog clears the flag at a start
+        expectButtons(false, true, "Pause", true);
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(finished.first().first().toBool(), false);
+        QStringList found;
+        for (const auto& row : recorded)
+            found << QUrl(row.at(1).toString()).path();
+        QCOMPARE(found, expected);
+        QCOMPARE(CampaignStore(m_app->database.connection()).campaignLinks(1)->size(), expected.size());
+        expectButtons(true, false, "Pause", false);
+    }
+
+    void pauseResumeStop_data() { bothDialogs_data(); }
+    void pauseResumeStop() {
+        QFETCH(bool, web);
+        openBusyDialog(web);
+        QSignalSpy activity(&m_app->context, &AppContext::activityTextRequested);
+        QSignalSpy messages(&engine(), &CrawlEngine::messageChanged);
+        QSignalSpy finished(&engine(), &CrawlEngine::finished);
+        QSignalSpy recorded(&engine(), &CrawlEngine::fileRecorded);
+        click(button(m_kind.search));
+        QVERIFY(engine().isRunning());
+        expectButtons(false, true, "Pause", true);
+
+        QVERIFY(QTest::qWaitFor([&] { return !recorded.isEmpty(); }, 20000));
+        click(button(m_kind.pauseResume));
+        QVERIFY(engine().isPaused());
+        expectButtons(false, true, "Resume", false);
+        QCOMPARE(activity.last().first().toString(), m_kind.paused);
+        // Paused means no new rows while the window keeps handling events.
+        const qsizetype rowsAtPause = recorded.size();
+        QElapsedTimer clock;
+        clock.start();
+        QTest::qWait(800);
+        QVERIFY(clock.elapsed() < 5000);
+        QCOMPARE(recorded.size(), rowsAtPause);
+        // Closing hides the dialog; the search stays paused until Resume.
+        m_dialog->close();
+        QVERIFY(!m_dialog->isVisible());
+        QVERIFY(engine().isRunning() && engine().isPaused());
+        m_dialog->show();
+
+        click(button(m_kind.pauseResume));
+        QVERIFY(!engine().isPaused());
+        expectButtons(false, true, "Pause", true);
+        QCOMPARE(activity.last().first().toString(), m_kind.running);
+        QVERIFY(QTest::qWaitFor([&] { return recorded.size() > rowsAtPause; }, 20000));
+
+        messages.clear();
+        click(button(m_kind.stop));
+        QCOMPARE(messages.value(0).value(0).toString(), QString("Wait..."));
+        // A second Stop before the crawl has ended changes nothing further.
+        if (button(m_kind.stop)->isEnabled())
+            click(button(m_kind.stop));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 20000);
+        QCOMPARE(finished.first().first().toBool(), true);
+        QCOMPARE(messages.last().first().toString(), QString("Stopped."));
+        QCOMPARE(engine().stopCampaignId(), engine().campaignId());
+        expectButtons(true, false, "Pause", false);
+        QVERIFY(m_app->messages.shown().isEmpty());
+    }
+
+    void campaignThatCannotBeCreated_data() { bothDialogs_data(); }
+    void campaignThatCannotBeCreated() {
+        QFETCH(bool, web);
+        openBusyDialog(web);
+        QSignalSpy campaignsChanged(&m_app->context, &AppContext::campaignsChanged);
+        QSqlQuery drop(m_app->database.connection());
+        QVERIFY2(drop.exec("DROP TABLE CAMPAIGNS"), qPrintable(drop.lastError().text()));
+        const QStringList historyBefore = entries(box(m_kind.history));
+        click(button(m_kind.search));
+
+        QCOMPARE(m_app->messages.shown().size(), 1);
+        QCOMPARE(m_app->messages.shown().first().kind, ScriptedMessages::Kind::Critical);
+        QVERIFY(!m_app->messages.last().isEmpty());
+        QVERIFY(!engine().isRunning());
+        expectButtons(true, false, "Pause", false);
+        QCOMPARE(entries(box(m_kind.history)), historyBefore);
+        QCOMPARE(campaignsChanged.size(), 0);
+        QTest::qWait(200);
+        QCOMPARE(m_app->site->requests().size(), 0);
+    }
+
+    void eraseHistory_data() {
+        QTest::addColumn<bool>("web");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QString>("question");
+        const QString url = "Are you sure you want to erase all url history?";
+        const QString keywords = "Are you sure you want to erase all keyword history?";
+        QTest::newRow("URL, Yes") << false << true << url;
+        QTest::newRow("URL, No") << false << false << url;
+        QTest::newRow("Web, Yes") << true << true << keywords;
+        QTest::newRow("Web, No") << true << false << keywords;
+    }
+    void eraseHistory() {
+        QFETCH(bool, web);
+        QFETCH(bool, yes);
+        QFETCH(QString, question);
+        const CampaignType type = web ? CampaignType::WebSearch : CampaignType::UrlSearch;
+        const CampaignType other = web ? CampaignType::UrlSearch : CampaignType::WebSearch;
+        record(type, {"first", "second"});
+        record(other, {"elsewhere"});
+        const QStringList labelsBefore = m_app->campaignLabels();
+        QComboBox* history = openDialog(web);
+        keepShown() = false;
+        QSignalSpy historyChanged(&m_app->context, &AppContext::historyChanged);
+        m_app->messages.answerNext(yes);
+        pick(history, kErase);
+
+        QCOMPARE(m_app->messages.texts(), QStringList{question});
+        QCOMPARE(m_app->messages.shown().first().kind, ScriptedMessages::Kind::Question);
+        QVERIFY(keepShown());
+        HistoryStore markers(m_app->database.connection());
+        QCOMPARE(markers.clearedMarker(type).value(), yes ? 3 : 0);
+        QCOMPARE(markers.clearedMarker(other).value(), 0);
+        QCOMPARE(historyChanged.size(), yes ? 1 : 0);
+        // Erasing hides sources; it never deletes campaigns.
+        QCOMPARE(m_app->campaignLabels(), labelsBefore);
+        const QStringList all{kErase, "first", "second"};
+        QCOMPARE(entries(history), yes ? QStringList{kErase} : all);
+        QCOMPARE(history->currentText(), yes ? QString() : kErase);
+
+        // The next start lists only what came after the marker.
+        record(type, {"third"});
+        QCOMPARE(entries(openDialog(web)), (yes ? QStringList{kErase} : all) + QStringList{"third"});
+        QCOMPARE(entries(openDialog(!web)).size(), 2);
+    }
+
+    void eraseWithoutCampaignsLeavesTheMarker() {
+        QComboBox* history = openDialog(true);
+        m_app->messages.answerNext(true);
+        pick(history, kErase);
+        QCOMPARE(entries(history), QStringList{kErase});
+        QCOMPARE(HistoryStore(m_app->database.connection()).clearedMarker(CampaignType::WebSearch).value(),
+                 0);
+    }
+};
+
+QTEST_MAIN(TestSearchDialogs)
+#include "test_search_dialogs.moc"
