@@ -50,14 +50,6 @@ private slots:
     void init() { m_app = std::make_unique<AppContextFixture>(); }
     void cleanup() { m_app.reset(); }
 
-    void listsCampaignsOldestFirst() {
-        openWithCampaigns();
-        QCOMPARE(entries(campaigns()), m_labels);
-        QCOMPARE(campaigns()->currentIndex(), -1);
-        const QStringList order{"Campaigns", "DelCamp", "DelAllCamp", "Clse"};
-        QCOMPARE(tabOrder(campaigns(), int(order.size())), order);
-    }
-
     void pickLoadsLinks_data() {
         QTest::addColumn<int>("id");
         QTest::addColumn<QStringList>("urls");
@@ -70,6 +62,11 @@ private slots:
         QFETCH(int, id);
         QFETCH(QStringList, urls);
         openWithCampaigns();
+        // Listed oldest first, nothing picked, in tab order.
+        QCOMPARE(entries(campaigns()), m_labels);
+        QCOMPARE(campaigns()->currentIndex(), -1);
+        const QStringList order{"Campaigns", "DelCamp", "DelAllCamp", "Clse"};
+        QCOMPARE(tabOrder(campaigns(), int(order.size())), order);
         QSignalSpy loaded(&m_app->context, &AppContext::campaignLinksLoaded);
         pick(campaigns(), m_labels[id - 1]);
         QCOMPARE(loaded.size(), 1);

@@ -24,18 +24,12 @@ struct Kind {
     CampaignType type;
     const char *history, *mediaType, *choice, *search, *pauseResume, *stop, *running, *paused;
 };
-const Kind kUrl{CampaignType::UrlSearch,
-                "URL",
-                "Combo1",
-                "Combo2",
-                "SearchBtn",
-                "PauseResume",
-                "StopBtn",
-                "URL Search running...",
-                "URL Search paused"};
-const Kind kWeb{CampaignType::WebSearch, "KeyWord",        "Combo4",  "SEngine",
-                "WebSearchBtn",          "WebPauseResume", "WebStop", "Web Search running...",
-                "Web Search paused"};
+// clang-format off
+const Kind kUrl{CampaignType::UrlSearch, "URL", "Combo1", "Combo2", "SearchBtn", "PauseResume", "StopBtn",
+                "URL Search running...", "URL Search paused"};
+const Kind kWeb{CampaignType::WebSearch, "KeyWord", "Combo4", "SEngine", "WebSearchBtn", "WebPauseResume",
+                "WebStop", "Web Search running...", "Web Search paused"};
+// clang-format on
 const QString kErase = QString::fromLatin1(kEraseHistoryEntry);
 
 } // namespace
@@ -250,7 +244,7 @@ private slots:
         }
     }
 
-    void mediaTypePickReadsExtensionsOnce() {
+    void mediaTypePickReadsExtensions() {
         CategoryStore categories(m_app->database.connection());
         QVERIFY(categories.add("Bare"));
         openDialog(false);
@@ -258,11 +252,6 @@ private slots:
         pick(box("Combo1"), "Audio");
         const QString audio = categories.fileExtensions("Audio").value();
         QCOMPARE(extensions, audio);
-        // A change in the settings counts only from the next pick.
-        QVERIFY(categories.setFileExtensions("Audio", ".mp3"));
-        QCOMPARE(extensions, audio);
-        pick(box("Combo1"), "Audio");
-        QCOMPARE(extensions, QString(".mp3"));
         // A type without extensions finds nothing rather than the previous type's files.
         pick(box("Combo1"), "Bare");
         QCOMPARE(extensions, QString());
