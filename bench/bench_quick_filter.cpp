@@ -4,6 +4,7 @@
 // running search adds them. Also the export of the shown rows to CSV.
 // Usage: bench_quick_filter [rows] [runs]
 
+#include "bench_rows.h"
 #include "tests/support/recording_opener.h"
 #include "tests/support/scripted_messages.h"
 #include "ui/quick_filter_bar.h"
@@ -15,36 +16,13 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-namespace {
-
-QList<ResultRow> makeRows(int count, int salt) {
-    const char* const types[] = {"mp3", "ogg", "flac", "wav", "m4a", "mp4", "jpg"};
-    QList<ResultRow> rows;
-    rows.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        const int key = int((quint64(i + salt) * 2654435761u) % 1000003u);
-        const QString name = QStringLiteral("Track-%1.%2").arg(key).arg(QLatin1String(types[i % 7]));
-        rows.append(
-            {name, QStringLiteral("http://media%1.example/albums/%2/%3").arg(i % 13).arg(key % 977).arg(name),
-             QStringLiteral("http://media%1.example/albums/%2/").arg(i % 13).arg(key % 977)});
-    }
-    return rows;
-}
-
-double settle(QElapsedTimer& clock) {
-    QCoreApplication::processEvents(); // the view's deferred layout and the repaint count too
-    return double(clock.nsecsElapsed()) / 1e6;
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int count = argc > 1 ? atoi(argv[1]) : 100000;
     const int runs = argc > 2 ? atoi(argv[2]) : 3;
-    const QList<ResultRow> rows = makeRows(count, 0);
-    const QList<ResultRow> arrivals = makeRows(1000, 7);
+    const QList<ResultRow> rows = makeBenchRows(count);
+    const QList<ResultRow> arrivals = makeBenchRows(1000, 7);
     const QString typed = QStringLiteral("TRACK-12");
     std::printf("rows=%d, filter typed: %s\n", count, qPrintable(typed));
     for (int run = 1; run <= runs; ++run) {
@@ -65,27 +43,27 @@ int main(int argc, char** argv) {
         for (qsizetype i = 1; i <= typed.size(); ++i) {
             clock.restart();
             bar->box()->setText(typed.left(i));
-            keys.append(settle(clock));
+            keys.append(settleMs(clock));
         }
         const int shown = list->rowCount();
 
         clock.restart();
         list->headerClicked(ResultListModel::UrlColumn);
-        const double sortFiltered = settle(clock);
+        const double sortFiltered = settleMs(clock);
 
         clock.restart();
         for (const ResultRow& row : arrivals)
             list->AddResultRow(row.fileName, row.url, row.foundOn);
-        const double arrive = settle(clock) / double(arrivals.size());
+        const double arrive = settleMs(clock) / double(arrivals.size());
 
         clock.restart();
         bar->box()->clear();
-        const double cleared = settle(clock);
+        const double cleared = settleMs(clock);
         // The same arrivals without a filter, for comparison: a sorted list places each row either way.
         clock.restart();
         for (const ResultRow& row : arrivals)
             list->AddResultRow(row.fileName, row.url, row.foundOn);
-        const double arriveUnfiltered = settle(clock) / double(arrivals.size());
+        const double arriveUnfiltered = settleMs(clock) / double(arrivals.size());
 
         QTemporaryDir dir;
         list->commands().setFileChooser([&](QWidget*, const QString&, const QString&) {
@@ -94,7 +72,7 @@ int main(int argc, char** argv) {
         bar->box()->setText(QStringLiteral("track")); // every row
         clock.restart();
         list->commands().exportShownRows();
-        const double exportAll = settle(clock);
+        const double exportAll = settleMs(clock);
 
         std::printf("run %d: keystrokes", run);
         for (double k : keys)

@@ -2,6 +2,7 @@
 // records them) and sorted by a header click, on a shown list under the offscreen platform.
 // Usage: bench_result_list [rows] [runs]
 
+#include "bench_rows.h"
 #include "tests/support/recording_opener.h"
 #include "tests/support/scripted_messages.h"
 #include "ui/result_list.h"
@@ -9,36 +10,12 @@
 #include <QElapsedTimer>
 #include <cstdio>
 
-namespace {
-
-QList<ResultRow> makeRows(int count) {
-    // Names and addresses in no particular order, with a handful of file types, as a real site gives them.
-    const char* const types[] = {"mp3", "ogg", "flac", "wav", "m4a", "mp4", "jpg"};
-    QList<ResultRow> rows;
-    rows.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        const int key = int((quint64(i) * 2654435761u) % 1000003u);
-        const QString name = QStringLiteral("track-%1.%2").arg(key).arg(QLatin1String(types[i % 7]));
-        rows.append(
-            {name, QStringLiteral("http://media%1.example/albums/%2/%3").arg(i % 13).arg(key % 977).arg(name),
-             QStringLiteral("http://media%1.example/albums/%2/").arg(i % 13).arg(key % 977)});
-    }
-    return rows;
-}
-
-double settle(QElapsedTimer& clock) {
-    QCoreApplication::processEvents(); // the view's deferred layout and the repaint count too
-    return double(clock.nsecsElapsed()) / 1e6;
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int count = argc > 1 ? atoi(argv[1]) : 100000;
     const int runs = argc > 2 ? atoi(argv[2]) : 3;
-    const QList<ResultRow> rows = makeRows(count);
+    const QList<ResultRow> rows = makeBenchRows(count);
     std::printf("rows=%d\n", count);
     for (int run = 1; run <= runs; ++run) {
         RecordingOpener opener;
@@ -51,14 +28,14 @@ int main(int argc, char** argv) {
         QElapsedTimer clock;
         clock.start();
         list.addResultRows(rows);
-        const double batch = settle(clock);
+        const double batch = settleMs(clock);
 
         clock.restart();
         list.headerClicked(ResultListModel::UrlColumn);
-        const double sortAsc = settle(clock);
+        const double sortAsc = settleMs(clock);
         clock.restart();
         list.headerClicked(ResultListModel::FileColumn);
-        const double sortDesc = settle(clock);
+        const double sortDesc = settleMs(clock);
 
         ResultList oneByOne(opener, messages);
         oneByOne.resize(900, 600);
@@ -67,7 +44,7 @@ int main(int argc, char** argv) {
         clock.restart();
         for (const ResultRow& row : rows)
             oneByOne.AddResultRow(row.fileName, row.url, row.foundOn);
-        const double single = settle(clock);
+        const double single = settleMs(clock);
 
         // The model alone, without a view to lay out: what sorting itself costs.
         ResultListModel model;

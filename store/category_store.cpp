@@ -28,15 +28,10 @@ DbStatus CategoryStore::remove(const QString& name) {
 }
 
 DbResult<QString> CategoryStore::fileExtensions(const QString& name) {
-    const auto value = QueryFirstValue(
+    return QueryFirstText(
         m_db,
         QStringLiteral("SELECT FILEEXT FROM SEARCHCATEGORIES WHERE CATEGORY = ? ORDER BY rowid LIMIT 1"),
         {TextValue(name)});
-    if (!value)
-        return DbResult<QString>::failure(value.error());
-    if (value->isNull())
-        return QString();
-    return value->toString();
 }
 
 DbStatus CategoryStore::setFileExtensions(const QString& name, const QString& joined) {

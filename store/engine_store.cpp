@@ -36,14 +36,9 @@ DbStatus EngineStore::remove(const QString& name) {
 }
 
 DbResult<QString> EngineStore::startPage(const QString& name) {
-    const auto value = QueryFirstValue(
+    return QueryFirstText(
         m_db, QStringLiteral("SELECT STARTPAGE FROM SENGINES WHERE ENGINE = ? ORDER BY rowid LIMIT 1"),
         {TextValue(name)});
-    if (!value)
-        return DbResult<QString>::failure(value.error());
-    if (value->isNull())
-        return QString();
-    return value->toString();
 }
 
 DbStatus EngineStore::setStartPage(const QString& name, const QString& link) {

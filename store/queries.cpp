@@ -14,6 +14,15 @@ DbResult<QVariant> QueryFirstValue(const QSqlDatabase& db, const QString& sql, c
     return query.value(0);
 }
 
+DbResult<QString> QueryFirstText(const QSqlDatabase& db, const QString& sql, const QVariantList& binds) {
+    const auto value = QueryFirstValue(db, sql, binds);
+    if (!value)
+        return DbResult<QString>::failure(value.error());
+    if (value->isNull())
+        return QString();
+    return value->toString();
+}
+
 DbStatus FillList(const QSqlDatabase& db, const QString& sql, QStringList& list, const QVariantList& binds) {
     QSqlQuery query(db);
     const DbStatus status = ExecQuery(query, sql, binds);

@@ -2,6 +2,8 @@
 // Two reading helpers with contracts callers rely on.
 //  QueryFirstValue: the first column of the first row; an invalid QVariant when there is no row (the
 //  "empty" value), a null QVariant of the column's type when the column is NULL.
+//  QueryFirstText: the same value as text; a null QString for no row or a NULL column, so callers can
+//  tell "never set" from "set to empty".
 //  FillList: appends the first column of every row to `list`, in row order; never clears it.
 
 #include "db_result.h"
@@ -12,5 +14,6 @@
 
 DbResult<QVariant> QueryFirstValue(const QSqlDatabase& db, const QString& sql,
                                    const QVariantList& binds = {});
+DbResult<QString> QueryFirstText(const QSqlDatabase& db, const QString& sql, const QVariantList& binds = {});
 DbStatus FillList(const QSqlDatabase& db, const QString& sql, QStringList& list,
                   const QVariantList& binds = {});

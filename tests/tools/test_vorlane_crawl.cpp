@@ -5,7 +5,6 @@
 #include "tests/support/temp_database.h"
 
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -19,16 +18,13 @@ struct Run {
 Run runCrawl(const QStringList& arguments) {
     QProcess process;
     process.start(QStringLiteral(VORLANE_CRAWL_PATH), arguments);
-    Run run;
-    if (!process.waitForFinished(30000)) {
+    const bool finished = process.waitForFinished(30000);
+    if (!finished)
         process.kill();
-        process.waitForFinished(5000);
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    process.waitForFinished(5000);
+    return {finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
 } // namespace
@@ -37,87 +33,70 @@ class TestVorlaneCrawl : public QObject {
     Q_OBJECT
 
 private slots:
-    void badArguments_data() {
+    void refusedWithAMessage_data() {
         QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no types") << QStringList{"--depth", "2", "http://h/"} << "--types";
-        QTest::newRow("neither depth nor web") << QStringList{"--types", ".mp3", "http://h/"} << "either";
+        const QStringList mp3{"--types", ".mp3"};
+        QTest::newRow("no types") << QStringList{"--depth", "2", "http://h/"} << 2 << "--types";
+        QTest::newRow("neither depth nor web") << mp3 + QStringList{"http://h/"} << 2 << "either";
         QTest::newRow("both depth and web")
-            << QStringList{"--types", ".mp3", "--depth", "2", "--web", "k", "http://h/"} << "either";
+            << mp3 + QStringList{"--depth", "2", "--web", "k", "http://h/"} << 2 << "either";
         QTest::newRow("depth not a number")
-            << QStringList{"--types", ".mp3", "--depth", "two", "http://h/"} << "--depth";
-        QTest::newRow("no URL") << QStringList{"--types", ".mp3", "--depth", "2"} << "start address";
-        QTest::newRow("relative URL") << QStringList{"--types", ".mp3", "--depth", "2", "h/x"} << "absolute";
-        QTest::newRow("web search with a URL")
-            << QStringList{"--types", ".mp3", "--web", "k", "http://h/"} << "URL";
+            << mp3 + QStringList{"--depth", "two", "http://h/"} << 2 << "--depth";
+        QTest::newRow("no URL") << mp3 + QStringList{"--depth", "2"} << 2 << "start address";
+        QTest::newRow("relative URL") << mp3 + QStringList{"--depth", "2", "h/x"} << 2 << "absolute";
+        QTest::newRow("web search with a URL") << mp3 + QStringList{"--web", "k", "http://h/"} << 2 << "URL";
         QTest::newRow("concurrency 0")
-            << QStringList{"--types", ".mp3", "--concurrency", "0", "--depth", "1", "http://h/"}
-            << "--concurrency";
-        QTest::newRow("unknown option")
-            << QStringList{"--types", ".mp3", "--deep", "1", "http://h/"} << "deep";
+            << mp3 + QStringList{"--concurrency", "0", "--depth", "1", "http://h/"} << 2 << "--concurrency";
+        QTest::newRow("unknown option") << mp3 + QStringList{"--deep", "1", "http://h/"} << 2 << "deep";
+        QTest::newRow("database is a folder") << QStringList{"--db", "{dir}"} + mp3 << 3 << "database";
+        QTest::newRow("database held by another program")
+            << QStringList{"--db", "{file}"} + mp3 << 3 << "database";
     }
-    void badArguments() {
+    void refusedWithAMessage() {
         QFETCH(QStringList, arguments);
+        QFETCH(int, status);
         QFETCH(QString, message);
+        TempDatabase db; // open, so its file is locked
+        QVERIFY(db.isValid());
+        arguments.replaceInStrings("{dir}", db.directory()).replaceInStrings("{file}", db.filePath());
+        if (status == 3)
+            arguments << QStringList{"--depth", "1", "http://127.0.0.1:1/"};
         const Run run = runCrawl(arguments);
-        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.exitCode, status);
         QVERIFY(run.out.isEmpty());
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
     }
 
     void urlSearchPrintsFilesInOrderRecorded() {
         HttpFixture server;
-        server.setPage(QStringLiteral("/"),
-                       HttpFixture::linksPage({"b.html", "z.mp3", "a.html", "m.ogg", "skip.txt"}));
-        server.setPage(QStringLiteral("/b.html"), HttpFixture::linksPage({"b.mp3", "z.mp3"}));
-        server.setPage(QStringLiteral("/a.html"), HttpFixture::linksPage({"a.mp3", "deeper.html"}));
-        server.setPage(QStringLiteral("/deeper.html"), HttpFixture::linksPage({"never.mp3"}));
+        server.setPage("/", HttpFixture::linksPage({"b.html", "z.mp3", "a.html", "m.ogg", "skip.txt"}));
+        server.setPage("/b.html", HttpFixture::linksPage({"b.mp3", "z.mp3"}));
+        server.setPage("/a.html", HttpFixture::linksPage({"a.mp3", "deeper.html"}));
+        server.setPage("/deeper.html", HttpFixture::linksPage({"never.mp3"}));
         const Run run =
             runCrawl({"--types", ".mp3,.ogg", "--concurrency", "4", "--depth", "2", server.url("/")});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, (QStringList{server.url("/z.mp3"), server.url("/m.ogg"), server.url("/b.mp3"),
                                        server.url("/a.mp3")}));
         QVERIFY(run.err.contains(QStringLiteral("Done.")));
-        QCOMPARE(server.hits(QStringLiteral("/deeper.html")), 0);
+        QCOMPARE(server.hits("/deeper.html"), 0);
     }
 
     void webSearchUsesTheGivenDatabase() {
         HttpFixture server;
-        server.setPage(QStringLiteral("/find?q=blue%20note"), HttpFixture::linksPage({"hit.mp3"}));
+        server.setPage("/find?q=blue%20note", HttpFixture::linksPage({"hit.mp3"}));
         TempDatabase db;
         QVERIFY(db.isValid());
-        {
-            EngineStore engines(db.connection());
-            QVERIFY(engines.add(QStringLiteral("Local")).ok());
-            QVERIFY(engines.setStartPage(QStringLiteral("Local"), server.url("/find?q=<!KW!>")).ok());
-        }
-        const QString file = db.filePath();
+        QVERIFY(EngineStore(db.connection()).add("Local").ok());
+        QVERIFY(EngineStore(db.connection()).setStartPage("Local", server.url("/find?q=<!KW!>")).ok());
         db.close(); // the command takes the file's lock
-        const Run run =
-            runCrawl({"--db", file, "--types", ".mp3", "--web", "blue note", "--engine", "local", "-q"});
+        const Run run = runCrawl(
+            {"--db", db.filePath(), "--types", ".mp3", "--web", "blue note", "--engine", "local", "-q"});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QStringList{server.url("/hit.mp3")});
         QVERIFY(run.err.isEmpty());
-    }
-
-    void unusableDatabaseIsReported_data() {
-        QTest::addColumn<bool>("locked");
-        QTest::newRow("a folder where the file should be") << false;
-        QTest::newRow("held by another program") << true;
-    }
-    void unusableDatabaseIsReported() {
-        QFETCH(bool, locked);
-        TempDatabase db;
-        QVERIFY(db.isValid());
-        QString file = db.filePath();
-        if (!locked) {
-            file = db.directory() + QStringLiteral("/folder.mdb");
-            QVERIFY(QDir().mkpath(file));
-        }
-        const Run run = runCrawl({"--db", file, "--types", ".mp3", "--depth", "1", "http://127.0.0.1:1/"});
-        QCOMPARE(run.exitCode, 3);
-        QVERIFY(run.out.isEmpty());
-        QVERIFY2(run.err.contains(QStringLiteral("database")), qPrintable(run.err));
     }
 };
 
