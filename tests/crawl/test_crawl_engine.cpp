@@ -274,25 +274,43 @@ void TestCrawlEngine::crawl() {
 
 // Stop while a page hangs ends the crawl at once; the same engine then runs a second search.
 void TestCrawlEngine::stopEndsTheCrawlAtOnce_data() {
-    addColumns<QStringList, QString, QStringList>({"site", "hanging", "recorded"});
-    addRow("the start page never answers", QStringList{"/ ?"}, "/", QStringList());
+    // `engines` empty: a URL search from "/"; else a web search through every engine listed.
+    addColumns<QStringList, QStringList, QString, QStringList, QStringList>(
+        {"site", "engines", "hanging", "recorded", "again"});
+    addRow("the start page never answers", QStringList{"/ ?"}, QStringList(), "/", QStringList(),
+           QStringList{"/late.mp3"});
     addRow("a level-3 page never answers",
            QStringList{"/ > a.html b.html x.mp3", "/a.html > c.html a.mp3", "/b.html > b.mp3", "/c.html ?"},
-           "/c.html", QStringList{"/x.mp3", "/a.mp3", "/b.mp3"});
+           QStringList(), "/c.html", QStringList{"/x.mp3", "/a.mp3", "/b.mp3"},
+           QStringList{"/x.mp3", "/a.mp3", "/b.mp3", "/late.mp3"});
+    addRow("the second engine's results never answer",
+           QStringList{"/e1?q=jazz > one.mp3", "/e2?q=jazz ?", "/e3?q=jazz > three.mp3"},
+           QStringList{"One|/e1?q=<!KW!>", "Two|/e2?q=<!KW!>", "Three|/e3?q=<!KW!>"}, "/e2?q=jazz",
+           QStringList{"/one.mp3"}, QStringList{"/one.mp3", "/late.mp3", "/three.mp3"});
 }
 
 void TestCrawlEngine::stopEndsTheCrawlAtOnce() {
     QFETCH(QStringList, site);
+    QFETCH(QStringList, engines);
     QFETCH(QString, hanging);
     QFETCH(QStringList, recorded);
+    QFETCH(QStringList, again);
     HttpFixture server;
     buildSite(server, site);
     TempDatabase db;
-    CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
+    const bool web = !engines.isEmpty();
+    if (web)
+        useEngines(server, db.connection(), engines);
+    CrawlEngine engine(web ? CampaignType::WebSearch : CampaignType::UrlSearch, db.connection(), m_noFilters);
     engine.setConnectionType(connection(8, 60));
+    const auto start = [&] {
+        return web ? engine.startWebCrawl(QStringLiteral("jazz"), QStringLiteral(".mp3"),
+                                          QStringLiteral("*All*"))
+                   : engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 5);
+    };
     {
         Probe probe(engine);
-        QVERIFY(engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 5).ok());
+        QVERIFY(start().ok());
         QTRY_VERIFY_WITH_TIMEOUT(server.hits(hanging) == 1 && probe.files.size() == recorded.size(), 10000);
         QTest::qWait(50);
         QElapsedTimer timer;
@@ -304,16 +322,18 @@ void TestCrawlEngine::stopEndsTheCrawlAtOnce() {
         QVERIFY(probe.stopped() && !engine.isRunning());
         QCOMPARE(Probe::column(probe.messages, 0).last(), QStringLiteral("Stopped."));
         QCOMPARE(Probe::column(probe.files, 1), prefixed(server, recorded));
+        if (web)
+            QCOMPARE(server.hits(QStringLiteral("/e3?q=jazz")), 0); // no engine after the stopped one
     }
     const int stoppedCampaign = engine.campaignId();
     server.setPage(hanging, HttpFixture::linksPage({QStringLiteral("late.mp3")}));
     Probe probe(engine);
-    QVERIFY(engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 5).ok());
+    QVERIFY(start().ok());
     QVERIFY(engine.campaignId() > stoppedCampaign);
     QCOMPARE(engine.stopCampaignId(), stoppedCampaign);
     QVERIFY(probe.waitDone());
     QVERIFY(!probe.stopped());
-    QCOMPARE(Probe::column(probe.files, 1), prefixed(server, recorded << "/late.mp3"));
+    QCOMPARE(Probe::column(probe.files, 1), prefixed(server, again));
 }
 
 void TestCrawlEngine::stopInsideTheOnlyPage() {
