@@ -6,8 +6,27 @@
 
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
+
+void layOutDialog(QWidget* dialog, QGridLayout* grid, std::initializer_list<QPushButton*> buttons,
+                  std::initializer_list<QWidget*> tabChain) {
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (QPushButton* button : buttons)
+        row->addWidget(button);
+    auto* layout = new QVBoxLayout(dialog);
+    layout->addLayout(grid);
+    layout->addLayout(row);
+    QWidget* previous = nullptr;
+    for (QWidget* widget : tabChain) {
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
 
 QPushButton* makeDialogButton(const char* objectName, const QString& caption, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
@@ -33,6 +52,12 @@ QComboBox* makeLabelledCombo(const char* objectName, const QString& label, bool 
     grid->addWidget(caption, 0, column);
     grid->addWidget(combo, 1, column);
     return combo;
+}
+
+void refuseInput(AppContext& context, bool& keepShown, QWidget* dialog, const QString& text, QWidget* focus) {
+    keepShown = true;
+    context.messages().critical(dialog, text);
+    focus->setFocus();
 }
 
 void fillMediaTypeBox(AppContext& context, QComboBox* box, QWidget* dialog) {

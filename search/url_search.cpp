@@ -8,9 +8,7 @@
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -33,21 +31,8 @@ URLSearch::URLSearch(AppContext& context, QWidget* parent)
     m_pauseResume = makeDialogButton("PauseResume", QStringLiteral("Pause"), this);
     m_stop = makeDialogButton("StopBtn", QStringLiteral("Stop"), this);
     m_close = makeDialogButton("Clse", QStringLiteral("Close"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (QPushButton* button : {m_search, m_pauseResume, m_stop, m_close})
-        buttons->addWidget(button);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
-
-    setTabOrder(m_url, m_mediaType);
-    setTabOrder(m_mediaType, m_depth);
-    setTabOrder(m_depth, m_search);
-    setTabOrder(m_search, m_pauseResume);
-    setTabOrder(m_pauseResume, m_stop);
-    setTabOrder(m_stop, m_close);
+    layOutDialog(this, grid, {m_search, m_pauseResume, m_stop, m_close},
+                 {m_url, m_mediaType, m_depth, m_search, m_pauseResume, m_stop, m_close});
 
     m_activity = new SearchActivity(context, context.urlEngine(), m_search, m_pauseResume, m_stop, this);
     m_history =
@@ -110,7 +95,5 @@ void URLSearch::search() {
 }
 
 void URLSearch::refuse(const QString& text, QWidget* focus) {
-    m_context.search().urlSearchKeepShown = true;
-    m_context.messages().critical(this, text);
-    focus->setFocus();
+    refuseInput(m_context, m_context.search().urlSearchKeepShown, this, text, focus);
 }

@@ -9,9 +9,7 @@
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 WebSearch::WebSearch(AppContext& context, QWidget* parent)
     : ToolDialog(context.search().webSearchKeepShown, parent), m_context(context) {
@@ -27,21 +25,8 @@ WebSearch::WebSearch(AppContext& context, QWidget* parent)
     m_pauseResume = makeDialogButton("WebPauseResume", QStringLiteral("Pause"), this);
     m_stop = makeDialogButton("WebStop", QStringLiteral("Stop"), this);
     m_close = makeDialogButton("Clse", QStringLiteral("Close"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (QPushButton* button : {m_search, m_pauseResume, m_stop, m_close})
-        buttons->addWidget(button);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
-
-    setTabOrder(m_keyword, m_mediaType);
-    setTabOrder(m_mediaType, m_engine);
-    setTabOrder(m_engine, m_search);
-    setTabOrder(m_search, m_pauseResume);
-    setTabOrder(m_pauseResume, m_stop);
-    setTabOrder(m_stop, m_close);
+    layOutDialog(this, grid, {m_search, m_pauseResume, m_stop, m_close},
+                 {m_keyword, m_mediaType, m_engine, m_search, m_pauseResume, m_stop, m_close});
 
     m_activity = new SearchActivity(context, context.webEngine(), m_search, m_pauseResume, m_stop, this);
     m_history = new SearchHistory(context, CampaignType::WebSearch, m_keyword,
@@ -103,7 +88,5 @@ void WebSearch::search() {
 }
 
 void WebSearch::refuse(const QString& text, QWidget* focus) {
-    m_context.search().webSearchKeepShown = true;
-    m_context.messages().critical(this, text);
-    focus->setFocus();
+    refuseInput(m_context, m_context.search().webSearchKeepShown, this, text, focus);
 }
