@@ -23,6 +23,7 @@ struct HttpFixture::Impl {
     int port = -1;
     QElapsedTimer clock;
     std::atomic<bool> closing{false};
+    std::atomic<bool> listenEnded{false};
     std::atomic<int> latencyMs{0};
     mutable std::mutex mutex;
     QHash<QString, Route> routes;
@@ -106,15 +107,26 @@ struct HttpFixture::Impl {
 HttpFixture::HttpFixture() : d(std::make_unique<Impl>()) {
     d->clock.start();
     d->server.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
-    d->server.set_keep_alive_timeout(2);
+    // A client that keeps a connection open (a crawl's keep-alive pool) or stops reading holds a worker,
+    // and the fixture's end waits for every worker: short time-outs bound that wait.
+    d->server.set_keep_alive_timeout(1);
+    d->server.set_read_timeout(2);
+    d->server.set_write_timeout(2);
     d->server.Get(".*", [this](const httplib::Request& req, httplib::Response& res) { d->handle(req, res); });
     d->port = d->server.bind_to_any_port("127.0.0.1");
     if (d->port > 0)
-        d->thread = std::thread([this] { d->server.listen_after_bind(); });
+        d->thread = std::thread([this] {
+            d->server.listen_after_bind();
+            d->listenEnded = true;
+        });
 }
 
 HttpFixture::~HttpFixture() {
     d->closing = true;
+    // stop() does nothing until the listening thread has marked the server running; stopped before that,
+    // the thread would go on to block in accept() for good and the join below with it.
+    while (d->thread.joinable() && !d->server.is_running() && !d->listenEnded)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     d->server.stop();
     if (d->thread.joinable())
         d->thread.join();
