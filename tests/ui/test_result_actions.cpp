@@ -1,8 +1,7 @@
 // The commands of a result list: copying addresses to the clipboard, exporting the shown rows through an
 // injected file chooser, what leaves the list on a drag, and when each command is available.
 
-#include "tests/support/recording_opener.h"
-#include "tests/support/scripted_messages.h"
+#include "tests/support/shown_result_list.h"
 #include "ui/result_actions.h"
 #include "ui/result_list.h"
 #include <QAction>
@@ -19,24 +18,14 @@ namespace {
 
 const QString kOdd = "http://site.test/a/C,\"odd\".ogg";
 
-// Three rows of site.test and one of another host, in arrival order.
-struct Shown {
-    RecordingOpener opener;
-    ScriptedMessages messages;
-    ResultList list{opener, messages};
-    Shown() {
-        list.resize(600, 300);
-        list.show();
+// Three rows of site.test and one of another host, in arrival order; the list has the keyboard focus.
+struct Shown : ShownResultList {
+    Shown()
+        : ShownResultList({{"b.mp3", "http://site.test/z/b.mp3", "http://site.test/"},
+                           {"C.ogg", kOdd, "http://site.test/"},
+                           {"x.wav", "http://other.test/x.wav", "http://other.test/"},
+                           {"a.wav", "http://site.test/m/a.wav", "http://site.test/x"}}) {
         list.setFocus();
-        list.AddResultRow("b.mp3", "http://site.test/z/b.mp3", "http://site.test/");
-        list.AddResultRow("C.ogg", kOdd, "http://site.test/");
-        list.AddResultRow("x.wav", "http://other.test/x.wav", "http://other.test/");
-        list.AddResultRow("a.wav", "http://site.test/m/a.wav", "http://site.test/x");
-    }
-    void select(int row) {
-        list.setCurrentIndex(list.rows().index(row, 0));
-        list.selectionModel()->select(list.rows().index(row, 0),
-                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
 };
 

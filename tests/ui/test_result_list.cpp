@@ -1,7 +1,6 @@
 // The result list widget: header-click sorting, opening rows, refusing unsafe schemes, icons per pattern.
 
-#include "tests/support/recording_opener.h"
-#include "tests/support/scripted_messages.h"
+#include "tests/support/shown_result_list.h"
 #include "ui/result_list.h"
 #include <QHeaderView>
 #include <QSignalSpy>
@@ -16,22 +15,11 @@ QStringList column(const ResultList& list, int column) {
     return out;
 }
 
-struct Shown {
-    RecordingOpener opener;
-    ScriptedMessages messages;
-    ResultList list{opener, messages};
-    Shown() {
-        list.resize(600, 300);
-        list.show();
-        list.AddResultRow("b.mp3", "http://site.test/z/b.mp3", "http://site.test/");
-        list.AddResultRow("C.ogg", "http://site.test/a/C.ogg", "http://site.test/");
-        list.AddResultRow("a.wav", "http://site.test/m/a.wav", "http://site.test/x");
-    }
-    void select(int row) {
-        list.setCurrentIndex(list.rows().index(row, 0));
-        list.selectionModel()->select(list.rows().index(row, 0),
-                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    }
+struct Shown : ShownResultList {
+    Shown()
+        : ShownResultList({{"b.mp3", "http://site.test/z/b.mp3", "http://site.test/"},
+                           {"C.ogg", "http://site.test/a/C.ogg", "http://site.test/"},
+                           {"a.wav", "http://site.test/m/a.wav", "http://site.test/x"}}) {}
 };
 
 } // namespace
