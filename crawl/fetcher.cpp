@@ -12,6 +12,10 @@ namespace {
 // really keep the requested number of transfers in flight.
 constexpr int kConnectionsPerManager = 6;
 
+// Body bytes Qt may hold for a transfer before it stops reading the socket. The body is taken from it as it
+// arrives, so this bounds what is read past a decision (headers judged, cap passed) rather than the page.
+constexpr qint64 kReadBufferBytes = 64 * 1024;
+
 // Qt joins repeated headers with ", ", and after a redirect on a kept-alive connection the redirect's own
 // Content-Type may still be in the list: the last one is the final response's.
 QByteArray lastHeaderValue(const QByteArray& joined) {
@@ -108,13 +112,11 @@ int Fetcher::fetch(const QUrl& url, bool anyType) {
     transfer->result.finalUrl = url;
 
     QNetworkReply* reply = transfer->manager->get(request);
-    // Flow control: past the cap the transfer stalls instead of racing ahead of the abort below.
-    reply->setReadBufferSize(kMaxPageBytes + 1);
+    reply->setReadBufferSize(kReadBufferBytes);
     ++m_load[transfer->manager];
     m_transfers.insert(reply, transfer);
     connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] { onMetaData(reply); });
-    connect(reply, &QNetworkReply::downloadProgress, this,
-            [this, reply](qint64 received, qint64) { onProgress(reply, received); });
+    connect(reply, &QNetworkReply::readyRead, this, [this, reply] { onReadyRead(reply); });
     connect(reply, &QNetworkReply::finished, this, [this, reply] { onFinished(reply); });
     return transfer->ticket;
 }
@@ -127,6 +129,7 @@ void Fetcher::onMetaData(QNetworkReply* reply) {
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status >= 300 && status < 400 && reply->hasRawHeader("Location"))
         return;
+    transfer->result.body.clear(); // whatever came before these headers was a redirect's
     transfer->result.contentType = lastHeaderValue(reply->rawHeader("Content-Type"));
     transfer->result.dispositionFileName = DispositionFileName(reply->rawHeader("Content-Disposition"));
     if (!transfer->anyType && !isPageType(transfer->result.contentType)) {
@@ -139,9 +142,12 @@ void Fetcher::onMetaData(QNetworkReply* reply) {
         abandon(reply, FetchResult::Outcome::Failed);
 }
 
-void Fetcher::onProgress(QNetworkReply* reply, qint64 received) {
+void Fetcher::onReadyRead(QNetworkReply* reply) {
     const auto transfer = m_transfers.value(reply);
-    if (transfer && !transfer->abandoned && received > kMaxPageBytes)
+    if (!transfer || transfer->abandoned)
+        return;
+    transfer->result.body += reply->readAll();
+    if (transfer->result.body.size() > kMaxPageBytes)
         abandon(reply, FetchResult::Outcome::Failed);
 }
 
@@ -149,6 +155,7 @@ void Fetcher::abandon(QNetworkReply* reply, FetchResult::Outcome outcome) {
     const auto transfer = m_transfers.value(reply);
     transfer->abandoned = true;
     transfer->result.outcome = outcome;
+    transfer->result.body.clear();
     transfer->result.finalUrl = reply->url();
     reply->abort(); // raises finished, which reports the outcome set above
 }
@@ -173,17 +180,19 @@ void Fetcher::onFinished(QNetworkReply* reply) {
             result.retryAfter = reply->rawHeader("Retry-After");
             if (transfer->anyType || isPageType(result.contentType)) {
                 result.outcome = FetchResult::Outcome::Page;
-                result.body = reply->readAll();
+                result.body += reply->readAll();
                 if (result.body.size() > kMaxPageBytes) {
                     result.outcome = FetchResult::Outcome::Failed;
                     result.body.clear();
                 }
             } else {
                 result.outcome = FetchResult::Outcome::NotPage;
+                result.body.clear();
                 result.dispositionFileName = DispositionFileName(reply->rawHeader("Content-Disposition"));
             }
         } else {
             result.outcome = FetchResult::Outcome::Failed;
+            result.body.clear();
         }
     }
     const int ticket = transfer->ticket;

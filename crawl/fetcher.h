@@ -63,7 +63,7 @@ signals:
 private:
     struct Transfer;
     void onMetaData(QNetworkReply* reply);
-    void onProgress(QNetworkReply* reply, qint64 received);
+    void onReadyRead(QNetworkReply* reply);
     void onFinished(QNetworkReply* reply);
     void abandon(QNetworkReply* reply, FetchResult::Outcome outcome);
     void dropReply(QNetworkReply* reply);

@@ -156,6 +156,10 @@ void TestCrawlEngine::crawl_data() {
     for (const char* big : {"/big.html ! 52428800", "/big.html !! 52428800"})
         addRow(big, L{"/ > big.html after.html", big, "/after.html > after.mp3"}, url, "/", 2, "",
                "/ /big.html /after.html", "", "/after.mp3");
+    // Read whole through the transfer's small read buffer, sized or not.
+    for (const char* large : {"/big.html ! 3000000", "/big.html !! 3000000"})
+        addRow(large, L{"/ > big.html after.html", large, "/after.html > after.mp3"}, url, "/", 2, "",
+               "/ /big.html /after.html", "", "/inside.mp3 /after.mp3");
     addRow("embedded media is recorded and never fetched",
            L{"/ = <audio src=\"a.mp3\"></audio><video><source src=\"v.ogg\"></video>"
              "<img src=\"pic.html\"><embed src=\"e.mp3\"><a href=\"next.html\">n</a>",
