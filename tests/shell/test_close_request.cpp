@@ -5,15 +5,16 @@
 #include "shell/about.h"
 #include "shell/exit_to_tray.h"
 #include "shell/tray.h"
+#include "store/campaign_store.h"
+#include "store/database.h"
 #include "tests/support/http_fixture.h"
 #include "ui/app_context.h"
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 
 namespace {
 
@@ -24,18 +25,67 @@ ExitToTray* question(Form1& form) {
     return nullptr;
 }
 
+// What a user could observe, as words, so one comparison checks it all and a failure reads plainly.
+QString state(FormFixture& f) {
+    ExitToTray* q = question(*f.form);
+    const std::pair<bool, const char*> flags[] = {
+        {q != nullptr, "asking"},
+        {q && q->findChild<QRadioButton*>("ExitApp")->isChecked(), "exit"},
+        {q && q->findChild<QCheckBox*>("Check1")->isChecked(), "remember"},
+        {f.ended->size() == 1, "ended"},
+        {f.form->isVisible(), "visible"},
+        {f.form->isMinimized(), "minimised"},
+        {f.form->isMaximized(), "maximised"},
+        {f.database.database().isOpen(), "db"},
+        {f.form->tray()->isLoaded(), "tray"}};
+    QStringList out;
+    for (const auto& [on, name] : flags)
+        if (on)
+            out << name;
+    return out.join(' ');
+}
+
+// A user's steps in order: "close" the window, "deactivate" the exit question by clicking the main window,
+// click one of the question's controls, or trigger a tray menu entry.
+void run(FormFixture& f, const QString& steps) {
+    for (const QString& step : steps.split(' ')) {
+        ExitToTray* q = question(*f.form);
+        if (step == "close") {
+            f.form->close();
+        } else if (step == "deactivate") {
+            QTRY_VERIFY_WITH_TIMEOUT(q && q->isActiveWindow(), 2000);
+            f.form->activateWindow();
+        } else if (q) {
+            QTest::mouseClick(q->findChild<QAbstractButton*>(step), Qt::LeftButton);
+        } else {
+            f.form->tray()->menu().findChild<QAction*>(step)->trigger();
+        }
+    }
+}
+
+// The two stored answers as "ShowAskTrayExit|Exit", "~" for an absent key.
+QString stored(const TempUserOptions& options) {
+    const auto text = [&](const char* key) {
+        return options.has(key) ? options.get(key) : QStringLiteral("~");
+    };
+    return text("ShowAskTrayExit") + '|' + text("Exit");
+}
+
+void store(TempUserOptions& options, const QString& answers) {
+    const QStringList parts = answers.split('|');
+    for (int i = 0; i < 2; ++i)
+        if (parts[i] != "~")
+            options.set(i ? "Exit" : "ShowAskTrayExit", parts[i]);
+}
+
 } // namespace
 
 class TestCloseRequest : public QObject {
     Q_OBJECT
 private slots:
     void init() { m_options.clear(); }
-    void storedAnswers_data();
-    void storedAnswers();
-    void questionWritesExactlyItsKeys_data();
-    void questionWritesExactlyItsKeys();
-    void trayEntries_data();
-    void trayEntries();
+    void closeQuestionAndTray_data();
+    void closeQuestionAndTray();
     void aboutFromTrayIsBroughtForwardNotDoubled();
     void endsCleanlyDuringACrawl_data();
     void endsCleanlyDuringACrawl();
@@ -44,148 +94,62 @@ private:
     TempUserOptions m_options;
 };
 
-void TestCloseRequest::storedAnswers_data() {
-    QTest::addColumn<QString>("ask");  // null: absent
-    QTest::addColumn<QString>("exit"); // null: absent
+void TestCloseRequest::closeQuestionAndTray_data() {
+    QTest::addColumn<QString>("before"); // stored answers
     QTest::addColumn<bool>("trayAvailable");
-    QTest::addColumn<QString>("outcome"); // "ask", "hidden", "minimised", "ended"
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<QString>("after"); // stored answers afterwards
     const struct {
-        const char* name;
-        const char *ask, *exit;
+        const char *name, *before;
         bool tray;
-        const char* outcome;
+        const char *steps, *outcome, *after; // after null: unchanged, reading never writes
     } rows[] = {
-        {"nothing stored: ask", nullptr, nullptr, true, "ask"},
-        {"ask 1 wins over Exit", "1", "True", true, "ask"},
-        {"ask 1 with blanks", " 1 ", "True", true, "ask"},
-        {"ask 1.0", "1.0", "True", true, "ask"},
-        {"ask 2 is not 1", "2", "True", true, "ended"},
-        {"ask not a number reads as the default", "often", "True", true, "ask"},
-        {"ask True is not a number", "True", "True", true, "ask"},
-        {"remembered: hide", "0", "False", true, "hidden"},
-        {"remembered: end", "0", "True", true, "ended"},
-        {"Exit absent: hide", "0", nullptr, true, "hidden"},
-        {"Exit not a truth value reads as the default", "0", "maybe", true, "hidden"},
-        {"Exit empty", "0", "", true, "hidden"},
-        {"Exit in capitals", "0", "TRUE", true, "ended"},
-        {"Exit as the number -1", "0", "-1", true, "ended"},
-        {"Exit as the number 0", "0", "0", true, "hidden"},
-        {"no tray: minimise instead of hiding", "0", "False", false, "minimised"},
+        {"nothing stored: ask", "~|~", true, "close", "asking visible db tray", nullptr},
+        {"ask 1 wins over Exit", "1|True", true, "close", "asking visible db tray", nullptr},
+        {"ask 1 with blanks", " 1 |True", true, "close", "asking visible db tray", nullptr},
+        {"ask 2 is not 1", "2|True", true, "close", "ended", nullptr},
+        {"ask not a number reads as the default", "often|True", true, "close", "asking visible db tray",
+         nullptr},
+        {"remembered: hide", "0|False", true, "close", "db tray", nullptr},
+        {"remembered: end", "0|True", true, "close", "ended", nullptr},
+        {"Exit absent: hide", "0|~", true, "close", "db tray", nullptr},
+        {"Exit not a truth value reads as the default", "0|maybe", true, "close", "db tray", nullptr},
+        {"Exit as the number -1", "0|-1", true, "close", "ended", nullptr},
+        {"no tray: minimise instead of hiding", "0|False", false, "close", "visible minimised db tray",
+         nullptr},
+        {"question OK, tray", "~|~", true, "close OK", "db tray", "~|False"},
+        {"question OK, tray, remembered", "~|~", true, "close Check1 OK", "db tray", "0|False"},
+        {"question OK, exit", "~|~", true, "close ExitApp OK", "ended", "~|True"},
+        {"question OK, exit, remembered", "~|~", true, "close ExitApp Check1 OK", "ended", "0|True"},
+        {"question Cancel, the next close asks afresh", "~|~", true, "close ExitApp Check1 Cancel close",
+         "asking visible db tray", nullptr},
+        {"question left for the main window", "~|~", true, "close ExitApp Check1 deactivate",
+         "visible db tray", nullptr},
+        {"tray Show brings back a hidden window", "~|~", true, "hide openwin", "visible maximised db tray",
+         nullptr},
+        {"tray Show maximises a normal window", "~|~", true, "openwin", "visible maximised db tray", nullptr},
+        {"tray Hide", "~|~", true, "hide", "db tray", nullptr},
+        {"tray Exit ends through the orderly shutdown", "~|~", true, "exitmenu", "ended", nullptr},
     };
     for (const auto& r : rows)
-        QTest::newRow(r.name) << QString(r.ask) << QString(r.exit) << r.tray << QString(r.outcome);
+        QTest::newRow(r.name) << r.before << r.tray << r.steps << r.outcome << (r.after ? r.after : r.before);
 }
 
-void TestCloseRequest::storedAnswers() {
-    QFETCH(QString, ask);
-    QFETCH(QString, exit);
+void TestCloseRequest::closeQuestionAndTray() {
+    QFETCH(QString, before);
     QFETCH(bool, trayAvailable);
+    QFETCH(QString, steps);
     QFETCH(QString, outcome);
-    if (!ask.isNull())
-        m_options.set("ShowAskTrayExit", ask);
-    if (!exit.isNull())
-        m_options.set("Exit", exit);
+    QFETCH(QString, after);
+    store(m_options, before);
     FormFixture f(trayAvailable);
+    QCOMPARE(f.form->tray()->menu().defaultAction()->objectName(), QStringLiteral("openwin"));
 
-    f.form->close();
+    run(f, steps);
 
-    QCOMPARE(question(*f.form) != nullptr, outcome == "ask");
-    QCOMPARE(f.ended->size(), outcome == "ended" ? 1 : 0);
-    QCOMPARE(f.form->isVisible(), outcome == "ask" || outcome == "minimised");
-    QCOMPARE(f.form->isMinimized(), outcome == "minimised");
-    QCOMPARE(f.database.database().isOpen(), outcome != "ended");
-    QCOMPARE(f.form->tray()->isLoaded(), outcome != "ended");
-    // Reading never writes.
-    QCOMPARE(m_options.get("ShowAskTrayExit"), ask);
-    QCOMPARE(m_options.get("Exit"), exit);
-}
-
-void TestCloseRequest::questionWritesExactlyItsKeys_data() {
-    QTest::addColumn<QString>("button"); // "OK", "Cancel" or "deactivate"
-    QTest::addColumn<bool>("exitApp");
-    QTest::addColumn<bool>("remember");
-    QTest::addColumn<QString>("storedAsk");
-    QTest::addColumn<QString>("storedExit");
-    QTest::addColumn<QString>("outcome"); // "hidden", "ended", "open"
-    QTest::newRow("OK, tray") << "OK" << false << false << QString() << "False"
-                              << "hidden";
-    QTest::newRow("OK, tray, remembered") << "OK" << false << true << "0"
-                                          << "False"
-                                          << "hidden";
-    QTest::newRow("OK, exit") << "OK" << true << false << QString() << "True"
-                              << "ended";
-    QTest::newRow("OK, exit, remembered") << "OK" << true << true << "0"
-                                          << "True"
-                                          << "ended";
-    QTest::newRow("Cancel") << "Cancel" << true << true << QString() << QString() << "open";
-    QTest::newRow("main window clicked") << "deactivate" << true << true << QString() << QString() << "open";
-}
-
-void TestCloseRequest::questionWritesExactlyItsKeys() {
-    QFETCH(QString, button);
-    QFETCH(bool, exitApp);
-    QFETCH(bool, remember);
-    QFETCH(QString, storedAsk);
-    QFETCH(QString, storedExit);
-    QFETCH(QString, outcome);
-    FormFixture f;
-    f.form->close();
-    QPointer<ExitToTray> dialog = question(*f.form);
-    QVERIFY(dialog);
-    QVERIFY(dialog->findChild<QRadioButton*>("MinTray")->isChecked());
-    QVERIFY(!dialog->findChild<QCheckBox*>("Check1")->isChecked());
-
-    if (exitApp)
-        QTest::mouseClick(dialog->findChild<QRadioButton*>("ExitApp"), Qt::LeftButton);
-    if (remember)
-        QTest::mouseClick(dialog->findChild<QCheckBox*>("Check1"), Qt::LeftButton);
-    if (button == "deactivate") {
-        QTRY_VERIFY_WITH_TIMEOUT(dialog->isActiveWindow(), 2000);
-        f.form->activateWindow();
-    } else {
-        QTest::mouseClick(dialog->findChild<QPushButton*>(button), Qt::LeftButton);
-    }
-    QTRY_VERIFY_WITH_TIMEOUT(!dialog || !dialog->isVisible(), 2000);
-
-    QCOMPARE(m_options.get("ShowAskTrayExit"), storedAsk);
-    QCOMPARE(m_options.get("Exit"), storedExit);
-    QCOMPARE(f.ended->size(), outcome == "ended" ? 1 : 0);
-    QCOMPARE(f.form->isVisible(), outcome == "open");
-    QCOMPARE(f.database.database().isOpen(), outcome != "ended");
-    if (outcome == "open") { // the next close asks afresh, with a fresh question
-        f.form->close();
-        QVERIFY(question(*f.form));
-        QVERIFY(!question(*f.form)->findChild<QCheckBox*>("Check1")->isChecked());
-    }
-}
-
-void TestCloseRequest::trayEntries_data() {
-    QTest::addColumn<QString>("entry");
-    QTest::addColumn<bool>("startHidden");
-    QTest::addColumn<QString>("outcome"); // "maximised", "hidden", "ended"
-    QTest::newRow("Show brings back a hidden window maximised") << "openwin" << true << "maximised";
-    QTest::newRow("Show maximises a normal window") << "openwin" << false << "maximised";
-    QTest::newRow("Hide") << "hide" << false << "hidden";
-    QTest::newRow("Exit ends through the orderly shutdown") << "exitmenu" << false << "ended";
-}
-
-void TestCloseRequest::trayEntries() {
-    QFETCH(QString, entry);
-    QFETCH(bool, startHidden);
-    QFETCH(QString, outcome);
-    FormFixture f;
-    if (startHidden)
-        f.form->hide();
-    Tray* tray = f.form->tray();
-    QCOMPARE(tray->menu().defaultAction()->objectName(), QStringLiteral("openwin"));
-
-    tray->menu().findChild<QAction*>(entry)->trigger();
-
-    QCOMPARE(f.form->isVisible(), outcome == "maximised");
-    QCOMPARE(f.form->isMaximized(), outcome == "maximised");
-    QCOMPARE(f.ended->size(), outcome == "ended" ? 1 : 0);
-    QCOMPARE(tray->isLoaded(), outcome != "ended");
-    QCOMPARE(f.database.database().isOpen(), outcome != "ended");
+    QTRY_COMPARE_WITH_TIMEOUT(state(f), outcome, 2000);
+    QCOMPARE(stored(m_options), after);
     QVERIFY(f.messages.shown().isEmpty());
 }
 
@@ -194,8 +158,7 @@ void TestCloseRequest::aboutFromTrayIsBroughtForwardNotDoubled() {
     f.form->hide();
     f.form->tray()->menu().findChild<QAction*>("aboutfrm")->trigger();
     QPointer<About> about = f.form->aboutBox();
-    QVERIFY(about && about->isVisible());
-    QVERIFY(!about->isModal());
+    QVERIFY(about && about->isVisible() && !about->isModal());
     QCOMPARE(about->findChild<QLabel*>("lblVersion")->text(), QStringLiteral("Version 1.5.5"));
 
     f.form->show();
@@ -210,14 +173,19 @@ void TestCloseRequest::aboutFromTrayIsBroughtForwardNotDoubled() {
 }
 
 void TestCloseRequest::endsCleanlyDuringACrawl_data() {
-    QTest::addColumn<QString>("way");
-    QTest::newRow("remembered answer: end") << "close";
-    QTest::newRow("exit question: exit") << "question";
-    QTest::newRow("tray Exit") << "tray";
+    QTest::addColumn<QString>("answers");
+    QTest::addColumn<QString>("steps");
+    QTest::newRow("remembered answer: end") << "0|True"
+                                            << "close";
+    QTest::newRow("exit question: exit") << "~|~"
+                                         << "close ExitApp OK";
+    QTest::newRow("tray Exit") << "~|~"
+                               << "exitmenu";
 }
 
 void TestCloseRequest::endsCleanlyDuringACrawl() {
-    QFETCH(QString, way);
+    QFETCH(QString, answers);
+    QFETCH(QString, steps);
     // A site wide enough to keep the crawl busy: every page links files and further pages, slowly.
     HttpFixture site;
     QVERIFY(site.isListening());
@@ -227,8 +195,7 @@ void TestCloseRequest::endsCleanlyDuringACrawl() {
         for (int i = 0; i < 5; ++i)
             links << QStringLiteral("f%1_%2.mp3").arg(page).arg(i)
                   << QStringLiteral("p%1.html").arg(page * 3 + i);
-        site.setPage(page ? QStringLiteral("/p%1.html").arg(page) : QStringLiteral("/"),
-                     HttpFixture::linksPage(links));
+        site.setPage(page ? QStringLiteral("/p%1.html").arg(page) : "/", HttpFixture::linksPage(links));
     }
     FormFixture f;
     CrawlEngine& engine = f.form->context().urlEngine();
@@ -237,43 +204,22 @@ void TestCloseRequest::endsCleanlyDuringACrawl() {
     QVERIFY(engine.isRunning());
     const int campaign = engine.campaignId();
 
-    if (way == "close") {
-        m_options.set("ShowAskTrayExit", "0");
-        m_options.set("Exit", "True");
-        f.form->close();
-    } else if (way == "question") {
-        f.form->close();
-        auto* question = f.form->findChild<ExitToTray*>();
-        QVERIFY(question);
-        question->findChild<QRadioButton*>("ExitApp")->setChecked(true);
-        QTest::mouseClick(question->findChild<QPushButton*>("OK"), Qt::LeftButton);
-    } else {
-        f.form->tray()->menu().findChild<QAction*>("exitmenu")->trigger();
-    }
+    store(m_options, answers);
+    run(f, steps);
 
-    QCOMPARE(f.ended->size(), 1);
-    QCOMPARE((QList<bool>{engine.isRunning(), f.database.database().isOpen(), f.form->isVisible(),
-                          f.form->tray()->isLoaded()}),
-             (QList<bool>{false, false, false, false}));
+    QCOMPARE(state(f), QStringLiteral("ended"));
+    QVERIFY(!engine.isRunning());
     const int rowsShown = f.form->listView(2)->rowCount();
     QTest::qWait(300); // nothing arrives after the end, however many answers were still on the way
     QCOMPARE(f.form->listView(2)->rowCount(), rowsShown);
     QVERIFY(f.messages.shown().isEmpty());
 
-    // The file opens again, passes the check and holds every row that was shown.
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "check");
-        db.setDatabaseName(f.database.filePath());
-        QVERIFY(db.open());
-        QSqlQuery check(db);
-        QVERIFY(check.exec(QStringLiteral("PRAGMA quick_check")) && check.next());
-        QCOMPARE(check.value(0).toString(), QStringLiteral("ok"));
-        QVERIFY(check.exec(
-                    QStringLiteral("SELECT COUNT(*) FROM FILELINKS WHERE CAMPAIGNID = %1").arg(campaign)) &&
-                check.next());
-        QCOMPARE(check.value(0).toInt(), rowsShown);
-    }
-    QSqlDatabase::removeDatabase("check");
+    // The file opens again through the start-up step, passes its quick_check (a damaged file would be kept
+    // aside with a notice) and holds every row that was shown.
+    const StartupResult reopened = PrepareDatabase(f.database.directory());
+    QCOMPARE(reopened.outcome, StartupOutcome::Ready);
+    QVERIFY2(reopened.notice.isEmpty(), qPrintable(reopened.notice));
+    QCOMPARE(CampaignStore(reopened.database.connection()).campaignLinks(campaign)->size(), rowsShown);
 }
 
 QTEST_MAIN(TestCloseRequest)

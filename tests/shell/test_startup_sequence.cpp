@@ -11,7 +11,6 @@
 #include "tests/support/recording_opener.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/temp_user_options.h"
-#include "ui/status_panels.h"
 #include <QCheckBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -32,10 +31,8 @@ class TestStartupSequence : public QObject {
     Q_OBJECT
 private slots:
     void init() { m_options.clear(); }
-    void orderWithAndWithoutTheTip_data();
-    void orderWithAndWithoutTheTip();
-    void tipButtonsStoreTheChoice_data();
-    void tipButtonsStoreTheChoice();
+    void orderAndTheTip_data();
+    void orderAndTheTip();
     void startsThatEndEarly_data();
     void startsThatEndEarly();
 
@@ -43,18 +40,28 @@ private:
     TempUserOptions m_options;
 };
 
-void TestStartupSequence::orderWithAndWithoutTheTip_data() {
+void TestStartupSequence::orderAndTheTip_data() {
     QTest::addColumn<QString>("stored"); // null: key absent
-    QTest::addColumn<bool>("tipShown");
-    QTest::newRow("first run, nothing stored") << QString() << true;
-    QTest::newRow("ShowStartInfo 1") << "1" << true;
-    QTest::newRow("ShowStartInfo 0") << "0" << false;
-    QTest::newRow("not a number reads as the default") << "yes please" << true;
+    QTest::addColumn<QString>("button"); // "close": closed by the window frame
+    QTest::addColumn<bool>("checked");   // "Don't show" ticked before the button
+    QTest::newRow("first run, nothing stored") << QString() << "Cancel" << false;
+    QTest::newRow("ShowStartInfo 1") << "1"
+                                     << "Cancel" << false;
+    QTest::newRow("ShowStartInfo 0: no tip") << "0"
+                                             << "Cancel" << false;
+    QTest::newRow("not a number reads as the default") << "yes please"
+                                                       << "Cancel" << false;
+    for (const char* button : {"SetConn", "ReadHelp", "Cancel"}) {
+        QTest::addRow("%s, box checked", button) << QString() << button << true;
+        QTest::addRow("%s, box unchecked", button) << QString() << button << false;
+    }
+    QTest::newRow("closed by the window, box checked: stores nothing") << QString() << "close" << true;
 }
 
-void TestStartupSequence::orderWithAndWithoutTheTip() {
+void TestStartupSequence::orderAndTheTip() {
     QFETCH(QString, stored);
-    QFETCH(bool, tipShown);
+    QFETCH(QString, button);
+    QFETCH(bool, checked);
     if (!stored.isNull())
         m_options.set("ShowStartInfo", stored);
     QTemporaryDir folder;
@@ -62,75 +69,37 @@ void TestStartupSequence::orderWithAndWithoutTheTip() {
     RecordingOpener opener;
     StartupSequence startup(messages, opener, folder.path(), true);
 
+    bool mainWindowUnderSettings = false;
+    ModalDriver settings("Settings", [&](QWidget* dialog) {
+        mainWindowUnderSettings = startup.mainWindow()->isVisible();
+        QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
+    });
     QList<bool> atTip; // splash showing, database open, main window visible, search dialogs loaded
     ModalDriver tip("frmTip", [&](QWidget* dialog) {
         atTip = {splashShowing(), startup.database().isOpen(), startup.mainWindow()->isVisible(),
                  startup.mainWindow()->urlSearch() != nullptr};
-        QTest::mouseClick(dialog->findChild<QPushButton*>("Cancel"), Qt::LeftButton);
+        dialog->findChild<QCheckBox*>("StartNoShow")->setChecked(checked);
+        button == "close" ? void(dialog->close())
+                          : QTest::mouseClick(dialog->findChild<QPushButton*>(button), Qt::LeftButton);
     });
 
     QVERIFY(startup.run());
     // After the splash and the database, before the search dialogs and the main window.
+    const bool tipShown = stored != "0";
     QCOMPARE(atTip, (tipShown ? QList<bool>{false, true, false, false} : QList<bool>{}));
     Form1* form = startup.mainWindow();
-    QVERIFY(form->isVisible());
-    QVERIFY(!splashShowing());
-    QVERIFY(form->urlSearch() && !form->urlSearch()->isVisible());
-    QVERIFY(form->webSearch() && !form->webSearch()->isVisible());
-    QVERIFY(form->tray() && form->tray()->isLoaded());
-    QCOMPARE(form->visibleListNumber(), 1);
-    QCOMPARE(form->statusPanels()->panelText(1), QStringLiteral("Ready"));
-    QCOMPARE(form->statusPanels()->panelText(3), QStringLiteral("Idle"));
+    QVERIFY(form->urlSearch() && form->webSearch());
+    QCOMPARE((QList<bool>{form->isVisible(), splashShowing(), form->urlSearch()->isVisible(),
+                          form->webSearch()->isVisible(), form->tray()->isLoaded()}),
+             (QList<bool>{true, false, false, false, true}));
     QVERIFY(messages.shown().isEmpty());
-    QVERIFY(opener.opened().isEmpty());
-    // The tip never resets the option it did not write.
-    QCOMPARE(m_options.get("ShowStartInfo"), stored);
-}
-
-void TestStartupSequence::tipButtonsStoreTheChoice_data() {
-    QTest::addColumn<QString>("button"); // "close": closed by the window frame
-    QTest::addColumn<bool>("checked");
-    for (const char* button : {"SetConn", "ReadHelp", "Cancel"}) {
-        QTest::addRow("%s, box checked", button) << button << true;
-        QTest::addRow("%s, box unchecked", button) << button << false;
-    }
-    QTest::newRow("closed by the window, box checked: stores nothing") << "close" << true;
-}
-
-void TestStartupSequence::tipButtonsStoreTheChoice() {
-    QFETCH(QString, button);
-    QFETCH(bool, checked);
-    QTemporaryDir folder;
-    ScriptedMessages messages;
-    RecordingOpener opener;
-    StartupSequence startup(messages, opener, folder.path(), true);
-
-    bool settingsSeen = false;
-    bool mainWindowVisibleUnderSettings = true;
-    ModalDriver settings("Settings", [&](QWidget* dialog) {
-        settingsSeen = true;
-        mainWindowVisibleUnderSettings = startup.mainWindow()->isVisible();
-        QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
-    });
-    ModalDriver tip("frmTip", [&](QWidget* dialog) {
-        dialog->findChild<QCheckBox*>("StartNoShow")->setChecked(checked);
-        if (button == "close")
-            dialog->close();
-        else
-            QTest::mouseClick(dialog->findChild<QPushButton*>(button), Qt::LeftButton);
-    });
-    QVERIFY(startup.run());
-    QVERIFY(tip.seen());
-
-    const bool stored = checked && button != "close";
-    QCOMPARE(m_options.get("ShowStartInfo"), stored ? QStringLiteral("0") : QString());
-    QCOMPARE(settingsSeen, button == "SetConn");
-    if (settingsSeen)
-        QVERIFY(!mainWindowVisibleUnderSettings);
-    const QList<QUrl> expectedOpened =
-        button == "ReadHelp" ? QList<QUrl>{QUrl::fromLocalFile(folder.filePath("help.htm"))} : QList<QUrl>{};
-    QCOMPARE(opener.opened(), expectedOpened);
-    QVERIFY(startup.mainWindow()->isVisible());
+    // Only a ticked box left by a button stores the choice; nothing else touches the option.
+    QCOMPARE(m_options.get("ShowStartInfo"), checked && button != "close" ? QStringLiteral("0") : stored);
+    QCOMPARE(settings.seen(), button == "SetConn");
+    QVERIFY(!mainWindowUnderSettings);
+    QCOMPARE(opener.opened(), button == "ReadHelp"
+                                  ? QList<QUrl>{QUrl::fromLocalFile(folder.filePath("help.htm"))}
+                                  : QList<QUrl>{});
 }
 
 void TestStartupSequence::startsThatEndEarly_data() {
@@ -146,29 +115,22 @@ void TestStartupSequence::startsThatEndEarly() {
     ScriptedMessages firstMessages, messages;
     RecordingOpener opener;
     StartupSequence first(firstMessages, opener, folder.path(), true);
-    QString path = folder.path();
-    if (secondCopy) {
+    QString path = folder.filePath("plain-file");
+    if (secondCopy)
         QVERIFY(first.run());
-    } else {
-        path = folder.filePath("plain-file");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    }
-    StartupSequence startup(messages, opener, path, true);
+    else
+        QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+    StartupSequence startup(messages, opener, secondCopy ? folder.path() : path, true);
     QVERIFY(!startup.run());
-    QVERIFY(startup.exitCode() != 0);
-    QVERIFY(!startup.mainWindow());
-    QVERIFY(!splashShowing());
+    QVERIFY(startup.exitCode() != 0 && !startup.mainWindow() && !splashShowing());
     QCOMPARE(messages.shown().size(), 1);
     QCOMPARE(messages.shown().first().kind,
              secondCopy ? ScriptedMessages::Kind::Information : ScriptedMessages::Kind::Critical);
-    if (secondCopy) {
+    if (secondCopy)
         QCOMPARE(messages.last(), QStringLiteral("The Vorlane application is already running!\n"
                                                  "Check the system tray or Windows Task Manager."));
-        QVERIFY(first.database().isOpen()); // the first copy is untouched
-    } else {
-        QVERIFY(!messages.last().isEmpty());
-    }
+    QVERIFY(!messages.last().isEmpty());
+    QCOMPARE(first.database().isOpen(), secondCopy); // the first copy is untouched
 }
 
 QTEST_MAIN(TestStartupSequence)
