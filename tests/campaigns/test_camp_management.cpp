@@ -1,6 +1,6 @@
 // The Campaign Management dialog on a real database: the campaign list, loading one campaign's links,
-// deleting one and all with their questions, the history markers after Delete All, and a list that follows
-// campaigns created elsewhere.
+// deleting one and all with their questions, the history markers after Delete All, a list that follows
+// campaigns created elsewhere, and exporting a whole campaign.
 
 #include "campaigns/camp_management.h"
 #include "search/url_search.h"
@@ -8,6 +8,8 @@
 #include "tests/support/app_context_fixture.h"
 #include "tests/support/dialog_driver.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QtTest>
@@ -37,46 +39,63 @@ class TestCampManagement : public QObject {
         QVERIFY(store.recordFileLink(3, "http://b.test/three.mp3"));
         m_dialog = new CampManagement(m_app->context, m_app->ownerWindow());
     }
-    // A URL Search started from its dialog on the local site.
-    void startSearch() {
-        auto* search = new URLSearch(m_app->context, m_app->ownerWindow());
-        typeInto(control<QComboBox>(search, "URL"), m_app->site->url("/"));
-        pick(control<QComboBox>(search, "Combo1"), "Audio");
-        pick(control<QComboBox>(search, "Combo2"), "2");
-        click(control<QPushButton>(search, "SearchBtn"));
-    }
-
 private slots:
     void init() { m_app = std::make_unique<AppContextFixture>(); }
     void cleanup() { m_app.reset(); }
 
-    void pickLoadsLinks_data() {
+    void pickLoadsAndExportsLinks_data() {
         QTest::addColumn<int>("id");
-        QTest::addColumn<QStringList>("urls");
+        QTest::addColumn<QStringList>("links"); // address|found on
+        QTest::addColumn<QString>("exportTo");  // under the test folder; no suffix: the picked filter's
         QTest::newRow("two links, in stored order")
-            << 1 << QStringList{"http://a.test/x/one.mp3", "http://a.test/two.ogg"};
-        QTest::newRow("no links") << 2 << QStringList{};
-        QTest::newRow("source with its own dashes") << 3 << QStringList{"http://b.test/three.mp3"};
+            << 1 << QStringList{"http://a.test/x/one.mp3|http://a.test/", "http://a.test/two.ogg|"}
+            << "links";
+        QTest::newRow("no links") << 2 << QStringList{} << "links";
+        QTest::newRow("source with its own dashes, export not writable")
+            << 3 << QStringList{"http://b.test/three.mp3|"} << "missing/links.csv";
     }
-    void pickLoadsLinks() {
+    void pickLoadsAndExportsLinks() {
         QFETCH(int, id);
-        QFETCH(QStringList, urls);
+        QFETCH(QStringList, links);
+        QFETCH(QString, exportTo);
         openWithCampaigns();
-        // Listed oldest first, nothing picked, in tab order.
+        // Listed oldest first, nothing picked, in tab order, nothing to export yet.
         QCOMPARE(entries(campaigns()), m_labels);
         QCOMPARE(campaigns()->currentIndex(), -1);
-        const QStringList order{"Campaigns", "DelCamp", "DelAllCamp", "Clse"};
+        const QStringList order{"Campaigns", "DelCamp", "DelAllCamp", "Clse", "ExportBtn"};
         QCOMPARE(tabOrder(campaigns(), int(order.size())), order);
+        QVERIFY(!button("ExportBtn")->isEnabled());
         QSignalSpy loaded(&m_app->context, &AppContext::campaignLinksLoaded);
         pick(campaigns(), m_labels[id - 1]);
         QCOMPARE(loaded.size(), 1);
         QCOMPARE(loaded.first().at(0).toInt(), id);
         QStringList got;
         for (const FileLinkRow& row : loaded.first().at(1).value<QList<FileLinkRow>>())
-            got << row.url;
-        QCOMPARE(got, urls);
+            got << row.url + '|' + row.foundOn;
+        QCOMPARE(got, links);
+        QVERIFY(m_app->messages.shown().isEmpty() && !QApplication::overrideCursor());
+
+        // Export... writes the whole campaign (here JSON Lines), or says why it could not.
+        const QString target = m_app->database.directory() + '/' + exportTo;
+        m_dialog->setFileChooser([&](QWidget*, const QString&, const QString& filters) {
+            return ExportTarget{target, filters.split(";;").last()};
+        });
+        click(button("ExportBtn"));
+        if (exportTo.startsWith("missing/")) {
+            QCOMPARE(m_app->messages.shown().size(), 1);
+            QVERIFY(m_app->messages.texts().first().contains("links.csv"));
+            return;
+        }
         QVERIFY(m_app->messages.shown().isEmpty());
-        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        QFile file(target + ".jsonl");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QStringList written;
+        for (const QString& line : QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)) {
+            const QJsonObject row = QJsonDocument::fromJson(line.toUtf8()).object();
+            QCOMPARE(row["campaign"].toString(), m_labels[id - 1]);
+            written << row["address"].toString() + '|' + row["found_on"].toString();
+        }
+        QCOMPARE(written, links);
     }
 
     // Each delete button with each answer: the question, the list, the stored rows and links, the markers.
@@ -103,8 +122,8 @@ private slots:
         QFETCH(int, links);
         openWithCampaigns();
         HistoryStore history(m_app->database.connection());
-        QVERIFY(history.clearHistory(CampaignType::UrlSearch, 3));
-        QVERIFY(history.clearHistory(CampaignType::WebSearch, 2));
+        QVERIFY(history.clearHistory(CampaignType::UrlSearch, 3) &&
+                history.clearHistory(CampaignType::WebSearch, 2));
         QSignalSpy cleared(&m_app->context, &AppContext::campaignResultsClearRequested);
         const bool picked = !message.startsWith("Please");
         if (picked && button == "DelCamp")
@@ -120,11 +139,11 @@ private slots:
         QCOMPARE(m_app->campaignLabels(), left);
         // A campaign's links go with it, in the same step; other campaigns keep theirs.
         QCOMPARE(linkCount(), links);
-        const bool deleted = left != m_labels;
-        QCOMPARE(cleared.size(), deleted ? 1 : 0);
-        const bool reset = deleted && left.isEmpty();
-        QCOMPARE(history.clearedMarker(CampaignType::UrlSearch).value(), reset ? 0 : 3);
-        QCOMPARE(history.clearedMarker(CampaignType::WebSearch).value(), reset ? 0 : 2);
+        QCOMPARE(cleared.size(), left != m_labels ? 1 : 0);
+        // Only Delete All puts the history markers back to 0.
+        QCOMPARE((QList<int>{history.clearedMarker(CampaignType::UrlSearch).value(),
+                             history.clearedMarker(CampaignType::WebSearch).value()}),
+                 (left.isEmpty() ? QList<int>{0, 0} : QList<int>{3, 2}));
     }
 
     void historyAfterDeleteAllAtTheNextStart() {
@@ -140,31 +159,29 @@ private slots:
                  (QStringList{"--->>Erase History*", "http://new.test/"}));
     }
 
-    void searchStartRefillsTheOpenList() {
-        m_app->startSite().setPage("/", HttpFixture::linksPage({"song.mp3"}));
-        m_dialog = new CampManagement(m_app->context, m_app->ownerWindow());
-        QSignalSpy finished(&m_app->context.urlEngine(), &CrawlEngine::finished);
-        startSearch();
-        QCOMPARE(entries(campaigns()), QStringList{"1 - URL Search - " + m_app->site->url("/")});
-        QVERIFY(finished.wait(20000));
-    }
-
-    void runningCampaignIsNotDeleted() {
+    // The open list is refilled at a search start, and the running campaign cannot be deleted until it ends.
+    void searchStartRefillsTheListAndProtectsItsCampaign() {
         HttpFixture::Route slow;
         slow.delayMs = 5000;
         m_app->startSite().setRoute("/", slow);
         m_dialog = new CampManagement(m_app->context, m_app->ownerWindow());
-        startSearch();
+        auto* search = new URLSearch(m_app->context, m_app->ownerWindow());
+        typeInto(control<QComboBox>(search, "URL"), m_app->site->url("/"));
+        pick(control<QComboBox>(search, "Combo1"), "Audio");
+        pick(control<QComboBox>(search, "Combo2"), "2");
+        click(control<QPushButton>(search, "SearchBtn"));
         QVERIFY(m_app->context.urlEngine().isRunning());
-        pick(campaigns(), "1 - URL Search - " + m_app->site->url("/"));
+        const QString label = "1 - URL Search - " + m_app->site->url("/");
+        QCOMPARE(entries(campaigns()), QStringList{label});
+        pick(campaigns(), label);
         for (const char* name : {"DelCamp", "DelAllCamp"}) {
             m_app->messages.answerNext(true);
             click(button(name));
         }
-        QCOMPARE(m_app->messages.shown().size(), 4);
-        QCOMPARE(m_app->messages.shown().at(1).kind, ScriptedMessages::Kind::Critical);
-        QCOMPARE(m_app->messages.shown().at(3).kind, ScriptedMessages::Kind::Critical);
-        QCOMPARE(m_app->campaignLabels().size(), 1);
+        const auto& shown = m_app->messages.shown();
+        QVERIFY(shown.size() == 4 && shown[1].kind == ScriptedMessages::Kind::Critical &&
+                shown[3].kind == ScriptedMessages::Kind::Critical);
+        QCOMPARE(m_app->campaignLabels(), QStringList{label});
 
         QSignalSpy finished(&m_app->context.urlEngine(), &CrawlEngine::finished);
         m_app->context.urlEngine().stop();
