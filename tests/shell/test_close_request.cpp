@@ -84,143 +84,140 @@ class TestCloseRequest : public QObject {
     Q_OBJECT
 private slots:
     void init() { m_options.clear(); }
-    void closeQuestionAndTray_data();
-    void closeQuestionAndTray();
-    void aboutFromTrayIsBroughtForwardNotDoubled();
-    void endsCleanlyDuringACrawl_data();
-    void endsCleanlyDuringACrawl();
+
+    void closeQuestionAndTray_data() {
+        QTest::addColumn<QString>("before"); // stored answers
+        QTest::addColumn<bool>("trayAvailable");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<QString>("after"); // stored answers afterwards
+        const struct {
+            const char *name, *before;
+            bool tray;
+            const char *steps, *outcome, *after; // after null: unchanged, reading never writes
+        } rows[] = {
+            {"nothing stored: ask", "~|~", true, "close", "asking visible db tray", nullptr},
+            {"ask 1 wins over Exit", "1|True", true, "close", "asking visible db tray", nullptr},
+            {"ask 1 with blanks", " 1 |True", true, "close", "asking visible db tray", nullptr},
+            {"ask 2 is not 1", "2|True", true, "close", "ended", nullptr},
+            {"ask not a number reads as the default", "often|True", true, "close", "asking visible db tray",
+             nullptr},
+            {"remembered: hide", "0|False", true, "close", "db tray", nullptr},
+            {"remembered: end", "0|True", true, "close", "ended", nullptr},
+            {"Exit absent: hide", "0|~", true, "close", "db tray", nullptr},
+            {"Exit not a truth value reads as the default", "0|maybe", true, "close", "db tray", nullptr},
+            {"Exit as the number -1", "0|-1", true, "close", "ended", nullptr},
+            {"no tray: minimise instead of hiding", "0|False", false, "close", "visible minimised db tray",
+             nullptr},
+            {"question OK, tray", "~|~", true, "close OK", "db tray", "~|False"},
+            {"question OK, tray, remembered", "~|~", true, "close Check1 OK", "db tray", "0|False"},
+            {"question OK, exit", "~|~", true, "close ExitApp OK", "ended", "~|True"},
+            {"question OK, exit, remembered", "~|~", true, "close ExitApp Check1 OK", "ended", "0|True"},
+            {"question Cancel, the next close asks afresh", "~|~", true, "close ExitApp Check1 Cancel close",
+             "asking visible db tray", nullptr},
+            {"question left for the main window", "~|~", true, "close ExitApp Check1 deactivate",
+             "visible db tray", nullptr},
+            {"tray Show brings back a hidden window", "~|~", true, "hide openwin",
+             "visible maximised db tray", nullptr},
+            {"tray Show maximises a normal window", "~|~", true, "openwin", "visible maximised db tray",
+             nullptr},
+            {"tray Hide", "~|~", true, "hide", "db tray", nullptr},
+            {"tray Exit ends through the orderly shutdown", "~|~", true, "exitmenu", "ended", nullptr},
+        };
+        for (const auto& r : rows)
+            QTest::newRow(r.name) << r.before << r.tray << r.steps << r.outcome
+                                  << (r.after ? r.after : r.before);
+    }
+
+    void closeQuestionAndTray() {
+        QFETCH(QString, before);
+        QFETCH(bool, trayAvailable);
+        QFETCH(QString, steps);
+        QFETCH(QString, outcome);
+        QFETCH(QString, after);
+        store(m_options, before);
+        FormFixture f(trayAvailable);
+        QCOMPARE(f.form->tray()->menu().defaultAction()->objectName(), QStringLiteral("openwin"));
+
+        run(f, steps);
+
+        QTRY_COMPARE_WITH_TIMEOUT(state(f), outcome, 2000);
+        QCOMPARE(stored(m_options), after);
+        QVERIFY(f.messages.shown().isEmpty());
+    }
+
+    void aboutFromTrayIsBroughtForwardNotDoubled() {
+        FormFixture f;
+        f.form->hide();
+        f.form->tray()->menu().findChild<QAction*>("aboutfrm")->trigger();
+        QPointer<About> about = f.form->aboutBox();
+        QVERIFY(about && about->isVisible() && !about->isModal());
+        QCOMPARE(about->findChild<QLabel*>("lblVersion")->text(), QStringLiteral("Version 1.5.5"));
+
+        f.form->show();
+        f.form->runAction("Six"); // would block in a second, modal box if it opened one
+        QCOMPARE(f.form->aboutBox(), about.data());
+        int shown = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            shown += qobject_cast<About*>(w) && w->isVisible();
+        QCOMPARE(shown, 1);
+        QTest::keyClick(about, Qt::Key_X); // any key closes it
+        QTRY_VERIFY_WITH_TIMEOUT(!about, 2000);
+    }
+
+    void endsCleanlyDuringACrawl_data() {
+        QTest::addColumn<QString>("answers");
+        QTest::addColumn<QString>("steps");
+        QTest::newRow("remembered answer: end") << "0|True"
+                                                << "close";
+        QTest::newRow("exit question: exit") << "~|~"
+                                             << "close ExitApp OK";
+        QTest::newRow("tray Exit") << "~|~"
+                                   << "exitmenu";
+    }
+
+    void endsCleanlyDuringACrawl() {
+        QFETCH(QString, answers);
+        QFETCH(QString, steps);
+        // A site wide enough to keep the crawl busy: every page links files and further pages, slowly.
+        HttpFixture site;
+        QVERIFY(site.isListening());
+        site.setLatencyMs(30);
+        for (int page = 0; page < 60; ++page) {
+            QStringList links;
+            for (int i = 0; i < 5; ++i)
+                links << QStringLiteral("f%1_%2.mp3").arg(page).arg(i)
+                      << QStringLiteral("p%1.html").arg(page * 3 + i);
+            site.setPage(page ? QStringLiteral("/p%1.html").arg(page) : "/", HttpFixture::linksPage(links));
+        }
+        FormFixture f;
+        CrawlEngine& engine = f.form->context().urlEngine();
+        QVERIFY(engine.startUrlCrawl(site.url("/"), ".mp3", 4).ok());
+        QTRY_VERIFY_WITH_TIMEOUT(f.form->listView(2)->rowCount() >= 10, 10000);
+        QVERIFY(engine.isRunning());
+        const int campaign = engine.campaignId();
+
+        store(m_options, answers);
+        run(f, steps);
+
+        QCOMPARE(state(f), QStringLiteral("ended"));
+        QVERIFY(!engine.isRunning());
+        const int rowsShown = f.form->listView(2)->rowCount();
+        QTest::qWait(300); // nothing arrives after the end, however many answers were still on the way
+        QCOMPARE(f.form->listView(2)->rowCount(), rowsShown);
+        QVERIFY(f.messages.shown().isEmpty());
+
+        // The file opens again through the start-up step, passes its quick_check (a damaged file would be
+        // kept aside with a notice) and holds every row that was shown.
+        const StartupResult reopened = PrepareDatabase(f.database.directory());
+        QCOMPARE(reopened.outcome, StartupOutcome::Ready);
+        QVERIFY2(reopened.notice.isEmpty(), qPrintable(reopened.notice));
+        QCOMPARE(CampaignStore(reopened.database.connection()).campaignLinks(campaign)->size(), rowsShown);
+    }
 
 private:
     TempUserOptions m_options;
 };
-
-void TestCloseRequest::closeQuestionAndTray_data() {
-    QTest::addColumn<QString>("before"); // stored answers
-    QTest::addColumn<bool>("trayAvailable");
-    QTest::addColumn<QString>("steps");
-    QTest::addColumn<QString>("outcome");
-    QTest::addColumn<QString>("after"); // stored answers afterwards
-    const struct {
-        const char *name, *before;
-        bool tray;
-        const char *steps, *outcome, *after; // after null: unchanged, reading never writes
-    } rows[] = {
-        {"nothing stored: ask", "~|~", true, "close", "asking visible db tray", nullptr},
-        {"ask 1 wins over Exit", "1|True", true, "close", "asking visible db tray", nullptr},
-        {"ask 1 with blanks", " 1 |True", true, "close", "asking visible db tray", nullptr},
-        {"ask 2 is not 1", "2|True", true, "close", "ended", nullptr},
-        {"ask not a number reads as the default", "often|True", true, "close", "asking visible db tray",
-         nullptr},
-        {"remembered: hide", "0|False", true, "close", "db tray", nullptr},
-        {"remembered: end", "0|True", true, "close", "ended", nullptr},
-        {"Exit absent: hide", "0|~", true, "close", "db tray", nullptr},
-        {"Exit not a truth value reads as the default", "0|maybe", true, "close", "db tray", nullptr},
-        {"Exit as the number -1", "0|-1", true, "close", "ended", nullptr},
-        {"no tray: minimise instead of hiding", "0|False", false, "close", "visible minimised db tray",
-         nullptr},
-        {"question OK, tray", "~|~", true, "close OK", "db tray", "~|False"},
-        {"question OK, tray, remembered", "~|~", true, "close Check1 OK", "db tray", "0|False"},
-        {"question OK, exit", "~|~", true, "close ExitApp OK", "ended", "~|True"},
-        {"question OK, exit, remembered", "~|~", true, "close ExitApp Check1 OK", "ended", "0|True"},
-        {"question Cancel, the next close asks afresh", "~|~", true, "close ExitApp Check1 Cancel close",
-         "asking visible db tray", nullptr},
-        {"question left for the main window", "~|~", true, "close ExitApp Check1 deactivate",
-         "visible db tray", nullptr},
-        {"tray Show brings back a hidden window", "~|~", true, "hide openwin", "visible maximised db tray",
-         nullptr},
-        {"tray Show maximises a normal window", "~|~", true, "openwin", "visible maximised db tray", nullptr},
-        {"tray Hide", "~|~", true, "hide", "db tray", nullptr},
-        {"tray Exit ends through the orderly shutdown", "~|~", true, "exitmenu", "ended", nullptr},
-    };
-    for (const auto& r : rows)
-        QTest::newRow(r.name) << r.before << r.tray << r.steps << r.outcome << (r.after ? r.after : r.before);
-}
-
-void TestCloseRequest::closeQuestionAndTray() {
-    QFETCH(QString, before);
-    QFETCH(bool, trayAvailable);
-    QFETCH(QString, steps);
-    QFETCH(QString, outcome);
-    QFETCH(QString, after);
-    store(m_options, before);
-    FormFixture f(trayAvailable);
-    QCOMPARE(f.form->tray()->menu().defaultAction()->objectName(), QStringLiteral("openwin"));
-
-    run(f, steps);
-
-    QTRY_COMPARE_WITH_TIMEOUT(state(f), outcome, 2000);
-    QCOMPARE(stored(m_options), after);
-    QVERIFY(f.messages.shown().isEmpty());
-}
-
-void TestCloseRequest::aboutFromTrayIsBroughtForwardNotDoubled() {
-    FormFixture f;
-    f.form->hide();
-    f.form->tray()->menu().findChild<QAction*>("aboutfrm")->trigger();
-    QPointer<About> about = f.form->aboutBox();
-    QVERIFY(about && about->isVisible() && !about->isModal());
-    QCOMPARE(about->findChild<QLabel*>("lblVersion")->text(), QStringLiteral("Version 1.5.5"));
-
-    f.form->show();
-    f.form->runAction("Six"); // would block in a second, modal box if it opened one
-    QCOMPARE(f.form->aboutBox(), about.data());
-    int shown = 0;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        shown += qobject_cast<About*>(w) && w->isVisible();
-    QCOMPARE(shown, 1);
-    QTest::keyClick(about, Qt::Key_X); // any key closes it
-    QTRY_VERIFY_WITH_TIMEOUT(!about, 2000);
-}
-
-void TestCloseRequest::endsCleanlyDuringACrawl_data() {
-    QTest::addColumn<QString>("answers");
-    QTest::addColumn<QString>("steps");
-    QTest::newRow("remembered answer: end") << "0|True"
-                                            << "close";
-    QTest::newRow("exit question: exit") << "~|~"
-                                         << "close ExitApp OK";
-    QTest::newRow("tray Exit") << "~|~"
-                               << "exitmenu";
-}
-
-void TestCloseRequest::endsCleanlyDuringACrawl() {
-    QFETCH(QString, answers);
-    QFETCH(QString, steps);
-    // A site wide enough to keep the crawl busy: every page links files and further pages, slowly.
-    HttpFixture site;
-    QVERIFY(site.isListening());
-    site.setLatencyMs(30);
-    for (int page = 0; page < 60; ++page) {
-        QStringList links;
-        for (int i = 0; i < 5; ++i)
-            links << QStringLiteral("f%1_%2.mp3").arg(page).arg(i)
-                  << QStringLiteral("p%1.html").arg(page * 3 + i);
-        site.setPage(page ? QStringLiteral("/p%1.html").arg(page) : "/", HttpFixture::linksPage(links));
-    }
-    FormFixture f;
-    CrawlEngine& engine = f.form->context().urlEngine();
-    QVERIFY(engine.startUrlCrawl(site.url("/"), ".mp3", 4).ok());
-    QTRY_VERIFY_WITH_TIMEOUT(f.form->listView(2)->rowCount() >= 10, 10000);
-    QVERIFY(engine.isRunning());
-    const int campaign = engine.campaignId();
-
-    store(m_options, answers);
-    run(f, steps);
-
-    QCOMPARE(state(f), QStringLiteral("ended"));
-    QVERIFY(!engine.isRunning());
-    const int rowsShown = f.form->listView(2)->rowCount();
-    QTest::qWait(300); // nothing arrives after the end, however many answers were still on the way
-    QCOMPARE(f.form->listView(2)->rowCount(), rowsShown);
-    QVERIFY(f.messages.shown().isEmpty());
-
-    // The file opens again through the start-up step, passes its quick_check (a damaged file would be kept
-    // aside with a notice) and holds every row that was shown.
-    const StartupResult reopened = PrepareDatabase(f.database.directory());
-    QCOMPARE(reopened.outcome, StartupOutcome::Ready);
-    QVERIFY2(reopened.notice.isEmpty(), qPrintable(reopened.notice));
-    QCOMPARE(CampaignStore(reopened.database.connection()).campaignLinks(campaign)->size(), rowsShown);
-}
 
 QTEST_MAIN(TestCloseRequest)
 #include "test_close_request.moc"

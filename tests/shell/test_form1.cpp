@@ -1,5 +1,6 @@
 // The main window: switching lists by the six actions, laying out the lists, the rows a real crawl and a
-// loaded campaign put into the lists with the activity display, the quick filter, and accessible names.
+// loaded campaign put into the lists with the activity display, the quick filter, accessible names, and
+// its state across runs.
 
 #include "form_fixture.h"
 #include "shell/twips.h"
@@ -8,11 +9,11 @@
 #include "ui/app_context.h"
 #include "ui/quick_filter_bar.h"
 #include "ui/status_panels.h"
-#include <QAbstractButton>
 #include <QAccessible>
-#include <QLabel>
+#include <QHeaderView>
 #include <QLineEdit>
-#include <QMenu>
+#include <QScreen>
+#include <QSettings>
 #include <QSqlQuery>
 #include <QToolBar>
 
@@ -20,222 +21,321 @@ class TestForm1 : public QObject {
     Q_OBJECT
 private slots:
     void init() { m_options.clear(); }
-    void actionsSwitchLists_data();
-    void actionsSwitchLists();
-    void arrangeResultLists();
-    void crawlFillsItsOwnListAndTheActivityDisplay_data();
-    void crawlFillsItsOwnListAndTheActivityDisplay();
-    void campaignLinksLoadInBatches_data();
-    void campaignLinksLoadInBatches();
-    void quickFilterActsOnTheListShown();
-    void everyControlHasAnAccessibleName();
+
+    void actionsSwitchLists_data() {
+        QTest::addColumn<QString>("action"); // toolbar key or menu entry name
+        QTest::addColumn<int>("list");       // 0: unchanged
+        QTest::addColumn<QString>("window"); // the window it opens
+        const struct {
+            const char *key, *menu;
+            int list;
+            const char* window;
+        } rows[] = {{"One", "WSearch", 1, "WebSearch"},      {"Two", "USearch", 2, "URLSearch"},
+                    {"Three", "Camps", 3, "CampManagement"}, {"Four", "Stings", 0, "Settings"},
+                    {"Five", "Helptopics", 0, "help"},       {"Six", "Abt", 0, "About"}};
+        for (const auto& row : rows) {
+            QTest::addRow("toolbar %s", row.key) << row.key << row.list << row.window;
+            QTest::addRow("menu %s", row.menu) << row.menu << row.list << row.window;
+        }
+    }
+
+    void actionsSwitchLists() {
+        QFETCH(QString, action);
+        QFETCH(int, list);
+        QFETCH(QString, window);
+        FormFixture f;
+        // Start from the campaign list, or from the URL list for Campaigns itself, so "unchanged" shows.
+        f.form->runAction(list == 3 ? "Two" : "Three");
+        const int before = f.visibleList();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w != f.form.get())
+                w->hide();
+
+        ModalDriver driver(window, [](QWidget* dialog) { dialog->close(); });
+        f.form->findChild<QAction*>(action)->trigger();
+
+        QCOMPARE(f.visibleList(), list ? list : before);
+        if (window == "Settings" || window == "About") {
+            QVERIFY(driver.seen());
+        } else if (window == "help") {
+            QCOMPARE(f.opener.opened(),
+                     QList<QUrl>{QUrl::fromLocalFile(f.database.directory() + "/help.htm")});
+        } else {
+            QWidget* dialog = f.form->findChild<QWidget*>(window);
+            QVERIFY(dialog && dialog->isVisible());
+        }
+        QAction* entry = f.form->findChild<QAction*>(action);
+        if (f.form->findChild<QToolBar*>("Toolbar1")->actions().contains(entry))
+            QVERIFY(!entry->icon().isNull()); // from the icon theme or the built-in fallback
+    }
+
+    void arrangeResultLists() {
+        FormFixture f;
+        QWidget* area = f.form->findChild<QWidget*>("ResultArea");
+        const QSize designed(TwipsToPixelsX(f.form.get(), 7080), TwipsToPixelsY(f.form.get(), 6675));
+        QCOMPARE(f.form->size(), designed);
+        for (const QSize size : {QSize(900, 700), QSize(520, 380), designed}) {
+            f.form->resize(size);
+            QTRY_COMPARE_WITH_TIMEOUT(f.form->listView(1)->size(), area->size(), 2000);
+            const int column = area->width() / 3 - TwipsToPixelsX(f.form.get(), 100);
+            for (int i = 1; i <= 3; ++i) {
+                QCOMPARE(f.form->listView(i)->geometry(), QRect(QPoint(0, 0), area->size()));
+                QCOMPARE(f.form->listView(i)->columnWidths(), (QList<int>{column, column, column}));
+            }
+        }
+        // No room left under the toolbar: the height stays, the width follows.
+        ResultList* list = f.form->listView(2);
+        const int height = list->height();
+        area->resize(area->width() - 40, 0);
+        f.form->ArrangeResultLists();
+        QCOMPARE(list->height(), height);
+        QCOMPARE(list->width(), area->width());
+        // Minimised: the columns keep their widths.
+        for (int c = 0; c < 3; ++c)
+            list->setColumnWidth(c, 33);
+        f.form->showMinimized();
+        QTRY_VERIFY_WITH_TIMEOUT(f.form->isMinimized(), 2000);
+        f.form->ArrangeResultLists();
+        QCOMPARE(list->columnWidths(), (QList<int>{33, 33, 33}));
+        // The floor keeps every column width positive.
+        f.form->showNormal();
+        f.form->resize(10, 10);
+        QTRY_VERIFY_WITH_TIMEOUT(f.form->listView(1)->columnWidth(0) > 0, 2000);
+    }
+
+    void crawlFillsItsOwnListAndTheActivityDisplay_data() {
+        QTest::addColumn<bool>("urlSearch");
+        QTest::newRow("URL Search") << true;
+        QTest::newRow("Web Search") << false;
+    }
+
+    void crawlFillsItsOwnListAndTheActivityDisplay() {
+        QFETCH(bool, urlSearch);
+        HttpFixture site;
+        QVERIFY(site.isListening());
+        // The start page for the URL Search; the engine's result page for the Web Search.
+        for (const char* path : {"/", "/?q=song"})
+            site.setPage(path, HttpFixture::linksPage({"a.mp3", "b.mp3", "next.html"}));
+        // Long enough to look at the display while it runs.
+        site.setRoute("/next.html",
+                      {.body = HttpFixture::linksPage({"c.mp3"}).toUtf8(), .headers = {}, .delayMs = 700});
+
+        FormFixture f;
+        AppContext& context = f.form->context();
+        CrawlEngine& engine = urlSearch ? context.urlEngine() : context.webEngine();
+        QVERIFY(QSqlQuery(context.db())
+                    .exec(QString("INSERT INTO SENGINES(ENGINE, STARTPAGE) VALUES('Local', '%1')")
+                              .arg(site.url("/?q=<!KW!>"))));
+        QVERIFY((urlSearch ? engine.startUrlCrawl(site.url("/"), ".mp3", 2)
+                           : engine.startWebCrawl("song", ".mp3", "Local"))
+                    .ok());
+        ResultList* own = f.form->listView(urlSearch ? 2 : 1);
+        QTRY_COMPARE_WITH_TIMEOUT(own->rowCount(), 2, 5000);
+
+        // While it runs, the other search's entry points are disabled; the panels tell which one runs.
+        const auto display = [&] {
+            QStringList out{f.form->statusPanels()->panelText(1), f.form->statusPanels()->panelText(3)};
+            for (const char* name : {"One", "WSearch", "Two", "USearch"})
+                out << (f.form->findChild<QAction*>(name)->isEnabled() ? "on" : "off");
+            return out;
+        };
+        const QString mine = urlSearch ? "on" : "off", other = urlSearch ? "off" : "on";
+        QVERIFY(engine.isRunning());
+        QCOMPARE(display().mid(1), (QStringList{urlSearch ? "URL Search running..." : "Web Search running...",
+                                                other, other, mine, mine}));
+
+        QTRY_VERIFY_WITH_TIMEOUT(!engine.isRunning(), 10000);
+        QCOMPARE(display(), (QStringList{"Done.", "Idle", "on", "on", "on", "on"}));
+        QVERIFY(f.form->statusPanels()->panelText(4).endsWith(QStringLiteral("3 files found")));
+        QCOMPARE((QList<int>{own->rowCount(), f.form->listView(urlSearch ? 1 : 2)->rowCount()}),
+                 (QList<int>{3, 0}));
+        QCOMPARE(own->rows().row(0).url, site.url("/a.mp3"));
+        // Exports of this list name the campaign it belongs to.
+        QVERIFY2(own->campaignLabel().startsWith(QString::number(engine.campaignId()) + " - "),
+                 qPrintable(own->campaignLabel()));
+
+        // A new search of the same kind empties only its own list.
+        emit context.clearResultsRequested(urlSearch ? CampaignType::UrlSearch : CampaignType::WebSearch);
+        QCOMPARE(own->rowCount(), 0);
+    }
+
+    void campaignLinksLoadInBatches_data() {
+        QTest::addColumn<int>("count");
+        QTest::newRow("no links: Done. alone") << 0;
+        QTest::newRow("many links") << 60000;
+    }
+
+    void campaignLinksLoadInBatches() {
+        QFETCH(int, count);
+        FormFixture f;
+        ResultList* list = f.form->listView(3);
+        list->AddResultRow("old.mp3", "http://old.test/old.mp3"); // from an earlier campaign
+        QList<FileLinkRow> rows;
+        for (int i = 0; i < count; ++i)
+            rows.append({QString("http://site.test/d/%1.mp3").arg(i), QStringLiteral("http://site.test/")});
+        StatusPanels* panels = f.form->statusPanels();
+
+        emit f.form->context().campaignLinksLoaded(7, rows);
+
+        QCOMPARE(f.visibleList(), 3);
+        QCOMPARE(panels->panelText(1), count ? QStringLiteral("Loading...") : QStringLiteral("Done."));
+        QTRY_COMPARE_WITH_TIMEOUT(panels->panelText(1), QStringLiteral("Done."), 5000);
+        QCOMPARE(list->rowCount(), count);
+        if (count)
+            QCOMPARE(list->rows().row(count - 1).fileName, QString("%1.mp3").arg(count - 1));
+        // A deleted campaign empties the list even in the middle of a load.
+        emit f.form->context().campaignLinksLoaded(8, rows);
+        emit f.form->context().campaignResultsClearRequested();
+        QTest::qWait(50);
+        QCOMPARE(list->rowCount(), 0);
+    }
+
+    void quickFilterActsOnTheListShown() {
+        FormFixture f;
+        for (int i = 1; i <= 2; ++i)
+            for (const char* name : {"a.ogg", "b.mp3", "c.mp3"})
+                f.form->listView(i)->AddResultRow(name, QStringLiteral("http://s.test/") + name);
+        QTest::keyClicks(f.form->findChild<QLineEdit*>("QuickFilter"), "mp3");
+        QCOMPARE(f.form->quickFilter()->countText(), QStringLiteral("2 of 3 shown"));
+        f.form->runAction("Two");
+        // The list left shows all again; the list shown now is filtered.
+        QCOMPARE((QList<int>{f.form->listView(1)->rowCount(), f.form->listView(2)->rowCount()}),
+                 (QList<int>{3, 2}));
+    }
+
+    void everyControlHasAnAccessibleName() {
+        FormFixture f;
+        QList<QWidget*> widgets = f.form->findChildren<QWidget*>();
+        widgets.append(f.form.get());
+        int checked = 0;
+        for (QWidget* w : widgets) {
+            // Parts Qt builds inside its own widgets (scroll bars, header buttons) and other windows'
+            // controls are not this window's.
+            if (!w->inherits("QAbstractButton") && !w->inherits("QAbstractItemView") &&
+                !w->inherits("QLabel") && !w->inherits("QMenu") && !w->inherits("QToolBar") &&
+                !w->inherits("QStatusBar") && w != f.form.get())
+                continue;
+            if (w->window() != f.form.get() || w->objectName().startsWith("qt_"))
+                continue;
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            QVERIFY2(a && !a->text(QAccessible::Name).isEmpty(),
+                     qPrintable(w->metaObject()->className() + (" " + w->objectName())));
+            ++checked;
+        }
+        QVERIFY(checked > 15);
+    }
+
+    // The window's state across runs: what one window stores when the program ends comes back in the
+    // next, a damaged store falls back to the designed window, and a window never shown stores nothing.
+    void comesBackInTheNextWindow_data() {
+        QTest::addColumn<int>("list");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<bool>("maximized");
+        QTest::addColumn<QList<int>>("widths"); // of the shown list, by hand; empty: none
+        QTest::addColumn<QList<int>>("clicks"); // header clicks on the shown list
+
+        QTest::newRow("URL list, sized by hand, sorted by address descending")
+            << 2 << QRect(40, 30, 640, 480) << false << QList<int>{200, 250, 120} << QList<int>{1, 1};
+        QTest::newRow("campaign list, sorted by file, columns left to the window")
+            << 3 << QRect(10, 20, 560, 420) << false << QList<int>{} << QList<int>{0};
+        QTest::newRow("web list, maximised, never sorted")
+            << 1 << QRect(50, 60, 600, 450) << true << QList<int>{90, 300, 100} << QList<int>{};
+    }
+
+    void comesBackInTheNextWindow() {
+        QFETCH(int, list);
+        QFETCH(QRect, geometry);
+        QFETCH(bool, maximized);
+        QFETCH(QList<int>, widths);
+        QFETCH(QList<int>, clicks);
+        {
+            FormFixture f;
+            QVERIFY(f.exposed);
+            f.form->runAction(QStringList{"One", "Two", "Three"}[list - 1]);
+            f.form->setGeometry(geometry);
+            QTRY_COMPARE_WITH_TIMEOUT(f.form->geometry(), geometry, 2000);
+            for (int c = 0; c < widths.size(); ++c)
+                f.form->listView(list)->header()->resizeSection(c, widths[c]);
+            for (int c : clicks)
+                f.form->listView(list)->headerClicked(c);
+            if (maximized)
+                f.form->showMaximized();
+            QTRY_COMPARE_WITH_TIMEOUT(f.form->isMaximized(), maximized, 2000);
+            f.form->ShutDownApplication();
+        }
+
+        FormFixture f;
+        QVERIFY(f.exposed);
+        QCOMPARE(f.visibleList(), list);
+        QCOMPARE(f.form->isMaximized(), maximized);
+        QCOMPARE(maximized ? f.form->normalGeometry() : f.form->geometry(), geometry);
+        ResultList* shown = f.form->listView(list);
+        // Without widths set by hand the columns are still spread by the window.
+        const int spread =
+            f.form->findChild<QWidget*>("ResultArea")->width() / 3 - TwipsToPixelsX(f.form.get(), 100);
+        QCOMPARE(shown->columnWidths(), (widths.isEmpty() ? QList<int>{spread, spread, spread} : widths));
+        const ResultListModel& model = shown->rows();
+        QCOMPARE(model.isSorted(), !clicks.isEmpty());
+        if (!clicks.isEmpty()) {
+            const Qt::SortOrder order = clicks.size() % 2 ? Qt::AscendingOrder : Qt::DescendingOrder;
+            QCOMPARE(
+                (QList<int>{model.sortColumn(), model.sortOrder(), shown->header()->sortIndicatorSection(),
+                            shown->header()->sortIndicatorOrder()}),
+                (QList<int>{clicks.last(), order, clicks.last(), order}));
+            // Rows arriving now take their sorted place, and the next click flips the restored direction.
+            shown->AddResultRow("b.mp3", "http://s.test/b.mp3");
+            shown->AddResultRow("a.mp3", "http://s.test/a.mp3");
+            QCOMPARE(model.row(0).fileName, QString(order == Qt::AscendingOrder ? "a.mp3" : "b.mp3"));
+            shown->headerClicked(clicks.last());
+            QVERIFY(model.sortOrder() != order);
+        }
+        // The other lists kept what they had: spread columns, no sort.
+        for (int i = 1; i <= 3; ++i)
+            QVERIFY(i == list ||
+                    (!f.form->listView(i)->hasUserColumnWidths() && !f.form->listView(i)->rows().isSorted()));
+    }
+
+    void damagedStoreKeepsTheDesignedWindow_data() {
+        QTest::addColumn<QVariantMap>("stored"); // under "Window/"
+        QTest::newRow("size as text") << QVariantMap{{"Size", "big"}};
+        QTest::newRow("position far off every screen") << QVariantMap{{"Position", QPoint(50000, 50000)}};
+        QTest::newRow("no such list") << QVariantMap{{"VisibleList", "7"}};
+        QTest::newRow("width not a number") << QVariantMap{{"ListView1/ColumnWidths", "100,wide,100"}};
+        QTest::newRow("zero width") << QVariantMap{{"ListView1/ColumnWidths", "0,100,100"}};
+        QTest::newRow("no such column")
+            << QVariantMap{{"ListView1/SortColumn", "3"}, {"ListView1/SortOrder", "ascending"}};
+        QTest::newRow("no such order")
+            << QVariantMap{{"ListView1/SortColumn", "1"}, {"ListView1/SortOrder", "sideways"}};
+    }
+
+    void damagedStoreKeepsTheDesignedWindow() {
+        QFETCH(QVariantMap, stored);
+        {
+            QSettings settings("Vorlane", "Vorlane");
+            for (auto it = stored.cbegin(); it != stored.cend(); ++it)
+                settings.setValue("Window/" + it.key(), it.value());
+        }
+        FormFixture f;
+        QVERIFY(f.exposed);
+        QCOMPARE(f.form->size(),
+                 QSize(TwipsToPixelsX(f.form.get(), 7080), TwipsToPixelsY(f.form.get(), 6675)));
+        const QRect seen = f.form->geometry().intersected(f.form->screen()->availableGeometry());
+        QVERIFY(seen.width() >= 50 && seen.height() >= 50);
+        QCOMPARE(f.visibleList(), 1);
+        QVERIFY(!f.form->listView(1)->hasUserColumnWidths() && !f.form->listView(1)->rows().isSorted());
+    }
+
+    void windowNeverShownStoresNothing() {
+        FormFixture f(true, false);
+        f.form->ShutDownApplication();
+        QSettings settings("Vorlane", "Vorlane");
+        settings.beginGroup("Window");
+        QVERIFY(settings.allKeys().isEmpty());
+    }
 
 private:
     TempUserOptions m_options;
 };
-
-void TestForm1::actionsSwitchLists_data() {
-    QTest::addColumn<QString>("action"); // toolbar key or menu entry name
-    QTest::addColumn<int>("list");       // 0: unchanged
-    QTest::addColumn<QString>("window"); // the window it opens
-    const struct {
-        const char *key, *menu;
-        int list;
-        const char* window;
-    } rows[] = {{"One", "WSearch", 1, "WebSearch"},      {"Two", "USearch", 2, "URLSearch"},
-                {"Three", "Camps", 3, "CampManagement"}, {"Four", "Stings", 0, "Settings"},
-                {"Five", "Helptopics", 0, "help"},       {"Six", "Abt", 0, "About"}};
-    for (const auto& row : rows) {
-        QTest::addRow("toolbar %s", row.key) << row.key << row.list << row.window;
-        QTest::addRow("menu %s", row.menu) << row.menu << row.list << row.window;
-    }
-}
-
-void TestForm1::actionsSwitchLists() {
-    QFETCH(QString, action);
-    QFETCH(int, list);
-    QFETCH(QString, window);
-    FormFixture f;
-    // Start from the campaign list, or from the URL list for Campaigns itself, so "unchanged" shows.
-    f.form->runAction(list == 3 ? "Two" : "Three");
-    const int before = f.visibleList();
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w != f.form.get())
-            w->hide();
-
-    ModalDriver driver(window, [](QWidget* dialog) { dialog->close(); });
-    f.form->findChild<QAction*>(action)->trigger();
-
-    QCOMPARE(f.visibleList(), list ? list : before);
-    if (window == "Settings" || window == "About") {
-        QVERIFY(driver.seen());
-    } else if (window == "help") {
-        QCOMPARE(f.opener.opened(), QList<QUrl>{QUrl::fromLocalFile(f.database.directory() + "/help.htm")});
-    } else {
-        QWidget* dialog = f.form->findChild<QWidget*>(window);
-        QVERIFY(dialog && dialog->isVisible());
-    }
-    QAction* entry = f.form->findChild<QAction*>(action);
-    if (f.form->findChild<QToolBar*>("Toolbar1")->actions().contains(entry))
-        QVERIFY(!entry->icon().isNull()); // from the icon theme or the built-in fallback
-}
-
-void TestForm1::arrangeResultLists() {
-    FormFixture f;
-    QWidget* area = f.form->findChild<QWidget*>("ResultArea");
-    const QSize designed(TwipsToPixelsX(f.form.get(), 7080), TwipsToPixelsY(f.form.get(), 6675));
-    QCOMPARE(f.form->size(), designed);
-    for (const QSize size : {QSize(900, 700), QSize(520, 380), designed}) {
-        f.form->resize(size);
-        QTRY_COMPARE_WITH_TIMEOUT(f.form->listView(1)->size(), area->size(), 2000);
-        const int column = area->width() / 3 - TwipsToPixelsX(f.form.get(), 100);
-        for (int i = 1; i <= 3; ++i) {
-            QCOMPARE(f.form->listView(i)->geometry(), QRect(QPoint(0, 0), area->size()));
-            QCOMPARE(f.form->listView(i)->columnWidths(), (QList<int>{column, column, column}));
-        }
-    }
-    // No room left under the toolbar: the height stays, the width follows.
-    ResultList* list = f.form->listView(2);
-    const int height = list->height();
-    area->resize(area->width() - 40, 0);
-    f.form->ArrangeResultLists();
-    QCOMPARE(list->height(), height);
-    QCOMPARE(list->width(), area->width());
-    // Minimised: the columns keep their widths.
-    for (int c = 0; c < 3; ++c)
-        list->setColumnWidth(c, 33);
-    f.form->showMinimized();
-    QTRY_VERIFY_WITH_TIMEOUT(f.form->isMinimized(), 2000);
-    f.form->ArrangeResultLists();
-    QCOMPARE(list->columnWidths(), (QList<int>{33, 33, 33}));
-    // The floor keeps every column width positive.
-    f.form->showNormal();
-    f.form->resize(10, 10);
-    QTRY_VERIFY_WITH_TIMEOUT(f.form->listView(1)->columnWidth(0) > 0, 2000);
-}
-
-void TestForm1::crawlFillsItsOwnListAndTheActivityDisplay_data() {
-    QTest::addColumn<bool>("urlSearch");
-    QTest::newRow("URL Search") << true;
-    QTest::newRow("Web Search") << false;
-}
-
-void TestForm1::crawlFillsItsOwnListAndTheActivityDisplay() {
-    QFETCH(bool, urlSearch);
-    HttpFixture site;
-    QVERIFY(site.isListening());
-    // The start page for the URL Search; the engine's result page for the Web Search.
-    for (const char* path : {"/", "/?q=song"})
-        site.setPage(path, HttpFixture::linksPage({"a.mp3", "b.mp3", "next.html"}));
-    HttpFixture::Route slow;
-    slow.body = HttpFixture::linksPage({"c.mp3"}).toUtf8();
-    slow.delayMs = 700; // long enough to look at the display while it runs
-    site.setRoute("/next.html", slow);
-
-    FormFixture f;
-    AppContext& context = f.form->context();
-    CrawlEngine& engine = urlSearch ? context.urlEngine() : context.webEngine();
-    QVERIFY(QSqlQuery(context.db())
-                .exec(QString("INSERT INTO SENGINES(ENGINE, STARTPAGE) VALUES('Local', '%1')")
-                          .arg(site.url("/?q=<!KW!>"))));
-    QVERIFY((urlSearch ? engine.startUrlCrawl(site.url("/"), ".mp3", 2)
-                       : engine.startWebCrawl("song", ".mp3", "Local"))
-                .ok());
-    ResultList* own = f.form->listView(urlSearch ? 2 : 1);
-    QTRY_COMPARE_WITH_TIMEOUT(own->rowCount(), 2, 5000);
-
-    // While it runs, the other search's entry points are disabled; the panels tell which one runs.
-    const auto display = [&] {
-        QStringList out{f.form->statusPanels()->panelText(1), f.form->statusPanels()->panelText(3)};
-        for (const char* name : {"One", "WSearch", "Two", "USearch"})
-            out << (f.form->findChild<QAction*>(name)->isEnabled() ? "on" : "off");
-        return out;
-    };
-    const QString mine = urlSearch ? "on" : "off", other = urlSearch ? "off" : "on";
-    QVERIFY(engine.isRunning());
-    QCOMPARE(display().mid(1), (QStringList{urlSearch ? "URL Search running..." : "Web Search running...",
-                                            other, other, mine, mine}));
-
-    QTRY_VERIFY_WITH_TIMEOUT(!engine.isRunning(), 10000);
-    QCOMPARE(display(), (QStringList{"Done.", "Idle", "on", "on", "on", "on"}));
-    QVERIFY(f.form->statusPanels()->panelText(4).endsWith(QStringLiteral("3 files found")));
-    QCOMPARE((QList<int>{own->rowCount(), f.form->listView(urlSearch ? 1 : 2)->rowCount()}),
-             (QList<int>{3, 0}));
-    QCOMPARE(own->rows().row(0).url, site.url("/a.mp3"));
-    // Exports of this list name the campaign it belongs to.
-    QVERIFY2(own->campaignLabel().startsWith(QString::number(engine.campaignId()) + " - "),
-             qPrintable(own->campaignLabel()));
-
-    // A new search of the same kind empties only its own list.
-    emit context.clearResultsRequested(urlSearch ? CampaignType::UrlSearch : CampaignType::WebSearch);
-    QCOMPARE(own->rowCount(), 0);
-}
-
-void TestForm1::campaignLinksLoadInBatches_data() {
-    QTest::addColumn<int>("count");
-    QTest::newRow("no links: Done. alone") << 0;
-    QTest::newRow("many links") << 60000;
-}
-
-void TestForm1::campaignLinksLoadInBatches() {
-    QFETCH(int, count);
-    FormFixture f;
-    ResultList* list = f.form->listView(3);
-    list->AddResultRow("old.mp3", "http://old.test/old.mp3"); // from an earlier campaign
-    QList<FileLinkRow> rows;
-    for (int i = 0; i < count; ++i)
-        rows.append({QString("http://site.test/d/%1.mp3").arg(i), QStringLiteral("http://site.test/")});
-    StatusPanels* panels = f.form->statusPanels();
-
-    emit f.form->context().campaignLinksLoaded(7, rows);
-
-    QCOMPARE(f.visibleList(), 3);
-    QCOMPARE(panels->panelText(1), count ? QStringLiteral("Loading...") : QStringLiteral("Done."));
-    QTRY_COMPARE_WITH_TIMEOUT(panels->panelText(1), QStringLiteral("Done."), 5000);
-    QCOMPARE(list->rowCount(), count);
-    if (count)
-        QCOMPARE(list->rows().row(count - 1).fileName, QString("%1.mp3").arg(count - 1));
-    // A deleted campaign empties the list even in the middle of a load.
-    emit f.form->context().campaignLinksLoaded(8, rows);
-    emit f.form->context().campaignResultsClearRequested();
-    QTest::qWait(50);
-    QCOMPARE(list->rowCount(), 0);
-}
-
-void TestForm1::quickFilterActsOnTheListShown() {
-    FormFixture f;
-    for (int i = 1; i <= 2; ++i)
-        for (const char* name : {"a.ogg", "b.mp3", "c.mp3"})
-            f.form->listView(i)->AddResultRow(name, QStringLiteral("http://s.test/") + name);
-    QTest::keyClicks(f.form->findChild<QLineEdit*>("QuickFilter"), "mp3");
-    QCOMPARE(f.form->quickFilter()->countText(), QStringLiteral("2 of 3 shown"));
-    f.form->runAction("Two");
-    // The list left shows all again; the list shown now is filtered.
-    QCOMPARE((QList<int>{f.form->listView(1)->rowCount(), f.form->listView(2)->rowCount()}),
-             (QList<int>{3, 2}));
-}
-
-void TestForm1::everyControlHasAnAccessibleName() {
-    FormFixture f;
-    QList<QWidget*> widgets = f.form->findChildren<QWidget*>();
-    widgets.append(f.form.get());
-    int checked = 0;
-    for (QWidget* w : widgets) {
-        // Parts Qt builds inside its own widgets (scroll bars, header buttons) and other windows' controls
-        // are not this window's.
-        if (!w->inherits("QAbstractButton") && !w->inherits("QAbstractItemView") && !w->inherits("QLabel") &&
-            !w->inherits("QMenu") && !w->inherits("QToolBar") && !w->inherits("QStatusBar") &&
-            w != f.form.get())
-            continue;
-        if (w->window() != f.form.get() || w->objectName().startsWith("qt_"))
-            continue;
-        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
-        QVERIFY2(a && !a->text(QAccessible::Name).isEmpty(),
-                 qPrintable(w->metaObject()->className() + (" " + w->objectName())));
-        ++checked;
-    }
-    QVERIFY(checked > 15);
-}
 
 QTEST_MAIN(TestForm1)
 #include "test_form1.moc"
