@@ -1,17 +1,15 @@
-// The whole check through a recording layer: version records to names and downloads, which engine files
-// count as installed, and the order in which a version name chooses its installer.
+// The whole check through a recording layer: version records to names and downloads, and which engine
+// files count as installed.
 
 #include "bootstrap/database_engine_check.h"
 #include "bootstrap/file_attributes.h"
-#include "bootstrap/installer_choice.h"
 #include "bootstrap/platform_layer.h"
+#include "tests/support/table_rows.h"
 
 #include <QStringList>
-#include <QTest>
 
 namespace {
 const char* const kBaseUrl = "http://downloads.example.test/product_exes/Jet/";
-const QString kAttributesCall = QStringLiteral("attributes C:\\WINDOWS\\system32\\msjet40.dll");
 const QString kMessageCall = QStringLiteral(
     "message Vorlane 1.5.5 Installation|You need to install certain Microsoft components before you can use "
     "Vorlane. \r\nPlease hit Open when the download dialog appears.");
@@ -27,15 +25,14 @@ public:
     std::string engineFileName() const override { return "\\msjet40.dll"; }
     OsVersionRecord versionRecord() override { return record; }
     std::uint32_t fileAttributes(const std::string& path) override {
-        calls << QStringLiteral("attributes ") + QString::fromStdString(path);
+        note("attributes " + path);
         return engineAttributes;
     }
     void showMessage(const std::string& title, const std::string& text) override {
-        calls << QString::fromStdString("message " + title + "|" + text);
+        note("message " + title + "|" + text);
     }
-    void openAddress(const std::string& address) override {
-        calls << QString::fromStdString("open " + address);
-    }
+    void openAddress(const std::string& address) override { note("open " + address); }
+    void note(const std::string& call) { calls << QString::fromStdString(call); }
 };
 } // namespace
 
@@ -43,90 +40,51 @@ class TestDatabaseEngineCheck : public QObject {
     Q_OBJECT
 
 private slots:
-    void versionChoosesDownload_data() {
-        QTest::addColumn<uint>("platformId");
-        QTest::addColumn<uint>("major");
-        QTest::addColumn<uint>("minor");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("installer");
-        // clang-format off
-        QTest::newRow("95") << 1u << 4u << 0u << "Windows 95" << "Win9598NT.exe";
-        QTest::newRow("98") << 1u << 4u << 10u << "Windows 98" << "Win9598NT.exe";
-        QTest::newRow("ME") << 1u << 4u << 90u << "Windows ME" << "WinME.exe";
-        QTest::newRow("9x major is ignored") << 1u << 7u << 10u << "Windows 98" << "Win9598NT.exe";
-        QTest::newRow("unlisted 9x") << 1u << 4u << 3u << "" << "";
-        QTest::newRow("NT 3.51") << 2u << 3u << 51u << "Windows NT 3.51" << "Win9598NT.exe";
-        QTest::newRow("NT 4.0") << 2u << 4u << 0u << "Windows NT 4.0" << "Win9598NT.exe";
-        QTest::newRow("2000") << 2u << 5u << 0u << "Windows 2000" << "Win2000.exe";
-        QTest::newRow("XP") << 2u << 5u << 1u << "Windows XP" << "WinXP.exe";
-        QTest::newRow("2003") << 2u << 5u << 2u << "Windows 2003" << "Win2003.exe";
-        QTest::newRow("other 5.x") << 2u << 5u << 7u << "Windows 2000" << "Win2000.exe";
-        QTest::newRow("Vista") << 2u << 6u << 0u << "" << "";
-        QTest::newRow("NT major 10") << 2u << 10u << 0u << "" << "";
-        QTest::newRow("failed call") << 0u << 0u << 0u << "Failed" << "";
-        QTest::newRow("unknown platform") << 3u << 5u << 0u << "Failed" << "";
-        // clang-format on
+    // Each version record with the engine file missing, then a plain, hidden, system or folder engine file.
+    void check_data() {
+        // version: platform id, major and minor version
+        addColumns<QList<uint>, uint, QString, QString>({"version", "attributes", "name", "installer"});
+        using V = QList<uint>;
+        const uint missing = FileAttribute::Invalid, archive = FileAttribute::Archive;
+        addRow("95", V{1, 4, 0}, missing, "Windows 95", "Win9598NT.exe");
+        addRow("98", V{1, 4, 10}, missing, "Windows 98", "Win9598NT.exe");
+        addRow("ME", V{1, 4, 90}, missing, "Windows ME", "WinME.exe");
+        addRow("9x major is ignored", V{1, 7, 10}, missing, "Windows 98", "Win9598NT.exe");
+        addRow("unlisted 9x", V{1, 4, 3}, missing, "", "");
+        addRow("NT 3.51", V{2, 3, 51}, missing, "Windows NT 3.51", "Win9598NT.exe");
+        addRow("NT 4.0", V{2, 4, 0}, missing, "Windows NT 4.0", "Win9598NT.exe");
+        addRow("2000", V{2, 5, 0}, missing, "Windows 2000", "Win2000.exe");
+        addRow("XP", V{2, 5, 1}, missing, "Windows XP", "WinXP.exe");
+        addRow("2003", V{2, 5, 2}, missing, "Windows 2003", "Win2003.exe");
+        addRow("other 5.x", V{2, 5, 7}, missing, "Windows 2000", "Win2000.exe");
+        addRow("Vista", V{2, 6, 0}, missing, "", "");
+        addRow("NT major 10", V{2, 10, 0}, missing, "", "");
+        addRow("failed call", V{0, 0, 0}, missing, "Failed", "");
+        addRow("unknown platform", V{3, 5, 0}, missing, "Failed", "");
+        // "-": the engine file counts as installed, so nothing is shown.
+        addRow("normal file", V{2, 5, 0}, uint(FileAttribute::Normal), "Windows 2000", "-");
+        addRow("read-only archive", V{2, 5, 0}, FileAttribute::ReadOnly | archive, "Windows 2000", "-");
+        addRow("hidden file", V{2, 5, 0}, FileAttribute::Hidden | archive, "Windows 2000", "Win2000.exe");
+        addRow("system file", V{2, 5, 0}, FileAttribute::System | archive, "Windows 2000", "Win2000.exe");
+        addRow("folder", V{2, 5, 0}, uint(FileAttribute::Directory), "Windows 2000", "Win2000.exe");
     }
-    void versionChoosesDownload() {
-        QFETCH(uint, platformId);
-        QFETCH(uint, major);
-        QFETCH(uint, minor);
+    void check() {
+        QFETCH(QList<uint>, version);
+        QFETCH(uint, attributes);
         QFETCH(QString, name);
         QFETCH(QString, installer);
         RecordingPlatformLayer platform;
-        platform.record = OsVersionRecord{platformId, major, minor};
+        platform.record = OsVersionRecord{version[0], version[1], version[2]};
+        platform.engineAttributes = attributes;
         QCOMPARE(QString::fromStdString(DescribeWindowsVersion(platform)), name);
         CheckDatabaseEngine(platform, kBaseUrl);
         // The message comes first and is shown even when no installer fits.
-        QStringList expected{kAttributesCall, kMessageCall};
-        if (!installer.isEmpty())
+        QStringList expected{"attributes C:\\WINDOWS\\system32\\msjet40.dll"};
+        if (installer != u"-")
+            expected << kMessageCall;
+        if (installer.endsWith(u".exe"))
             expected << QStringLiteral("open ") + kBaseUrl + installer;
         QCOMPARE(platform.calls, expected);
-    }
-
-    void engineFileCountsWhenPlain_data() {
-        QTest::addColumn<uint>("attributes");
-        QTest::addColumn<bool>("installed");
-        QTest::newRow("missing") << FileAttribute::Invalid << false;
-        QTest::newRow("normal") << FileAttribute::Normal << true;
-        QTest::newRow("read-only archive") << (FileAttribute::ReadOnly | FileAttribute::Archive) << true;
-        QTest::newRow("hidden") << (FileAttribute::Hidden | FileAttribute::Archive) << false;
-        QTest::newRow("system") << (FileAttribute::System | FileAttribute::Archive) << false;
-        QTest::newRow("folder") << FileAttribute::Directory << false;
-    }
-    void engineFileCountsWhenPlain() {
-        QFETCH(uint, attributes);
-        QFETCH(bool, installed);
-        RecordingPlatformLayer platform;
-        platform.record = OsVersionRecord{2, 5, 0};
-        platform.engineAttributes = attributes;
-        CheckDatabaseEngine(platform, kBaseUrl);
-        QStringList expected{kAttributesCall};
-        if (!installed)
-            expected << kMessageCall << QStringLiteral("open ") + kBaseUrl + "Win2000.exe";
-        QCOMPARE(platform.calls, expected);
-    }
-
-    void installerChoiceOrder_data() {
-        QTest::addColumn<QString>("osName");
-        QTest::addColumn<QString>("installer");
-        QTest::newRow("letter case ignored") << "windows nt 4.0"
-                                             << "Win9598NT.exe";
-        QTest::newRow("9x family before ME") << "ME 98"
-                                             << "Win9598NT.exe";
-        QTest::newRow("NT before 2000") << "NT 2000"
-                                        << "Win9598NT.exe";
-        QTest::newRow("ME before 2000") << "2000 me"
-                                        << "WinME.exe";
-        QTest::newRow("2000 before XP") << "XP 2000"
-                                        << "Win2000.exe";
-        QTest::newRow("XP before 2003") << "2003 xp"
-                                        << "WinXP.exe";
-    }
-    void installerChoiceOrder() {
-        QFETCH(QString, osName);
-        QFETCH(QString, installer);
-        QCOMPARE(QString::fromStdString(chooseInstaller(osName.toStdString())), installer);
     }
 };
 

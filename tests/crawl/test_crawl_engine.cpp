@@ -5,7 +5,7 @@
 #include "crawl/crawl_engine.h"
 #include "store/campaign_store.h"
 #include "store/engine_store.h"
-#include "tests/crawl/table_rows.h"
+#include "tests/support/table_rows.h"
 #include "tests/support/http_fixture.h"
 #include "tests/support/temp_database.h"
 

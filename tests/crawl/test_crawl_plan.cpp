@@ -1,7 +1,7 @@
 // What a search crawls: the engines' links with the keyword put in, and the texts of the second panel.
 
 #include "crawl/crawl_plan.h"
-#include "tests/crawl/table_rows.h"
+#include "tests/support/table_rows.h"
 
 class TestCrawlPlan : public QObject {
     Q_OBJECT

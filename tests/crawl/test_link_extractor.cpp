@@ -2,7 +2,7 @@
 // of a page are decoded before parsing.
 
 #include "crawl/link_extractor.h"
-#include "tests/crawl/table_rows.h"
+#include "tests/support/table_rows.h"
 
 class TestLinkExtractor : public QObject {
     Q_OBJECT

@@ -1,7 +1,7 @@
 // The media-link test, the URL filter and the address kinds that may be crawled or recorded.
 
 #include "crawl/link_rules.h"
-#include "tests/crawl/table_rows.h"
+#include "tests/support/table_rows.h"
 
 class TestLinkRules : public QObject {
     Q_OBJECT

@@ -1,7 +1,7 @@
 // The page queue: order, 1-based positions and keys unique without letter case.
 
 #include "crawl/page_queue.h"
-#include "tests/crawl/table_rows.h"
+#include "tests/support/table_rows.h"
 
 class TestPageQueue : public QObject {
     Q_OBJECT

@@ -3,7 +3,7 @@
 
 #include "crawl/crawl_engine.h"
 #include "crawl/crawl_policy.h"
-#include "tests/crawl/table_rows.h"
+#include "tests/support/table_rows.h"
 #include "tests/support/http_fixture.h"
 #include "tests/support/temp_database.h"
 

@@ -1,7 +1,7 @@
 // Link resolution against a page's address and its <base>, file names, and page-queue addresses.
 
 #include "crawl/resolve.h"
-#include "tests/crawl/table_rows.h"
+#include "tests/support/table_rows.h"
 
 class TestResolve : public QObject {
     Q_OBJECT

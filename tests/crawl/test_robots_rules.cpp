@@ -2,7 +2,7 @@
 // and the sloppy files found in the wild.
 
 #include "crawl/robots_rules.h"
-#include "tests/crawl/table_rows.h"
+#include "tests/support/table_rows.h"
 
 class TestRobotsRules : public QObject {
     Q_OBJECT

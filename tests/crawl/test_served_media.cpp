@@ -2,7 +2,7 @@
 
 #include "crawl/fetcher.h"
 #include "crawl/served_media.h"
-#include "tests/crawl/table_rows.h"
+#include "tests/support/table_rows.h"
 
 class TestServedMedia : public QObject {
     Q_OBJECT
