@@ -13,9 +13,21 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHash>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QtTest>
+
+// Declares text columns and adds one row per list, named by its first entry.
+static void table(std::initializer_list<const char*> columns, std::initializer_list<QStringList> rows) {
+    for (const char* column : columns)
+        QTest::addColumn<QString>(column);
+    for (const QStringList& row : rows) {
+        QTestData& data = QTest::newRow(qPrintable(row.first()));
+        for (const QString& cell : row.mid(1))
+            data << cell;
+    }
+}
 
 class TestSettingsDialog : public QObject {
     Q_OBJECT
@@ -46,9 +58,6 @@ class TestSettingsDialog : public QObject {
     QStringList categories() { return CategoryStore(db()).names().value(); }
     QStringList engines() { return EngineStore(db()).names().value(); }
     QStringList storedFilters() { return SettingsStore(db()).loadFilters().value(); }
-    QString storedConnection() {
-        return SettingsStore(db()).loadConnectionType(DefaultConnectionType())->text;
-    }
     // Everything the media-type and engine groups can write, as one comparable list.
     QStringList snapshot() {
         QStringList all;
@@ -70,106 +79,62 @@ private slots:
         m_app.reset();
     }
 
-    void opensWithStoredContentAndNothingSelected() {
-        openDialog();
-        QCOMPARE(m_dialog->windowTitle(), QString("Settings"));
-        QStringList groups;
-        for (const auto* group : m_dialog->findChildren<QGroupBox*>())
-            groups << group->title();
-        QCOMPARE(groups,
-                 QStringList({"Media Types", "Search Engines", "URL Filter", "Connection", "Crawling"}));
-        QCOMPARE(entries(list("MT")), categories());
-        QCOMPARE(entries(list("SE")), engines());
-        QCOMPARE(entries(list("FilterWords")), storedFilters());
-        for (const char* name : {"MT", "SE", "FilterWords"})
-            QVERIFY2(list(name)->selectedItems().isEmpty(), name);
-        QCOMPARE(list("FileExt")->count() + list("SELink")->count(), 0);
-        for (const char* name : {"AddExt", "DelExt", "Edit"})
-            QVERIFY2(!child(name)->isEnabled(), name);
-        QCOMPARE(child<QComboBox>("Connex")->currentText(), storedConnection());
-
-        // Tab visits the groups in order; Enter and Escape in a text box neither add nor close.
-        addFresh("MT");
-        addFresh("SE");
-        const QStringList order =
-            QString("MT SearchCat Add2 Delete2 FileExt Ext AddExt DelExt SE SENG Add3 Delete SELink "
-                    "AddSELink Edit "
-                    "FilterWords AddFilter AddFilt FilterDel Connex SameSite ObeyRobots MaxPerHost HostDelay "
-                    "RetryAfter Command1 Command2")
-                .split(' ');
-        list("MT")->setFocus();
-        QStringList visited;
-        for (int i = 0; i < order.size(); ++i) {
-            visited << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString());
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        }
-        QCOMPARE(visited, order);
-        const QStringList before = snapshot();
-        child<QLineEdit>("SearchCat")->setText("Typed");
-        child("SearchCat")->setFocus();
-        QTest::keyClick(child("SearchCat"), Qt::Key_Return);
-        QTest::keyClick(child("SearchCat"), Qt::Key_Escape);
-        QVERIFY(m_dialog->isVisible());
-        QCOMPARE(snapshot(), before);
-        QVERIFY(m_app->messages.shown().isEmpty());
+    // A text typed into a box and confirmed by its button (or a delete button pressed with nothing
+    // selected; "before" is accepted first). Refused: the message, nothing written or signalled, the focus
+    // and the text back in the box. Accepted (no message): names and words stored trimmed, links as typed,
+    // quotes kept, shown once, and again at the next opening.
+    void typedEntries_data() {
+        const QString noType = "Please enter a new Category.";
+        const QString typeExists = "The Category you entered already exists.";
+        const QString noDot = "The file extension must have the \".\" in it and must not be empty.";
+        const QString noKeyword = "You must replace the keyword in the URL with <!KW!>.";
+        const QString noProtocol = "You must include the protocol (http:// or https://) in the URL.";
+        table({"field", "before", "text", "message"},
+              {{"type empty", "SearchCat", "", "", noType},
+               {"type blanks", "SearchCat", "", "   ", noType},
+               {"type twice", "SearchCat", "Podcasts", "Podcasts", typeExists},
+               {"type other case, blanks", "SearchCat", "Podcasts", " PODCASTS ", typeExists},
+               {"engine empty", "SENG", "", "", "Please enter a new Search Engine."},
+               {"engine other case", "SENG", "Finder", "fINDER",
+                "The Search Engine you entered already exists."},
+               {"filter blanks", "AddFilter", "", "  ",
+                "Please enter a word or website address to filter out."},
+               {"filter twice", "AddFilter", "ads", " ads ",
+                "The filter word or URL you entered already exists in the filter list."},
+               {"ext empty", "Ext", "", "", noDot},
+               {"ext without dot", "Ext", "", "mp3", noDot},
+               {"ext twice", "Ext", ".mp3", " .mp3 ",
+                "The file extension you entered already exists for the selected Category."},
+               {"link empty", "AddSELink", "", "", "Please enter a link to update the Search Engine."},
+               {"link blanks", "AddSELink", "", "  ", noKeyword},
+               {"link without both", "AddSELink", "", "e.example", noKeyword},
+               {"link keyword lower case", "AddSELink", "", "http://e.example/?q=<!kw!>", noKeyword},
+               {"link without protocol", "AddSELink", "", "e.example/?q=<!KW!>", noProtocol},
+               {"link protocol capitals", "AddSELink", "", "HTTP://e.example/?q=<!KW!>", noProtocol},
+               {"delete no type", "Delete2", "", "", "Please select a category to delete."},
+               {"delete no engine", "Delete", "", "", "Please select a Search Engine to delete."},
+               {"remove no filter", "FilterDel", "", "", "Please select a filter item first."},
+               {"delete no ext", "DelExt", "", "", "Please select a file extension first."},
+               {"type stored", "SearchCat", "", "  Rock 'n' Roll  ", ""},
+               {"engine stored", "SENG", "", " O'Brien's \"Finder\" ", ""},
+               {"ext stored", "Ext", "", " .o'k ", ""},
+               {"filter stored", "AddFilter", "", "  it's--ads  ", ""},
+               {"link, https after the start", "AddSELink", "", "go?to=https://e.example/?q=<!KW!>", ""},
+               {"link with quotes", "AddSELink", "", "http://e.example/s?q=<!KW!>&t='a\"b'", ""},
+               {"link with blanks", "AddSELink", "", " https://e.example/<!KW!> ", ""}});
     }
-
-    void refusals_data() {
-        // prepare: "MT"/"SE" adds and selects a fresh media type/engine first; field: the text box typed
-        // into, which gets the focus back ("" for none); before: accepted first through the same controls.
-        struct Row {
-            const char *name, *prepare, *field, *before, *text, *button, *message;
-        };
-        const char* noType = "Please enter a new Category.";
-        const char* typeExists = "The Category you entered already exists.";
-        const char* noEngine = "Please enter a new Search Engine.";
-        const char* noDot = "The file extension must have the \".\" in it and must not be empty.";
-        const char* noKeyword = "You must replace the keyword in the URL with <!KW!>.";
-        const char* noProtocol = "You must include the protocol (http:// or https://) in the URL.";
-        const Row rows[] = {
-            {"type empty", "", "SearchCat", "", "", "Add2", noType},
-            {"type blanks", "", "SearchCat", "", "   ", "Add2", noType},
-            {"type twice", "", "SearchCat", "Podcasts", "Podcasts", "Add2", typeExists},
-            {"type other case, blanks", "", "SearchCat", "Podcasts", " PODCASTS ", "Add2", typeExists},
-            {"engine empty", "", "SENG", "", "", "Add3", noEngine},
-            {"engine blanks", "", "SENG", "", "\t ", "Add3", noEngine},
-            {"engine other case", "", "SENG", "Finder", "fINDER", "Add3",
-             "The Search Engine you entered already exists."},
-            {"filter blanks", "", "AddFilter", "", "  ", "AddFilt",
-             "Please enter a word or website address to filter out."},
-            {"filter twice", "", "AddFilter", "ads", " ads ", "AddFilt",
-             "The filter word or URL you entered already exists in the filter list."},
-            {"ext empty", "MT", "Ext", "", "", "AddExt", noDot},
-            {"ext without dot", "MT", "Ext", "", "mp3", "AddExt", noDot},
-            {"ext twice", "MT", "Ext", ".mp3", " .mp3 ", "AddExt",
-             "The file extension you entered already exists for the selected Category."},
-            {"link empty", "SE", "AddSELink", "", "", "Edit",
-             "Please enter a link to update the Search Engine."},
-            {"link blanks", "SE", "AddSELink", "", "  ", "Edit", noKeyword},
-            {"link without both", "SE", "AddSELink", "", "e.example", "Edit", noKeyword},
-            {"link keyword lower case", "SE", "AddSELink", "", "http://e.example/?q=<!kw!>", "Edit",
-             noKeyword},
-            {"link without protocol", "SE", "AddSELink", "", "e.example/?q=<!KW!>", "Edit", noProtocol},
-            {"link protocol capitals", "SE", "AddSELink", "", "HTTP://e.example/?q=<!KW!>", "Edit",
-             noProtocol},
-            {"delete no type", "", "", "", "", "Delete2", "Please select a category to delete."},
-            {"delete no engine", "", "", "", "", "Delete", "Please select a Search Engine to delete."},
-            {"remove no filter", "", "", "", "", "FilterDel", "Please select a filter item first."},
-            {"delete no ext", "MT", "", "", "", "DelExt", "Please select a file extension first."},
-        };
-        for (const char* column : {"prepare", "field", "before", "text", "button", "message"})
-            QTest::addColumn<QString>(column);
-        for (const Row& r : rows)
-            QTest::newRow(r.name) << QString(r.prepare) << QString(r.field) << QString(r.before)
-                                  << QString(r.text) << QString(r.button) << QString(r.message);
-    }
-    void refusals() {
-        QFETCH(QString, prepare);
+    void typedEntries() {
         QFETCH(QString, field);
         QFETCH(QString, before);
         QFETCH(QString, text);
-        QFETCH(QString, button);
         QFETCH(QString, message);
+        // Per box: its button, the list showing what it stores, the media type or engine selected first.
+        static const QHash<QString, QStringList> boxes{
+            {"SearchCat", {"Add2", "MT", ""}},       {"SENG", {"Add3", "SE", ""}},
+            {"Ext", {"AddExt", "FileExt", "MT"}},    {"AddFilter", {"AddFilt", "FilterWords", ""}},
+            {"AddSELink", {"Edit", "SELink", "SE"}}, {"DelExt", {"DelExt", "", "MT"}}};
+        const QStringList box = boxes.value(field, {field, "", ""});
+        const QString button = box[0], shownIn = box[1], prepare = box[2];
         openDialog();
         addFresh(prepare);
         if (!before.isEmpty())
@@ -178,81 +143,34 @@ private slots:
         const QStringList stored = snapshot() + entries(list("FilterWords"));
         QSignalSpy categorySignals(&m_app->context, &AppContext::categoriesChanged);
         QSignalSpy engineSignals(&m_app->context, &AppContext::enginesChanged);
-
-        if (!field.isEmpty())
+        if (!shownIn.isEmpty())
             child<QLineEdit>(qPrintable(field))->setText(text);
         press(button);
 
-        QCOMPARE(m_app->messages.texts(), QStringList{message});
-        QCOMPARE(m_app->messages.shown().first().kind, ScriptedMessages::Kind::Critical);
-        QCOMPARE(snapshot() + entries(list("FilterWords")), stored);
-        QCOMPARE(categorySignals.count() + engineSignals.count(), 0);
-        if (!field.isEmpty()) {
-            QCOMPARE(QApplication::focusWidget(), child(qPrintable(field)));
-            QCOMPARE(child<QLineEdit>(qPrintable(field))->text(), text);
+        if (!message.isEmpty()) {
+            QCOMPARE(m_app->messages.texts(), QStringList{message});
+            QCOMPARE(m_app->messages.shown().first().kind, ScriptedMessages::Kind::Critical);
+            QCOMPARE(snapshot() + entries(list("FilterWords")), stored);
+            QCOMPARE(categorySignals.count() + engineSignals.count(), 0);
+            if (!shownIn.isEmpty()) {
+                QCOMPARE(QApplication::focusWidget(), child(qPrintable(field)));
+                QCOMPARE(child<QLineEdit>(qPrintable(field))->text(), text);
+            }
+            return;
         }
-    }
-
-    // Names and words are stored trimmed, links as typed; quotes stay, and the next opening shows them.
-    void storedAndShownAgain_data() {
-        for (const char* column : {"prepare", "field", "button", "listName", "typed", "stored"})
-            QTest::addColumn<QString>(column);
-        QTest::newRow("type") << ""
-                              << "SearchCat"
-                              << "Add2"
-                              << "MT"
-                              << "  Rock 'n' Roll  "
-                              << "Rock 'n' Roll";
-        QTest::newRow("engine") << ""
-                                << "SENG"
-                                << "Add3"
-                                << "SE"
-                                << " O'Brien's \"Finder\" "
-                                << "O'Brien's \"Finder\"";
-        QTest::newRow("extension") << "MT"
-                                   << "Ext"
-                                   << "AddExt"
-                                   << "FileExt"
-                                   << " .o'k "
-                                   << ".o'k";
-        QTest::newRow("filter") << ""
-                                << "AddFilter"
-                                << "AddFilt"
-                                << "FilterWords"
-                                << "  it's--ads  "
-                                << "it's--ads";
-        const QString links[] = {"go?to=https://e.example/?q=<!KW!>", "http://e.example/s?q=<!KW!>&t='a\"b'",
-                                 " https://e.example/<!KW!> "};
-        for (const QString& link : links)
-            QTest::addRow("link %s", qPrintable(link)) << "SE"
-                                                       << "AddSELink"
-                                                       << "Edit"
-                                                       << "SELink" << link << link;
-    }
-    void storedAndShownAgain() {
-        QFETCH(QString, prepare);
-        QFETCH(QString, field);
-        QFETCH(QString, button);
-        QFETCH(QString, listName);
-        QFETCH(QString, typed);
-        QFETCH(QString, stored);
-        openDialog();
-        addFresh(prepare);
-        QSignalSpy categorySignals(&m_app->context, &AppContext::categoriesChanged);
-        QSignalSpy engineSignals(&m_app->context, &AppContext::enginesChanged);
-        enter(field, typed, button);
+        const QString kept = field == "AddSELink" ? text : text.trimmed();
         QVERIFY(m_app->messages.shown().isEmpty());
-        QCOMPARE(entries(list(listName)).count(stored), 1);
-        if (listName == "MT" || listName == "SE")
-            QCOMPARE((listName == "MT" ? categorySignals : engineSignals).count(), 1);
-        if (listName == "FilterWords") {
+        QCOMPARE(entries(list(shownIn)).count(kept), 1);
+        if (shownIn == "MT" || shownIn == "SE")
+            QCOMPARE((shownIn == "MT" ? categorySignals : engineSignals).count(), 1);
+        if (shownIn == "FilterWords") {
             press("Command1");
-            QCOMPARE(m_app->context.filters().count(stored), 1);
+            QCOMPARE(m_app->context.filters().count(kept), 1);
         }
         openDialog();
         if (!prepare.isEmpty())
             list(prepare)->setCurrentRow(entries(list(prepare)).indexOf("Fresh"));
-        QCOMPARE(entries(list(listName)).count(stored), 1);
+        QCOMPARE(entries(list(shownIn)).count(kept), 1);
     }
 
     void extensionsJoinedInOrderAndDeleted() {
@@ -294,21 +212,14 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("question");
         QTest::addColumn<bool>("yes");
-        const QString type = "Are you sure you want to completely delete the selected Category?";
-        const QString engine = "Are you sure you want to completely delete the selected Search Engine?";
-        const QString ext = "Are you sure you want to permanently delete the selected extension?";
-        const QString filter = "Are you sure you want to remove the selected filter item?";
-        for (bool yes : {true, false}) {
-            const char* answer = yes ? ", yes" : ", no";
-            QTest::addRow("type%s", answer) << "MT"
-                                            << "Delete2" << type << yes;
-            QTest::addRow("engine%s", answer) << "SE"
-                                              << "Delete" << engine << yes;
-            QTest::addRow("extension%s", answer) << "FileExt"
-                                                 << "DelExt" << ext << yes;
-            QTest::addRow("filter%s", answer) << "FilterWords"
-                                              << "FilterDel" << filter << yes;
-        }
+        const QStringList targets[] = {
+            {"MT", "Delete2", "Are you sure you want to completely delete the selected Category?"},
+            {"SE", "Delete", "Are you sure you want to completely delete the selected Search Engine?"},
+            {"FileExt", "DelExt", "Are you sure you want to permanently delete the selected extension?"},
+            {"FilterWords", "FilterDel", "Are you sure you want to remove the selected filter item?"}};
+        for (bool yes : {true, false})
+            for (const QStringList& t : targets)
+                QTest::addRow("%s, %s", qPrintable(t[0]), yes ? "yes" : "no") << t[0] << t[1] << t[2] << yes;
     }
     void deletions() {
         QFETCH(QString, listName);
@@ -381,7 +292,8 @@ private slots:
         const QStringList expected = ok ? filters + QStringList{"tracker", "Ads", "ads"} : filters;
         QCOMPARE(storedFilters(), expected);
         QCOMPARE(m_app->context.filters(), ok ? expected : loadedFilters);
-        QCOMPARE(storedConnection(), ok ? other : connection);
+        QCOMPARE(SettingsStore(db()).loadConnectionType(DefaultConnectionType())->text,
+                 ok ? other : connection);
         QCOMPARE(m_app->context.connectionType().text, ok ? other : connection);
         QCOMPARE(reloaded.count(), ok ? 1 : 0);
         CrawlPolicy policy;
@@ -400,9 +312,10 @@ private slots:
         QCOMPARE(storedFilters(), expected);
     }
 
-    // Stored texts as a user's hand or another version may have left them, and what the dialog shows:
-    // the connection, then SameSite ObeyRobots MaxPerHost HostDelayMs RetryAfter.
-    void storedOptionsShown_data() {
+    // The dialog opens on what is stored, nothing selected. Stored options are texts as a user's hand or
+    // another version may have left them: the connection, then SameSite ObeyRobots MaxPerHost HostDelayMs
+    // RetryAfter.
+    void opensOnWhatIsStored_data() {
         QTest::addColumn<QStringList>("stored");
         QTest::addColumn<QStringList>("shown");
         QTest::newRow("known, nothing else")
@@ -415,7 +328,7 @@ private slots:
                                                  << QStringList{"Unknown", "0", "0", "0", "0", "0"};
         QTest::newRow("empty") << QStringList{""} << QStringList{"Unknown", "0", "0", "0", "0", "0"};
     }
-    void storedOptionsShown() {
+    void opensOnWhatIsStored() {
         QFETCH(QStringList, stored);
         QFETCH(QStringList, shown);
         QVERIFY(SettingsStore(db()).saveSettings(stored.takeFirst(), {}).ok());
@@ -435,6 +348,28 @@ private slots:
                                  QString::number(child<QCheckBox>("RetryAfter")->isChecked())};
         QCOMPARE(actual, shown);
         QCOMPARE(m_app->context.urlEngine().crawlPolicy(), m_app->context.crawlPolicy());
+        QStringList captions{m_dialog->windowTitle()};
+        for (const auto* group : m_dialog->findChildren<QGroupBox*>())
+            captions << group->title();
+        QCOMPARE(captions,
+                 QString("Settings,Media Types,Search Engines,URL Filter,Connection,Crawling").split(','));
+        QCOMPARE(entries(list("MT")) + entries(list("SE")) + entries(list("FilterWords")),
+                 categories() + engines() + storedFilters());
+        for (const char* name : {"MT", "SE", "FilterWords"})
+            QVERIFY2(list(name)->selectedItems().isEmpty(), name);
+        QCOMPARE(list("FileExt")->count() + list("SELink")->count(), 0);
+        for (const char* name : {"AddExt", "DelExt", "Edit"})
+            QVERIFY2(!child(name)->isEnabled(), name);
+
+        // Enter and Escape in a text box neither add nor close.
+        const QStringList before = snapshot();
+        child<QLineEdit>("SearchCat")->setText("Typed");
+        child("SearchCat")->setFocus();
+        QTest::keyClick(child("SearchCat"), Qt::Key_Return);
+        QTest::keyClick(child("SearchCat"), Qt::Key_Escape);
+        QVERIFY(m_dialog->isVisible());
+        QCOMPARE(snapshot(), before);
+        QVERIFY(m_app->messages.shown().isEmpty());
     }
 
     void unreadableDatabaseDisablesOk() {
