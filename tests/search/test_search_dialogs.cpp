@@ -11,7 +11,6 @@
 #include "tests/support/app_context_fixture.h"
 #include "tests/support/dialog_driver.h"
 
-#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -89,12 +88,9 @@ class TestSearchDialogs : public QObject {
             many << QStringLiteral("/page/%1").arg(i);
         site.setPage("/", HttpFixture::linksPage(many));
         site.setPage("/Slow?q=jazz", HttpFixture::linksPage(many));
-        for (const QString& page : many) {
-            HttpFixture::Route slow;
-            slow.body = HttpFixture::linksPage({page + ".mp3"}).toUtf8();
-            slow.delayMs = 300;
-            site.setRoute(page, slow);
-        }
+        for (const QString& page : many)
+            site.setPage(page, HttpFixture::linksPage({page + ".mp3"}));
+        site.setLatencyMs(300);
         useLocalEngines({"Slow"});
         openDialog(web);
         fill(web ? "jazz" : site.url("/"), "Audio", web ? "Slow" : "3");
@@ -119,10 +115,10 @@ private slots:
     void opensWithHistoryAndNothingPicked_data() { bothDialogs_data(); }
     void opensWithHistoryAndNothingPicked() {
         QFETCH(bool, web);
-        record(CampaignType::UrlSearch, {"http://a.test/", "http://b.test/", "http://a.test/"});
-        record(CampaignType::WebSearch, {"jazz", "blues", "jazz"});
+        // A source listed once whatever its letter case, as first typed.
+        record(CampaignType::UrlSearch, {"http://a.test/", "http://b.test/", "HTTP://A.TEST/"});
+        record(CampaignType::WebSearch, {"jazz", "blues", "Jazz"});
         openDialog(web);
-        QCOMPARE(m_dialog->windowTitle(), QString(web ? "Web Search" : "URL Search"));
         const QStringList history = web ? QStringList{kErase, "jazz", "blues"}
                                         : QStringList{kErase, "http://a.test/", "http://b.test/"};
         QCOMPARE(entries(box(m_kind.history)), history);
@@ -153,49 +149,22 @@ private slots:
         const QString noScheme = "Please enter a valid URL including the protocol (http://, etc.) .";
         const QString noType = "Please select a media type for your search.";
         const QString noKeyword = "Please enter a valid keyword for your search.";
-        QTest::newRow("URL: all empty") << false << ""
-                                        << ""
-                                        << "" << noUrl << "URL";
-        QTest::newRow("URL: spaces only") << false << "   "
-                                          << "Audio"
-                                          << "3" << noUrl << "URL";
-        QTest::newRow("URL: pre-filled http://") << false << "http://"
-                                                 << "Audio"
-                                                 << "3" << noUrl << "URL";
-        QTest::newRow("URL: http:// in spaces") << false << "  http://  "
-                                                << "Audio"
-                                                << "3" << noUrl << "URL";
-        QTest::newRow("URL: bare host") << false << "www.example.test/music"
-                                        << "Audio"
-                                        << "3" << noScheme << "URL";
-        QTest::newRow("URL: no //") << false << "http:example.test"
-                                    << "Audio"
-                                    << "3" << noScheme << "URL";
-        QTest::newRow("URL: HTTP:// passes") << false << "HTTP://"
-                                             << ""
-                                             << "3" << noType << "Combo1";
-        QTest::newRow("URL: any scheme") << false << "ftp://files.test/"
-                                         << ""
-                                         << "" << noType << "Combo1";
-        QTest::newRow("URL: no depth") << false << "http://a.test/"
-                                       << "Audio"
-                                       << ""
-                                       << "Please select a depth for your search."
-                                       << "Combo2";
-        QTest::newRow("Web: all empty") << true << ""
-                                        << ""
-                                        << "" << noKeyword << "KeyWord";
-        QTest::newRow("Web: spaces only") << true << "   "
-                                          << "Audio"
-                                          << "*All*" << noKeyword << "KeyWord";
-        QTest::newRow("Web: type before engine") << true << "jazz"
-                                                 << ""
-                                                 << "" << noType << "Combo4";
-        QTest::newRow("Web: no engine") << true << "jazz standards"
-                                        << "Audio"
-                                        << ""
-                                        << "Please select a search engine for your search."
-                                        << "SEngine";
+        const QString noDepth = "Please select a depth for your search.";
+        const QString noEngine = "Please select a search engine for your search.";
+        // clang-format off
+        QTest::newRow("URL: all empty") << false << "" << "" << "" << noUrl << "URL";
+        QTest::newRow("URL: pre-filled http://") << false << "http://" << "Audio" << "3" << noUrl << "URL";
+        QTest::newRow("URL: http:// in spaces") << false << "  http://  " << "Audio" << "3" << noUrl << "URL";
+        QTest::newRow("URL: bare host") << false << "www.example.test/music" << "Audio" << "3" << noScheme << "URL";
+        QTest::newRow("URL: no //") << false << "http:example.test" << "Audio" << "3" << noScheme << "URL";
+        QTest::newRow("URL: HTTP:// passes") << false << "HTTP://" << "" << "3" << noType << "Combo1";
+        QTest::newRow("URL: any scheme") << false << "ftp://files.test/" << "" << "" << noType << "Combo1";
+        QTest::newRow("URL: no depth") << false << "http://a.test/" << "Audio" << "" << noDepth << "Combo2";
+        QTest::newRow("Web: all empty") << true << "" << "" << "" << noKeyword << "KeyWord";
+        QTest::newRow("Web: spaces only") << true << "   " << "Audio" << "*All*" << noKeyword << "KeyWord";
+        QTest::newRow("Web: type before engine") << true << "jazz" << "" << "" << noType << "Combo4";
+        QTest::newRow("Web: no engine") << true << "jazz standards" << "Audio" << "" << noEngine << "SEngine";
+        // clang-format on
     }
     void rejection() {
         QFETCH(bool, web);
@@ -226,34 +195,23 @@ private slots:
         QVERIFY(button(m_kind.search)->isEnabled());
     }
 
-    void settingsChangesRefillTheLists_data() { bothDialogs_data(); }
-    void settingsChangesRefillTheLists() {
+    void mediaTypePickAndSettingsChanges_data() { bothDialogs_data(); }
+    void mediaTypePickAndSettingsChanges() {
         QFETCH(bool, web);
-        openDialog(web);
-        fill("", "Video", web ? "*All*" : "");
-        QVERIFY(EngineStore(m_app->database.connection()).add("Local"));
-        QVERIFY(CategoryStore(m_app->database.connection()).add("Scores"));
-        emit m_app->context.enginesChanged();
-        emit m_app->context.categoriesChanged();
-        QVERIFY(entries(box(m_kind.mediaType)).contains("Scores"));
-        QCOMPARE(box(m_kind.mediaType)->currentIndex(), -1);
-        if (web) {
-            QCOMPARE(entries(box("SEngine")).first(), QString(kAllEngines));
-            QVERIFY(entries(box("SEngine")).contains("Local"));
-            QCOMPARE(box("SEngine")->currentIndex(), -1);
-        }
-    }
-
-    void mediaTypePickReadsExtensions() {
         CategoryStore categories(m_app->database.connection());
-        QVERIFY(categories.add("Bare"));
-        openDialog(false);
-        QString& extensions = m_app->context.search().urlMediaExtensions;
-        pick(box("Combo1"), "Audio");
-        const QString audio = categories.fileExtensions("Audio").value();
-        QCOMPARE(extensions, audio);
+        openDialog(web);
+        QString& extensions =
+            web ? m_app->context.search().webMediaExtensions : m_app->context.search().urlMediaExtensions;
+        pick(box(m_kind.mediaType), "Audio");
+        QCOMPARE(extensions, categories.fileExtensions("Audio").value());
+        // Types and engines added in Settings reach the open dialog, which then has nothing picked.
+        QVERIFY(categories.add("Bare") && EngineStore(m_app->database.connection()).add("Local"));
+        emit m_app->context.categoriesChanged();
+        emit m_app->context.enginesChanged();
+        QCOMPARE(box(m_kind.mediaType)->currentIndex(), -1);
+        QVERIFY(!web || entries(box("SEngine")).contains("Local"));
         // A type without extensions finds nothing rather than the previous type's files.
-        pick(box("Combo1"), "Bare");
+        pick(box(m_kind.mediaType), "Bare");
         QCOMPARE(extensions, QString());
     }
 
@@ -334,10 +292,7 @@ private slots:
         QCOMPARE(activity.last().first().toString(), m_kind.paused);
         // Paused means no new rows while the window keeps handling events.
         const qsizetype rowsAtPause = recorded.size();
-        QElapsedTimer clock;
-        clock.start();
         QTest::qWait(800);
-        QVERIFY(clock.elapsed() < 5000);
         QCOMPARE(recorded.size(), rowsAtPause);
         // Closing hides the dialog; the search stays paused until Resume.
         m_dialog->close();
@@ -389,18 +344,14 @@ private slots:
     void eraseHistory_data() {
         QTest::addColumn<bool>("web");
         QTest::addColumn<bool>("yes");
-        QTest::addColumn<QString>("question");
-        const QString url = "Are you sure you want to erase all url history?";
-        const QString keywords = "Are you sure you want to erase all keyword history?";
-        QTest::newRow("URL, Yes") << false << true << url;
-        QTest::newRow("URL, No") << false << false << url;
-        QTest::newRow("Web, Yes") << true << true << keywords;
-        QTest::newRow("Web, No") << true << false << keywords;
+        QTest::newRow("URL, Yes") << false << true;
+        QTest::newRow("URL, No") << false << false;
+        QTest::newRow("Web, Yes") << true << true;
+        QTest::newRow("Web, No") << true << false;
     }
     void eraseHistory() {
         QFETCH(bool, web);
         QFETCH(bool, yes);
-        QFETCH(QString, question);
         const CampaignType type = web ? CampaignType::WebSearch : CampaignType::UrlSearch;
         const CampaignType other = web ? CampaignType::UrlSearch : CampaignType::WebSearch;
         record(type, {"first", "second"});
@@ -412,7 +363,8 @@ private slots:
         m_app->messages.answerNext(yes);
         pick(history, kErase);
 
-        QCOMPARE(m_app->messages.texts(), QStringList{question});
+        const QString question = QString("Are you sure you want to erase all %1 history?");
+        QCOMPARE(m_app->messages.texts(), QStringList{question.arg(web ? "keyword" : "url")});
         QCOMPARE(m_app->messages.shown().first().kind, ScriptedMessages::Kind::Question);
         QVERIFY(keepShown());
         HistoryStore markers(m_app->database.connection());
