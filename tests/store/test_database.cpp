@@ -76,28 +76,14 @@ private slots:
     void freshFileHasSchemaAndSeed_data() {
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("version") << "PRAGMA user_version"
-                                 << "2";
-        QTest::newRow("journal") << "PRAGMA journal_mode"
-                                 << "wal";
-        QTest::newRow("campaign types")
-            << "SELECT GROUP_CONCAT(CAMPTYPEID || '=' || CAMPAIGNTYPE, ';') FROM CAMPAIGNTYPES"
-            << "1=URL Search;2=Web Search";
-        QTest::newRow("connection") << "SELECT COUNT(*) || ':' || \"CONNECTION\" FROM \"CONNECTION\""
-                                    << "1:Unknown";
-        QTest::newRow("history markers") << "SELECT COUNT(*) || ':' || URLLastClearedCampID || ',' || "
-                                            "WebLastClearedCampID FROM ClearedHistory"
-                                         << "1:0,0";
-        QTest::newRow("media types") << "SELECT COUNT(*) FROM SEARCHCATEGORIES"
-                                     << "5";
-        QTest::newRow("audio") << "SELECT FILEEXT LIKE '.mp3,.ogg,.wav,.flac,.m4a,.wma,.aac%' FROM "
-                                  "SEARCHCATEGORIES WHERE CATEGORY = 'audio'"
-                               << "1";
-        QTest::newRow("engines, all with a placeholder")
-            << "SELECT COUNT(*) >= 3 AND SUM(STARTPAGE LIKE '%<!KW!>%') = COUNT(*) FROM SENGINES"
-            << "1";
-        QTest::newRow("no filters") << "SELECT COUNT(*) FROM FILTERS"
-                                    << "0";
+        // clang-format off
+        QTest::newRow("journal") << "PRAGMA journal_mode" << "wal";
+        QTest::newRow("campaign types") << "SELECT GROUP_CONCAT(CAMPTYPEID || '=' || CAMPAIGNTYPE, ';') FROM CAMPAIGNTYPES" << "1=URL Search;2=Web Search";
+        QTest::newRow("connection") << "SELECT COUNT(*) || ':' || \"CONNECTION\" FROM \"CONNECTION\"" << "1:Unknown";
+        QTest::newRow("history markers") << "SELECT COUNT(*) || ':' || URLLastClearedCampID || ',' || WebLastClearedCampID FROM ClearedHistory" << "1:0,0";
+        QTest::newRow("audio") << "SELECT FILEEXT LIKE '.mp3,.ogg,.wav,.flac,.m4a,.wma,.aac%' FROM SEARCHCATEGORIES WHERE CATEGORY = 'audio'" << "1";
+        QTest::newRow("engines, all with a placeholder") << "SELECT COUNT(*) >= 3 AND SUM(STARTPAGE LIKE '%<!KW!>%') = COUNT(*) FROM SENGINES" << "1";
+        // clang-format on
     }
     void freshFileHasSchemaAndSeed() {
         QFETCH(QString, sql);
@@ -107,74 +93,64 @@ private slots:
         QCOMPARE(firstText(temp.connection(), sql), expected);
     }
 
+    // Whatever lies in the folder, the start-up step ends with a fresh or intact database. A damaged file
+    // is named in the notice and kept aside byte for byte; any other file is left as it was.
     void startsCleanly_data() {
         QTest::addColumn<QString>("subfolder");
-        QTest::addColumn<QString>("leftover");
-        QTest::newRow("missing file") << QString() << QString();
-        QTest::newRow("missing folder") << "not/yet/there" << QString();
-        QTest::newRow("leftover compaction target") << QString() << "mc_new.mdb";
-        QTest::newRow("empty file") << QString() << "mc.mdb";
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("build"); // SQL run on `file` instead of writing `bytes`
+        QTest::addColumn<bool>("damaged");
+        const QStringList bigTable{
+            "CREATE TABLE T (V TEXT)", "CREATE INDEX T_V ON T (V)",
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+            "INSERT INTO T SELECT printf('row %08d %s', i, hex(randomblob(40))) FROM n"};
+        // clang-format off
+        QTest::newRow("missing file") << "" << "" << QByteArray() << QStringList() << false;
+        QTest::newRow("missing folder") << "not/yet/there" << "" << QByteArray() << QStringList() << false;
+        QTest::newRow("leftover compaction target") << "" << "mc_new.mdb" << QByteArray("half a copy") << QStringList() << false;
+        QTest::newRow("empty file") << "" << "mc.mdb" << QByteArray() << QStringList() << false;
+        QTest::newRow("garbage bytes") << "" << "mc.mdb" << QByteArray("definitely not SQLite") << QStringList() << true;
+        QTest::newRow("valid header, damaged pages") << "" << "mc.mdb" << QByteArray() << bigTable << true;
+        QTest::newRow("someone else's database") << "" << "mc.mdb" << QByteArray() << QStringList{"CREATE TABLE NOTES (TEXT TEXT)", "INSERT INTO NOTES VALUES ('mine')"} << true;
+        // clang-format on
     }
     void startsCleanly() {
         QFETCH(QString, subfolder);
-        QFETCH(QString, leftover);
+        QFETCH(QString, file);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, build);
+        QFETCH(bool, damaged);
         QTemporaryDir tmp;
-        const QDir dir(subfolder.isEmpty() ? tmp.path() : tmp.filePath(subfolder));
-        const QByteArray leftoverBytes = leftover == "mc.mdb" ? QByteArray() : QByteArray("half a copy");
-        if (!leftover.isEmpty()) {
-            QFile file(dir.filePath(leftover));
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(leftoverBytes) == leftoverBytes.size());
-        }
+        const QDir dir(tmp.filePath(subfolder));
+        const QString path = dir.filePath(file);
+        QFile existing(path);
+        if (!build.isEmpty())
+            buildFile(path, build);
+        if (!file.isEmpty())
+            QVERIFY(existing.open(QIODevice::ReadWrite) && existing.write(bytes) == bytes.size());
+        for (int page = 2; build.size() > 2 && page < 8; ++page) // damage the pages after the header
+            QVERIFY(existing.seek(qint64(page) * 4096 + 8) &&
+                    existing.write(QByteArray(600, char(0x5a))) > 0);
+        existing.close();
+        const QByteArray original = readAll(path);
+
         const StartupResult started = PrepareDatabase(dir.path());
         VERIFY_READY(started);
-        QVERIFY(started.notice.isEmpty());
         QCOMPARE(firstText(started.database.connection(), "SELECT COUNT(*) FROM CAMPAIGNTYPES"), "2");
-        if (leftover == QLatin1String("mc_new.mdb"))
-            QCOMPARE(readAll(dir.filePath(leftover)), leftoverBytes);
+        const QStringList aside = dir.entryList({QStringLiteral("mc.mdb.damaged-*")}, QDir::Files);
+        QCOMPARE(aside.size(), damaged ? 1 : 0);
+        QCOMPARE(started.notice.isEmpty(), !damaged);
+        if (damaged)
+            QVERIFY(started.notice.contains(QDir::toNativeSeparators(path)) &&
+                    started.notice.contains(aside[0]));
+        if (file == QLatin1String("mc_new.mdb") || damaged)
+            QCOMPARE(readAll(damaged ? dir.filePath(aside[0]) : path), original);
         // No password exists in SQLite, so a file the program creates is the owner's alone.
         const QFile::Permissions others =
             QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
-        if (leftover != QLatin1String("mc.mdb"))
+        if (file != QLatin1String("mc.mdb") || damaged)
             QCOMPARE(QFile::permissions(dir.filePath(kDatabaseFileName)) & others, QFile::Permissions());
-    }
-
-    void damagedFileIsKeptAside_data() {
-        QTest::addColumn<QStringList>("build");
-        QTest::newRow("garbage bytes") << QStringList();
-        QTest::newRow("valid header, damaged pages")
-            << QStringList{"CREATE TABLE T (V TEXT)", "CREATE INDEX T_V ON T (V)",
-                           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
-                           "INSERT INTO T SELECT printf('row %08d %s', i, hex(randomblob(40))) FROM n"};
-        QTest::newRow("someone else's database")
-            << QStringList{"CREATE TABLE NOTES (TEXT TEXT)", "INSERT INTO NOTES VALUES ('mine')"};
-    }
-    void damagedFileIsKeptAside() {
-        QFETCH(QStringList, build);
-        QTemporaryDir tmp;
-        const QString path = tmp.filePath(kDatabaseFileName);
-        QFile file(path);
-        if (build.isEmpty()) {
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("definitely not SQLite") > 0);
-        } else {
-            buildFile(path, build);
-            QVERIFY(file.open(QIODevice::ReadWrite));
-            for (int page = 2; build.size() > 2 && page < 8; ++page) {
-                QVERIFY(file.seek(qint64(page) * 4096 + 8));
-                file.write(QByteArray(600, char(0x5a)));
-            }
-        }
-        file.close();
-        const QByteArray original = readAll(path);
-
-        const StartupResult started = PrepareDatabase(tmp.path());
-        VERIFY_READY(started);
-        QVERIFY(started.notice.contains(QDir::toNativeSeparators(path)));
-        QCOMPARE(firstText(started.database.connection(), "SELECT COUNT(*) FROM CAMPAIGNTYPES"), "2");
-        const QStringList aside =
-            QDir(tmp.path()).entryList({QStringLiteral("mc.mdb.damaged-*")}, QDir::Files);
-        QCOMPARE(aside.size(), 1);
-        QVERIFY(started.notice.contains(aside.first()));
-        QCOMPARE(readAll(tmp.filePath(aside.first())), original);
     }
 
     void oldVersionIsMigrated() {
