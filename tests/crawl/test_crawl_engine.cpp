@@ -2,71 +2,15 @@
 // case runs one page at a time and with eight transfers in flight: the rows, their order and the status
 // texts must not differ, and no page may be fetched that the one-at-a-time crawl would not fetch.
 
-#include "crawl/crawl_engine.h"
 #include "store/campaign_store.h"
 #include "store/engine_store.h"
+#include "tests/crawl/crawl_site.h"
 #include "tests/support/table_rows.h"
-#include "tests/support/http_fixture.h"
 #include "tests/support/temp_database.h"
 
 #include <QElapsedTimer>
-#include <QSignalSpy>
 
 namespace {
-
-// Builds a site from lines of a small notation:
-//   "/p.html > a.html b.mp3"   a page of <a> links         "/p.html = <html>..."   a page with this markup
-//   "/r -> /s"                 a 302 redirect              "/d.php ~ audio/mpeg"   a short body of this type
-//   "/x ?"                     never answers
-//   "/big ! 52428800"          a streamed text/html body of this many bytes, a link to inside.mp3 first
-//                              ("!!": without a length)
-void buildSite(HttpFixture& server, const QStringList& lines) {
-    for (const QString& line : lines) {
-        const QString target = line.section(u' ', 0, 0), op = line.section(u' ', 1, 1);
-        const QString rest = line.section(u' ', 2);
-        HttpFixture::Route route;
-        if (op == u">")
-            server.setPage(target, HttpFixture::linksPage(rest.split(u' ', Qt::SkipEmptyParts)));
-        else if (op == u"=")
-            server.setPage(target, rest);
-        else if (op == u"->")
-            server.setRedirect(target, server.url(rest));
-        else if (op == u"~")
-            route.contentType = rest.toUtf8(), route.body = "ID3\x03\x00binary";
-        else if (op == u"?")
-            route.hang = true;
-        else if (op.startsWith(u'!'))
-            route.streamBytes = rest.toLongLong(), route.chunked = op == u"!!",
-            route.body = "<html><body><a href=\"inside.mp3\">early link</a>";
-        if (!route.body.isEmpty() || route.hang)
-            server.setRoute(target, route);
-    }
-}
-
-// Everything an engine reports during one crawl.
-struct Probe {
-    explicit Probe(CrawlEngine& engine)
-        : finished(&engine, &CrawlEngine::finished), files(&engine, &CrawlEngine::fileRecorded),
-          messages(&engine, &CrawlEngine::messageChanged), levels(&engine, &CrawlEngine::levelChanged),
-          progress(&engine, &CrawlEngine::progress) {}
-    QSignalSpy finished, files, messages, levels, progress;
-
-    bool waitDone(int ms = 20000) { return !finished.isEmpty() || finished.wait(ms); }
-    static QStringList column(const QSignalSpy& spy, int index) {
-        QStringList out;
-        for (const auto& args : spy)
-            out << args.at(index).toString();
-        return out;
-    }
-    bool stopped() const { return finished.size() == 1 && finished.first().first().toBool(); }
-};
-
-QStringList prefixed(const HttpFixture& server, const QStringList& targets) {
-    QStringList out;
-    for (const QString& target : targets)
-        out << (target.startsWith(u'/') ? server.url(target) : target);
-    return out;
-}
 
 ConnectionType connection(int transfers, int timeoutSeconds = 10) {
     return {QStringLiteral("Unknown"), timeoutSeconds, transfers};
@@ -91,378 +35,371 @@ void useEngines(const HttpFixture& server, QSqlDatabase db, const QStringList& e
 class TestCrawlEngine : public QObject {
     Q_OBJECT
 
-private slots:
-    void crawl_data();
-    void crawl();
-    void stopEndsTheCrawlAtOnce_data();
-    void stopEndsTheCrawlAtOnce();
-    void stopInsideTheOnlyPage();
-    void silentServerTimesOut();
-    void pauseHoldsTransfersAndResumeFinishesTheSame();
-    void campaignThatCannotBeCreatedStartsNothing();
-    void abortAllEndsWithoutSignals_data();
-    void abortAllEndsWithoutSignals();
-
-private:
     const QStringList m_noFilters; // the engine keeps a reference to its filter list
-};
 
-// A URL search starts at `start` with `depth` levels; a web search (when `engines` is given: the engine
-// chosen, then the engines) takes `start` as its keyword. `crawled`: the pages processed, in order.
-void TestCrawlEngine::crawl_data() {
-    addColumns<QStringList, QStringList, QString, int, QString, QString, QString, QString>(
-        {"site", "engines", "start", "depth", "filters", "crawled", "levels", "recorded"});
-    using L = QStringList;
-    const L url;
-    const L abc{"/ > a.html b.html top.mp3", "/a.html > c.html a.mp3", "/b.html > b.mp3",
-                "/c.html > d.html c.mp3", "/d.html > d.mp3"};
-    addRow("depth 0 is the start page only", abc, url, "/", 0, "", "/", "", "/top.mp3");
-    addRow("depth 1 is the start page only", abc, url, "/", 1, "", "/", "", "/top.mp3");
-    addRow("A and B at level 2, C at level 3, D never", abc, url, "/", 3, "", "/ /a.html /b.html /c.html", "",
-           "/top.mp3 /a.mp3 /b.mp3 /c.mp3");
-    addRow("a level that finds nothing ends the crawl early", abc, url, "/", 50, "",
-           "/ /a.html /b.html /c.html /d.html", "", "/top.mp3 /a.mp3 /b.mp3 /c.mp3 /d.mp3");
-    addRow("links differing only in letter case are one page",
-           L{"/ > Page.html page.html PAGE.HTML", "/Page.html > x.mp3"}, url, "/", 2, "", "/ /Page.html", "",
-           "/x.mp3");
-    addRow("a page linking to itself is crawled once more, at level 2",
-           L{"/index.html > index.html index.html song.mp3"}, url, "/index.html", 4, "",
-           "/index.html /index.html", "", "/song.mp3");
-    addRow("a filtered start page: nothing fetched", abc, url, "/", 3, "127.0.0.1", "", "", "");
-    addRow("a filtered page is skipped, file links to filtered addresses are kept",
-           L{"/ > private/p.html pub.html private/x.mp3", "/private/p.html > p.mp3", "/pub.html > q.mp3"},
-           url, "/", 2, "private", "/ /pub.html", "", "/private/x.mp3 /q.mp3");
-    addRow("an unreachable page yields nothing and the crawl goes on",
-           L{"/ > http://127.0.0.1:1/gone.html missing.html ok.html", "/ok.html > ok.mp3"}, url, "/", 2, "",
-           "/ http://127.0.0.1:1/gone.html /missing.html /ok.html", "", "/ok.mp3");
-    addRow("media by the path's extension, without letter case; fragments make no new page",
-           L{"/ > x.MP3 y.mp3?id=1 z.mp notmedia. p.html#a p.html#b mailto:a@b.c javascript:void(0)",
-             "/p.html > "},
-           url, "/", 3, "", "/ /z.mp /notmedia. /p.html", "", "/x.MP3 /y.mp3?id=1");
-    addRow("the same file on three pages is one row",
-           L{"/ > a.html b.html s.mp3", "/a.html > s.mp3 S.MP3", "/b.html > /s.mp3"}, url, "/", 2, "",
-           "/ /a.html /b.html", "", "/s.mp3");
-    addRow("a redirect chain: links resolve against the final address",
-           L{"/ > r1", "/r1 -> /r2", "/r2 -> /dir/final.html", "/dir/final.html > song.mp3 next.html",
-             "/dir/next.html > n.mp3"},
-           url, "/", 3, "", "/ /r1 /dir/next.html", "", "/dir/song.mp3 /dir/n.mp3");
-    addRow("a redirect loop yields nothing",
-           L{"/ > loop1 ok.html", "/loop1 -> /loop2", "/loop2 -> /loop1", "/ok.html > ok.mp3"}, url, "/", 2,
-           "", "/ /loop1 /ok.html", "", "/ok.mp3");
-    addRow("a binary response is not read as a page",
-           L{"/ > blob.bin img.png", "/blob.bin ~ application/octet-stream", "/img.png ~ image/png"}, url,
-           "/", 2, "", "/ /blob.bin /img.png", "", "");
-    // Not a truncated page either: the link at its very start is never seen.
-    for (const char* big : {"/big.html ! 52428800", "/big.html !! 52428800"})
-        addRow(big, L{"/ > big.html after.html", big, "/after.html > after.mp3"}, url, "/", 2, "",
-               "/ /big.html /after.html", "", "/after.mp3");
-    // Read whole through the transfer's small read buffer, sized or not.
-    for (const char* large : {"/big.html ! 3000000", "/big.html !! 3000000"})
-        addRow(large, L{"/ > big.html after.html", large, "/after.html > after.mp3"}, url, "/", 2, "",
-               "/ /big.html /after.html", "", "/inside.mp3 /after.mp3");
-    addRow("embedded media is recorded and never fetched",
-           L{"/ = <audio src=\"a.mp3\"></audio><video><source src=\"v.ogg\"></video>"
-             "<img src=\"pic.html\"><embed src=\"e.mp3\"><a href=\"next.html\">n</a>",
-             "/next.html > "},
-           url, "/", 3, "", "/ /next.html", "", "/a.mp3 /v.ogg /e.mp3");
-    addRow("a script address serving the media type is recorded",
-           L{"/ > get.php?id=7 pic.php", "/get.php?id=7 ~ audio/mpeg", "/pic.php ~ image/png"}, url, "/", 2,
-           "", "/ /get.php?id=7 /pic.php", "", "/get.php?id=7");
-    addRow(
-        "a base element sets the base of relative links",
-        L{"/ = <base href=\"/media/\"><a href=\"x.mp3\">x</a><a href=\"p.html\">p</a>", "/media/p.html > "},
-        url, "/", 2, "", "/ /media/p.html", "", "/media/x.mp3");
+private slots:
+    // A URL search starts at `start` with `depth` levels; a web search (when `engines` is given: the engine
+    // chosen, then the engines) takes `start` as its keyword. `crawled`: the pages processed, in order.
+    void crawl_data() {
+        addColumns<QStringList, QStringList, QString, int, QString, QString, QString, QString>(
+            {"site", "engines", "start", "depth", "filters", "crawled", "levels", "recorded"});
+        using L = QStringList;
+        const L url;
+        const L abc{"/ > a.html b.html top.mp3", "/a.html > c.html a.mp3", "/b.html > b.mp3",
+                    "/c.html > d.html c.mp3", "/d.html > d.mp3"};
+        addRow("depth 0 is the start page only", abc, url, "/", 0, "", "/", "", "/top.mp3");
+        addRow("depth 1 is the start page only", abc, url, "/", 1, "", "/", "", "/top.mp3");
+        addRow("A and B at level 2, C at level 3, D never", abc, url, "/", 3, "", "/ /a.html /b.html /c.html",
+               "", "/top.mp3 /a.mp3 /b.mp3 /c.mp3");
+        addRow("a level that finds nothing ends the crawl early", abc, url, "/", 50, "",
+               "/ /a.html /b.html /c.html /d.html", "", "/top.mp3 /a.mp3 /b.mp3 /c.mp3 /d.mp3");
+        addRow("links differing only in letter case are one page",
+               L{"/ > Page.html page.html PAGE.HTML", "/Page.html > x.mp3"}, url, "/", 2, "", "/ /Page.html",
+               "", "/x.mp3");
+        addRow("a page linking to itself is crawled once more, at level 2",
+               L{"/index.html > index.html index.html song.mp3"}, url, "/index.html", 4, "",
+               "/index.html /index.html", "", "/song.mp3");
+        addRow("a filtered start page: nothing fetched", abc, url, "/", 3, "127.0.0.1", "", "", "");
+        addRow("a filtered page is skipped, file links to filtered addresses are kept",
+               L{"/ > private/p.html pub.html private/x.mp3", "/private/p.html > p.mp3", "/pub.html > q.mp3"},
+               url, "/", 2, "private", "/ /pub.html", "", "/private/x.mp3 /q.mp3");
+        addRow("an unreachable page yields nothing and the crawl goes on",
+               L{"/ > http://127.0.0.1:1/gone.html missing.html ok.html", "/ok.html > ok.mp3"}, url, "/", 2,
+               "", "/ http://127.0.0.1:1/gone.html /missing.html /ok.html", "", "/ok.mp3");
+        addRow("media by the path's extension, without letter case; fragments make no new page",
+               L{"/ > x.MP3 y.mp3?id=1 z.mp notmedia. p.html#a p.html#b mailto:a@b.c javascript:void(0)",
+                 "/p.html > "},
+               url, "/", 3, "", "/ /z.mp /notmedia. /p.html", "", "/x.MP3 /y.mp3?id=1");
+        addRow("the same file on three pages is one row",
+               L{"/ > a.html b.html s.mp3", "/a.html > s.mp3 S.MP3", "/b.html > /s.mp3"}, url, "/", 2, "",
+               "/ /a.html /b.html", "", "/s.mp3");
+        addRow("a redirect chain: links resolve against the final address",
+               L{"/ > r1", "/r1 -> /r2", "/r2 -> /dir/final.html", "/dir/final.html > song.mp3 next.html",
+                 "/dir/next.html > n.mp3"},
+               url, "/", 3, "", "/ /r1 /dir/next.html", "", "/dir/song.mp3 /dir/n.mp3");
+        addRow("a redirect loop yields nothing",
+               L{"/ > loop1 ok.html", "/loop1 -> /loop2", "/loop2 -> /loop1", "/ok.html > ok.mp3"}, url, "/",
+               2, "", "/ /loop1 /ok.html", "", "/ok.mp3");
+        addRow("a binary response is not read as a page",
+               L{"/ > blob.bin img.png", "/blob.bin ~ application/octet-stream", "/img.png ~ image/png"}, url,
+               "/", 2, "", "/ /blob.bin /img.png", "", "");
+        // Not a truncated page either: the link at its very start is never seen.
+        for (const char* big : {"/big.html ! 52428800", "/big.html !! 52428800"})
+            addRow(big, L{"/ > big.html after.html", big, "/after.html > after.mp3"}, url, "/", 2, "",
+                   "/ /big.html /after.html", "", "/after.mp3");
+        // Read whole through the transfer's small read buffer, sized or not.
+        for (const char* large : {"/big.html ! 3000000", "/big.html !! 3000000"})
+            addRow(large, L{"/ > big.html after.html", large, "/after.html > after.mp3"}, url, "/", 2, "",
+                   "/ /big.html /after.html", "", "/inside.mp3 /after.mp3");
+        addRow("embedded media is recorded and never fetched",
+               L{"/ = <audio src=\"a.mp3\"></audio><video><source src=\"v.ogg\"></video>"
+                 "<img src=\"pic.html\"><embed src=\"e.mp3\"><a href=\"next.html\">n</a>",
+                 "/next.html > "},
+               url, "/", 3, "", "/ /next.html", "", "/a.mp3 /v.ogg /e.mp3");
+        addRow("a script address serving the media type is recorded",
+               L{"/ > get.php?id=7 pic.php", "/get.php?id=7 ~ audio/mpeg", "/pic.php ~ image/png"}, url, "/",
+               2, "", "/ /get.php?id=7 /pic.php", "", "/get.php?id=7");
+        addRow("a base element sets the base of relative links",
+               L{"/ = <base href=\"/media/\"><a href=\"x.mp3\">x</a><a href=\"p.html\">p</a>",
+                 "/media/p.html > "},
+               url, "/", 2, "", "/ /media/p.html", "", "/media/x.mp3");
 
-    // Web searches; `levels` lists the engine named in the second panel at each page.
-    const L site{"/e1?q=jazz > p1.html shared.html",
-                 "/p1.html > deep.html one.mp3",
-                 "/deep.html > deeper.html",
-                 "/deeper.html > deep.mp3",
-                 "/shared.html > shared.mp3",
-                 "/e2?q=jazz > shared.html p2.html",
-                 "/p2.html > two.mp3",
-                 "/e3?q=jazz > three.mp3"};
-    const L three{"One|/e1?q=<!KW!>", "Two|/e2?q=<!KW!>", "Three|/e3?q=<!KW!>"};
-    addRow(
-        "*All*: each engine's results crawled to the end before the next engine; a shared page fetched once",
-        site, L{"*All*"} + three, "jazz", 0, "",
-        "/e1?q=jazz /p1.html /shared.html /deep.html /deeper.html /e2?q=jazz /p2.html /e3?q=jazz",
-        "One One One One One Two Two Three", "/one.mp3 /shared.mp3 /deep.mp3 /two.mp3 /three.mp3");
-    addRow("one engine by name, without letter case", site, L{"two"} + three, "jazz", 0, "",
-           "/e2?q=jazz /shared.html /p2.html", "Two Two Two", "/shared.mp3 /two.mp3");
-    addRow("an engine without a link is skipped", site,
-           L{"*All*", "Empty|", "Blank|   ", "Three|/e3?q=<!KW!>"}, "jazz", 0, "", "/e3?q=jazz", "Three",
-           "/three.mp3");
-    addRow("the keyword, encoded, in place of every placeholder",
-           L{"/s?a=rock%20%26%20roll%23&b=rock%20%26%20roll%23 > hit.mp3"},
-           L{"*All*", "Twice|/s?a=<!KW!>&b=<!KW!>"}, "  rock & roll#  ", 0, "",
-           "/s?a=rock%20%26%20roll%23&b=rock%20%26%20roll%23", "Twice", "/hit.mp3");
-    addRow("no engine at all: done at once", site, L{"*All*"}, "jazz", 0, "", "", "", "");
-}
-
-void TestCrawlEngine::crawl() {
-    QFETCH(QStringList, site);
-    QFETCH(QStringList, engines);
-    QFETCH(QString, start);
-    QFETCH(int, depth);
-    QFETCH(QString, filters);
-    QFETCH(QString, crawled);
-    QFETCH(QString, levels);
-    QFETCH(QString, recorded);
-
-    HttpFixture server;
-    QVERIFY(server.isListening());
-    buildSite(server, site);
-    TempDatabase db;
-    QVERIFY2(db.isValid(), qPrintable(db.error()));
-    const bool web = !engines.isEmpty();
-    const QStringList filterList = filters.split(u' ', Qt::SkipEmptyParts);
-    const QStringList pages = prefixed(server, crawled.split(u' ', Qt::SkipEmptyParts));
-    const QStringList files = recorded.split(u' ', Qt::SkipEmptyParts);
-    if (web)
-        useEngines(server, db.connection(), engines.mid(1));
-
-    QStringList firstRequests;
-    for (const int transfers : {1, 8}) {
-        server.clearRequests();
-        const qint64 bigBefore = server.bytesStreamed(QStringLiteral("/big.html"));
-        CrawlEngine engine(web ? CampaignType::WebSearch : CampaignType::UrlSearch, db.connection(),
-                           filterList);
-        engine.setConnectionType(connection(transfers));
-        Probe probe(engine);
-        const DbStatus started =
-            web ? engine.startWebCrawl(start, QStringLiteral(".mp3"), engines.first())
-                : engine.startUrlCrawl(server.url(start), QStringLiteral(".mp3,.ogg"), depth);
-        QVERIFY2(started.ok(), qPrintable(started.error()));
-        QVERIFY(engine.isRunning());
-        QVERIFY(probe.waitDone());
-        QVERIFY(!engine.isRunning() && !probe.stopped());
-
-        QStringList texts{"Wait..."};
-        for (const QString& address : pages)
-            texts << "Crawling: " + address;
-        QCOMPARE(Probe::column(probe.messages, 0), texts << "Done.");
-        if (web)
-            QCOMPARE(Probe::column(probe.levels, 0).join(u' ').remove("Engine: "), levels);
-        QCOMPARE(Probe::column(probe.files, 1), prefixed(server, files));
-        for (const auto& args : probe.files) // the name shown is the address's last segment
-            QCOMPARE(args.at(0).toString(), args.at(1).toString().section(u'/', -1));
-        const auto rows = CampaignStore(db.connection()).campaignLinks(engine.campaignId());
-        QStringList stored;
-        for (const FileLinkRow& row : rows.value())
-            stored << row.url;
-        QCOMPARE(stored, prefixed(server, files));
-
-        // No page beyond the last level and no media file is ever requested, however far ahead the fetching
-        // runs; a huge page of a known length is abandoned at its headers.
-        QStringList requests = server.requestedTargets();
-        requests.sort();
-        if (web) { // exactly the pages crawled: a page shared by two engines is fetched once
-            QStringList targets = crawled.split(u' ', Qt::SkipEmptyParts);
-            targets.sort();
-            QCOMPARE(requests, targets);
-        }
-        requests.removeDuplicates(); // a redirect loop's length is the network library's business
-        if (transfers == 1)
-            firstRequests = requests;
-        QCOMPARE(requests, firstRequests);
-        for (const QString& target : requests)
-            QVERIFY2(!files.contains(target) || target.contains(u'?'), qPrintable(target));
-        if (site.contains(QStringLiteral("/big.html ! 52428800")))
-            QVERIFY(server.bytesStreamed(QStringLiteral("/big.html")) - bigBefore < 16 * 1024 * 1024);
-        for (const auto& request : server.requests())
-            QVERIFY2(request.userAgent.startsWith("Vorlane/") && request.userAgent.size() > 8,
-                     request.userAgent.constData());
+        // Web searches; `levels` lists the engine named in the second panel at each page.
+        const L site{"/e1?q=jazz > p1.html shared.html",
+                     "/p1.html > deep.html one.mp3",
+                     "/deep.html > deeper.html",
+                     "/deeper.html > deep.mp3",
+                     "/shared.html > shared.mp3",
+                     "/e2?q=jazz > shared.html p2.html",
+                     "/p2.html > two.mp3",
+                     "/e3?q=jazz > three.mp3"};
+        const L three{"One|/e1?q=<!KW!>", "Two|/e2?q=<!KW!>", "Three|/e3?q=<!KW!>"};
+        addRow("*All*: each engine's results crawled to the end before the next engine; a shared page "
+               "fetched once",
+               site, L{"*All*"} + three, "jazz", 0, "",
+               "/e1?q=jazz /p1.html /shared.html /deep.html /deeper.html /e2?q=jazz /p2.html /e3?q=jazz",
+               "One One One One One Two Two Three", "/one.mp3 /shared.mp3 /deep.mp3 /two.mp3 /three.mp3");
+        addRow("one engine by name, without letter case", site, L{"two"} + three, "jazz", 0, "",
+               "/e2?q=jazz /shared.html /p2.html", "Two Two Two", "/shared.mp3 /two.mp3");
+        addRow("an engine without a link is skipped", site,
+               L{"*All*", "Empty|", "Blank|   ", "Three|/e3?q=<!KW!>"}, "jazz", 0, "", "/e3?q=jazz", "Three",
+               "/three.mp3");
+        addRow("the keyword, encoded, in place of every placeholder",
+               L{"/s?a=rock%20%26%20roll%23&b=rock%20%26%20roll%23 > hit.mp3"},
+               L{"*All*", "Twice|/s?a=<!KW!>&b=<!KW!>"}, "  rock & roll#  ", 0, "",
+               "/s?a=rock%20%26%20roll%23&b=rock%20%26%20roll%23", "Twice", "/hit.mp3");
+        addRow("no engine at all: done at once", site, L{"*All*"}, "jazz", 0, "", "", "", "");
     }
-}
 
-// Stop while a page hangs ends the crawl at once; the same engine then runs a second search.
-void TestCrawlEngine::stopEndsTheCrawlAtOnce_data() {
-    // `engines` empty: a URL search from "/"; else a web search through every engine listed.
-    addColumns<QStringList, QStringList, QString, QStringList, QStringList>(
-        {"site", "engines", "hanging", "recorded", "again"});
-    addRow("the start page never answers", QStringList{"/ ?"}, QStringList(), "/", QStringList(),
-           QStringList{"/late.mp3"});
-    addRow("a level-3 page never answers",
-           QStringList{"/ > a.html b.html x.mp3", "/a.html > c.html a.mp3", "/b.html > b.mp3", "/c.html ?"},
-           QStringList(), "/c.html", QStringList{"/x.mp3", "/a.mp3", "/b.mp3"},
-           QStringList{"/x.mp3", "/a.mp3", "/b.mp3", "/late.mp3"});
-    addRow("the second engine's results never answer",
-           QStringList{"/e1?q=jazz > one.mp3", "/e2?q=jazz ?", "/e3?q=jazz > three.mp3"},
-           QStringList{"One|/e1?q=<!KW!>", "Two|/e2?q=<!KW!>", "Three|/e3?q=<!KW!>"}, "/e2?q=jazz",
-           QStringList{"/one.mp3"}, QStringList{"/one.mp3", "/late.mp3", "/three.mp3"});
-}
+    void crawl() {
+        QFETCH(QStringList, site);
+        QFETCH(QStringList, engines);
+        QFETCH(QString, start);
+        QFETCH(int, depth);
+        QFETCH(QString, filters);
+        QFETCH(QString, crawled);
+        QFETCH(QString, levels);
+        QFETCH(QString, recorded);
 
-void TestCrawlEngine::stopEndsTheCrawlAtOnce() {
-    QFETCH(QStringList, site);
-    QFETCH(QStringList, engines);
-    QFETCH(QString, hanging);
-    QFETCH(QStringList, recorded);
-    QFETCH(QStringList, again);
-    HttpFixture server;
-    buildSite(server, site);
-    TempDatabase db;
-    const bool web = !engines.isEmpty();
-    if (web)
-        useEngines(server, db.connection(), engines);
-    CrawlEngine engine(web ? CampaignType::WebSearch : CampaignType::UrlSearch, db.connection(), m_noFilters);
-    engine.setConnectionType(connection(8, 60));
-    const auto start = [&] {
-        return web ? engine.startWebCrawl(QStringLiteral("jazz"), QStringLiteral(".mp3"),
-                                          QStringLiteral("*All*"))
-                   : engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 5);
-    };
-    {
+        HttpFixture server;
+        QVERIFY(server.isListening());
+        buildSite(server, site);
+        TempDatabase db;
+        QVERIFY2(db.isValid(), qPrintable(db.error()));
+        const bool web = !engines.isEmpty();
+        const QStringList filterList = filters.split(u' ', Qt::SkipEmptyParts);
+        const QStringList pages = prefixed(server, crawled.split(u' ', Qt::SkipEmptyParts));
+        const QStringList files = recorded.split(u' ', Qt::SkipEmptyParts);
+        if (web)
+            useEngines(server, db.connection(), engines.mid(1));
+
+        QStringList firstRequests;
+        for (const int transfers : {1, 8}) {
+            server.clearRequests();
+            const qint64 bigBefore = server.bytesStreamed(QStringLiteral("/big.html"));
+            CrawlEngine engine(web ? CampaignType::WebSearch : CampaignType::UrlSearch, db.connection(),
+                               filterList);
+            engine.setConnectionType(connection(transfers));
+            Probe probe(engine);
+            const DbStatus started =
+                web ? engine.startWebCrawl(start, QStringLiteral(".mp3"), engines.first())
+                    : engine.startUrlCrawl(server.url(start), QStringLiteral(".mp3,.ogg"), depth);
+            QVERIFY2(started.ok(), qPrintable(started.error()));
+            QVERIFY(engine.isRunning());
+            QVERIFY(probe.waitDone());
+            QVERIFY(!engine.isRunning() && !probe.stopped());
+
+            QStringList texts{"Wait..."};
+            for (const QString& address : pages)
+                texts << "Crawling: " + address;
+            QCOMPARE(Probe::column(probe.messages, 0), texts << "Done.");
+            if (web)
+                QCOMPARE(Probe::column(probe.levels, 0).join(u' ').remove("Engine: "), levels);
+            QCOMPARE(probe.recorded(), prefixed(server, files));
+            for (const auto& args : probe.files) // the name shown is the address's last segment
+                QCOMPARE(args.at(0).toString(), args.at(1).toString().section(u'/', -1));
+            const auto rows = CampaignStore(db.connection()).campaignLinks(engine.campaignId());
+            QStringList stored;
+            for (const FileLinkRow& row : rows.value())
+                stored << row.url;
+            QCOMPARE(stored, prefixed(server, files));
+
+            // No page beyond the last level and no media file is ever requested, however far ahead the
+            // fetching runs; a huge page of a known length is abandoned at its headers.
+            QStringList requests = server.requestedTargets();
+            requests.sort();
+            if (web) { // exactly the pages crawled: a page shared by two engines is fetched once
+                QStringList targets = crawled.split(u' ', Qt::SkipEmptyParts);
+                targets.sort();
+                QCOMPARE(requests, targets);
+            }
+            requests.removeDuplicates(); // a redirect loop's length is the network library's business
+            if (transfers == 1)
+                firstRequests = requests;
+            QCOMPARE(requests, firstRequests);
+            for (const QString& target : requests)
+                QVERIFY2(!files.contains(target) || target.contains(u'?'), qPrintable(target));
+            if (site.contains(QStringLiteral("/big.html ! 52428800")))
+                QVERIFY(server.bytesStreamed(QStringLiteral("/big.html")) - bigBefore < 16 * 1024 * 1024);
+            for (const auto& request : server.requests())
+                QVERIFY2(request.userAgent.startsWith("Vorlane/") && request.userAgent.size() > 8,
+                         request.userAgent.constData());
+        }
+    }
+
+    // Stop while a page hangs ends the crawl at once; the same engine then runs a second search.
+    void stopEndsTheCrawlAtOnce_data() {
+        // `engines` empty: a URL search from "/"; else a web search through every engine listed.
+        addColumns<QStringList, QStringList, QString, QStringList, QStringList>(
+            {"site", "engines", "hanging", "recorded", "again"});
+        addRow("the start page never answers", QStringList{"/ ?"}, QStringList(), "/", QStringList(),
+               QStringList{"/late.mp3"});
+        addRow(
+            "a level-3 page never answers",
+            QStringList{"/ > a.html b.html x.mp3", "/a.html > c.html a.mp3", "/b.html > b.mp3", "/c.html ?"},
+            QStringList(), "/c.html", QStringList{"/x.mp3", "/a.mp3", "/b.mp3"},
+            QStringList{"/x.mp3", "/a.mp3", "/b.mp3", "/late.mp3"});
+        addRow("the second engine's results never answer",
+               QStringList{"/e1?q=jazz > one.mp3", "/e2?q=jazz ?", "/e3?q=jazz > three.mp3"},
+               QStringList{"One|/e1?q=<!KW!>", "Two|/e2?q=<!KW!>", "Three|/e3?q=<!KW!>"}, "/e2?q=jazz",
+               QStringList{"/one.mp3"}, QStringList{"/one.mp3", "/late.mp3", "/three.mp3"});
+    }
+
+    void stopEndsTheCrawlAtOnce() {
+        QFETCH(QStringList, site);
+        QFETCH(QStringList, engines);
+        QFETCH(QString, hanging);
+        QFETCH(QStringList, recorded);
+        QFETCH(QStringList, again);
+        HttpFixture server;
+        buildSite(server, site);
+        TempDatabase db;
+        const bool web = !engines.isEmpty();
+        if (web)
+            useEngines(server, db.connection(), engines);
+        CrawlEngine engine(web ? CampaignType::WebSearch : CampaignType::UrlSearch, db.connection(),
+                           m_noFilters);
+        engine.setConnectionType(connection(8, 60));
+        const auto start = [&] {
+            return web ? engine.startWebCrawl(QStringLiteral("jazz"), QStringLiteral(".mp3"),
+                                              QStringLiteral("*All*"))
+                       : engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 5);
+        };
+        {
+            Probe probe(engine);
+            QVERIFY(start().ok());
+            QTRY_VERIFY_WITH_TIMEOUT(server.hits(hanging) == 1 && probe.files.size() == recorded.size(),
+                                     10000);
+            QTest::qWait(50);
+            QElapsedTimer timer;
+            timer.start();
+            engine.stop();
+            QCOMPARE(engine.stopCampaignId(), engine.campaignId());
+            QVERIFY(probe.waitDone(5000));
+            QVERIFY2(timer.elapsed() < 2000, "Stop must not wait for the silent server");
+            QVERIFY(probe.stopped() && !engine.isRunning());
+            QCOMPARE(Probe::column(probe.messages, 0).last(), QStringLiteral("Stopped."));
+            QCOMPARE(probe.recorded(), prefixed(server, recorded));
+            if (web)
+                QCOMPARE(server.hits(QStringLiteral("/e3?q=jazz")), 0); // no engine after the stopped one
+        }
+        const int stoppedCampaign = engine.campaignId();
+        server.setPage(hanging, HttpFixture::linksPage({QStringLiteral("late.mp3")}));
         Probe probe(engine);
         QVERIFY(start().ok());
-        QTRY_VERIFY_WITH_TIMEOUT(server.hits(hanging) == 1 && probe.files.size() == recorded.size(), 10000);
-        QTest::qWait(50);
-        QElapsedTimer timer;
-        timer.start();
-        engine.stop();
-        QCOMPARE(engine.stopCampaignId(), engine.campaignId());
-        QVERIFY(probe.waitDone(5000));
-        QVERIFY2(timer.elapsed() < 2000, "Stop must not wait for the silent server");
-        QVERIFY(probe.stopped() && !engine.isRunning());
+        QVERIFY(engine.campaignId() > stoppedCampaign);
+        QCOMPARE(engine.stopCampaignId(), stoppedCampaign);
+        QVERIFY(probe.waitDone());
+        QVERIFY(!probe.stopped());
+        QCOMPARE(probe.recorded(), prefixed(server, again));
+    }
+
+    void stopInsideTheOnlyPage() {
+        // Depth 1: the only page is cut short, and a stop is still reported as one.
+        HttpFixture server;
+        QStringList hrefs;
+        for (int i = 0; i < 2000; ++i)
+            hrefs << QStringLiteral("f%1.mp3").arg(i);
+        server.setPage(QStringLiteral("/"), HttpFixture::linksPage(hrefs));
+        TempDatabase db;
+        CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
+        Probe probe(engine);
+        connect(&engine, &CrawlEngine::fileRecorded, &engine, [&engine] { engine.stop(); });
+        QVERIFY(engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 1).ok());
+        QVERIFY(probe.waitDone());
+        QVERIFY(probe.stopped());
+        QCOMPARE(probe.files.size(), 1);
         QCOMPARE(Probe::column(probe.messages, 0).last(), QStringLiteral("Stopped."));
-        QCOMPARE(Probe::column(probe.files, 1), prefixed(server, recorded));
-        if (web)
-            QCOMPARE(server.hits(QStringLiteral("/e3?q=jazz")), 0); // no engine after the stopped one
+        QCOMPARE(CampaignStore(db.connection()).campaignLinks(engine.campaignId()).value().size(), 1);
     }
-    const int stoppedCampaign = engine.campaignId();
-    server.setPage(hanging, HttpFixture::linksPage({QStringLiteral("late.mp3")}));
-    Probe probe(engine);
-    QVERIFY(start().ok());
-    QVERIFY(engine.campaignId() > stoppedCampaign);
-    QCOMPARE(engine.stopCampaignId(), stoppedCampaign);
-    QVERIFY(probe.waitDone());
-    QVERIFY(!probe.stopped());
-    QCOMPARE(Probe::column(probe.files, 1), prefixed(server, again));
-}
 
-void TestCrawlEngine::stopInsideTheOnlyPage() {
-    // Depth 1: the only page is cut short, and a stop is still reported as one.
-    HttpFixture server;
-    QStringList hrefs;
-    for (int i = 0; i < 2000; ++i)
-        hrefs << QStringLiteral("f%1.mp3").arg(i);
-    server.setPage(QStringLiteral("/"), HttpFixture::linksPage(hrefs));
-    TempDatabase db;
-    CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
-    Probe probe(engine);
-    connect(&engine, &CrawlEngine::fileRecorded, &engine, [&engine] { engine.stop(); });
-    QVERIFY(engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 1).ok());
-    QVERIFY(probe.waitDone());
-    QVERIFY(probe.stopped());
-    QCOMPARE(probe.files.size(), 1);
-    QCOMPARE(Probe::column(probe.messages, 0).last(), QStringLiteral("Stopped."));
-    QCOMPARE(CampaignStore(db.connection()).campaignLinks(engine.campaignId()).value().size(), 1);
-}
-
-void TestCrawlEngine::silentServerTimesOut() {
-    HttpFixture server;
-    buildSite(server, {"/ > silent.html ok.html", "/silent.html ?", "/ok.html > ok.mp3"});
-    TempDatabase db;
-    CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
-    engine.setConnectionType(connection(8, 1));
-    Probe probe(engine);
-    QVERIFY(engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 2).ok());
-    QVERIFY(probe.waitDone(10000));
-    QVERIFY(!probe.stopped());
-    QCOMPARE(Probe::column(probe.files, 1), QStringList{server.url(QStringLiteral("/ok.mp3"))});
-}
-
-// Pause holds processing and new transfers; after Resume the crawl ends as it would have without a pause.
-void TestCrawlEngine::pauseHoldsTransfersAndResumeFinishesTheSame() {
-    HttpFixture server;
-    QStringList site{"/ > p1.html p2.html p3.html p4.html top.mp3"}, level2, level3;
-    for (int i = 1; i <= 4; ++i) {
-        site << QStringLiteral("/p%1.html > q%1.html m%1.mp3").arg(i)
-             << QStringLiteral("/q%1.html > n%1.mp3").arg(i);
-        level2 << QStringLiteral("/m%1.mp3").arg(i);
-        level3 << QStringLiteral("/n%1.mp3").arg(i);
+    void silentServerTimesOut() {
+        HttpFixture server;
+        buildSite(server, {"/ > silent.html ok.html", "/silent.html ?", "/ok.html > ok.mp3"});
+        TempDatabase db;
+        CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
+        engine.setConnectionType(connection(8, 1));
+        Probe probe(engine);
+        QVERIFY(engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 2).ok());
+        QVERIFY(probe.waitDone(10000));
+        QVERIFY(!probe.stopped());
+        QCOMPARE(probe.recorded(), QStringList{server.url(QStringLiteral("/ok.mp3"))});
     }
-    buildSite(server, site);
-    server.setLatencyMs(30);
-    TempDatabase db;
-    CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
-    engine.setConnectionType(connection(2));
-    Probe probe(engine);
-    connect(&engine, &CrawlEngine::fileRecorded, &engine, [&engine, &probe] {
-        if (probe.files.size() == 1)
-            engine.pause();
-    });
-    QVERIFY(engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 3).ok());
-    QTRY_VERIFY_WITH_TIMEOUT(engine.isPaused(), 10000);
-    QTest::qWait(200); // transfers already in flight may finish
-    const auto requestsWhenPaused = server.requestedTargets().size(),
-               messagesWhenPaused = probe.messages.size();
-    QTest::qWait(300);
-    QCOMPARE(server.requestedTargets().size(), requestsWhenPaused);
-    QCOMPARE(probe.messages.size(), messagesWhenPaused);
-    QCOMPARE(probe.files.size(), 1);
-    QVERIFY(probe.finished.isEmpty());
-    engine.resume();
-    QVERIFY(!engine.isPaused());
-    QVERIFY(probe.waitDone() && !probe.stopped());
-    QCOMPARE(Probe::column(probe.files, 1), prefixed(server, QStringList{"/top.mp3"} + level2 + level3));
-}
 
-void TestCrawlEngine::campaignThatCannotBeCreatedStartsNothing() {
-    HttpFixture server;
-    server.setPage(QStringLiteral("/"), HttpFixture::linksPage({QStringLiteral("x.mp3")}));
-    TempDatabase db;
-    CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
-    Probe probe(engine);
-    QSignalSpy started(&engine, &CrawlEngine::started);
-    db.close();
-    const DbStatus status = engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 1);
-    QVERIFY(!status.ok() && !status.error().isEmpty());
-    QVERIFY(!engine.isRunning());
-    QTest::qWait(100);
-    QVERIFY(started.isEmpty() && probe.messages.isEmpty() && probe.finished.isEmpty());
-    QCOMPARE(server.requestedTargets().size(), 0);
-}
+    // Pause holds processing and new transfers; after Resume the crawl ends as it would have without a pause.
+    void pauseHoldsTransfersAndResumeFinishesTheSame() {
+        HttpFixture server;
+        QStringList site{"/ > p1.html p2.html p3.html p4.html top.mp3"}, level2, level3;
+        for (int i = 1; i <= 4; ++i) {
+            site << QStringLiteral("/p%1.html > q%1.html m%1.mp3").arg(i)
+                 << QStringLiteral("/q%1.html > n%1.mp3").arg(i);
+            level2 << QStringLiteral("/m%1.mp3").arg(i);
+            level3 << QStringLiteral("/n%1.mp3").arg(i);
+        }
+        buildSite(server, site);
+        server.setLatencyMs(30);
+        TempDatabase db;
+        CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
+        engine.setConnectionType(connection(2));
+        Probe probe(engine);
+        connect(&engine, &CrawlEngine::fileRecorded, &engine, [&engine, &probe] {
+            if (probe.files.size() == 1)
+                engine.pause();
+        });
+        QVERIFY(engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 3).ok());
+        QTRY_VERIFY_WITH_TIMEOUT(engine.isPaused(), 10000);
+        QTest::qWait(200); // transfers already in flight may finish
+        const auto requestsWhenPaused = server.requestedTargets().size(),
+                   messagesWhenPaused = probe.messages.size();
+        QTest::qWait(300);
+        QCOMPARE(server.requestedTargets().size(), requestsWhenPaused);
+        QCOMPARE(probe.messages.size(), messagesWhenPaused);
+        QCOMPARE(probe.files.size(), 1);
+        QVERIFY(probe.finished.isEmpty());
+        engine.resume();
+        QVERIFY(!engine.isPaused());
+        QVERIFY(probe.waitDone() && !probe.stopped());
+        QCOMPARE(probe.recorded(), prefixed(server, QStringList{"/top.mp3"} + level2 + level3));
+    }
 
-// Shutdown: abortAll ends the crawl at once, also from inside the engine's own signals, and nothing follows.
-void TestCrawlEngine::abortAllEndsWithoutSignals_data() {
-    QTest::addColumn<QString>("when");
-    QTest::newRow("while a page is in flight") << "fetching";
-    QTest::newRow("from a handler of a recorded file") << "fileRecorded";
-    QTest::newRow("from a handler of the status text") << "Crawling: ";
-}
+    void campaignThatCannotBeCreatedStartsNothing() {
+        HttpFixture server;
+        server.setPage(QStringLiteral("/"), HttpFixture::linksPage({QStringLiteral("x.mp3")}));
+        TempDatabase db;
+        CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
+        Probe probe(engine);
+        QSignalSpy started(&engine, &CrawlEngine::started);
+        db.close();
+        const DbStatus status =
+            engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 1);
+        QVERIFY(!status.ok() && !status.error().isEmpty());
+        QVERIFY(!engine.isRunning());
+        QTest::qWait(100);
+        QVERIFY(started.isEmpty() && probe.messages.isEmpty() && probe.finished.isEmpty());
+        QCOMPARE(server.requestedTargets().size(), 0);
+    }
 
-void TestCrawlEngine::abortAllEndsWithoutSignals() {
-    QFETCH(QString, when);
-    HttpFixture server;
-    buildSite(server, {"/ > a.html x.mp3 y.mp3 b.html", "/a.html > a.mp3", "/b.html > b.mp3"});
-    server.setLatencyMs(50);
-    TempDatabase db;
-    CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
-    Probe probe(engine);
-    QList<qsizetype> atAbort; // messages, files, levels
-    const auto abort = [&] {
-        if (atAbort.isEmpty())
-            atAbort = {probe.messages.size(), probe.files.size(), probe.levels.size()}, engine.abortAll();
-    };
-    if (when == u"fileRecorded")
-        connect(&engine, &CrawlEngine::fileRecorded, &engine, abort);
-    connect(&engine, &CrawlEngine::messageChanged, &engine, [&](const QString& text) {
-        if (text.startsWith(when))
+    // Shutdown: abortAll ends the crawl at once, also from inside the engine's own signals, and nothing
+    // follows.
+    void abortAllEndsWithoutSignals_data() {
+        QTest::addColumn<QString>("when");
+        QTest::newRow("while a page is in flight") << "fetching";
+        QTest::newRow("from a handler of a recorded file") << "fileRecorded";
+        QTest::newRow("from a handler of the status text") << "Crawling: ";
+    }
+
+    void abortAllEndsWithoutSignals() {
+        QFETCH(QString, when);
+        HttpFixture server;
+        buildSite(server, {"/ > a.html x.mp3 y.mp3 b.html", "/a.html > a.mp3", "/b.html > b.mp3"});
+        server.setLatencyMs(50);
+        TempDatabase db;
+        CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
+        Probe probe(engine);
+        QList<qsizetype> atAbort; // messages, files, levels
+        const auto abort = [&] {
+            if (atAbort.isEmpty())
+                atAbort = {probe.messages.size(), probe.files.size(), probe.levels.size()}, engine.abortAll();
+        };
+        if (when == u"fileRecorded")
+            connect(&engine, &CrawlEngine::fileRecorded, &engine, abort);
+        connect(&engine, &CrawlEngine::messageChanged, &engine, [&](const QString& text) {
+            if (text.startsWith(when))
+                abort();
+        });
+        QVERIFY(engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 3).ok());
+        if (when == u"fetching") {
+            QTRY_VERIFY_WITH_TIMEOUT(server.hits(QStringLiteral("/")) == 1, 5000);
             abort();
-    });
-    QVERIFY(engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 3).ok());
-    if (when == u"fetching") {
-        QTRY_VERIFY_WITH_TIMEOUT(server.hits(QStringLiteral("/")) == 1, 5000);
-        abort();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!atAbort.isEmpty(), 5000);
+        QVERIFY(!engine.isRunning());
+        QTest::qWait(400);
+        // The spies connected first, so they saw the signal whose handler aborted; nothing after it.
+        QCOMPARE(atAbort, (QList<qsizetype>{probe.messages.size(), probe.files.size(), probe.levels.size()}));
+        QVERIFY(probe.finished.isEmpty() && probe.progress.isEmpty());
     }
-    QTRY_VERIFY_WITH_TIMEOUT(!atAbort.isEmpty(), 5000);
-    QVERIFY(!engine.isRunning());
-    QTest::qWait(400);
-    // The spies connected first, so they saw the signal whose handler aborted; nothing after it.
-    QCOMPARE(atAbort, (QList<qsizetype>{probe.messages.size(), probe.files.size(), probe.levels.size()}));
-    QVERIFY(probe.finished.isEmpty() && probe.progress.isEmpty());
-}
+};
 
 QTEST_GUILESS_MAIN(TestCrawlEngine)
 #include "test_crawl_engine.moc"

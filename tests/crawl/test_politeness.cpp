@@ -1,13 +1,11 @@
 // The crawl policy against real sites on 127.0.0.1 whose server records when each request came: other
 // sites, robots.txt, transfers and delays per host, Retry-After; and the pure rules beneath them.
 
-#include "crawl/crawl_engine.h"
 #include "crawl/crawl_policy.h"
+#include "tests/crawl/crawl_site.h"
 #include "tests/support/table_rows.h"
-#include "tests/support/http_fixture.h"
 #include "tests/support/temp_database.h"
 
-#include <QSignalSpy>
 #include <algorithm>
 
 namespace {
@@ -16,41 +14,17 @@ namespace {
 // engine's own clock says.
 constexpr qint64 kSlackMs = 5;
 
-struct Crawl {
-    QStringList crawled; // "Crawling: " texts, the address only
-    QStringList files;
-};
-
-Crawl crawl(CrawlEngine& engine, const QString& start, int depth) {
-    QSignalSpy finished(&engine, &CrawlEngine::finished);
-    QSignalSpy files(&engine, &CrawlEngine::fileRecorded);
-    QSignalSpy messages(&engine, &CrawlEngine::messageChanged);
-    Crawl out;
-    if (!engine.startUrlCrawl(start, QStringLiteral(".mp3"), depth).ok() || !finished.wait(20000))
-        return out;
-    for (const auto& args : messages)
-        if (args.first().toString().startsWith(QLatin1String("Crawling: ")))
-            out.crawled << args.first().toString().mid(10);
-    for (const auto& args : files)
-        out.files << args.at(1).toString();
-    return out;
-}
-
-// Receipt times of the requests for this target (all but robots.txt when empty), in order.
-QList<qint64> receiptTimes(const HttpFixture& server, const QString& target) {
+// The shortest time between two successive requests for `target` (for anything but robots.txt when empty).
+qint64 shortestGap(const HttpFixture& server, const QString& target = {}) {
     QList<qint64> times;
     for (const auto& request : server.requests())
         if (request.target == target || (target.isEmpty() && request.target != u"/robots.txt"))
             times << request.receivedMs;
     std::sort(times.begin(), times.end());
-    return times;
-}
-
-QStringList hrefs(int n) { // "p1.html" to "p<n>.html"
-    QStringList out;
-    for (int i = 1; i <= n; ++i)
-        out << QStringLiteral("p%1.html").arg(i);
-    return out;
+    qint64 gap = std::numeric_limits<qint64>::max();
+    for (qsizetype i = 1; i < times.size(); ++i)
+        gap = std::min(gap, times[i] - times[i - 1]);
+    return gap;
 }
 
 } // namespace
@@ -60,11 +34,16 @@ class TestPoliteness : public QObject {
 
     const QStringList m_noFilters;
 
-    std::unique_ptr<CrawlEngine> engine(TempDatabase& db, const CrawlPolicy& policy, int transfers = 8) {
-        auto e = std::make_unique<CrawlEngine>(CampaignType::UrlSearch, db.connection(), m_noFilters);
-        e->setConnectionType({QStringLiteral("Unknown"), 10, transfers});
-        e->setCrawlPolicy(policy);
-        return e;
+    // A URL search of the server from "/", three levels deep: the pages crawled and the files recorded.
+    std::pair<QStringList, QStringList> crawl(TempDatabase& db, const HttpFixture& server,
+                                              const CrawlPolicy& policy, int transfers = 8) {
+        CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
+        engine.setConnectionType({QStringLiteral("Unknown"), 10, transfers});
+        engine.setCrawlPolicy(policy);
+        Probe probe(engine);
+        if (!engine.startUrlCrawl(server.url("/"), QStringLiteral(".mp3"), 3).ok() || !probe.waitDone())
+            return {};
+        return {probe.crawled(), probe.recorded()};
     }
 
 private slots:
@@ -111,24 +90,23 @@ private slots:
     // order, same files, same requests (and one robots.txt).
     void gatesNeverReorder() {
         HttpFixture server;
-        server.setPage("/", HttpFixture::linksPage(hrefs(6) << "top.mp3"));
+        QStringList site{"/ > p1.html p2.html p3.html p4.html p5.html p6.html top.mp3"};
         for (int i = 1; i <= 6; ++i)
-            server.setPage(QStringLiteral("/p%1.html").arg(i),
-                           HttpFixture::linksPage({QStringLiteral("m%1.mp3").arg(i), "p1.html"}));
+            site << QStringLiteral("/p%1.html > m%1.mp3 p1.html").arg(i);
+        buildSite(server, site);
         server.setLatencyMs(10);
         TempDatabase db;
-        const Crawl plain = crawl(*engine(db, {}), server.url("/"), 3);
+        const auto plain = crawl(db, server, {});
         QStringList plainRequests = server.requestedTargets();
         server.clearRequests();
-        const CrawlPolicy all{.sameSiteOnly = true,
-                              .obeyRobots = true,
-                              .maxPerHost = 2,
-                              .delayMsPerHost = 5,
-                              .honourRetryAfter = true};
-        const Crawl polite = crawl(*engine(db, all), server.url("/"), 3);
-        QCOMPARE(plain.crawled.size(), 7);
-        QCOMPARE(polite.crawled, plain.crawled);
-        QCOMPARE(polite.files, plain.files);
+        const auto polite = crawl(db, server,
+                                  {.sameSiteOnly = true,
+                                   .obeyRobots = true,
+                                   .maxPerHost = 2,
+                                   .delayMsPerHost = 5,
+                                   .honourRetryAfter = true});
+        QCOMPARE(plain.first.size(), 7);
+        QCOMPARE(polite, plain);
         QStringList politeRequests = server.requestedTargets();
         QCOMPARE(politeRequests.removeAll("/robots.txt"), 1);
         plainRequests.sort();
@@ -136,70 +114,75 @@ private slots:
         QCOMPARE(politeRequests, plainRequests);
     }
 
-    void sameSiteOnly_data() {
-        QTest::addColumn<bool>("sameSiteOnly");
-        QTest::newRow("off") << false;
-        QTest::newRow("on") << true;
+    // Same site only, robots.txt and Retry-After, each against a site built for it ("{other}": the same
+    // server under another site's name). `requests`: every request the server saw, sorted.
+    void policyCrawl_data() {
+        addColumns<QString, QStringList, QString, QString, QString>(
+            {"policy", "site", "crawled", "recorded", "requests"});
+        using L = QStringList;
+        const L sites{"/ > own.html {other}/other.html {other}/far.mp3", "/own.html > own.mp3",
+                      "/other.html > other.mp3"};
+        addRow("other sites followed", "", sites, "/ /own.html {other}/other.html",
+               "{other}/far.mp3 /own.mp3 {other}/other.mp3", "/ /other.html /own.html");
+        // Files are recorded wherever they are; only pages stay on the site.
+        addRow("same site only", "sameSite", sites, "/ /own.html", "{other}/far.mp3 /own.mp3", "/ /own.html");
+
+        const L robots{"/ > private/a.html open.html", "/private/a.html > secret.mp3 /private/b.html",
+                       "/private/b.html > ", "/open.html > public.mp3 /private/b.html"};
+        addRow("robots: disallowed path", "robots",
+               robots + L{"/robots.txt # User-agent: *\nDisallow: /private/\n"}, "/ /open.html",
+               "/public.mp3", "/ /open.html /robots.txt");
+        addRow("robots: our own group", "robots",
+               robots + L{"/robots.txt # User-agent: *\nDisallow: /\nUser-agent: Vorlane\nDisallow: /open"},
+               "/ /private/a.html /private/b.html", "/private/secret.mp3",
+               "/ /private/a.html /private/b.html /robots.txt");
+        addRow("robots: none there", "robots", robots, "/ /private/a.html /open.html /private/b.html",
+               "/private/secret.mp3 /public.mp3", "/ /open.html /private/a.html /private/b.html /robots.txt");
+        // The start page was asked for by name and is crawled; nothing else of an unanswering site is.
+        addRow("robots: server error", "robots", robots + L{"/robots.txt 503:"}, "/", "", "/ /robots.txt");
+
+        // A refusal that stays a refusal is the page's answer, processed like any error page.
+        const L busy{"/ > busy.html calm.html", "/calm.html > "};
+        const QString crawled = "/ /busy.html /calm.html";
+        addRow("Retry-After on 429", "retryAfter", busy + L{"/busy.html 429:1 refused.mp3"}, crawled,
+               "/refused.mp3", "/ /busy.html /busy.html /calm.html");
+        addRow("Retry-After on 503", "retryAfter", busy + L{"/busy.html 503:1 refused.mp3"}, crawled,
+               "/refused.mp3", "/ /busy.html /busy.html /calm.html");
+        addRow("Retry-After not honoured", "", busy + L{"/busy.html 429:1 refused.mp3"}, crawled,
+               "/refused.mp3", crawled);
+        addRow("no Retry-After", "retryAfter", busy + L{"/busy.html 429: refused.mp3"}, crawled,
+               "/refused.mp3", crawled);
+        addRow("Retry-After on another status", "retryAfter", busy + L{"/busy.html 500:1 refused.mp3"},
+               crawled, "/refused.mp3", crawled);
     }
-    void sameSiteOnly() {
-        QFETCH(bool, sameSiteOnly);
+    void policyCrawl() {
+        QFETCH(QString, policy);
+        QFETCH(QStringList, site);
+        QFETCH(QString, crawled);
+        QFETCH(QString, recorded);
+        QFETCH(QString, requests);
         HttpFixture server;
         // "localhost" reaches the same server but names another site.
         const QString other = QStringLiteral("http://localhost:%1").arg(server.port());
-        server.setPage("/", HttpFixture::linksPage({"own.html", other + "/other.html", other + "/far.mp3"}));
-        server.setPage("/own.html", HttpFixture::linksPage({"own.mp3"}));
-        server.setPage("/other.html", HttpFixture::linksPage({"other.mp3"}));
-        TempDatabase db;
-        const Crawl result = crawl(*engine(db, {.sameSiteOnly = sameSiteOnly}), server.url("/"), 2);
-        QStringList crawled{server.url("/"), server.url("/own.html")};
-        if (!sameSiteOnly)
-            crawled << other + "/other.html";
-        QCOMPARE(result.crawled, crawled);
-        QCOMPARE(server.hits("/other.html"), sameSiteOnly ? 0 : 1);
-        // Files are recorded wherever they are; only pages stay on the site.
-        QVERIFY(result.files.contains(other + "/far.mp3"));
-        QCOMPARE(result.files.contains(other + "/other.mp3"), !sameSiteOnly);
-    }
-
-    void robots_data() {
-        addColumns<int, QString, QStringList>({"status", "robots", "crawled"});
-        addRow("disallowed path", 200, "User-agent: *\nDisallow: /private/\n",
-               QStringList{"/", "/open.html"});
-        addRow("our own group", 200, "User-agent: *\nDisallow: /\nUser-agent: Vorlane\nDisallow: /open",
-               QStringList{"/", "/private/a.html"});
-        addRow("none there", 404, "", QStringList{"/", "/private/a.html", "/open.html"});
-        // The start page was asked for by name and is crawled; nothing else of an unanswering site is.
-        addRow("server error", 503, "", QStringList{"/"});
-    }
-    void robots() {
-        QFETCH(int, status);
-        QFETCH(QString, robots);
-        QFETCH(QStringList, crawled);
-        HttpFixture server;
-        server.setPage("/", HttpFixture::linksPage({"private/a.html", "open.html"}));
-        server.setPage("/private/a.html", HttpFixture::linksPage({"secret.mp3", "/private/b.html"}));
-        server.setPage("/private/b.html", HttpFixture::linksPage({}));
-        server.setPage("/open.html", HttpFixture::linksPage({"public.mp3", "/private/b.html"}));
-        HttpFixture::Route route;
-        route.status = status;
-        route.contentType = "text/plain";
-        route.body = robots.toUtf8();
-        server.setRoute("/robots.txt", route);
+        buildSite(server, site.replaceInStrings("{other}", other));
         server.setLatencyMs(20);
         TempDatabase db;
-        const Crawl result = crawl(*engine(db, {.obeyRobots = true}, 4), server.url("/"), 3);
-        QStringList expected;
-        for (const QString& target : crawled)
-            expected << server.url(target);
-        QCOMPARE(result.crawled.mid(0, expected.size()), expected);
-        QCOMPARE(server.hits("/robots.txt"), 1);
-        for (const char* target : {"/private/a.html", "/open.html"})
-            QCOMPARE(server.hits(target), crawled.contains(QString(target)) ? 1 : 0);
-        QCOMPARE(result.files.contains(server.url("/private/secret.mp3")),
-                 crawled.contains("/private/a.html"));
-        // The disallowed /private/b.html, found on a crawled page, is never fetched either.
-        if (robots.contains("Disallow: /private/"))
-            QCOMPARE(server.hits("/private/b.html"), 0);
+        const auto split = [&](QString list) {
+            return prefixed(server, list.replace("{other}", other).split(u' ', Qt::SkipEmptyParts));
+        };
+        const auto result = crawl(db, server,
+                                  {.sameSiteOnly = policy == u"sameSite",
+                                   .obeyRobots = policy == u"robots",
+                                   .honourRetryAfter = policy == u"retryAfter"});
+        QCOMPARE(result.first, split(crawled));
+        QCOMPARE(result.second, split(recorded));
+        QStringList seen = server.requestedTargets();
+        seen.sort();
+        QCOMPARE(seen.join(u' '), requests);
+        // A retry waits as long as it was told.
+        for (const QString& target : seen)
+            if (seen.count(target) > 1)
+                QVERIFY2(shortestGap(server, target) >= 1000 - kSlackMs, qPrintable(target));
     }
 
     // Each page answers after `answerMs`; one transfer at a time means each request comes after the last
@@ -216,96 +199,48 @@ private slots:
         QFETCH(int, answerMs);
         QFETCH(qint64, minimumGap);
         HttpFixture server;
-        HttpFixture::Route route;
-        route.delayMs = answerMs;
-        for (const QString& href : hrefs(5)) {
-            route.body = HttpFixture::linksPage({QString(href).replace(".html", ".mp3")}).toUtf8();
-            server.setRoute("/" + href, route);
-        }
-        route.body = HttpFixture::linksPage(hrefs(5)).toUtf8();
-        server.setRoute("/", route);
+        QStringList site{"/ > p1.html p2.html p3.html p4.html p5.html"};
+        for (int i = 1; i <= 5; ++i)
+            site << QStringLiteral("/p%1.html > m%1.mp3").arg(i);
+        buildSite(server, site);
+        server.setLatencyMs(answerMs);
         TempDatabase db;
-        const CrawlPolicy policy{.maxPerHost = maxPerHost, .delayMsPerHost = delayMs};
-        QCOMPARE(crawl(*engine(db, policy), server.url("/"), 2).files.size(), 5);
-        const QList<qint64> times = receiptTimes(server, "");
-        QCOMPARE(times.size(), 6);
-        qint64 gap = std::numeric_limits<qint64>::max();
-        for (qsizetype i = 1; i < times.size(); ++i)
-            gap = std::min(gap, times[i] - times[i - 1]);
+        QCOMPARE(crawl(db, server, {.maxPerHost = maxPerHost, .delayMsPerHost = delayMs}).second.size(), 5);
+        QCOMPARE(server.requests().size(), 6);
+        const qint64 gap = shortestGap(server);
         QVERIFY2(gap >= minimumGap - kSlackMs, qPrintable(QString::number(gap)));
-    }
-
-    void retryAfterWaitsAndRetriesOnce_data() {
-        addColumns<bool, int, QByteArray, int>({"honour", "status", "retryAfter", "hits"});
-        addRow("honoured 429", true, 429, QByteArray("1"), 2);
-        addRow("honoured 503", true, 503, QByteArray("1"), 2);
-        addRow("option off", false, 429, QByteArray("1"), 1);
-        addRow("no Retry-After", true, 429, QByteArray(), 1);
-        addRow("other status", true, 500, QByteArray("1"), 1);
-    }
-    void retryAfterWaitsAndRetriesOnce() {
-        QFETCH(bool, honour);
-        QFETCH(int, status);
-        QFETCH(QByteArray, retryAfter);
-        QFETCH(int, hits);
-        HttpFixture server;
-        server.setPage("/", HttpFixture::linksPage({"busy.html", "calm.html"}));
-        server.setPage("/calm.html", HttpFixture::linksPage({}));
-        HttpFixture::Route busy;
-        busy.status = status;
-        busy.body = HttpFixture::linksPage({"refused.mp3"}).toUtf8();
-        if (!retryAfter.isEmpty())
-            busy.headers.append({"Retry-After", retryAfter});
-        server.setRoute("/busy.html", busy);
-        TempDatabase db;
-        const Crawl result = crawl(*engine(db, {.honourRetryAfter = honour}), server.url("/"), 2);
-        QCOMPARE(server.hits("/busy.html"), hits);
-        // A refusal that stays a refusal is the page's answer, processed like any error page.
-        QCOMPARE(result.crawled,
-                 QStringList({server.url("/"), server.url("/busy.html"), server.url("/calm.html")}));
-        QCOMPARE(result.files, QStringList{server.url("/refused.mp3")});
-        const QList<qint64> times = receiptTimes(server, "/busy.html");
-        if (hits == 2)
-            QVERIFY2(times[1] - times[0] >= 1000 - kSlackMs,
-                     qPrintable(QString::number(times[1] - times[0])));
     }
 
     // Pause holds a waiting retry and the retry brings the page; Stop ends the crawl at once instead of
     // sitting out the wait.
     void pauseAndStopDuringAWait() {
         HttpFixture server;
-        server.setPage("/", HttpFixture::linksPage({"busy.html"}));
-        HttpFixture::Route busy;
-        busy.status = 503;
-        busy.headers.append({QByteArray("Retry-After"), QByteArray("1")});
-        server.setRoute("/busy.html", busy);
+        buildSite(server, {"/ > busy.html", "/busy.html 503:1 "});
         TempDatabase db;
-        auto e = engine(db, {.honourRetryAfter = true});
-        QSignalSpy finished(e.get(), &CrawlEngine::finished);
-        QSignalSpy files(e.get(), &CrawlEngine::fileRecorded);
-        QVERIFY(e->startUrlCrawl(server.url("/"), ".mp3", 2).ok());
+        CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
+        engine.setConnectionType({QStringLiteral("Unknown"), 10, 8});
+        engine.setCrawlPolicy({.honourRetryAfter = true});
+        Probe probe(engine);
+        QVERIFY(engine.startUrlCrawl(server.url("/"), ".mp3", 2).ok());
         QTRY_COMPARE_WITH_TIMEOUT(server.hits("/busy.html"), 1, 10000);
-        e->pause();
+        engine.pause();
         server.setPage("/busy.html", HttpFixture::linksPage({"late.mp3"}));
         QTest::qWait(1500);
         QCOMPARE(server.hits("/busy.html"), 1);
-        e->resume();
-        QVERIFY(!finished.isEmpty() || finished.wait(10000));
+        engine.resume();
+        QVERIFY(probe.waitDone(10000));
         QCOMPARE(server.hits("/busy.html"), 2);
-        QCOMPARE(files.size(), 1);
-        QCOMPARE(files.first().at(1).toString(), server.url("/late.mp3"));
+        QCOMPARE(probe.recorded(), QStringList{server.url("/late.mp3")});
 
-        busy.headers = {{"Retry-After", "30"}};
-        server.setRoute("/busy.html", busy);
+        buildSite(server, {"/busy.html 503:30 "});
         server.clearRequests();
-        finished.clear();
-        QVERIFY(e->startUrlCrawl(server.url("/"), ".mp3", 2).ok());
+        probe.finished.clear();
+        QVERIFY(engine.startUrlCrawl(server.url("/"), ".mp3", 2).ok());
         QTRY_COMPARE_WITH_TIMEOUT(server.hits("/busy.html"), 1, 10000);
         QTest::qWait(50); // the answer reaches the engine, which starts waiting
-        e->stop();
-        QVERIFY(finished.wait(2000));
-        QVERIFY(finished.first().first().toBool());
-        QVERIFY(!e->isRunning());
+        engine.stop();
+        QVERIFY(probe.waitDone(2000));
+        QVERIFY(probe.stopped() && !engine.isRunning());
     }
 };
 

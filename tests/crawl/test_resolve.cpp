@@ -5,103 +5,101 @@
 
 class TestResolve : public QObject {
     Q_OBJECT
+
 private slots:
-    void resolveLink_data();
-    void resolveLink();
-    void pageText_data();
-    void pageText();
+    void resolveLink_data() {
+        addColumns<QString, QString, QString, QString>({"page", "base", "href", "expected"});
+        const QString page = QStringLiteral("http://h/a/b/page.html");
+        const QString none;
+        // Resolutions that any browser agrees with.
+        addRow("file name", page, none, "song.mp3", "http://h/a/b/song.mp3");
+        addRow("sub folder", page, none, "sub/song.mp3", "http://h/a/b/sub/song.mp3");
+        addRow("two up", page, none, "../../x/song.mp3", "http://h/x/song.mp3");
+        addRow("about:blank prefix", page, none, "about:blanksong.mp3", "http://h/a/b/song.mp3");
+        addRow("dot segment", page, none, "./song.mp3", "http://h/a/b/song.mp3");
+        // Where a browser reads the link differently from plain text pasting.
+        addRow("root relative", page, none, "/song.mp3", "http://h/song.mp3");
+        addRow("scheme relative", page, none, "//cdn/x.mp3", "http://cdn/x.mp3");
+        addRow("scheme relative https", "https://h/p.html", none, "//cdn/x.mp3", "https://cdn/x.mp3");
+        addRow("query only", page, none, "?p=2", "http://h/a/b/page.html?p=2");
+        addRow("fragment only", page, none, "#top", "http://h/a/b/page.html#top");
+        addRow("about:blank fragment", page, none, "about:blank#top", "http://h/a/b/page.html#top");
+        addRow("empty href is the page", page, none, "", "http://h/a/b/page.html");
+        addRow("dot segments walked", page, none, "a/../b.mp3", "http://h/a/b/b.mp3");
+        addRow("surplus up stops at root", "http://h/a/", none, "../../../x.html", "http://h/x.html");
+        addRow("page without slash is a file", "http://h/music", none, "x.mp3", "http://h/x.mp3");
+        addRow("language page name", "http://h/a/index.en.html", none, "y.mp3", "http://h/a/y.mp3");
+        addRow("host with dots", "http://h.x", none, "a.mp3", "http://h.x/a.mp3");
+        addRow("page query replaced", "http://h/a/p.php?x=1", none, "?p=2", "http://h/a/p.php?p=2");
+        addRow("page fragment dropped", "http://h/a/p.html#sec", none, "x.mp3", "http://h/a/x.mp3");
+        addRow("query holding ://", page, none, "/go?u=http://x.com/a.mp3",
+               "http://h/go?u=http://x.com/a.mp3");
+        // Text a browser cleans up before resolving.
+        addRow("blank encoded", page, none, "song one.mp3", "http://h/a/b/song%20one.mp3");
+        addRow("non-ASCII encoded", page, none, "caf\u00e9.mp3", "http://h/a/b/caf%C3%A9.mp3");
+        addRow("backslash is slash", page, none, "a\\b.mp3", "http://h/a/b/a/b.mp3");
+        addRow("backslash kept in query", page, none, "x?a\\b", "http://h/a/b/x?a%5Cb");
+        addRow("newline inside dropped", page, none, "so\nng.m\tp3", "http://h/a/b/song.mp3");
+        // Other schemes come back as themselves (the queue and the recorder turn them away).
+        addRow("javascript", page, none, "javascript:void(0)", "javascript:void(0)");
+        addRow("other scheme as written", page, none, "mailto:a b@c.d?subject=../x",
+               "mailto:a b@c.d?subject=../x");
+        addRow("scheme without slashes", page, none, "http:../x.html", "http://h/a/x.html");
+        addRow("colon after scheme without slashes", page, none, "http:a:b.mp3", "http://h/a/b/a:b.mp3");
+        addRow("other scheme without slashes", page, none, "https:x.html", "https:x.html");
+        addRow("unparsable", page, none, "//[::1", "");
+        // Links with "://" stay byte for byte as written, "about:blank" apart.
+        addRow("absolute: case and escapes", page, none, "HTTP://H2/Song%20x.MP3#f",
+               "HTTP://H2/Song%20x.MP3#f");
+        addRow("absolute: not cleaned", page, none, "http://h2/a/../b c.mp3", "http://h2/a/../b c.mp3");
+        addRow("absolute: ftp", page, none, "ftp://f/x.mp3", "ftp://f/x.mp3");
+        addRow("absolute: unparsable kept", page, none, "http://[bad/x.mp3", "http://[bad/x.mp3");
+        addRow("absolute: about:blank removed", page, none, "about:blankhttp://h2/x.mp3", "http://h2/x.mp3");
+        addRow("absolute: about:blank inside", page, none, "http://h2/about:blankx.mp3", "http://h2/x.mp3");
+        // A <base href> replaces the page's address; one that is no web address is ignored.
+        const QString p = QStringLiteral("http://h/a/page.html");
+        addRow("absolute base", p, "http://cdn/m/", "x.mp3", "http://cdn/m/x.mp3");
+        addRow("relative base", p, "/media/", "x.mp3", "http://h/media/x.mp3");
+        addRow("base naming a file", p, "http://cdn/m/index.html", "x.mp3", "http://cdn/m/x.mp3");
+        addRow("script base ignored", p, "javascript:alert(1)", "x.mp3", "http://h/a/x.mp3");
+        addRow("mailto base ignored", p, "mailto:x@y.z", "x.mp3", "http://h/a/x.mp3");
+        addRow("unparsable base ignored", p, "//[::1", "x.mp3", "http://h/a/x.mp3");
+    }
+
+    void resolveLink() {
+        QFETCH(QString, page);
+        QFETCH(QString, base);
+        QFETCH(QString, href);
+        QFETCH(QString, expected);
+        const QUrl from = base.isEmpty() ? QUrl(page) : PageBase(QUrl(page), base);
+        QCOMPARE(ResolveLink(href, from), expected);
+    }
+
+    // "last": the file name shown for an address; "page": the address queued for a link ("" when none).
+    void pageText_data() {
+        addColumns<QString, QString, QString>({"kind", "address", "expected"});
+        addRow("file", "last", "http://h/a/song.mp3", "song.mp3");
+        addRow("folder", "last", "http://h/a/", "");
+        addRow("no slash", "last", "song.mp3", "song.mp3");
+        addRow("slash in query", "last", "http://h/get?f=a/b.mp3", "b.mp3");
+        addRow("fragment dropped", "page", "http://h/p.html#a", "http://h/p.html");
+        addRow("empty fragment dropped", "page", "http://h/p.html#", "http://h/p.html");
+        addRow("otherwise as written", "page", "HTTPS://H/a b.html?x=1", "HTTPS://H/a b.html?x=1");
+        addRow("mailto", "page", "mailto:x@y.z", "");
+        addRow("javascript", "page", "javascript:go('http://h/')", "");
+        addRow("data", "page", "data:text/html,<a href=x>", "");
+        addRow("ftp is no page", "page", "ftp://h/x", "");
+        addRow("no host", "page", "http:foo.html", "");
+        addRow("relative", "page", "/p.html", "");
+    }
+
+    void pageText() {
+        QFETCH(QString, kind);
+        QFETCH(QString, address);
+        QFETCH(QString, expected);
+        QCOMPARE(kind == u"last" ? LastSegment(address) : NormalisePageAddress(address), expected);
+    }
 };
-
-void TestResolve::resolveLink_data() {
-    addColumns<QString, QString, QString, QString>({"page", "base", "href", "expected"});
-    const QString page = QStringLiteral("http://h/a/b/page.html");
-    const QString none;
-    // Resolutions that any browser agrees with.
-    addRow("file name", page, none, "song.mp3", "http://h/a/b/song.mp3");
-    addRow("sub folder", page, none, "sub/song.mp3", "http://h/a/b/sub/song.mp3");
-    addRow("two up", page, none, "../../x/song.mp3", "http://h/x/song.mp3");
-    addRow("about:blank prefix", page, none, "about:blanksong.mp3", "http://h/a/b/song.mp3");
-    addRow("dot segment", page, none, "./song.mp3", "http://h/a/b/song.mp3");
-    // Where a browser reads the link differently from plain text pasting.
-    addRow("root relative", page, none, "/song.mp3", "http://h/song.mp3");
-    addRow("scheme relative", page, none, "//cdn/x.mp3", "http://cdn/x.mp3");
-    addRow("scheme relative https", "https://h/p.html", none, "//cdn/x.mp3", "https://cdn/x.mp3");
-    addRow("query only", page, none, "?p=2", "http://h/a/b/page.html?p=2");
-    addRow("fragment only", page, none, "#top", "http://h/a/b/page.html#top");
-    addRow("about:blank fragment", page, none, "about:blank#top", "http://h/a/b/page.html#top");
-    addRow("empty href is the page", page, none, "", "http://h/a/b/page.html");
-    addRow("dot segments walked", page, none, "a/../b.mp3", "http://h/a/b/b.mp3");
-    addRow("surplus up stops at root", "http://h/a/", none, "../../../x.html", "http://h/x.html");
-    addRow("page without slash is a file", "http://h/music", none, "x.mp3", "http://h/x.mp3");
-    addRow("language page name", "http://h/a/index.en.html", none, "y.mp3", "http://h/a/y.mp3");
-    addRow("host with dots", "http://h.x", none, "a.mp3", "http://h.x/a.mp3");
-    addRow("page query replaced", "http://h/a/p.php?x=1", none, "?p=2", "http://h/a/p.php?p=2");
-    addRow("page fragment dropped", "http://h/a/p.html#sec", none, "x.mp3", "http://h/a/x.mp3");
-    addRow("query holding ://", page, none, "/go?u=http://x.com/a.mp3", "http://h/go?u=http://x.com/a.mp3");
-    // Text a browser cleans up before resolving.
-    addRow("blank encoded", page, none, "song one.mp3", "http://h/a/b/song%20one.mp3");
-    addRow("non-ASCII encoded", page, none, "caf\u00e9.mp3", "http://h/a/b/caf%C3%A9.mp3");
-    addRow("backslash is slash", page, none, "a\\b.mp3", "http://h/a/b/a/b.mp3");
-    addRow("backslash kept in query", page, none, "x?a\\b", "http://h/a/b/x?a%5Cb");
-    addRow("newline inside dropped", page, none, "so\nng.m\tp3", "http://h/a/b/song.mp3");
-    // Other schemes come back as themselves (the queue and the recorder turn them away).
-    addRow("javascript", page, none, "javascript:void(0)", "javascript:void(0)");
-    addRow("other scheme as written", page, none, "mailto:a b@c.d?subject=../x",
-           "mailto:a b@c.d?subject=../x");
-    addRow("scheme without slashes", page, none, "http:../x.html", "http://h/a/x.html");
-    addRow("colon after scheme without slashes", page, none, "http:a:b.mp3", "http://h/a/b/a:b.mp3");
-    addRow("other scheme without slashes", page, none, "https:x.html", "https:x.html");
-    addRow("unparsable", page, none, "//[::1", "");
-    // Links with "://" stay byte for byte as written, "about:blank" apart.
-    addRow("absolute: case and escapes", page, none, "HTTP://H2/Song%20x.MP3#f", "HTTP://H2/Song%20x.MP3#f");
-    addRow("absolute: not cleaned", page, none, "http://h2/a/../b c.mp3", "http://h2/a/../b c.mp3");
-    addRow("absolute: ftp", page, none, "ftp://f/x.mp3", "ftp://f/x.mp3");
-    addRow("absolute: unparsable kept", page, none, "http://[bad/x.mp3", "http://[bad/x.mp3");
-    addRow("absolute: about:blank removed", page, none, "about:blankhttp://h2/x.mp3", "http://h2/x.mp3");
-    addRow("absolute: about:blank inside", page, none, "http://h2/about:blankx.mp3", "http://h2/x.mp3");
-    // A <base href> replaces the page's address; one that is no web address is ignored.
-    const QString p = QStringLiteral("http://h/a/page.html");
-    addRow("absolute base", p, "http://cdn/m/", "x.mp3", "http://cdn/m/x.mp3");
-    addRow("relative base", p, "/media/", "x.mp3", "http://h/media/x.mp3");
-    addRow("base naming a file", p, "http://cdn/m/index.html", "x.mp3", "http://cdn/m/x.mp3");
-    addRow("script base ignored", p, "javascript:alert(1)", "x.mp3", "http://h/a/x.mp3");
-    addRow("mailto base ignored", p, "mailto:x@y.z", "x.mp3", "http://h/a/x.mp3");
-    addRow("unparsable base ignored", p, "//[::1", "x.mp3", "http://h/a/x.mp3");
-}
-
-void TestResolve::resolveLink() {
-    QFETCH(QString, page);
-    QFETCH(QString, base);
-    QFETCH(QString, href);
-    QFETCH(QString, expected);
-    const QUrl from = base.isEmpty() ? QUrl(page) : PageBase(QUrl(page), base);
-    QCOMPARE(ResolveLink(href, from), expected);
-}
-
-// "last": the file name shown for an address; "page": the address queued for a link ("" when none).
-void TestResolve::pageText_data() {
-    addColumns<QString, QString, QString>({"kind", "address", "expected"});
-    addRow("file", "last", "http://h/a/song.mp3", "song.mp3");
-    addRow("folder", "last", "http://h/a/", "");
-    addRow("no slash", "last", "song.mp3", "song.mp3");
-    addRow("slash in query", "last", "http://h/get?f=a/b.mp3", "b.mp3");
-    addRow("fragment dropped", "page", "http://h/p.html#a", "http://h/p.html");
-    addRow("empty fragment dropped", "page", "http://h/p.html#", "http://h/p.html");
-    addRow("otherwise as written", "page", "HTTPS://H/a b.html?x=1", "HTTPS://H/a b.html?x=1");
-    addRow("mailto", "page", "mailto:x@y.z", "");
-    addRow("javascript", "page", "javascript:go('http://h/')", "");
-    addRow("data", "page", "data:text/html,<a href=x>", "");
-    addRow("ftp is no page", "page", "ftp://h/x", "");
-    addRow("no host", "page", "http:foo.html", "");
-    addRow("relative", "page", "/p.html", "");
-}
-
-void TestResolve::pageText() {
-    QFETCH(QString, kind);
-    QFETCH(QString, address);
-    QFETCH(QString, expected);
-    QCOMPARE(kind == u"last" ? LastSegment(address) : NormalisePageAddress(address), expected);
-}
 
 QTEST_APPLESS_MAIN(TestResolve)
 #include "test_resolve.moc"
