@@ -8,6 +8,7 @@
 #include "store/settings_store.h"
 #include "tests/support/app_context_fixture.h"
 #include "tests/support/dialog_driver.h"
+#include "tests/support/table_rows.h"
 #include "tests/support/temp_user_options.h"
 #include "ui/crawl_policy_settings.h"
 
@@ -208,10 +209,7 @@ private slots:
     }
 
     void deletions_data() {
-        QTest::addColumn<QString>("listName");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("question");
-        QTest::addColumn<bool>("yes");
+        addColumns<QString, QString, QString, bool>({"listName", "button", "question", "yes"});
         const QStringList targets[] = {
             {"MT", "Delete2", "Are you sure you want to completely delete the selected Category?"},
             {"SE", "Delete", "Are you sure you want to completely delete the selected Search Engine?"},
@@ -316,8 +314,7 @@ private slots:
     // another version may have left them: the connection, then SameSite ObeyRobots MaxPerHost HostDelayMs
     // RetryAfter.
     void opensOnWhatIsStored_data() {
-        QTest::addColumn<QStringList>("stored");
-        QTest::addColumn<QStringList>("shown");
+        addColumns<QStringList, QStringList>({"stored", "shown"});
         QTest::newRow("known, nothing else")
             << QStringList{"T2"} << QStringList{"T2", "0", "0", "0", "0", "0"};
         QTest::newRow("blanks, all set") << QStringList{" Cable ", "true", "true", "4", "1500", "true"}

@@ -1,5 +1,6 @@
 // Exports read back by independent parsers must give the rows that went in; failed writes leave nothing.
 
+#include "tests/support/table_rows.h"
 #include "ui/result_export.h"
 
 #include <QDir>
@@ -61,9 +62,7 @@ private slots:
     void everyFormatReadsBack_data() {
         // Line-based formats cannot hold a line break or a leading space in an address, so the addresses
         // and titles expected there are given separately.
-        QTest::addColumn<QList<ExportRow>>("rows");
-        QTest::addColumn<QStringList>("lineAddresses");
-        QTest::addColumn<QStringList>("lineTitles");
+        addColumns<QList<ExportRow>, QStringList, QStringList>({"rows", "lineAddresses", "lineTitles"});
 
         const ExportRow plain{"song.mp3", "http://example.com/music/song.mp3",
                               "3 - Audio - http://example.com/", "http://example.com/music/"};

@@ -2,6 +2,7 @@
 // unsafe schemes, icons per pattern, copying, exporting and dragging the shown rows, and filter counts.
 
 #include "tests/support/shown_result_list.h"
+#include "tests/support/table_rows.h"
 #include "ui/quick_filter_bar.h"
 #include "ui/result_actions.h"
 #include "ui/result_list.h"
@@ -52,9 +53,7 @@ class TestResultList : public QObject {
     Q_OBJECT
 private slots:
     void headerClicksFlipOneDirectionPerList_data() {
-        QTest::addColumn<QList<int>>("clicks");
-        QTest::addColumn<int>("column");
-        QTest::addColumn<QStringList>("expected");
+        addColumns<QList<int>, int, QStringList>({"clicks", "column", "expected"});
         QTest::newRow("File: ascending, case ignored")
             << QList<int>{0} << 0 << QStringList{"a.wav", "b.mp3", "C.ogg", "x.wav"};
         QTest::newRow("File twice: descending")
@@ -82,12 +81,10 @@ private slots:
 
     // Only http, https and ftp addresses reach the opener; any other scheme is refused with a message.
     void openByKeyOrDoubleClick_data() {
-        QTest::addColumn<int>("selected"); // -1: none
-        QTest::addColumn<int>("key");      // 0: double-click on the selected row, or below the last row
-        QTest::addColumn<int>("sortBy");   // -1: arrival order
-        QTest::addColumn<QString>("filter");
-        QTest::addColumn<QString>("only"); // when set, the list holds only a row of this address
-        QTest::addColumn<QString>("opened");
+        // selected: -1 for none; key: 0 for a double-click on the selected row, or below the last row;
+        // sortBy: -1 for arrival order; only: when set, the list holds just one row of this address
+        addColumns<int, int, int, QString, QString, QString>(
+            {"selected", "key", "sortBy", "filter", "only", "opened"});
         const int enter = Qt::Key_Return;
         const QString no;
         QTest::newRow("Return") << 3 << enter << -1 << no << no << kA;
@@ -158,11 +155,9 @@ private slots:
     }
 
     void copyByKey_data() {
-        QTest::addColumn<QString>("filter");
-        QTest::addColumn<int>("sortColumn"); // -1: arrival order
-        QTest::addColumn<int>("selected");   // shown row, -1: none
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<QStringList>("all");
+        // sortColumn: -1 for arrival order; selected: a shown row, -1 for none
+        addColumns<QString, int, int, QString, QStringList>(
+            {"filter", "sortColumn", "selected", "address", "all"});
         QTest::newRow("arrival order") << "" << -1 << 1 << kOdd << QStringList{kB, kOdd, kX, kA};
         QTest::newRow("sorted by file") << "" << 0 << 0 << kA << QStringList{kA, kB, kOdd, kX};
         QTest::newRow("filtered and sorted: shown rows only")
@@ -192,10 +187,9 @@ private slots:
     // The shown rows go out through an injected file chooser; the file's suffix, else the picked filter,
     // decides the format.
     void exportWritesTheShownRows_data() {
-        QTest::addColumn<QString>("name");    // as the chooser returns it; empty: cancelled
-        QTest::addColumn<QString>("picked");  // filter entry picked in the dialog
-        QTest::addColumn<QString>("written"); // empty: nothing written
-        QTest::addColumn<ExportFormat>("format");
+        // name: as the chooser returns it, empty when cancelled; picked: the filter entry picked in the
+        // dialog; written: empty when nothing is written
+        addColumns<QString, QString, QString, ExportFormat>({"name", "picked", "written", "format"});
         const QString csv = exportFilter(ExportFormat::Csv), m3u = exportFilter(ExportFormat::M3u);
         QTest::newRow("suffix decides") << "out.jsonl" << csv << "out.jsonl" << ExportFormat::JsonLines;
         QTest::newRow("suffix decides, any case") << "out.M3U" << csv << "out.M3U" << ExportFormat::M3u;
@@ -296,9 +290,8 @@ private slots:
     }
 
     void filterCountsWhileTyping_data() {
-        QTest::addColumn<QStringList>("steps"); // text to type, or "<" for one backspace
-        QTest::addColumn<QStringList>("counts");
-        QTest::addColumn<QStringList>("shown"); // after the last step, arrival order
+        // steps: text to type, or "<" for one backspace; shown: after the last step, arrival order
+        addColumns<QStringList, QStringList, QStringList>({"steps", "counts", "shown"});
         QTest::newRow("narrowing letter by letter, case ignored")
             << QStringList{"O", "t", "H"} << QStringList{"2 of 4", "1 of 4", "1 of 4"}
             << QStringList{"x.wav"};
