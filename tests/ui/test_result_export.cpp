@@ -135,9 +135,7 @@ private slots:
         QFETCH(QString, where);
         const bool ok = where.endsWith(QString::fromUtf8("é.csv"));
         QTemporaryDir dir;
-        QFile plain(dir.filePath("plain-file"));
-        QVERIFY(plain.open(QIODevice::WriteOnly));
-        plain.close();
+        QVERIFY(QFile(dir.filePath("plain-file")).open(QIODevice::WriteOnly));
         QVERIFY(QDir(dir.path()).mkdir("folder"));
         const QString path = dir.filePath(where);
         QStringList entries = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
