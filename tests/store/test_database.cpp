@@ -72,9 +72,6 @@ int runProbe(const QString& dir) {
     return child.exitCode();
 }
 
-#define VERIFY_READY(started)                                                                                \
-    QVERIFY2((started).outcome == StartupOutcome::Ready, qPrintable((started).error))
-
 } // namespace
 
 class TestDatabase : public QObject {
@@ -152,7 +149,7 @@ private slots:
         const QByteArray original = readAll(path);
 
         const StartupResult started = PrepareDatabase(dir.path());
-        VERIFY_READY(started);
+        QVERIFY2(started.outcome == StartupOutcome::Ready, qPrintable(started.error));
         QCOMPARE(firstText(started.database.connection(), "SELECT COUNT(*) FROM CAMPAIGNTYPES"), "2");
         const QStringList aside = dir.entryList({QStringLiteral("mc.mdb.damaged-*")}, QDir::Files);
         QCOMPARE(aside.size(), damaged ? 1 : 0);
@@ -172,19 +169,19 @@ private slots:
     void oldVersionIsMigrated() {
         QTemporaryDir tmp;
         // The first released layout: FILELINKS without FOUNDON.
-        buildFile(tmp.filePath(kDatabaseFileName),
-                  {"CREATE TABLE CAMPAIGNTYPES (CAMPTYPEID INTEGER PRIMARY KEY, CAMPAIGNTYPE TEXT NOT NULL "
-                   "COLLATE NOCASE)",
-                   "CREATE TABLE CAMPAIGNS (CAMPAIGNID INTEGER PRIMARY KEY AUTOINCREMENT, CAMPTYPEID "
-                   "INTEGER NOT NULL, CAMPAIGNSOURCE TEXT NOT NULL DEFAULT '' COLLATE NOCASE)",
-                   "CREATE TABLE FILELINKS (CAMPAIGNID INTEGER NOT NULL, URL TEXT NOT NULL COLLATE NOCASE)",
-                   "CREATE UNIQUE INDEX FILELINKS_CAMPAIGN_URL ON FILELINKS (CAMPAIGNID, URL COLLATE NOCASE)",
-                   "INSERT INTO CAMPAIGNTYPES VALUES (1, 'URL Search'), (2, 'Web Search')",
-                   "INSERT INTO CAMPAIGNS (CAMPTYPEID, CAMPAIGNSOURCE) VALUES (1, 'http://old.test/')",
-                   "INSERT INTO FILELINKS VALUES (1, 'http://old.test/a.mp3')", "PRAGMA user_version = 1"});
+        // clang-format off
+        buildFile(tmp.filePath(kDatabaseFileName), {
+            "CREATE TABLE CAMPAIGNTYPES (CAMPTYPEID INTEGER PRIMARY KEY, CAMPAIGNTYPE TEXT NOT NULL COLLATE NOCASE)",
+            "CREATE TABLE CAMPAIGNS (CAMPAIGNID INTEGER PRIMARY KEY AUTOINCREMENT, CAMPTYPEID INTEGER NOT NULL, CAMPAIGNSOURCE TEXT NOT NULL DEFAULT '' COLLATE NOCASE)",
+            "CREATE TABLE FILELINKS (CAMPAIGNID INTEGER NOT NULL, URL TEXT NOT NULL COLLATE NOCASE)",
+            "CREATE UNIQUE INDEX FILELINKS_CAMPAIGN_URL ON FILELINKS (CAMPAIGNID, URL COLLATE NOCASE)",
+            "INSERT INTO CAMPAIGNTYPES VALUES (1, 'URL Search'), (2, 'Web Search')",
+            "INSERT INTO CAMPAIGNS (CAMPTYPEID, CAMPAIGNSOURCE) VALUES (1, 'http://old.test/')",
+            "INSERT INTO FILELINKS VALUES (1, 'http://old.test/a.mp3')", "PRAGMA user_version = 1"});
+        // clang-format on
 
         const StartupResult started = PrepareDatabase(tmp.path());
-        VERIFY_READY(started);
+        QVERIFY2(started.outcome == StartupOutcome::Ready, qPrintable(started.error));
         QCOMPARE(firstText(started.database.connection(), "PRAGMA user_version"), "2");
         CampaignStore campaigns(started.database.connection());
         QCOMPARE(campaigns.recordFileLink(1, "http://old.test/b.mp3", "http://old.test/").value(), true);
@@ -256,7 +253,7 @@ private slots:
         QCOMPARE(lastCommitted, lines.size() - 1);
 
         const StartupResult started = PrepareDatabase(tmp.path());
-        VERIFY_READY(started);
+        QVERIFY2(started.outcome == StartupOutcome::Ready, qPrintable(started.error));
         QVERIFY2(started.notice.isEmpty(), qPrintable(started.notice)); // quick_check passed
         const auto links = CampaignStore(started.database.connection()).campaignLinks(1);
         // Everything reported is there; at most the one insert in flight when the kill came may be extra.
