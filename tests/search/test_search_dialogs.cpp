@@ -12,7 +12,6 @@
 #include "tests/support/dialog_driver.h"
 
 #include <QSignalSpy>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QtTest>
 
@@ -155,8 +154,7 @@ private slots:
         QTest::newRow("URL: all empty") << false << "" << "" << "" << noUrl << "URL";
         QTest::newRow("URL: pre-filled http://") << false << "http://" << "Audio" << "3" << noUrl << "URL";
         QTest::newRow("URL: http:// in spaces") << false << "  http://  " << "Audio" << "3" << noUrl << "URL";
-        QTest::newRow("URL: bare host") << false << "www.example.test/music" << "Audio" << "3" << noScheme << "URL";
-        QTest::newRow("URL: no //") << false << "http:example.test" << "Audio" << "3" << noScheme << "URL";
+        QTest::newRow("URL: no ://") << false << "http:example.test" << "Audio" << "3" << noScheme << "URL";
         QTest::newRow("URL: HTTP:// passes") << false << "HTTP://" << "" << "3" << noType << "Combo1";
         QTest::newRow("URL: any scheme") << false << "ftp://files.test/" << "" << "" << noType << "Combo1";
         QTest::newRow("URL: no depth") << false << "http://a.test/" << "Audio" << "" << noDepth << "Combo2";
@@ -273,12 +271,13 @@ private slots:
         expectButtons(true, false, "Pause", false);
     }
 
+    // The buttons, captions and panel texts, and that each click reaches the engine. What a paused crawl
+    // holds back and what a stopped one reports are the engine's, tested with it.
     void pauseResumeStop_data() { bothDialogs_data(); }
     void pauseResumeStop() {
         QFETCH(bool, web);
         openBusyDialog(web);
         QSignalSpy activity(&m_app->context, &AppContext::activityTextRequested);
-        QSignalSpy messages(&engine(), &CrawlEngine::messageChanged);
         QSignalSpy finished(&engine(), &CrawlEngine::finished);
         QSignalSpy recorded(&engine(), &CrawlEngine::fileRecorded);
         click(button(m_kind.search));
@@ -290,10 +289,6 @@ private slots:
         QVERIFY(engine().isPaused());
         expectButtons(false, true, "Resume", false);
         QCOMPARE(activity.last().first().toString(), m_kind.paused);
-        // Paused means no new rows while the window keeps handling events.
-        const qsizetype rowsAtPause = recorded.size();
-        QTest::qWait(800);
-        QCOMPARE(recorded.size(), rowsAtPause);
         // Closing hides the dialog; the search stays paused until Resume.
         m_dialog->close();
         QVERIFY(!m_dialog->isVisible());
@@ -304,18 +299,13 @@ private slots:
         QVERIFY(!engine().isPaused());
         expectButtons(false, true, "Pause", true);
         QCOMPARE(activity.last().first().toString(), m_kind.running);
-        QVERIFY(QTest::qWaitFor([&] { return recorded.size() > rowsAtPause; }, 20000));
 
-        messages.clear();
         click(button(m_kind.stop));
-        QCOMPARE(messages.value(0).value(0).toString(), QString("Wait..."));
         // A second Stop before the crawl has ended changes nothing further.
         if (button(m_kind.stop)->isEnabled())
             click(button(m_kind.stop));
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 20000);
         QCOMPARE(finished.first().first().toBool(), true);
-        QCOMPARE(messages.last().first().toString(), QString("Stopped."));
-        QCOMPARE(engine().stopCampaignId(), engine().campaignId());
         expectButtons(true, false, "Pause", false);
         QVERIFY(m_app->messages.shown().isEmpty());
     }
@@ -325,8 +315,7 @@ private slots:
         QFETCH(bool, web);
         openBusyDialog(web);
         QSignalSpy campaignsChanged(&m_app->context, &AppContext::campaignsChanged);
-        QSqlQuery drop(m_app->database.connection());
-        QVERIFY2(drop.exec("DROP TABLE CAMPAIGNS"), qPrintable(drop.lastError().text()));
+        QVERIFY(QSqlQuery(m_app->database.connection()).exec("DROP TABLE CAMPAIGNS"));
         const QStringList historyBefore = entries(box(m_kind.history));
         click(button(m_kind.search));
 
