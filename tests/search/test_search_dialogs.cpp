@@ -1,6 +1,6 @@
-// Both search dialogs on a real database and a local web site: what they load, the order and texts of
-// their rejections, a full search, Pause/Resume/Stop, a start that cannot create its campaign, and
-// erasing the history.
+// Both search dialogs on a real database and a local web site: what they load, how they behave as tool
+// windows, the order and texts of their rejections, a full search, Pause/Resume/Stop, a start that cannot
+// create its campaign, and erasing the history. Close requests hide the dialog: see the Pause test.
 
 #include "search/search_history.h"
 #include "search/url_search.h"
@@ -11,6 +11,7 @@
 #include "tests/support/app_context_fixture.h"
 #include "tests/support/dialog_driver.h"
 
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QtTest>
@@ -93,6 +94,12 @@ class TestSearchDialogs : public QObject {
         useLocalEngines({"Slow"});
         openDialog(web);
         fill(web ? "jazz" : site.url("/"), "Audio", web ? "Slow" : "3");
+    }
+    // Activation arrives asynchronously, and a tool window may count as active before it has focus.
+    static void activate(QWidget* window) {
+        window->show();
+        window->activateWindow();
+        QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::focusWindow(), window->windowHandle(), 5000);
     }
     void expectButtons(bool search, bool pauseResume, const QString& caption, bool stop) {
         QCOMPARE(button(m_kind.search)->isEnabled(), search);
@@ -191,6 +198,46 @@ private slots:
         QCOMPARE(entries(box(m_kind.history)), historyBefore);
         QCOMPARE(box(m_kind.history)->currentText(), text);
         QVERIFY(button(m_kind.search)->isEnabled());
+    }
+
+    // What every tool window of the program does: the first show is centred on the owner, at a fixed size;
+    // another window of the program becoming active hides it unless the keep-shown flag asks to stay once.
+    void anotherWindowBecomesActive_data() {
+        QTest::addColumn<QString>("other");
+        QTest::addColumn<bool>("keepShown");
+        QTest::addColumn<bool>("visibleAfter");
+        QTest::addColumn<bool>("keepShownAfter");
+        QTest::newRow("owner, flag clear: hides") << "owner" << false << false << false;
+        QTest::newRow("owner, flag set: stays once") << "owner" << true << true << false;
+        QTest::newRow("another dialog: hides") << "dialog" << false << false << false;
+        QTest::newRow("another dialog, flag set: stays once") << "dialog" << true << true << false;
+        QTest::newRow("message box does not count") << "message box" << false << true << false;
+        QTest::newRow("message box leaves the flag") << "message box" << true << true << true;
+    }
+    void anotherWindowBecomesActive() {
+        QFETCH(QString, other);
+        QFETCH(bool, keepShown);
+        QFETCH(bool, visibleAfter);
+        QFETCH(bool, keepShownAfter);
+        QWidget* owner = m_app->ownerWindow();
+        owner->setGeometry(100, 100, 900, 700);
+        activate(owner);
+        openDialog(false);
+        activate(m_dialog);
+        const QPoint offset = m_dialog->frameGeometry().center() - owner->frameGeometry().center();
+        QVERIFY2(offset.manhattanLength() <= 4,
+                 qPrintable(QString("off by %1,%2").arg(offset.x()).arg(offset.y())));
+        QCOMPARE(m_dialog->minimumSize(), m_dialog->maximumSize());
+
+        this->keepShown() = keepShown;
+        QWidget* window = owner;
+        if (other == QLatin1String("dialog"))
+            window = new QDialog(owner);
+        else if (other == QLatin1String("message box"))
+            window = new QMessageBox(QMessageBox::Critical, "Vorlane", "text", QMessageBox::Ok, m_dialog);
+        activate(window);
+        QCOMPARE(m_dialog->isVisible(), visibleAfter);
+        QCOMPARE(this->keepShown(), keepShownAfter);
     }
 
     void mediaTypePickAndSettingsChanges_data() { bothDialogs_data(); }
