@@ -86,40 +86,23 @@ private slots:
         QCOMPARE(SameSite(QUrl(a), QUrl(b)), same);
     }
 
-    // With every gate on but nothing to refuse, the crawl is the default crawl: same pages in the same
-    // order, same files, same requests (and one robots.txt).
-    void gatesNeverReorder() {
-        HttpFixture server;
-        QStringList site{"/ > p1.html p2.html p3.html p4.html p5.html p6.html top.mp3"};
-        for (int i = 1; i <= 6; ++i)
-            site << QStringLiteral("/p%1.html > m%1.mp3 p1.html").arg(i);
-        buildSite(server, site);
-        server.setLatencyMs(10);
-        TempDatabase db;
-        const auto plain = crawl(db, server, {});
-        QStringList plainRequests = server.requestedTargets();
-        server.clearRequests();
-        const auto polite = crawl(db, server,
-                                  {.sameSiteOnly = true,
-                                   .obeyRobots = true,
-                                   .maxPerHost = 2,
-                                   .delayMsPerHost = 5,
-                                   .honourRetryAfter = true});
-        QCOMPARE(plain.first.size(), 7);
-        QCOMPARE(polite, plain);
-        QStringList politeRequests = server.requestedTargets();
-        QCOMPARE(politeRequests.removeAll("/robots.txt"), 1);
-        plainRequests.sort();
-        politeRequests.sort();
-        QCOMPARE(politeRequests, plainRequests);
-    }
-
     // Same site only, robots.txt and Retry-After, each against a site built for it ("{other}": the same
-    // server under another site's name). `requests`: every request the server saw, sorted.
+    // server under another site's name); "all": every gate on. `requests`: every request the server saw,
+    // sorted.
     void policyCrawl_data() {
         addColumns<QString, QStringList, QString, QString, QString>(
             {"policy", "site", "crawled", "recorded", "requests"});
         using L = QStringList;
+        // With every gate on but nothing to refuse, the crawl is the default crawl, plus one robots.txt.
+        L pages{"/ > p1.html p2.html p3.html p4.html p5.html p6.html top.mp3"};
+        for (int i = 1; i <= 6; ++i)
+            pages << QStringLiteral("/p%1.html > m%1.mp3 p1.html").arg(i);
+        const QString crawledPages = "/ /p1.html /p2.html /p3.html /p4.html /p5.html /p6.html";
+        const QString files = "/top.mp3 /m1.mp3 /m2.mp3 /m3.mp3 /m4.mp3 /m5.mp3 /m6.mp3";
+        addRow("no gates", "", pages, crawledPages, files, crawledPages);
+        addRow("every gate, nothing refused", "all", pages, crawledPages, files,
+               crawledPages + " /robots.txt");
+
         const L sites{"/ > own.html {other}/other.html {other}/far.mp3", "/own.html > own.mp3",
                       "/other.html > other.mp3"};
         addRow("other sites followed", "", sites, "/ /own.html {other}/other.html",
@@ -171,9 +154,11 @@ private slots:
             return prefixed(server, list.replace("{other}", other).split(u' ', Qt::SkipEmptyParts));
         };
         const auto result = crawl(db, server,
-                                  {.sameSiteOnly = policy == u"sameSite",
-                                   .obeyRobots = policy == u"robots",
-                                   .honourRetryAfter = policy == u"retryAfter"});
+                                  {.sameSiteOnly = policy == u"sameSite" || policy == u"all",
+                                   .obeyRobots = policy == u"robots" || policy == u"all",
+                                   .maxPerHost = policy == u"all" ? 2 : 0,
+                                   .delayMsPerHost = policy == u"all" ? 5 : 0,
+                                   .honourRetryAfter = policy == u"retryAfter" || policy == u"all"});
         QCOMPARE(result.first, split(crawled));
         QCOMPARE(result.second, split(recorded));
         QStringList seen = server.requestedTargets();
