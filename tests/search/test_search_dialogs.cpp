@@ -71,10 +71,8 @@ class TestSearchDialogs : public QObject {
     }
     // Replaces the stored engines by local ones, so no test reaches the internet.
     void useLocalEngines(const QStringList& names) {
+        QVERIFY(QSqlQuery(m_app->database.connection()).exec("DELETE FROM SENGINES"));
         EngineStore engines(m_app->database.connection());
-        const QStringList stored = engines.names().value();
-        for (const QString& name : stored)
-            QVERIFY(engines.remove(name));
         for (const QString& name : names) {
             QVERIFY(engines.add(name));
             QVERIFY(engines.setStartPage(name, m_app->site->url("/" + name + "?q=" + kKeywordPlaceholder)));
@@ -118,6 +116,8 @@ private slots:
         QTest::newRow("Web Search") << true;
     }
 
+    // What a new dialog lists and has picked, its tab order, the media-type pick, the lists refilled after
+    // Settings changes and the main window's pre-fill.
     void opensWithHistoryAndNothingPicked_data() { bothDialogs_data(); }
     void opensWithHistoryAndNothingPicked() {
         QFETCH(bool, web);
@@ -142,6 +142,29 @@ private slots:
         const QStringList order{m_kind.history,     m_kind.mediaType, m_kind.choice, m_kind.search,
                                 m_kind.pauseResume, m_kind.stop,      "Clse"};
         QCOMPARE(tabOrder(box(m_kind.history), int(order.size())), order);
+
+        QString& extensions =
+            web ? m_app->context.search().webMediaExtensions : m_app->context.search().urlMediaExtensions;
+        CategoryStore categories(m_app->database.connection());
+        pick(box(m_kind.mediaType), "Audio");
+        QCOMPARE(extensions, categories.fileExtensions("Audio").value());
+        QVERIFY(categories.add("Bare") && EngineStore(m_app->database.connection()).add("Local"));
+        emit m_app->context.categoriesChanged();
+        emit m_app->context.enginesChanged();
+        QCOMPARE(box(m_kind.mediaType)->currentIndex(), -1);
+        QVERIFY(!web || entries(box("SEngine")).contains("Local"));
+        // A type without extensions finds nothing rather than the previous type's files.
+        pick(box(m_kind.mediaType), "Bare");
+        QCOMPARE(extensions, QString());
+
+        if (web)
+            return;
+        auto* dialog = static_cast<URLSearch*>(m_dialog);
+        dialog->prefillAddressIfIdle();
+        QCOMPARE(box("URL")->currentText(), QString("http://"));
+        typeInto(box("URL"), "http://kept.test/");
+        dialog->prefillAddressIfIdle();
+        QCOMPARE(box("URL")->currentText(), QString("http://kept.test/"));
     }
 
     void rejection_data() {
@@ -238,36 +261,6 @@ private slots:
         activate(window);
         QCOMPARE(m_dialog->isVisible(), visibleAfter);
         QCOMPARE(this->keepShown(), keepShownAfter);
-    }
-
-    void mediaTypePickAndSettingsChanges_data() { bothDialogs_data(); }
-    void mediaTypePickAndSettingsChanges() {
-        QFETCH(bool, web);
-        CategoryStore categories(m_app->database.connection());
-        openDialog(web);
-        QString& extensions =
-            web ? m_app->context.search().webMediaExtensions : m_app->context.search().urlMediaExtensions;
-        pick(box(m_kind.mediaType), "Audio");
-        QCOMPARE(extensions, categories.fileExtensions("Audio").value());
-        // Types and engines added in Settings reach the open dialog, which then has nothing picked.
-        QVERIFY(categories.add("Bare") && EngineStore(m_app->database.connection()).add("Local"));
-        emit m_app->context.categoriesChanged();
-        emit m_app->context.enginesChanged();
-        QCOMPARE(box(m_kind.mediaType)->currentIndex(), -1);
-        QVERIFY(!web || entries(box("SEngine")).contains("Local"));
-        // A type without extensions finds nothing rather than the previous type's files.
-        pick(box(m_kind.mediaType), "Bare");
-        QCOMPARE(extensions, QString());
-    }
-
-    void prefillOnlyWhenEmptyAndIdle() {
-        openDialog(false);
-        auto* dialog = static_cast<URLSearch*>(m_dialog);
-        dialog->prefillAddressIfIdle();
-        QCOMPARE(box("URL")->currentText(), QString("http://"));
-        typeInto(box("URL"), "http://kept.test/");
-        dialog->prefillAddressIfIdle();
-        QCOMPARE(box("URL")->currentText(), QString("http://kept.test/"));
     }
 
     void search_data() {
