@@ -69,10 +69,8 @@ private slots:
         addRow("folder", V{2, 5, 0}, uint(FileAttribute::Directory), "Windows 2000", "Win2000.exe");
     }
     void check() {
-        QFETCH(QList<uint>, version);
-        QFETCH(uint, attributes);
-        QFETCH(QString, name);
-        QFETCH(QString, installer);
+        auto [version, attributes, name, installer] =
+            fetchRow<QList<uint>, uint, QString, QString>({"version", "attributes", "name", "installer"});
         RecordingPlatformLayer platform;
         platform.record = OsVersionRecord{version[0], version[1], version[2]};
         platform.engineAttributes = attributes;

@@ -131,14 +131,9 @@ private slots:
     }
 
     void crawl() {
-        QFETCH(QStringList, site);
-        QFETCH(QStringList, engines);
-        QFETCH(QString, start);
-        QFETCH(int, depth);
-        QFETCH(QString, filters);
-        QFETCH(QString, crawled);
-        QFETCH(QString, levels);
-        QFETCH(QString, recorded);
+        auto [site, engines, start, depth, filters, crawled, levels, recorded] =
+            fetchRow<QStringList, QStringList, QString, int, QString, QString, QString, QString>(
+                {"site", "engines", "start", "depth", "filters", "crawled", "levels", "recorded"});
 
         HttpFixture server;
         QVERIFY(server.isListening());
@@ -227,11 +222,9 @@ private slots:
     }
 
     void stopEndsTheCrawlAtOnce() {
-        QFETCH(QStringList, site);
-        QFETCH(QStringList, engines);
-        QFETCH(QString, hanging);
-        QFETCH(QStringList, recorded);
-        QFETCH(QStringList, again);
+        auto [site, engines, hanging, recorded, again] =
+            fetchRow<QStringList, QStringList, QString, QStringList, QStringList>(
+                {"site", "engines", "hanging", "recorded", "again"});
         HttpFixture server;
         buildSite(server, site);
         TempDatabase db;

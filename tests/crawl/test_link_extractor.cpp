@@ -54,8 +54,7 @@ private slots:
     }
 
     void links() {
-        QFETCH(QString, html);
-        QFETCH(QStringList, expected);
+        auto [html, expected] = fetchRow<QString, QStringList>({"html", "expected"});
         const ParsedPage page = ExtractLinks(html);
         QStringList described;
         for (const ExtractedLink& link : page.links)
@@ -96,9 +95,8 @@ private slots:
     }
 
     void decoding() {
-        QFETCH(QByteArray, body);
-        QFETCH(QByteArray, contentType);
-        QFETCH(QString, expectedHref);
+        auto [body, contentType, expectedHref] =
+            fetchRow<QByteArray, QByteArray, QString>({"body", "contentType", "expectedHref"});
         const ParsedPage page = ExtractLinks(body, contentType);
         QVERIFY(!page.links.isEmpty());
         QCOMPARE(page.links.first().href, expectedHref);

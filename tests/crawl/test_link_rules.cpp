@@ -34,9 +34,8 @@ private slots:
     }
 
     void mediaLink() {
-        QFETCH(QString, address);
-        QFETCH(QString, fileExt);
-        QFETCH(bool, expected);
+        auto [address, fileExt, expected] =
+            fetchRow<QString, QString, bool>({"address", "fileExt", "expected"});
         QCOMPARE(IsMediaLink(address, SplitExtensions(fileExt)), expected);
     }
 
@@ -52,8 +51,7 @@ private slots:
     }
 
     void filteredUrl() {
-        QFETCH(QStringList, filters);
-        QFETCH(bool, expected);
+        auto [filters, expected] = fetchRow<QStringList, bool>({"filters", "expected"});
         QCOMPARE(IsFilteredUrl(QStringLiteral("http://h/ads/banner.html"), filters), expected);
     }
 
@@ -67,9 +65,8 @@ private slots:
     }
 
     void addressKinds() {
-        QFETCH(QString, address);
-        QFETCH(bool, crawlable);
-        QFETCH(bool, recordable);
+        auto [address, crawlable, recordable] =
+            fetchRow<QString, bool, bool>({"address", "crawlable", "recordable"});
         QCOMPARE(IsCrawlableAddress(address), crawlable);
         QCOMPARE(IsRecordableAddress(address), recordable);
     }
@@ -89,10 +86,8 @@ private slots:
         addRow("no extensions match nothing", QByteArray("audio/mpeg"), "a.mp3", "", false);
     }
     void servesMediaType() {
-        QFETCH(QByteArray, contentType);
-        QFETCH(QString, fileName);
-        QFETCH(QString, extensions);
-        QFETCH(bool, media);
+        auto [contentType, fileName, extensions, media] =
+            fetchRow<QByteArray, QString, QString, bool>({"contentType", "fileName", "extensions", "media"});
         const QStringList list = extensions.isEmpty() ? QStringList() : extensions.split(u',');
         QCOMPARE(ServesMediaType(contentType, fileName, list), media);
     }
@@ -109,8 +104,7 @@ private slots:
         addRow("none", QByteArray("inline"), "");
     }
     void dispositionFileName() {
-        QFETCH(QByteArray, header);
-        QFETCH(QString, name);
+        auto [header, name] = fetchRow<QByteArray, QString>({"header", "name"});
         QCOMPARE(DispositionFileName(header), name);
     }
 
@@ -154,9 +148,7 @@ private slots:
                star + "Crawl-delay: 5\nSitemap: http://s/x.xml\nDisallow: /y", "/y", false);
     }
     void robots() {
-        QFETCH(QString, robots);
-        QFETCH(QString, target);
-        QFETCH(bool, allowed);
+        auto [robots, target, allowed] = fetchRow<QString, QString, bool>({"robots", "target", "allowed"});
         QCOMPARE(RobotsRules::parse(robots.toUtf8(), QStringLiteral("Vorlane")).allows(target), allowed);
     }
 };

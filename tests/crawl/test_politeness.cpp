@@ -62,9 +62,8 @@ private slots:
         addRow("empty", "", 0, qint64(-1));
     }
     void retryAfter() {
-        QFETCH(QString, value);
-        QFETCH(int, secondsFromNow);
-        QFETCH(qint64, waitMs);
+        auto [value, secondsFromNow, waitMs] =
+            fetchRow<QString, int, qint64>({"value", "secondsFromNow", "waitMs"});
         const QDateTime now = QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC);
         if (value == u"date")
             value = QLocale::c().toString(now.addSecs(secondsFromNow), "ddd, dd MMM yyyy hh:mm:ss 'GMT'");
@@ -80,9 +79,7 @@ private slots:
         addRow("no host", "file:///a", "file:///b", false);
     }
     void sameSite() {
-        QFETCH(QString, a);
-        QFETCH(QString, b);
-        QFETCH(bool, same);
+        auto [a, b, same] = fetchRow<QString, QString, bool>({"a", "b", "same"});
         QCOMPARE(SameSite(QUrl(a), QUrl(b)), same);
     }
 
@@ -139,11 +136,9 @@ private slots:
                crawled, "/refused.mp3", crawled);
     }
     void policyCrawl() {
-        QFETCH(QString, policy);
-        QFETCH(QStringList, site);
-        QFETCH(QString, crawled);
-        QFETCH(QString, recorded);
-        QFETCH(QString, requests);
+        auto [policy, site, crawled, recorded, requests] =
+            fetchRow<QString, QStringList, QString, QString, QString>(
+                {"policy", "site", "crawled", "recorded", "requests"});
         HttpFixture server;
         // "localhost" reaches the same server but names another site.
         const QString other = QStringLiteral("http://localhost:%1").arg(server.port());
@@ -179,10 +174,8 @@ private slots:
         addRow("both", 2, 120, 50, qint64(120));
     }
     void perHostLimits() {
-        QFETCH(int, maxPerHost);
-        QFETCH(int, delayMs);
-        QFETCH(int, answerMs);
-        QFETCH(qint64, minimumGap);
+        auto [maxPerHost, delayMs, answerMs, minimumGap] =
+            fetchRow<int, int, int, qint64>({"maxPerHost", "delayMs", "answerMs", "minimumGap"});
         HttpFixture server;
         QStringList site{"/ > p1.html p2.html p3.html p4.html p5.html"};
         for (int i = 1; i <= 5; ++i)

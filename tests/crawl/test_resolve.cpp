@@ -66,10 +66,8 @@ private slots:
     }
 
     void resolveLink() {
-        QFETCH(QString, page);
-        QFETCH(QString, base);
-        QFETCH(QString, href);
-        QFETCH(QString, expected);
+        auto [page, base, href, expected] =
+            fetchRow<QString, QString, QString, QString>({"page", "base", "href", "expected"});
         const QUrl from = base.isEmpty() ? QUrl(page) : PageBase(QUrl(page), base);
         QCOMPARE(ResolveLink(href, from), expected);
     }
@@ -97,9 +95,7 @@ private slots:
     }
 
     void pageText() {
-        QFETCH(QString, kind);
-        QFETCH(QString, address);
-        QFETCH(QString, expected);
+        auto [kind, address, expected] = fetchRow<QString, QString, QString>({"kind", "address", "expected"});
         if (kind.startsWith(u"search "))
             QCOMPARE(EngineSearchAddress(address, kind.mid(7)), expected);
         else
@@ -128,8 +124,7 @@ private slots:
                "http://h/a#x http://h/a http://h/a/");
     }
     void duplicates() {
-        QFETCH(QString, added);
-        QFETCH(QString, expected);
+        auto [added, expected] = fetchRow<QString, QString>({"added", "expected"});
         PageQueue queue;
         for (const QString& address : added.split(u' ')) {
             const bool known = queue.contains(address.toUpper());

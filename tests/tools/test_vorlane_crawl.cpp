@@ -37,10 +37,8 @@ private slots:
                0, L{"/hit.mp3"}, "");
     }
     void run() {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, status);
-        QFETCH(QStringList, printed);
-        QFETCH(QString, log);
+        auto [arguments, status, printed, log] =
+            fetchRow<QStringList, int, QStringList, QString>({"arguments", "status", "printed", "log"});
         HttpFixture server;
         server.setPage("/", HttpFixture::linksPage({"b.html", "z.mp3", "a.html", "m.ogg", "skip.txt"}));
         server.setPage("/b.html", HttpFixture::linksPage({"b.mp3", "z.mp3"}));
