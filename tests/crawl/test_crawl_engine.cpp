@@ -8,8 +8,6 @@
 #include "tests/support/table_rows.h"
 #include "tests/support/temp_database.h"
 
-#include <QElapsedTimer>
-
 namespace {
 
 // Replaces the seeded engines by "name|link" lines ("name|" stands for a NULL link).
@@ -245,12 +243,9 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(server.hits(hanging) == 1 && probe.files.size() == recorded.size(),
                                      10000);
             QTest::qWait(50);
-            QElapsedTimer timer;
-            timer.start();
             engine.stop();
             QCOMPARE(engine.stopCampaignId(), engine.campaignId());
-            QVERIFY(probe.waitDone(5000));
-            QVERIFY2(timer.elapsed() < 2000, "Stop must not wait for the silent server");
+            QVERIFY2(probe.waitDone(5000), "Stop must not wait for the silent server's time-out");
             QVERIFY(probe.stopped() && !engine.isRunning());
             QCOMPARE(Probe::column(probe.messages, 0).last(), QStringLiteral("Stopped."));
             QCOMPARE(probe.recorded(), prefixed(server, recorded));

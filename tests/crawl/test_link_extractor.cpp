@@ -14,14 +14,11 @@ private slots:
         using L = QStringList;
         addRow("anchors in order", "<a href=\"x.mp3\">x</a><p><a href='y.html'>y</a>",
                L{"A:x.mp3", "A:y.html"});
-        addRow("anchor without href", "<a name=\"top\">t</a>", L{});
         addRow("empty href kept", "<a href=\"\">self</a>", L{"A:"});
         addRow("area", "<map name=m><area href=\"m.mp3\" shape=rect></map>", L{"A:m.mp3"});
-        addRow("upper-case markup", "<A HREF=\"X.MP3\">x</A>", L{"A:X.MP3"});
         addRow("ASCII whitespace trimmed", "<a href=\" \n\tx.mp3\f\r \">x</a>", L{"A:x.mp3"});
         addRow("no-break space kept", "<a href=\"&nbsp;x.mp3\">x</a>", L{"A:\u00a0x.mp3"});
         addRow("entities", "<a href=\"a.php?x=1&amp;y=2&eacute;&#x41;\">a</a>", L{"A:a.php?x=1&y=2\u00e9A"});
-        addRow("bare ampersand", "<a href=\"a.php?x=1&y=2\">a</a>", L{"A:a.php?x=1&y=2"});
         addRow("comment ignored", "<!-- <a href=\"c.mp3\">c</a> --><a href=\"v.mp3\">v</a>", L{"A:v.mp3"});
         addRow("script ignored",
                "<script>document.write('<a href=\"s.mp3\">s</a>')</script><a href=\"v.mp3\">v</a>",
@@ -50,7 +47,6 @@ private slots:
                L{"B:http://cdn/m/"});
         addRow("first base with href wins", "<base target=_blank><base href=\"/x/\">", L{"B:/x/"});
         addRow("base in body", "<body><a href=x>x</a><base href=\"/late/\">", L{"A:x", "B:/late/"});
-        addRow("base in comment ignored", "<!--<base href=\"/c/\">-->", L{});
     }
 
     void links() {
@@ -81,7 +77,6 @@ private slots:
         addRow("header beats meta", "<meta charset=windows-1252>" + utf8,
                QByteArray("text/html; charset=utf-8"), cafe);
         addRow("meta in comment ignored", "<!-- <meta charset=windows-1252> -->" + utf8, none, cafe);
-        addRow("UTF-8 by default", utf8, none, cafe);
         addRow("BOM beats header", "\xef\xbb\xbf" + utf8, QByteArray("text/html; charset=windows-1252"),
                cafe);
         addRow("UTF-16 with BOM", QByteArray("\xff\xfe<\0a\0 \0h\0r\0e\0f\0=\0x\0>\0", 22), none,
