@@ -45,10 +45,10 @@ inline void buildSite(HttpFixture& server, const QStringList& lines) {
     }
 }
 
-// Targets as addresses on the server; whole addresses stay as they are.
-inline QStringList prefixed(const HttpFixture& server, const QStringList& targets) {
+// Blank-separated targets as addresses on the server; whole addresses stay as they are.
+inline QStringList addresses(const HttpFixture& server, const QString& targets) {
     QStringList out;
-    for (const QString& target : targets)
+    for (const QString& target : targets.split(u' ', Qt::SkipEmptyParts))
         out << (target.startsWith(u'/') ? server.url(target) : target);
     return out;
 }

@@ -140,7 +140,7 @@ private slots:
         QVERIFY2(db.isValid(), qPrintable(db.error()));
         const bool web = !engines.isEmpty();
         const QStringList filterList = filters.split(u' ', Qt::SkipEmptyParts);
-        const QStringList pages = prefixed(server, crawled.split(u' ', Qt::SkipEmptyParts));
+        const QStringList pages = addresses(server, crawled);
         const QStringList files = recorded.split(u' ', Qt::SkipEmptyParts);
         if (web)
             useEngines(server, db.connection(), engines.mid(1));
@@ -169,14 +169,14 @@ private slots:
             QCOMPARE(Probe::column(probe.messages, 0), texts << "Done.");
             if (web)
                 QCOMPARE(Probe::column(probe.levels, 0).join(u' ').remove("Engine: "), levels);
-            QCOMPARE(probe.recorded(), prefixed(server, files));
+            QCOMPARE(probe.recorded(), addresses(server, recorded));
             for (const auto& args : probe.files) // the name shown is the address's last segment
                 QCOMPARE(args.at(0).toString(), args.at(1).toString().section(u'/', -1));
             const auto rows = CampaignStore(db.connection()).campaignLinks(engine.campaignId());
             QStringList stored;
             for (const FileLinkRow& row : rows.value())
                 stored << row.url;
-            QCOMPARE(stored, prefixed(server, files));
+            QCOMPARE(stored, addresses(server, recorded));
 
             // No page beyond the last level and no media file is ever requested, however far ahead the
             // fetching runs; a huge page of a known length is abandoned at its headers.
@@ -204,24 +204,22 @@ private slots:
     // Stop while a page hangs ends the crawl at once; the same engine then runs a second search.
     void stopEndsTheCrawlAtOnce_data() {
         // `engines` empty: a URL search from "/"; else a web search through every engine listed.
-        addColumns<QStringList, QStringList, QString, QStringList, QStringList>(
+        addColumns<QStringList, QStringList, QString, QString, QString>(
             {"site", "engines", "hanging", "recorded", "again"});
-        addRow("the start page never answers", QStringList{"/ ?"}, QStringList(), "/", QStringList(),
-               QStringList{"/late.mp3"});
-        addRow(
-            "a level-3 page never answers",
-            QStringList{"/ > a.html b.html x.mp3", "/a.html > c.html a.mp3", "/b.html > b.mp3", "/c.html ?"},
-            QStringList(), "/c.html", QStringList{"/x.mp3", "/a.mp3", "/b.mp3"},
-            QStringList{"/x.mp3", "/a.mp3", "/b.mp3", "/late.mp3"});
+        using L = QStringList;
+        addRow("the start page never answers", L{"/ ?"}, L(), "/", "", "/late.mp3");
+        addRow("a level-3 page never answers",
+               L{"/ > a.html b.html x.mp3", "/a.html > c.html a.mp3", "/b.html > b.mp3", "/c.html ?"}, L(),
+               "/c.html", "/x.mp3 /a.mp3 /b.mp3", "/x.mp3 /a.mp3 /b.mp3 /late.mp3");
         addRow("the second engine's results never answer",
-               QStringList{"/e1?q=jazz > one.mp3", "/e2?q=jazz ?", "/e3?q=jazz > three.mp3"},
-               QStringList{"One|/e1?q=<!KW!>", "Two|/e2?q=<!KW!>", "Three|/e3?q=<!KW!>"}, "/e2?q=jazz",
-               QStringList{"/one.mp3"}, QStringList{"/one.mp3", "/late.mp3", "/three.mp3"});
+               L{"/e1?q=jazz > one.mp3", "/e2?q=jazz ?", "/e3?q=jazz > three.mp3"},
+               L{"One|/e1?q=<!KW!>", "Two|/e2?q=<!KW!>", "Three|/e3?q=<!KW!>"}, "/e2?q=jazz", "/one.mp3",
+               "/one.mp3 /late.mp3 /three.mp3");
     }
 
     void stopEndsTheCrawlAtOnce() {
         auto [site, engines, hanging, recorded, again] =
-            fetchRow<QStringList, QStringList, QString, QStringList, QStringList>(
+            fetchRow<QStringList, QStringList, QString, QString, QString>(
                 {"site", "engines", "hanging", "recorded", "again"});
         HttpFixture server;
         buildSite(server, site);
@@ -235,20 +233,20 @@ private slots:
         const auto start = [&] {
             return web ? engine.startWebCrawl(QStringLiteral("jazz"), QStringLiteral(".mp3"),
                                               QStringLiteral("*All*"))
-                       : engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 5);
+                       : engine.startUrlCrawl(server.url("/"), QStringLiteral(".mp3"), 5);
         };
         {
             Probe probe(engine);
             QVERIFY(start().ok());
-            QTRY_VERIFY_WITH_TIMEOUT(server.hits(hanging) == 1 && probe.files.size() == recorded.size(),
-                                     10000);
+            QTRY_VERIFY_WITH_TIMEOUT(
+                server.hits(hanging) == 1 && probe.files.size() == addresses(server, recorded).size(), 10000);
             QTest::qWait(50);
             engine.stop();
             QCOMPARE(engine.stopCampaignId(), engine.campaignId());
             QVERIFY2(probe.waitDone(5000), "Stop must not wait for the silent server's time-out");
             QVERIFY(probe.stopped() && !engine.isRunning());
             QCOMPARE(Probe::column(probe.messages, 0).last(), QStringLiteral("Stopped."));
-            QCOMPARE(probe.recorded(), prefixed(server, recorded));
+            QCOMPARE(probe.recorded(), addresses(server, recorded));
             if (web)
                 QCOMPARE(server.hits(QStringLiteral("/e3?q=jazz")), 0); // no engine after the stopped one
         }
@@ -260,7 +258,7 @@ private slots:
         QCOMPARE(engine.stopCampaignId(), stoppedCampaign);
         QVERIFY(probe.waitDone());
         QVERIFY(!probe.stopped());
-        QCOMPARE(probe.recorded(), prefixed(server, again));
+        QCOMPARE(probe.recorded(), addresses(server, again));
     }
 
     void stopInsideTheOnlyPage() {
@@ -269,12 +267,12 @@ private slots:
         QStringList hrefs;
         for (int i = 0; i < 2000; ++i)
             hrefs << QStringLiteral("f%1.mp3").arg(i);
-        server.setPage(QStringLiteral("/"), HttpFixture::linksPage(hrefs));
+        server.setPage("/", HttpFixture::linksPage(hrefs));
         TempDatabase db;
         CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
         Probe probe(engine);
         connect(&engine, &CrawlEngine::fileRecorded, &engine, [&engine] { engine.stop(); });
-        QVERIFY(engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 1).ok());
+        QVERIFY(engine.startUrlCrawl(server.url("/"), QStringLiteral(".mp3"), 1).ok());
         QVERIFY(probe.waitDone());
         QVERIFY(probe.stopped());
         QCOMPARE(probe.files.size(), 1);
@@ -285,13 +283,10 @@ private slots:
     // Pause holds processing and new transfers; after Resume the crawl ends as it would have without a pause.
     void pauseHoldsTransfersAndResumeFinishesTheSame() {
         HttpFixture server;
-        QStringList site{"/ > p1.html p2.html p3.html p4.html top.mp3"}, level2, level3;
-        for (int i = 1; i <= 4; ++i) {
+        QStringList site{"/ > p1.html p2.html p3.html p4.html top.mp3"};
+        for (int i = 1; i <= 4; ++i)
             site << QStringLiteral("/p%1.html > q%1.html m%1.mp3").arg(i)
                  << QStringLiteral("/q%1.html > n%1.mp3").arg(i);
-            level2 << QStringLiteral("/m%1.mp3").arg(i);
-            level3 << QStringLiteral("/n%1.mp3").arg(i);
-        }
         buildSite(server, site);
         server.setLatencyMs(30);
         TempDatabase db;
@@ -302,7 +297,7 @@ private slots:
             if (probe.files.size() == 1)
                 engine.pause();
         });
-        QVERIFY(engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 3).ok());
+        QVERIFY(engine.startUrlCrawl(server.url("/"), QStringLiteral(".mp3"), 3).ok());
         QTRY_VERIFY_WITH_TIMEOUT(engine.isPaused(), 10000);
         QTest::qWait(200); // transfers already in flight may finish
         const auto requestsWhenPaused = server.requestedTargets().size(),
@@ -315,19 +310,20 @@ private slots:
         engine.resume();
         QVERIFY(!engine.isPaused());
         QVERIFY(probe.waitDone() && !probe.stopped());
-        QCOMPARE(probe.recorded(), prefixed(server, QStringList{"/top.mp3"} + level2 + level3));
+        QCOMPARE(
+            probe.recorded(),
+            addresses(server, "/top.mp3 /m1.mp3 /m2.mp3 /m3.mp3 /m4.mp3 /n1.mp3 /n2.mp3 /n3.mp3 /n4.mp3"));
     }
 
     void campaignThatCannotBeCreatedStartsNothing() {
         HttpFixture server;
-        server.setPage(QStringLiteral("/"), HttpFixture::linksPage({QStringLiteral("x.mp3")}));
+        server.setPage("/", HttpFixture::linksPage({QStringLiteral("x.mp3")}));
         TempDatabase db;
         CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
         Probe probe(engine);
         QSignalSpy started(&engine, &CrawlEngine::started);
         db.close();
-        const DbStatus status =
-            engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 1);
+        const DbStatus status = engine.startUrlCrawl(server.url("/"), QStringLiteral(".mp3"), 1);
         QVERIFY(!status.ok() && !status.error().isEmpty());
         QVERIFY(!engine.isRunning());
         QTest::qWait(100);
@@ -363,9 +359,9 @@ private slots:
             if (text.startsWith(when))
                 abort();
         });
-        QVERIFY(engine.startUrlCrawl(server.url(QStringLiteral("/")), QStringLiteral(".mp3"), 3).ok());
+        QVERIFY(engine.startUrlCrawl(server.url("/"), QStringLiteral(".mp3"), 3).ok());
         if (when == u"fetching") {
-            QTRY_VERIFY_WITH_TIMEOUT(server.hits(QStringLiteral("/")) == 1, 5000);
+            QTRY_VERIFY_WITH_TIMEOUT(server.hits("/") == 1, 5000);
             abort();
         }
         QTRY_VERIFY_WITH_TIMEOUT(!atAbort.isEmpty(), 5000);

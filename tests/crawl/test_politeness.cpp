@@ -54,11 +54,9 @@ private slots:
         addColumns<QString, int, qint64>({"value", "secondsFromNow", "waitMs"}); // seconds: for an HTTP date
         addRow("seconds", "1", 0, qint64(1000));
         addRow("blanks around", " 5 ", 0, qint64(5000));
-        addRow("zero", "0", 0, qint64(0));
         addRow("capped", "120", 0, qint64(60000));
         addRow("huge", "99999999999999999999", 0, qint64(60000));
         addRow("date ahead", "date", 10, qint64(10000));
-        addRow("date far ahead", "date", 3600, qint64(60000));
         addRow("date past", "date", -10, qint64(0));
         addRow("words", "soon", 0, qint64(-1));
         addRow("negative", "-3", 0, qint64(-1));
@@ -160,9 +158,7 @@ private slots:
         buildSite(server, site.replaceInStrings("{other}", other));
         server.setLatencyMs(kLatencyMs);
         TempDatabase db;
-        const auto split = [&](QString list) {
-            return prefixed(server, list.replace("{other}", other).split(u' ', Qt::SkipEmptyParts));
-        };
+        const auto split = [&](QString list) { return addresses(server, list.replace("{other}", other)); };
         const auto result = crawl(db, server, policy);
         QCOMPARE(result.first, split(crawled));
         QCOMPARE(result.second, split(recorded));
