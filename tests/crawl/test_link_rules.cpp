@@ -72,7 +72,6 @@ private slots:
     void servesMediaType_data() {
         addColumns<QByteArray, QString, QString, bool>({"contentType", "fileName", "extensions", "media"});
         const QByteArray binary("application/octet-stream");
-        addRow("audio/mpeg is .mp3", QByteArray("audio/mpeg"), "", ".mp3,.ogg", true);
         addRow("parameters and case ignored", QByteArray("Audio/MPEG; charset=binary"), "", ".MP3", true);
         addRow("an alias of the type", QByteArray("audio/mp3"), "", ".mp3", true);
         addRow("another type's media", QByteArray("image/png"), "", ".mp3", false);
@@ -110,7 +109,6 @@ private slots:
         const QString ours =
             QStringLiteral("User-agent: *\nDisallow: /\n\nUser-agent: vorlane\nDisallow: /x\n");
         addRow("empty file", QString(), "/a", true);
-        addRow("disallowed prefix", star + "Disallow: /private", "/private/a.html", false);
         addRow("prefix is by characters", star + "Disallow: /private", "/privateer", false);
         addRow("empty disallow allows all", star + "Disallow:", "/a", true);
         addRow("our group beats *: allowed", ours, "/a", true);
