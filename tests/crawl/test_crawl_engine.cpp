@@ -148,16 +148,14 @@ private slots:
         QStringList firstRequests;
         for (const int transfers : {1, 8}) {
             server.clearRequests();
-            const qint64 bigBefore = server.bytesStreamed(QStringLiteral("/big.html"));
+            const qint64 bigBefore = server.bytesStreamed("/big.html");
             CrawlEngine engine(web ? CampaignType::WebSearch : CampaignType::UrlSearch, db.connection(),
                                filterList);
             // A silent page ends at the time-out, which is short where there is one.
-            engine.setConnectionType(
-                {QStringLiteral("Unknown"), site.filter(" ?").isEmpty() ? 10 : 1, transfers});
+            engine.setConnectionType({"Unknown", site.filter(" ?").isEmpty() ? 10 : 1, transfers});
             Probe probe(engine);
-            const DbStatus started =
-                web ? engine.startWebCrawl(start, QStringLiteral(".mp3"), engines.first())
-                    : engine.startUrlCrawl(server.url(start), QStringLiteral(".mp3,.ogg"), depth);
+            const DbStatus started = web ? engine.startWebCrawl(start, ".mp3", engines.first())
+                                         : engine.startUrlCrawl(server.url(start), ".mp3,.ogg", depth);
             QVERIFY2(started.ok(), qPrintable(started.error()));
             QVERIFY(engine.isRunning());
             QVERIFY(probe.waitDone());
@@ -194,7 +192,7 @@ private slots:
             for (const QString& target : requests)
                 QVERIFY2(!files.contains(target) || target.contains(u'?'), qPrintable(target));
             if (site.contains(QStringLiteral("/big.html ! 52428800")))
-                QVERIFY(server.bytesStreamed(QStringLiteral("/big.html")) - bigBefore < 16 * 1024 * 1024);
+                QVERIFY(server.bytesStreamed("/big.html") - bigBefore < 16 * 1024 * 1024);
             for (const auto& request : server.requests())
                 QVERIFY2(request.userAgent.startsWith("Vorlane/") && request.userAgent.size() > 8,
                          request.userAgent.constData());
@@ -229,10 +227,9 @@ private slots:
             useEngines(server, db.connection(), engines);
         CrawlEngine engine(web ? CampaignType::WebSearch : CampaignType::UrlSearch, db.connection(),
                            m_noFilters);
-        engine.setConnectionType({QStringLiteral("Unknown"), 60, 8});
+        engine.setConnectionType({"Unknown", 60, 8});
         const auto start = [&] {
-            return web ? engine.startWebCrawl(QStringLiteral("jazz"), QStringLiteral(".mp3"),
-                                              QStringLiteral("*All*"))
+            return web ? engine.startWebCrawl("jazz", ".mp3", "*All*")
                        : engine.startUrlCrawl(server.url("/"), QStringLiteral(".mp3"), 5);
         };
         {
@@ -291,7 +288,7 @@ private slots:
         server.setLatencyMs(30);
         TempDatabase db;
         CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
-        engine.setConnectionType({QStringLiteral("Unknown"), 10, 2});
+        engine.setConnectionType({"Unknown", 10, 2});
         Probe probe(engine);
         connect(&engine, &CrawlEngine::fileRecorded, &engine, [&engine, &probe] {
             if (probe.files.size() == 1)
