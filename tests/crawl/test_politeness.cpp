@@ -39,9 +39,9 @@ class TestPoliteness : public QObject {
 
     // A URL search of the server from "/", three levels deep: the pages crawled and the files recorded.
     std::pair<QStringList, QStringList> crawl(TempDatabase& db, const HttpFixture& server,
-                                              const CrawlPolicy& policy, int transfers = 8) {
+                                              const CrawlPolicy& policy) {
         CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
-        engine.setConnectionType({QStringLiteral("Unknown"), 10, transfers});
+        engine.setConnectionType({"Unknown", 10, 8});
         engine.setCrawlPolicy(policy);
         Probe probe(engine);
         if (!engine.startUrlCrawl(server.url("/"), QStringLiteral(".mp3"), 3).ok() || !probe.waitDone())
@@ -95,21 +95,18 @@ private slots:
         L pages{"/ > p1.html p2.html p3.html p4.html p5.html p6.html top.mp3"};
         for (int i = 1; i <= 6; ++i)
             pages << QStringLiteral("/p%1.html > m%1.mp3 p1.html").arg(i);
-        const QString crawledPages = "/ /p1.html /p2.html /p3.html /p4.html /p5.html /p6.html";
-        const QString files = "/top.mp3 /m1.mp3 /m2.mp3 /m3.mp3 /m4.mp3 /m5.mp3 /m6.mp3";
+        const QString inOrder = "/ /p1.html /p2.html /p3.html /p4.html /p5.html /p6.html";
+        const QString found = "/top.mp3 /m1.mp3 /m2.mp3 /m3.mp3 /m4.mp3 /m5.mp3 /m6.mp3";
         const CrawlPolicy all{.sameSiteOnly = true,
                               .obeyRobots = true,
                               .maxPerHost = 2,
                               .delayMsPerHost = 5,
                               .honourRetryAfter = true};
-        addRow("every gate, nothing refused", all, pages, crawledPages, files, crawledPages + " /robots.txt");
+        addRow("every gate, nothing refused", all, pages, inOrder, found, inOrder + " /robots.txt");
         // The same, at least so far apart as the limits per host make them (see policyCrawl).
-        addRow("one transfer at a time", CrawlPolicy{.maxPerHost = 1}, pages, crawledPages, files,
-               crawledPages);
-        addRow("a delay between requests", CrawlPolicy{.delayMsPerHost = 200}, pages, crawledPages, files,
-               crawledPages);
-        addRow("both", CrawlPolicy{.maxPerHost = 2, .delayMsPerHost = 120}, pages, crawledPages, files,
-               crawledPages);
+        addRow("one transfer at a time", CrawlPolicy{.maxPerHost = 1}, pages, inOrder, found, inOrder);
+        addRow("delay per host", CrawlPolicy{.delayMsPerHost = 200}, pages, inOrder, found, inOrder);
+        addRow("both", CrawlPolicy{.maxPerHost = 2, .delayMsPerHost = 120}, pages, inOrder, found, inOrder);
 
         const L sites{"/ > own.html {other}/other.html {other}/far.mp3", "/own.html > own.mp3",
                       "/other.html > other.mp3"};
@@ -135,18 +132,16 @@ private slots:
         addRow("robots: server error", obey, robots + L{"/robots.txt 503:"}, "/", "", "/ /robots.txt");
 
         // A refusal that stays a refusal is the page's answer, processed like any error page.
-        const L busy{"/ > busy.html calm.html", "/calm.html > "};
-        const QString crawled = "/ /busy.html /calm.html";
-        addRow("Retry-After on 429", honour, busy + L{"/busy.html 429:1 refused.mp3"}, crawled,
-               "/refused.mp3", "/ /busy.html /busy.html /calm.html");
-        addRow("Retry-After on 503", honour, busy + L{"/busy.html 503:1 refused.mp3"}, crawled,
-               "/refused.mp3", "/ /busy.html /busy.html /calm.html");
-        addRow("Retry-After not honoured", CrawlPolicy{}, busy + L{"/busy.html 429:1 refused.mp3"}, crawled,
-               "/refused.mp3", crawled);
-        addRow("no Retry-After", honour, busy + L{"/busy.html 429: refused.mp3"}, crawled, "/refused.mp3",
-               crawled);
-        addRow("Retry-After on another status", honour, busy + L{"/busy.html 500:1 refused.mp3"}, crawled,
-               "/refused.mp3", crawled);
+        const auto busy = [](const char* answer) { // status:Retry-After
+            return L{"/ > busy.html calm.html", "/calm.html > ",
+                     QStringLiteral("/busy.html %1 refused.mp3").arg(answer)};
+        };
+        const QString once = "/ /busy.html /calm.html", twice = "/ /busy.html /busy.html /calm.html";
+        addRow("Retry-After on 429", honour, busy("429:1"), once, "/refused.mp3", twice);
+        addRow("Retry-After on 503", honour, busy("503:1"), once, "/refused.mp3", twice);
+        addRow("Retry-After not honoured", CrawlPolicy{}, busy("429:1"), once, "/refused.mp3", once);
+        addRow("no Retry-After", honour, busy("429:"), once, "/refused.mp3", once);
+        addRow("Retry-After on another status", honour, busy("500:1"), once, "/refused.mp3", once);
     }
     void policyCrawl() {
         auto [policy, site, crawled, recorded, requests] =
@@ -182,7 +177,7 @@ private slots:
         buildSite(server, {"/ > busy.html", "/busy.html 503:1 "});
         TempDatabase db;
         CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
-        engine.setConnectionType({QStringLiteral("Unknown"), 10, 8});
+        engine.setConnectionType({"Unknown", 10, 8});
         engine.setCrawlPolicy({.honourRetryAfter = true});
         Probe probe(engine);
         QVERIFY(engine.startUrlCrawl(server.url("/"), ".mp3", 2).ok());
