@@ -308,7 +308,10 @@ QString trimmedAscii(const char* utf8) {
         ++begin;
     while (end > begin && isAsciiWhitespace(utf8[end - 1]))
         --end;
-    return QString::fromUtf8(utf8 + begin, end - begin);
+    // QString::fromUtf8 would drop a byte-order mark at the start; inside an address it is a character like
+    // any other, and dropping it would uncover the blanks before it.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder(QByteArrayView(utf8 + begin, end - begin));
 }
 
 const char* attributeValue(const GumboElement& element, const char* name) {

@@ -18,6 +18,7 @@ private slots:
         addRow("area", "<map name=m><area href=\"m.mp3\" shape=rect></map>", L{"A:m.mp3"});
         addRow("ASCII whitespace trimmed", "<a href=\" \n\tx.mp3\f\r \">x</a>", L{"A:x.mp3"});
         addRow("no-break space kept", "<a href=\"&nbsp;x.mp3\">x</a>", L{"A:\u00a0x.mp3"});
+        addRow("byte-order mark kept", "<a href=\" \ufeff x.mp3\">x</a>", L{"A:\ufeff x.mp3"});
         addRow("entities", "<a href=\"a.php?x=1&amp;y=2&eacute;&#x41;\">a</a>", L{"A:a.php?x=1&y=2\u00e9A"});
         addRow("comment ignored", "<!-- <a href=\"c.mp3\">c</a> --><a href=\"v.mp3\">v</a>", L{"A:v.mp3"});
         addRow("script ignored",
