@@ -5,7 +5,7 @@
 
 #include "crawl/link_extractor.h"
 #include "crawl/link_rules.h"
-#include "crawl/resolve.h"
+#include "urls/resolve.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>

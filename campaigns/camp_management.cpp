@@ -1,6 +1,6 @@
 #include "camp_management.h"
 
-#include "crawl/resolve.h"
+#include "urls/display_name.h"
 #include "search/dialog_controls.h"
 #include "store/campaign_store.h"
 #include "store/history_store.h"
@@ -199,7 +199,7 @@ void CampManagement::exportSelected() {
         QList<ExportRow> rows;
         rows.reserve(links.value().size());
         for (const FileLinkRow& link : links.value())
-            rows.append(ExportRow{LastSegment(link.url), link.url, label, link.foundOn});
+            rows.append(ExportRow{DisplayName(link.url), link.url, label, link.foundOn});
         return writeExport(path, rows, *format, &error);
     }();
     if (!written)

@@ -5,7 +5,9 @@
 #include "link_extractor.h"
 #include "link_rules.h"
 #include "page_queue.h"
-#include "resolve.h"
+#include "urls/display_name.h"
+#include "urls/resolve.h"
+#include "urls/scheme_rules.h"
 #include "robots_rules.h"
 #include "served_media.h"
 #include "store/campaign_store.h"
@@ -685,7 +687,7 @@ bool CrawlEngine::recordFile(const QString& address, const QString& foundOn) {
         return false;
     if (recorded.value()) {
         ++d->filesFound;
-        emit fileRecorded(LastSegment(address), address, foundOn);
+        emit fileRecorded(DisplayName(address), address, foundOn);
     }
     return true;
 }

@@ -1,17 +1,6 @@
 #include "crawl/link_rules.h"
 
-#include <QUrl>
-
 namespace {
-
-// The scheme of an absolute address in lower case, or empty. Only addresses with an authority ("://")
-// and a host count: "http:foo" is not a web address.
-QString schemeOf(const QString& address) {
-    const QUrl url(address, QUrl::TolerantMode);
-    if (!url.isValid() || url.host().isEmpty())
-        return {};
-    return url.scheme();
-}
 
 QStringView withoutDot(QStringView extension) {
     return extension.startsWith(u'.') ? extension.mid(1) : extension;
@@ -75,14 +64,4 @@ bool IsFilteredUrl(const QString& address, const QStringList& filters) {
             return true;
     }
     return false;
-}
-
-bool IsCrawlableAddress(const QString& address) {
-    const QString scheme = schemeOf(address);
-    return scheme == u"http" || scheme == u"https";
-}
-
-bool IsRecordableAddress(const QString& address) {
-    const QString scheme = schemeOf(address);
-    return scheme == u"http" || scheme == u"https" || scheme == u"ftp";
 }

@@ -18,9 +18,3 @@ bool IsMediaLink(const QString& address, const QStringList& extensions);
 
 // True when the address contains any filter word (case-sensitive substring). Empty words are ignored.
 bool IsFilteredUrl(const QString& address, const QStringList& filters);
-
-// Only http and https addresses (with a host) are fetched as pages.
-bool IsCrawlableAddress(const QString& address);
-// Only http, https and ftp addresses (with a host) are recorded as files and handed to the system's "open"
-// action.
-bool IsRecordableAddress(const QString& address);

@@ -3,7 +3,8 @@
 
 #include "crawl/link_extractor.h"
 #include "crawl/link_rules.h"
-#include "crawl/resolve.h"
+#include "urls/scheme_rules.h"
+#include "urls/resolve.h"
 
 #include <cstdint>
 #include <cstdlib>

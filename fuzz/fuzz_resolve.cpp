@@ -1,7 +1,8 @@
 // Fuzzes link resolution and the address rules. Input: the page address, a newline, the href.
 
 #include "crawl/link_rules.h"
-#include "crawl/resolve.h"
+#include "urls/scheme_rules.h"
+#include "urls/resolve.h"
 
 #include <cstdint>
 #include <cstdlib>

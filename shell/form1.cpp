@@ -3,7 +3,7 @@
 #include "about.h"
 #include "app_icon.h"
 #include "campaigns/camp_management.h"
-#include "crawl/resolve.h"
+#include "urls/display_name.h"
 #include "exit_to_tray.h"
 #include "frm_tip.h"
 #include "search/url_search.h"
@@ -383,7 +383,7 @@ void Form1::loadNextCampaignBatch() {
     batch.reserve(end - m_campaignNext);
     for (qsizetype i = m_campaignNext; i < end; ++i) {
         const FileLinkRow& link = m_campaignRows.at(i);
-        batch.append(ResultRow{LastSegment(link.url), link.url, link.foundOn});
+        batch.append(ResultRow{DisplayName(link.url), link.url, link.foundOn});
     }
     m_lists[2]->addResultRows(batch);
     m_campaignNext = end;

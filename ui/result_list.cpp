@@ -1,6 +1,6 @@
 #include "result_list.h"
 
-#include "crawl/link_rules.h"
+#include "urls/scheme_rules.h"
 #include "message_facade.h"
 #include "result_actions.h"
 #include "url_opener.h"

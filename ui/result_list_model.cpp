@@ -1,6 +1,6 @@
 #include "result_list_model.h"
 
-#include "crawl/link_rules.h"
+#include "urls/scheme_rules.h"
 #include <QMimeData>
 #include <QUrl>
 #include <algorithm>

@@ -3,6 +3,7 @@
 
 #include "crawl/fetcher.h"
 #include "crawl/link_rules.h"
+#include "urls/scheme_rules.h"
 #include "crawl/robots_rules.h"
 #include "crawl/served_media.h"
 #include "tests/support/table_rows.h"

@@ -3,7 +3,7 @@
 
 #include "crawl/crawl_plan.h"
 #include "crawl/page_queue.h"
-#include "crawl/resolve.h"
+#include "urls/resolve.h"
 #include "tests/support/table_rows.h"
 
 class TestResolve : public QObject {

@@ -1,4 +1,4 @@
-#include "crawl/resolve.h"
+#include "urls/resolve.h"
 
 #include <algorithm>
 

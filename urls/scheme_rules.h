@@ -1,0 +1,10 @@
+#pragma once
+// Which addresses the program acts on, by scheme. Pure functions of the address text.
+
+#include <QString>
+
+// Only http and https addresses (with a host) are fetched as pages.
+bool IsCrawlableAddress(const QString& address);
+// Only http, https and ftp addresses (with a host) are recorded as files and handed to the system's "open"
+// action.
+bool IsRecordableAddress(const QString& address);
