@@ -1,6 +1,7 @@
 #include "crawl_engine.h"
 
 #include "crawl_plan.h"
+#include "crawl_policy.h"
 #include "fetcher.h"
 #include "link_extractor.h"
 #include "link_rules.h"
@@ -55,8 +56,7 @@ QString robotsTargetOf(const QUrl& url) {
 // The cursor over the crawl follows the one-page-at-a-time order exactly: segment by segment (one start page
 // each), level by level, queue position by queue position. Fetches run ahead of it; processing never does.
 struct CrawlEngine::State {
-    State(CampaignType k, QSqlDatabase database, const QStringList& filterList)
-        : kind(k), connectionName(database.connectionName()), filters(filterList) {}
+    State(CampaignType k, QSqlDatabase database) : kind(k), connectionName(database.connectionName()) {}
 
     enum class Stage { SelectPage, AwaitPage, Links };
 
@@ -83,10 +83,9 @@ struct CrawlEngine::State {
     CampaignType kind;
     // By name rather than a handle: a held handle would keep the connection from closing at shutdown.
     QString connectionName;
-    const QStringList& filters;
-    ConnectionType connection = DefaultConnectionType();
-    CrawlPolicy policy; // as set, for the next start
-    CrawlPolicy active; // the running crawl's
+    CrawlSettings settings; // as set: the filters apply at once, the rest at the next start
+    CrawlPolicy active;     // the running crawl's
+    int transfers = 1;      // the running crawl's concurrency
     // Made at each start and released by abortAll(), so that no prepared statement outlives a connection
     // closed at shutdown.
     std::optional<CampaignStore> campaigns;
@@ -140,7 +139,8 @@ struct CrawlEngine::State {
     int filesFound = 0;
 
     bool stopped() const { return stopCampaignId == campaignId; }
-    int concurrency() const { return std::max(1, connection.concurrency); }
+    int concurrency() const { return transfers; }
+    const QStringList& filters() const { return settings.filters; }
     QString addressOf(int key) const { return key > 0 ? queue.at(key) : segments.at(-key - 1).startAddress; }
 
     void clearTransfers() {
@@ -179,8 +179,8 @@ struct CrawlEngine::State {
     }
 };
 
-CrawlEngine::CrawlEngine(CampaignType kind, QSqlDatabase db, const QStringList& filters, QObject* parent)
-    : QObject(parent), d(std::make_unique<State>(kind, db, filters)) {
+CrawlEngine::CrawlEngine(CampaignType kind, QSqlDatabase db, QObject* parent)
+    : QObject(parent), d(std::make_unique<State>(kind, db)) {
     connect(&d->fetcher, &Fetcher::finished, this, &CrawlEngine::onFetched);
     d->clock.start();
     d->wake.setSingleShot(true);
@@ -196,16 +196,13 @@ CampaignType CrawlEngine::kind() const {
     return d->kind;
 }
 
-void CrawlEngine::setConnectionType(const ConnectionType& connection) {
-    d->connection = connection;
+void CrawlEngine::setSettings(const CrawlSettings& settings) {
+    d->settings = settings;
+    d->settings.policy = settings.policy.clamped();
 }
 
-void CrawlEngine::setCrawlPolicy(const CrawlPolicy& policy) {
-    d->policy = policy.clamped();
-}
-
-CrawlPolicy CrawlEngine::crawlPolicy() const {
-    return d->policy;
+const CrawlSettings& CrawlEngine::settings() const {
+    return d->settings;
 }
 
 bool CrawlEngine::isRunning() const {
@@ -249,8 +246,9 @@ DbStatus CrawlEngine::start(const QList<CrawlSegment>& segments, const QString& 
     d->campaignId = created.value();
     d->segments = segments;
     d->extensions = SplitExtensions(fileExt);
-    d->active = d->policy;
-    d->fetcher.setTimeoutSeconds(d->connection.timeoutSeconds);
+    d->active = d->settings.policy;
+    d->transfers = std::max(1, d->settings.concurrency);
+    d->fetcher.setTimeoutSeconds(d->settings.timeoutSeconds);
     d->fetcher.setConcurrency(d->concurrency());
     d->running = true;
     d->paused = false;
@@ -324,7 +322,7 @@ void CrawlEngine::step() {
             finish(false);
             return;
         }
-        if (IsFilteredUrl(d->pageAddress, d->filters) || politeSkip(d->pageKey, d->pageAddress)) {
+        if (IsFilteredUrl(d->pageAddress, d->filters()) || politeSkip(d->pageKey, d->pageAddress)) {
             // Neither fetched nor shown.
             dropSlot(d->pageKey);
             advanceCursor();
@@ -591,7 +589,7 @@ void CrawlEngine::fillPipeline() {
         if (d->fetches.contains(position))
             continue;
         const QString& address = d->queue.at(position);
-        if (IsFilteredUrl(address, d->filters) || politeSkip(position, address))
+        if (IsFilteredUrl(address, d->filters()) || politeSkip(position, address))
             continue; // tested again when its turn comes
         startFetch(position, address);
     }

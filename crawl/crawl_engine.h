@@ -4,10 +4,9 @@
 // connection's concurrency but processed strictly in queue order, so rows, database rows, the queue and the
 // status texts come out exactly as in a one-page-at-a-time crawl.
 
-#include "crawl/crawl_policy.h"
+#include "crawl/crawl_settings.h"
 #include "store/campaign_type.h"
 #include "store/db_result.h"
-#include "store/settings_store.h"
 #include <QObject>
 #include <QSqlDatabase>
 #include <QStringList>
@@ -19,14 +18,14 @@ struct FetchResult;
 class CrawlEngine : public QObject {
     Q_OBJECT
 public:
-    // `filters` is the program's filter list (read at each page); it must outlive the engine.
-    CrawlEngine(CampaignType kind, QSqlDatabase db, const QStringList& filters, QObject* parent = nullptr);
+    CrawlEngine(CampaignType kind, QSqlDatabase db, QObject* parent = nullptr);
     ~CrawlEngine() override;
 
     CampaignType kind() const;
-    void setConnectionType(const ConnectionType& connection); // takes effect at the next start
-    void setCrawlPolicy(const CrawlPolicy& policy);           // likewise
-    CrawlPolicy crawlPolicy() const;
+    // The filter words apply from the next page on, even to a running crawl; the time-out, the concurrency
+    // and the politeness options from the next start.
+    void setSettings(const CrawlSettings& settings);
+    const CrawlSettings& settings() const;
 
     // URL search: creates the campaign, then crawls `depth` levels from `startAddress` (level 1 is the
     // start page). `fileExt` is the media type's FILEEXT text. A campaign that cannot be created means no

@@ -1,14 +1,7 @@
-#include "crawl_policy.h"
+#include "crawl/crawl_policy.h"
 
 #include <QLocale>
 #include <algorithm>
-
-CrawlPolicy CrawlPolicy::clamped() const {
-    CrawlPolicy policy = *this;
-    policy.maxPerHost = std::clamp(maxPerHost, 0, kMaxRequestsPerHost);
-    policy.delayMsPerHost = std::clamp(delayMsPerHost, 0, kMaxHostDelayMs);
-    return policy;
-}
 
 QString SiteHost(const QUrl& url) {
     QString host = url.host().toLower();

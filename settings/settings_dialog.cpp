@@ -3,7 +3,8 @@
 #include "settings/list_helpers.h"
 #include "store/category_store.h"
 #include "store/engine_store.h"
-#include "store/settings_store.h"
+#include "crawl/crawl_settings.h"
+#include "store/crawl_settings_store.h"
 #include "ui/app_context.h"
 #include "ui/message_facade.h"
 
@@ -294,31 +295,23 @@ void Settings::load() {
             firstError = error;
     };
 
+    const auto stored = CrawlSettingsStore(m_context.db()).load();
     const CrawlPolicy& policy = m_context.crawlPolicy();
     m_sameSite->setChecked(policy.sameSiteOnly);
     m_obeyRobots->setChecked(policy.obeyRobots);
     m_maxPerHost->setValue(policy.maxPerHost);
     m_hostDelay->setValue(policy.delayMsPerHost);
     m_retryAfter->setChecked(policy.honourRetryAfter);
-
-    SettingsStore settings(m_context.db());
-    // A stored text that is none of the entries shows as "Unknown", the first entry.
-    const auto connection = settings.loadConnectionType(DefaultConnectionType());
-    const auto filters = settings.loadFilters();
-    if (connection) {
-        m_connection->setCurrentIndex(std::max<int>(0, kConnectionTypes.indexOf(connection->text)));
+    if (stored) {
+        // A stored text that is none of the entries shows as "Unknown", the first entry.
+        m_connection->setCurrentIndex(std::max<int>(0, kConnectionTypes.indexOf(stored->connectionType)));
+        m_filterWords->addItems(stored->filters);
     } else {
-        note(connection.error());
+        note(stored.error());
         m_connection->parentWidget()->setEnabled(false);
-    }
-    if (filters) {
-        m_filterWords->addItems(filters.value());
-    } else {
-        note(filters.error());
         m_filterWords->parentWidget()->setEnabled(false);
-    }
-    if (!connection || !filters)
         m_ok->setEnabled(false);
+    }
 
     QStringList names;
     if (auto status = CategoryStore(m_context.db()).fillNames(names); status) {

@@ -5,7 +5,7 @@
 #include "crawl/crawl_engine.h"
 #include "store/database.h"
 #include "store/engine_store.h"
-#include "store/settings_store.h"
+#include "store/crawl_settings_store.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -168,28 +168,20 @@ int main(int argc, char* argv[]) {
     if (!opened.notice.isEmpty() && !options->quiet)
         printError(opened.notice);
 
-    ConnectionType chosen = DefaultConnectionType();
-    QStringList filterWords;
-    {
-        SettingsStore settings(opened.database.connection());
-        auto connection = settings.loadConnectionType(DefaultConnectionType());
-        auto filters = settings.loadFilters();
-        if (!connection || !filters) {
-            printError(QStringLiteral("cannot read the settings: %1")
-                           .arg(!connection ? connection.error() : filters.error()));
-            return DatabaseFailure;
-        }
-        chosen = connection.value();
-        filterWords = filters.value();
+    auto stored = CrawlSettingsStore(opened.database.connection()).load();
+    if (!stored) {
+        printError(QStringLiteral("cannot read the settings: %1").arg(stored.error()));
+        return DatabaseFailure;
     }
+    CrawlSettings settings = CrawlSettings::fromStored(stored.value(), CrawlSettings());
     if (options->concurrency > 0)
-        chosen.concurrency = options->concurrency;
+        settings.concurrency = options->concurrency;
     if (options->timeoutSeconds > 0)
-        chosen.timeoutSeconds = options->timeoutSeconds;
+        settings.timeoutSeconds = options->timeoutSeconds;
 
     CrawlEngine engine(options->web ? CampaignType::WebSearch : CampaignType::UrlSearch,
-                       opened.database.connection(), filterWords);
-    engine.setConnectionType(chosen);
+                       opened.database.connection());
+    engine.setSettings(settings);
     int exitCode = Done;
     QObject::connect(&engine, &CrawlEngine::fileRecorded, &app, [](const QString&, const QString& address) {
         const QByteArray line = address.toUtf8() + '\n';

@@ -6,7 +6,7 @@
 #include "crawl/crawl_engine.h"
 #include "store/campaign_store.h"
 #include "store/database.h"
-#include "store/settings_store.h"
+#include "crawl/crawl_settings.h"
 #include <QObject>
 #include <QStringList>
 
@@ -35,11 +35,11 @@ public:
     UrlOpener& opener() { return m_opener; }
     CrawlEngine& urlEngine() { return m_urlEngine; }
     CrawlEngine& webEngine() { return m_webEngine; }
-    const QStringList& filters() const { return m_filters; }
-    const ConnectionType& connectionType() const { return m_connection; }
+    const QStringList& filters() const { return m_settings.filters; }
     SearchState& search() { return m_search; }
 
-    const CrawlPolicy& crawlPolicy() const { return m_crawlPolicy; }
+    const CrawlPolicy& crawlPolicy() const { return m_settings.policy; }
+    const CrawlSettings& crawlSettings() const { return m_settings; }
 
     // LoadConnectionType then LoadFilters, and the crawl policy from the per-user settings; the engines
     // take the connection type and the policy for their next start. A database failure is returned (the
@@ -47,7 +47,6 @@ public:
     DbStatus loadSettings();
     // SaveSettings, then loadSettings(). With a policy, it is written after the database and only when
     // that succeeded.
-    DbStatus saveSettings(const QString& connectionType, const QStringList& filters);
     DbStatus saveSettings(const QString& connectionType, const QStringList& filters,
                           const CrawlPolicy& policy);
 
@@ -75,9 +74,7 @@ private:
     Database& m_database;
     MessageFacade& m_messages;
     UrlOpener& m_opener;
-    QStringList m_filters; // LoadedFilters
-    ConnectionType m_connection = DefaultConnectionType();
-    CrawlPolicy m_crawlPolicy;
+    CrawlSettings m_settings;
     SearchState m_search;
     CrawlEngine m_urlEngine;
     CrawlEngine m_webEngine;

@@ -78,3 +78,13 @@ struct Probe {
         return out;
     }
 };
+
+inline CrawlSettings crawlSettings(int timeoutSeconds, int concurrency, const QStringList& filters = {},
+                                   const CrawlPolicy& policy = {}) {
+    CrawlSettings settings;
+    settings.timeoutSeconds = timeoutSeconds;
+    settings.concurrency = concurrency;
+    settings.filters = filters;
+    settings.policy = policy;
+    return settings;
+}

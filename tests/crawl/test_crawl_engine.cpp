@@ -29,7 +29,6 @@ void useEngines(const HttpFixture& server, QSqlDatabase db, const QStringList& e
 class TestCrawlEngine : public QObject {
     Q_OBJECT
 
-    const QStringList m_noFilters; // the engine keeps a reference to its filter list
 
 private slots:
     // A URL search starts at `start` with `depth` levels; a web search (when `engines` is given: the engine
@@ -149,10 +148,9 @@ private slots:
         for (const int transfers : {1, 8}) {
             server.clearRequests();
             const qint64 bigBefore = server.bytesStreamed("/big.html");
-            CrawlEngine engine(web ? CampaignType::WebSearch : CampaignType::UrlSearch, db.connection(),
-                               filterList);
+            CrawlEngine engine(web ? CampaignType::WebSearch : CampaignType::UrlSearch, db.connection());
             // A silent page ends at the time-out, which is short where there is one.
-            engine.setConnectionType({"Unknown", site.filter(" ?").isEmpty() ? 10 : 1, transfers});
+            engine.setSettings(crawlSettings(site.filter(" ?").isEmpty() ? 10 : 1, transfers, filterList));
             Probe probe(engine);
             const DbStatus started = web ? engine.startWebCrawl(start, ".mp3", engines.first())
                                          : engine.startUrlCrawl(server.url(start), ".mp3,.ogg", depth);
@@ -225,9 +223,8 @@ private slots:
         const bool web = !engines.isEmpty();
         if (web)
             useEngines(server, db.connection(), engines);
-        CrawlEngine engine(web ? CampaignType::WebSearch : CampaignType::UrlSearch, db.connection(),
-                           m_noFilters);
-        engine.setConnectionType({"Unknown", 60, 8});
+        CrawlEngine engine(web ? CampaignType::WebSearch : CampaignType::UrlSearch, db.connection());
+        engine.setSettings(crawlSettings(60, 8));
         const auto start = [&] {
             return web ? engine.startWebCrawl("jazz", ".mp3", "*All*")
                        : engine.startUrlCrawl(server.url("/"), QStringLiteral(".mp3"), 5);
@@ -266,7 +263,7 @@ private slots:
             hrefs << QStringLiteral("f%1.mp3").arg(i);
         server.setPage("/", HttpFixture::linksPage(hrefs));
         TempDatabase db;
-        CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
+        CrawlEngine engine(CampaignType::UrlSearch, db.connection());
         Probe probe(engine);
         connect(&engine, &CrawlEngine::fileRecorded, &engine, [&engine] { engine.stop(); });
         QVERIFY(engine.startUrlCrawl(server.url("/"), QStringLiteral(".mp3"), 1).ok());
@@ -287,8 +284,8 @@ private slots:
         buildSite(server, site);
         server.setLatencyMs(30);
         TempDatabase db;
-        CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
-        engine.setConnectionType({"Unknown", 10, 2});
+        CrawlEngine engine(CampaignType::UrlSearch, db.connection());
+        engine.setSettings(crawlSettings(10, 2));
         Probe probe(engine);
         connect(&engine, &CrawlEngine::fileRecorded, &engine, [&engine, &probe] {
             if (probe.files.size() == 1)
@@ -316,7 +313,7 @@ private slots:
         HttpFixture server;
         server.setPage("/", HttpFixture::linksPage({QStringLiteral("x.mp3")}));
         TempDatabase db;
-        CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
+        CrawlEngine engine(CampaignType::UrlSearch, db.connection());
         Probe probe(engine);
         QSignalSpy started(&engine, &CrawlEngine::started);
         db.close();
@@ -343,7 +340,7 @@ private slots:
         buildSite(server, {"/ > a.html x.mp3 y.mp3 b.html", "/a.html > a.mp3", "/b.html > b.mp3"});
         server.setLatencyMs(50);
         TempDatabase db;
-        CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
+        CrawlEngine engine(CampaignType::UrlSearch, db.connection());
         Probe probe(engine);
         QList<qsizetype> atAbort; // messages, files, levels
         const auto abort = [&] {

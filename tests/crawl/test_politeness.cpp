@@ -35,14 +35,12 @@ qint64 shortestGap(const HttpFixture& server, const QString& target = {}) {
 class TestPoliteness : public QObject {
     Q_OBJECT
 
-    const QStringList m_noFilters;
 
     // A URL search of the server from "/", three levels deep: the pages crawled and the files recorded.
     std::pair<QStringList, QStringList> crawl(TempDatabase& db, const HttpFixture& server,
                                               const CrawlPolicy& policy) {
-        CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
-        engine.setConnectionType({"Unknown", 10, 8});
-        engine.setCrawlPolicy(policy);
+        CrawlEngine engine(CampaignType::UrlSearch, db.connection());
+        engine.setSettings(crawlSettings(10, 8, {}, policy));
         Probe probe(engine);
         if (!engine.startUrlCrawl(server.url("/"), QStringLiteral(".mp3"), 3).ok() || !probe.waitDone())
             return {};
@@ -176,9 +174,8 @@ private slots:
         HttpFixture server;
         buildSite(server, {"/ > busy.html", "/busy.html 503:1 "});
         TempDatabase db;
-        CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
-        engine.setConnectionType({"Unknown", 10, 8});
-        engine.setCrawlPolicy({.honourRetryAfter = true});
+        CrawlEngine engine(CampaignType::UrlSearch, db.connection());
+        engine.setSettings(crawlSettings(10, 8, {}, {.honourRetryAfter = true}));
         Probe probe(engine);
         QVERIFY(engine.startUrlCrawl(server.url("/"), ".mp3", 2).ok());
         QTRY_COMPARE_WITH_TIMEOUT(server.hits("/busy.html"), 1, 10000);

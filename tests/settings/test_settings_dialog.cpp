@@ -5,12 +5,11 @@
 #include "settings/settings_dialog.h"
 #include "store/category_store.h"
 #include "store/engine_store.h"
-#include "store/settings_store.h"
+#include "store/crawl_settings_store.h"
 #include "tests/support/app_context_fixture.h"
 #include "tests/support/dialog_driver.h"
 #include "tests/support/table_rows.h"
 #include "tests/support/temp_user_options.h"
-#include "ui/crawl_policy_settings.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -58,7 +57,7 @@ class TestSettingsDialog : public QObject {
     QSqlDatabase db() { return m_app->database.connection(); }
     QStringList categories() { return CategoryStore(db()).names().value(); }
     QStringList engines() { return EngineStore(db()).names().value(); }
-    QStringList storedFilters() { return SettingsStore(db()).loadFilters().value(); }
+    QStringList storedFilters() { return CrawlSettingsStore(db()).load()->filters; }
     // Everything the media-type and engine groups can write, as one comparable list.
     QStringList snapshot() {
         QStringList all;
@@ -269,7 +268,7 @@ private slots:
         QFETCH(bool, ok);
         const QStringList filters = storedFilters();
         const QStringList loadedFilters = m_app->context.filters();
-        const QString connection = m_app->context.connectionType().text;
+        const QString connection = m_app->context.crawlSettings().connectionType;
         const QString other = connection == "ISDN" ? "T1" : "ISDN";
         QSignalSpy reloaded(&m_app->context, &AppContext::settingsReloaded);
         openDialog();
@@ -290,16 +289,16 @@ private slots:
         const QStringList expected = ok ? filters + QStringList{"tracker", "Ads", "ads"} : filters;
         QCOMPARE(storedFilters(), expected);
         QCOMPARE(m_app->context.filters(), ok ? expected : loadedFilters);
-        QCOMPARE(SettingsStore(db()).loadConnectionType(DefaultConnectionType())->text,
+        QCOMPARE(CrawlSettingsStore(db()).load()->connectionType,
                  ok ? other : connection);
-        QCOMPARE(m_app->context.connectionType().text, ok ? other : connection);
+        QCOMPARE(m_app->context.crawlSettings().connectionType, ok ? other : connection);
         QCOMPARE(reloaded.count(), ok ? 1 : 0);
         CrawlPolicy policy;
         policy.obeyRobots = ok;
         policy.delayMsPerHost = ok ? 700 : policy.delayMsPerHost;
-        QCOMPARE(LoadCrawlPolicy(), policy);
-        QCOMPARE(m_app->context.urlEngine().crawlPolicy(), policy);
-        QCOMPARE(m_app->context.webEngine().crawlPolicy(), policy);
+        QCOMPARE(CrawlSettingsStore::loadPolicy(), policy);
+        QCOMPARE(m_app->context.urlEngine().settings().policy, policy);
+        QCOMPARE(m_app->context.webEngine().settings().policy, policy);
 
         // The next opening shows what is stored; confirmed unchanged, it rewrites the same rows once each.
         openDialog();
@@ -328,7 +327,7 @@ private slots:
     void opensOnWhatIsStored() {
         QFETCH(QStringList, stored);
         QFETCH(QStringList, shown);
-        QVERIFY(SettingsStore(db()).saveSettings(stored.takeFirst(), {}).ok());
+        QVERIFY(CrawlSettingsStore(db()).save({stored.takeFirst(), {}, {}}).ok());
         const QStringList keys{"SameSite", "ObeyRobots", "MaxPerHost", "HostDelayMs", "RetryAfter"};
         {
             QSettings settings("Vorlane", "Vorlane");
@@ -344,7 +343,7 @@ private slots:
                                  QString::number(child<QSpinBox>("HostDelay")->value()),
                                  QString::number(child<QCheckBox>("RetryAfter")->isChecked())};
         QCOMPARE(actual, shown);
-        QCOMPARE(m_app->context.urlEngine().crawlPolicy(), m_app->context.crawlPolicy());
+        QCOMPARE(m_app->context.urlEngine().settings().policy, m_app->context.crawlPolicy());
         QStringList captions{m_dialog->windowTitle()};
         for (const auto* group : m_dialog->findChildren<QGroupBox*>())
             captions << group->title();

@@ -11,8 +11,10 @@
 #include "store/database.h"
 #include "store/engine_store.h"
 #include "store/queries.h"
-#include "store/settings_store.h"
+#include "crawl/crawl_settings.h"
+#include "store/crawl_settings_store.h"
 #include "tests/support/temp_database.h"
+#include "tests/support/temp_user_options.h"
 
 #include <QDir>
 #include <QProcess>
@@ -80,6 +82,7 @@ int runProbe(const QString& dir) {
 class TestDatabase : public QObject {
     Q_OBJECT
 
+    TempUserOptions m_options; // the politeness part of the crawl settings is per-user
     std::unique_ptr<TempDatabase> m_temp;
     QSqlDatabase db() const { return m_temp->connection(); }
 
@@ -379,8 +382,9 @@ private slots:
     void connectionType() {
         QFETCH(QString, text);
         QFETCH(QString, derived);
-        const ConnectionType type = DeriveConnectionType(text, {"previous", 99, 5});
-        QCOMPARE(QString("%1/%2/%3").arg(type.timeoutSeconds).arg(type.concurrency).arg(type.text), derived);
+        const CrawlSettings type = CrawlSettings::fromStored({text, {}, {}}, {"previous", 99, 5, {}, {}});
+        QCOMPARE(QString("%1/%2/%3").arg(type.timeoutSeconds).arg(type.concurrency).arg(type.connectionType),
+                 derived);
     }
 
     void settingsSavedAsOneUnit_data() {
@@ -397,15 +401,15 @@ private slots:
         QFETCH(QString, connection);
         QFETCH(QStringList, filters);
         QFETCH(bool, saved);
-        SettingsStore store(db());
-        QVERIFY(store.saveSettings("ISDN", {"old", "words"}).ok());
+        CrawlSettingsStore store(db());
+        QVERIFY(store.save({"ISDN", {"old", "words"}, {}}).ok());
         QVERIFY(QSqlQuery(db()).exec("CREATE TRIGGER REFUSE BEFORE INSERT ON FILTERS WHEN NEW.FILTER = 'bad' "
                                      "BEGIN SELECT RAISE(ABORT, 'refused by test'); END"));
-        const auto status = store.saveSettings(connection, filters);
+        const auto status = store.save({connection, filters, {}});
         QCOMPARE(status.ok(), saved);
         QVERIFY2(saved || status.error().contains("refused by test"), qPrintable(status.error()));
-        QCOMPARE(store.loadFilters().value(), (saved ? filters : QStringList{"old", "words"}));
-        QCOMPARE(store.loadConnectionType(DefaultConnectionType())->text, saved ? connection : "ISDN");
+        QCOMPARE(store.load()->filters, (saved ? filters : QStringList{"old", "words"}));
+        QCOMPARE(store.load()->connectionType, saved ? connection.trimmed() : "ISDN");
     }
 };
 

@@ -1,0 +1,36 @@
+#pragma once
+// Everything a crawl is run with, as one value: the transfer time-out and the pages fetched at once (the
+// connection type's profile), the URL filter words and the politeness options.
+
+#include "store/crawl_policy.h"
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+struct StoredCrawlSettings;
+
+// The connection types offered to the user, in the order shown.
+inline const QStringList kConnectionTypes = {"Unknown", "33k", "56k", "ISDN", "Cable", "DSL", "T1", "T2"};
+
+struct ConnectionProfile {
+    int timeoutSeconds; // per transfer
+    int concurrency;    // pages fetched at once
+    bool operator==(const ConnectionProfile&) const = default;
+};
+
+// The profile of a connection type's text (surrounding blanks ignored; letter case counts); nullopt for a text
+// that is none of the known types.
+std::optional<ConnectionProfile> ConnectionProfileOf(const QString& connectionType);
+
+struct CrawlSettings {
+    QString connectionType = QStringLiteral("Unknown");
+    int timeoutSeconds = 30;
+    int concurrency = 8;
+    QStringList filters;
+    CrawlPolicy policy;
+
+    // The stored settings in force. A connection type that is none of the known ones keeps `previous`'s
+    // type, time-out and concurrency, as if it had not been saved.
+    static CrawlSettings fromStored(const StoredCrawlSettings& stored, const CrawlSettings& previous);
+    bool operator==(const CrawlSettings&) const = default;
+};

@@ -1,0 +1,10 @@
+#include "store/crawl_policy.h"
+
+#include <algorithm>
+
+CrawlPolicy CrawlPolicy::clamped() const {
+    CrawlPolicy policy = *this;
+    policy.maxPerHost = std::clamp(maxPerHost, 0, kMaxRequestsPerHost);
+    policy.delayMsPerHost = std::clamp(delayMsPerHost, 0, kMaxHostDelayMs);
+    return policy;
+}

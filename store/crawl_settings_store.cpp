@@ -1,0 +1,110 @@
+#include "store/crawl_settings_store.h"
+
+#include "store/queries.h"
+#include "store/statement.h"
+
+#include <QCoreApplication>
+#include <QSettings>
+
+namespace {
+
+QSettings open() {
+    return QSettings(QStringLiteral("Vorlane"), QStringLiteral("Vorlane"));
+}
+
+bool readBool(const QSettings& settings, const QString& key, bool fallback) {
+    const QString text = settings.value(key).toString().trimmed().toLower();
+    if (text == QLatin1String("true") || text == QLatin1String("1"))
+        return true;
+    if (text == QLatin1String("false") || text == QLatin1String("0"))
+        return false;
+    return fallback;
+}
+
+int readInt(const QSettings& settings, const QString& key, int fallback) {
+    bool ok = false;
+    const int value = settings.value(key).toString().trimmed().toInt(&ok);
+    return ok ? value : fallback;
+}
+
+} // namespace
+
+DbResult<StoredCrawlSettings> CrawlSettingsStore::load() {
+    const auto connection =
+        QueryFirstValue(m_db, QStringLiteral("SELECT \"CONNECTION\" FROM \"CONNECTION\" LIMIT 1"));
+    if (!connection)
+        return DbResult<StoredCrawlSettings>::failure(connection.error());
+    StoredCrawlSettings settings;
+    settings.connectionType = connection->toString().trimmed();
+    if (const DbStatus status =
+            FillList(m_db, QStringLiteral("SELECT FILTER FROM FILTERS ORDER BY rowid"), settings.filters);
+        !status)
+        return DbResult<StoredCrawlSettings>::failure(status.error());
+    settings.policy = loadPolicy();
+    return settings;
+}
+
+DbStatus CrawlSettingsStore::save(const StoredCrawlSettings& settings) {
+    if (const DbStatus saved = saveDatabasePart(settings.connectionType, settings.filters); !saved)
+        return saved;
+    if (const QString error = savePolicy(settings.policy); !error.isEmpty())
+        return DbStatus::failure(error);
+    return dbOk();
+}
+
+CrawlPolicy CrawlSettingsStore::loadPolicy() {
+    QSettings settings = open();
+    settings.beginGroup(QStringLiteral("Crawling"));
+    CrawlPolicy policy;
+    policy.sameSiteOnly = readBool(settings, QStringLiteral("SameSite"), policy.sameSiteOnly);
+    policy.obeyRobots = readBool(settings, QStringLiteral("ObeyRobots"), policy.obeyRobots);
+    policy.maxPerHost = readInt(settings, QStringLiteral("MaxPerHost"), policy.maxPerHost);
+    policy.delayMsPerHost = readInt(settings, QStringLiteral("HostDelayMs"), policy.delayMsPerHost);
+    policy.honourRetryAfter = readBool(settings, QStringLiteral("RetryAfter"), policy.honourRetryAfter);
+    return policy.clamped();
+}
+
+QString CrawlSettingsStore::savePolicy(const CrawlPolicy& policy) {
+    const CrawlPolicy kept = policy.clamped();
+    QSettings settings = open();
+    settings.beginGroup(QStringLiteral("Crawling"));
+    settings.setValue(QStringLiteral("SameSite"), kept.sameSiteOnly);
+    settings.setValue(QStringLiteral("ObeyRobots"), kept.obeyRobots);
+    settings.setValue(QStringLiteral("MaxPerHost"), kept.maxPerHost);
+    settings.setValue(QStringLiteral("HostDelayMs"), kept.delayMsPerHost);
+    settings.setValue(QStringLiteral("RetryAfter"), kept.honourRetryAfter);
+    settings.endGroup();
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        return QCoreApplication::translate("CrawlPolicySettings",
+                                           "The crawling settings could not be saved to %1.")
+            .arg(settings.fileName());
+    return {};
+}
+
+DbStatus CrawlSettingsStore::saveDatabasePart(const QString& connectionType, const QStringList& filters) {
+    return RunInTransaction(m_db, [&]() -> DbStatus {
+        auto updated = ExecStatement(m_db, QStringLiteral("UPDATE \"CONNECTION\" SET \"CONNECTION\" = ?"),
+                                     {TextValue(connectionType.trimmed())});
+        if (!updated)
+            return DbStatus::failure(updated.error());
+        // The table must hold its one row; a file that lost it gets it back rather than keeping no choice.
+        if (*updated == 0) {
+            auto inserted =
+                ExecStatement(m_db, QStringLiteral("INSERT INTO \"CONNECTION\" (\"CONNECTION\") VALUES (?)"),
+                              {TextValue(connectionType.trimmed())});
+            if (!inserted)
+                return DbStatus::failure(inserted.error());
+        }
+        if (auto cleared = ExecStatement(m_db, QStringLiteral("DELETE FROM FILTERS")); !cleared)
+            return DbStatus::failure(cleared.error());
+        QSqlQuery insert(m_db);
+        if (!insert.prepare(QStringLiteral("INSERT INTO FILTERS (FILTER) VALUES (?)")))
+            return DbStatus::failure(DbErrorText(insert.lastError()));
+        for (const QString& filter : filters) {
+            if (const DbStatus status = ExecPrepared(insert, {TextValue(filter)}); !status)
+                return status;
+        }
+        return dbOk();
+    });
+}
