@@ -5,7 +5,7 @@
 
 #include "campaigns/camp_management.h"
 #include "store/campaign_store.h"
-#include "tests/support/app_context_fixture.h"
+#include "tests/support/session_fixture.h"
 #include "tests/support/dialog_driver.h"
 #include <QApplication>
 #include <QElapsedTimer>
@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     const int count = argc > 1 ? atoi(argv[1]) : 100000;
     const int runs = argc > 2 ? atoi(argv[2]) : 5;
 
-    AppContextFixture fixture;
+    SessionFixture fixture;
     if (!fixture.database.isValid()) {
         std::fprintf(stderr, "database: %s\n", qPrintable(fixture.database.error()));
         return 1;
@@ -38,10 +38,10 @@ int main(int argc, char** argv) {
     std::printf("links=%d\n", count);
 
     QWidget owner;
-    CampManagement dialog(fixture.context, &owner);
+    CampManagement dialog(fixture.session, fixture.messages, &owner);
     auto* campaigns = control<QComboBox>(&dialog, "Campaigns");
     qsizetype delivered = 0;
-    QObject::connect(&fixture.context, &AppContext::campaignLinksLoaded,
+    QObject::connect(&fixture.session, &Session::campaignLoaded,
                      [&](int, const QList<FileLinkRow>& rows) { delivered = rows.size(); });
 
     for (int run = 1; run <= runs; ++run) {

@@ -1,11 +1,9 @@
 #include "camp_management.h"
 
-#include "urls/display_name.h"
-#include "search/dialog_controls.h"
-#include "store/campaign_store.h"
-#include "store/history_store.h"
-#include "ui/app_context.h"
+#include "app/session.h"
+#include "ui/dialog_controls.h"
 #include "ui/message_facade.h"
+#include "urls/display_name.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -28,8 +26,8 @@ public:
 
 } // namespace
 
-CampManagement::CampManagement(AppContext& context, QWidget* parent)
-    : ToolDialog(context.search().campManagementKeepShown, parent), m_context(context),
+CampManagement::CampManagement(Session& session, MessageFacade& messages, QWidget* parent)
+    : ToolDialog(session.keepShown().campaigns, parent), m_session(session), m_messages(messages),
       m_chooser(saveDialogChooser()) {
     setObjectName(QStringLiteral("CampManagement"));
     setWindowTitle(QStringLiteral("Campaign Management"));
@@ -63,19 +61,20 @@ CampManagement::CampManagement(AppContext& context, QWidget* parent)
     connect(m_export, &QPushButton::clicked, this, &CampManagement::exportSelected);
     connect(m_close, &QPushButton::clicked, this, &CampManagement::hide);
     connect(m_campaigns, &QComboBox::currentIndexChanged, this, &CampManagement::updateExportEnabled);
-    connect(&context, &AppContext::campaignsChanged, this, &CampManagement::fillCampaigns);
+    connect(&session, &Session::campaignsChanged, this, &CampManagement::fillCampaigns);
 
     fillCampaigns();
 }
 
 void CampManagement::fillCampaigns() {
-    const DbResult<QStringList> labels = CampaignStore(m_context.db()).campaignLabels();
+    const DbResult<QList<CampaignRecord>> campaigns = m_session.campaigns();
     m_campaigns->clear();
-    if (!labels) {
-        m_context.messages().critical(this, labels.error());
+    if (!campaigns) {
+        m_messages.critical(this, campaigns.error());
         return;
     }
-    m_campaigns->addItems(labels.value());
+    for (const CampaignRecord& campaign : campaigns.value())
+        m_campaigns->addItem(campaign.label, campaign.id);
     m_campaigns->setCurrentIndex(-1);
     updateExportEnabled();
 }
@@ -85,90 +84,64 @@ void CampManagement::updateExportEnabled() {
 }
 
 int CampManagement::selectedCampaignId() const {
-    const QString text = m_campaigns->currentText();
-    const qsizetype dash = text.indexOf(QLatin1String(" - "));
-    if (dash < 0)
-        return 0;
-    bool ok = false;
-    const int id = text.left(dash).trimmed().toInt(&ok);
-    return ok ? id : 0;
+    return m_campaigns->currentIndex() < 0 ? 0 : m_campaigns->currentData().toInt();
 }
 
 void CampManagement::campaignPicked(int index) {
     if (index < 0)
         return;
     const int id = selectedCampaignId();
-    DbResult<QList<FileLinkRow>> links = [&] {
+    const DbStatus loaded = [&] {
         WaitCursor wait;
-        return CampaignStore(m_context.db()).campaignLinks(id);
+        return m_session.loadCampaign(id);
     }();
-    if (!links) {
-        m_context.messages().critical(this, links.error());
-        return;
-    }
-    emit m_context.campaignLinksLoaded(id, links.value());
+    if (!loaded)
+        m_messages.critical(this, loaded.error());
 }
 
 bool CampManagement::refuseWhileRecording(int campaignId) {
-    for (CrawlEngine* engine : {&m_context.urlEngine(), &m_context.webEngine()}) {
-        if (engine->isRunning() && (campaignId == 0 || engine->campaignId() == campaignId)) {
-            keepShown() = true;
-            m_context.messages().critical(
-                this, campaignId == 0
-                          ? QStringLiteral("Please stop the running search before deleting all campaigns.")
-                          : QStringLiteral("Please stop the running search before deleting its campaign."));
-            return true;
-        }
-    }
-    return false;
+    if (!m_session.isRecording(campaignId))
+        return false;
+    keepShown() = true;
+    m_messages.critical(this, campaignId == 0
+                                  ? QStringLiteral("Please stop the running search before deleting all campaigns.")
+                                  : QStringLiteral("Please stop the running search before deleting its campaign."));
+    return true;
 }
 
 void CampManagement::deleteSelected() {
     const int id = selectedCampaignId();
     if (m_campaigns->currentIndex() < 0 || id == 0) {
         keepShown() = true;
-        m_context.messages().critical(this, QStringLiteral("Please select a campaign from the dropdown."));
+        m_messages.critical(this, QStringLiteral("Please select a campaign from the dropdown."));
         m_campaigns->setFocus();
         return;
     }
-    const bool yes = m_context.messages().question(
-        this, QStringLiteral("Are sure you want to delete the selected campaign?"));
+    const bool yes =
+        m_messages.question(this, QStringLiteral("Are sure you want to delete the selected campaign?"));
     keepShown() = true;
     if (!yes || refuseWhileRecording(id))
         return;
     DbStatus deleted = [&] {
         WaitCursor wait;
-        return CampaignStore(m_context.db()).deleteCampaign(id);
+        return m_session.deleteCampaign(id);
     }();
-    if (!deleted) {
-        m_context.messages().critical(this, deleted.error());
-        return;
-    }
-    emit m_context.campaignResultsClearRequested();
-    emit m_context.campaignsChanged();
+    if (!deleted)
+        m_messages.critical(this, deleted.error());
 }
 
 void CampManagement::deleteAll() {
-    const bool yes = m_context.messages().question(
-        this, QStringLiteral("Are sure you want to delete all saved campaigns?"));
+    const bool yes =
+        m_messages.question(this, QStringLiteral("Are sure you want to delete all saved campaigns?"));
     keepShown() = true;
     if (!yes || refuseWhileRecording(0))
         return;
-    DbStatus done = [&] {
+    const DbStatus done = [&] {
         WaitCursor wait;
-        DbStatus deleted = CampaignStore(m_context.db()).deleteAllCampaigns();
-        if (!deleted)
-            return deleted;
-        HistoryStore history(m_context.db());
-        DbStatus urlMarker = history.clearHistory(CampaignType::UrlSearch, 0);
-        DbStatus webMarker = history.clearHistory(CampaignType::WebSearch, 0);
-        return !urlMarker ? urlMarker : webMarker;
+        return m_session.deleteAllCampaigns();
     }();
-    emit m_context.campaignResultsClearRequested();
-    emit m_context.campaignsChanged();
-    emit m_context.historyChanged();
     if (!done)
-        m_context.messages().critical(this, done.error());
+        m_messages.critical(this, done.error());
 }
 
 void CampManagement::exportSelected() {
@@ -191,7 +164,7 @@ void CampManagement::exportSelected() {
     QString error;
     const bool written = [&] {
         WaitCursor wait;
-        const DbResult<QList<FileLinkRow>> links = CampaignStore(m_context.db()).campaignLinks(id);
+        const DbResult<QList<FileLinkRow>> links = m_session.campaignLinks(id);
         if (!links) {
             error = links.error();
             return false;
@@ -203,5 +176,5 @@ void CampManagement::exportSelected() {
         return writeExport(path, rows, *format, &error);
     }();
     if (!written)
-        m_context.messages().critical(this, error);
+        m_messages.critical(this, error);
 }

@@ -4,19 +4,21 @@
 // (each deletion in one transaction; Delete All also puts both history markers back to 0), and exports
 // one campaign's links to a file (Export..., enabled only while a campaign is selected). Created on
 // first use, lives for the rest of the run; closing only hides it. The list is refilled whenever a
-// campaign is created or deleted anywhere (AppContext::campaignsChanged).
+// campaign is created or deleted anywhere (Session::campaignsChanged).
 
-#include "search/tool_dialog.h"
+#include "app/records.h"
+#include "ui/tool_dialog.h"
 #include "ui/result_actions.h"
 
-class AppContext;
+class MessageFacade;
 class QComboBox;
 class QPushButton;
+class Session;
 
 class CampManagement : public ToolDialog {
     Q_OBJECT
 public:
-    CampManagement(AppContext& context, QWidget* parent = nullptr);
+    CampManagement(Session& session, MessageFacade& messages, QWidget* parent = nullptr);
 
     // Replaces the platform save dialog Export... asks with (tests answer without a real dialog).
     void setFileChooser(ExportFileChooser chooser) { m_chooser = std::move(chooser); }
@@ -30,13 +32,14 @@ private:
     // names; failures are shown as a message.
     void exportSelected();
     void updateExportEnabled();
-    // The id before the first " - " of the box's text; 0 when there is none.
+    // The campaign picked in the box; 0 when none is.
     int selectedCampaignId() const;
     // A deletion may not pull the campaign from under a running search, which would go on recording
     // links for it.
     bool refuseWhileRecording(int campaignId);
 
-    AppContext& m_context;
+    Session& m_session;
+    MessageFacade& m_messages;
     QComboBox* m_campaigns;
     QPushButton* m_delete;
     QPushButton* m_deleteAll;

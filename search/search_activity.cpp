@@ -1,21 +1,24 @@
 #include "search_activity.h"
 
-#include "ui/app_context.h"
+#include "app/session.h"
 
 #include <QPushButton>
 
-SearchActivity::SearchActivity(AppContext& context, CrawlEngine& engine, QPushButton* search,
+SearchActivity::SearchActivity(Session& session, CampaignType type, QPushButton* search,
                                QPushButton* pauseResume, QPushButton* stop, QObject* parent)
-    : QObject(parent), m_context(context), m_engine(engine), m_search(search), m_pauseResume(pauseResume),
+    : QObject(parent), m_session(session), m_type(type), m_search(search), m_pauseResume(pauseResume),
       m_stop(stop) {
-    connect(m_pauseResume, &QPushButton::clicked, this, &SearchActivity::TogglePause);
+    connect(m_pauseResume, &QPushButton::clicked, this, &SearchActivity::togglePause);
     connect(m_stop, &QPushButton::clicked, this, &SearchActivity::stop);
-    connect(&m_engine, &CrawlEngine::finished, this, &SearchActivity::enterIdle);
+    connect(&m_session, &Session::searchFinished, this, [this](CampaignType finished) {
+        if (finished == m_type)
+            enterIdle();
+    });
     enterIdle();
 }
 
 void SearchActivity::enterRunning() {
-    if (!m_engine.isRunning())
+    if (!m_session.isRunning(m_type))
         return;
     m_search->setEnabled(false);
     m_pauseResume->setText(QStringLiteral("Pause"));
@@ -30,35 +33,21 @@ void SearchActivity::enterIdle() {
     m_stop->setEnabled(false);
 }
 
-void SearchActivity::TogglePause() {
-    if (!m_engine.isRunning())
+void SearchActivity::togglePause() {
+    if (!m_session.isRunning(m_type))
         return;
-    if (!m_engine.isPaused()) {
-        m_engine.pause();
+    if (!m_session.isPaused(m_type)) {
+        m_session.pause(m_type);
         m_pauseResume->setText(QStringLiteral("Resume"));
         m_search->setEnabled(false);
         m_stop->setEnabled(false);
-        emit m_context.activityTextRequested(pausedText());
     } else {
-        m_engine.resume();
+        m_session.resume(m_type);
         m_pauseResume->setText(QStringLiteral("Pause"));
         m_stop->setEnabled(true);
-        emit m_context.activityTextRequested(runningText());
     }
 }
 
 void SearchActivity::stop() {
-    if (!m_engine.isRunning())
-        return;
-    m_engine.stop();
-}
-
-QString SearchActivity::runningText() const {
-    return m_engine.kind() == CampaignType::UrlSearch ? QStringLiteral("URL Search running...")
-                                                      : QStringLiteral("Web Search running...");
-}
-
-QString SearchActivity::pausedText() const {
-    return m_engine.kind() == CampaignType::UrlSearch ? QStringLiteral("URL Search paused")
-                                                      : QStringLiteral("Web Search paused");
+    m_session.stop(m_type);
 }

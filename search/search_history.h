@@ -4,27 +4,24 @@
 // asks whether to erase; Yes moves the marker up to the newest campaign and leaves the command entry alone.
 // Each search that starts appends its text as typed; nothing else changes the list during a run.
 
-#include "store/campaign_type.h"
+#include "app/records.h"
 
 #include <QObject>
 
-class AppContext;
+class MessageFacade;
 class QComboBox;
 class QWidget;
+class Session;
 
 inline const char* const kEraseHistoryEntry = "--->>Erase History*";
-
-// Moves the kind's history marker to `campaignId` (a failure is ignored: the marker stays where it was,
-// so the next start lists the same history again), then leaves `list` with the command entry as its only
-// item and an empty text.
-void ClearSearchHistory(AppContext& context, CampaignType type, int campaignId, QComboBox* list);
 
 class SearchHistory : public QObject {
     Q_OBJECT
 public:
     // `box` is the dialog's editable input box, `keepShown` the dialog's keep-shown flag; both must outlive
     // this object (make it a child of the dialog).
-    SearchHistory(AppContext& context, CampaignType type, QComboBox* box, bool& keepShown, QWidget* dialog);
+    SearchHistory(Session& session, MessageFacade& messages, CampaignType type, QComboBox* box, bool& keepShown,
+                  QWidget* dialog);
 
     // The command entry, then the stored history; a database failure is shown and leaves the command entry.
     void load();
@@ -34,7 +31,8 @@ public:
 private:
     void picked(int index);
 
-    AppContext& m_context;
+    Session& m_session;
+    MessageFacade& m_messages;
     CampaignType m_type;
     QComboBox* m_box;
     bool& m_keepShown;

@@ -1,9 +1,10 @@
 #include "url_search.h"
 
-#include "search/dialog_controls.h"
+#include "app/session.h"
+#include "search/media_type_box.h"
 #include "search/search_activity.h"
 #include "search/search_history.h"
-#include "ui/app_context.h"
+#include "ui/dialog_controls.h"
 #include "ui/message_facade.h"
 
 #include <QComboBox>
@@ -17,8 +18,8 @@ constexpr int kLastDepth = 1000;
 
 } // namespace
 
-URLSearch::URLSearch(AppContext& context, QWidget* parent)
-    : ToolDialog(context.search().urlSearchKeepShown, parent), m_context(context) {
+URLSearch::URLSearch(Session& session, MessageFacade& messages, QWidget* parent)
+    : ToolDialog(session.keepShown().urlSearch, parent), m_session(session), m_messages(messages) {
     setObjectName(QStringLiteral("URLSearch"));
     setWindowTitle(QStringLiteral("URL Search"));
 
@@ -34,14 +35,14 @@ URLSearch::URLSearch(AppContext& context, QWidget* parent)
     layOutDialog(this, grid, {m_search, m_pauseResume, m_stop, m_close},
                  {m_url, m_mediaType, m_depth, m_search, m_pauseResume, m_stop, m_close});
 
-    m_activity = new SearchActivity(context, context.urlEngine(), m_search, m_pauseResume, m_stop, this);
-    m_history =
-        new SearchHistory(context, CampaignType::UrlSearch, m_url, context.search().urlSearchKeepShown, this);
+    m_activity = new SearchActivity(session, CampaignType::UrlSearch, m_search, m_pauseResume, m_stop, this);
+    m_history = new SearchHistory(session, messages, CampaignType::UrlSearch, m_url, session.keepShown().urlSearch,
+                                  this);
 
     connect(m_mediaType, &QComboBox::activated, this, &URLSearch::mediaTypePicked);
     connect(m_search, &QPushButton::clicked, this, &URLSearch::search);
     connect(m_close, &QPushButton::clicked, this, &URLSearch::hide);
-    connect(&context, &AppContext::categoriesChanged, this, &URLSearch::fillMediaTypes);
+    connect(&session, &Session::categoriesChanged, this, &URLSearch::fillMediaTypes);
 
     m_history->load();
     fillMediaTypes();
@@ -53,20 +54,20 @@ URLSearch::URLSearch(AppContext& context, QWidget* parent)
 }
 
 void URLSearch::prefillAddressIfIdle() {
-    if (m_url->currentText().isEmpty() && !m_context.urlEngine().isRunning())
+    if (m_url->currentText().isEmpty() && !m_session.isRunning(CampaignType::UrlSearch))
         m_url->setEditText(QStringLiteral("http://"));
 }
 
 void URLSearch::fillMediaTypes() {
-    fillMediaTypeBox(m_context, m_mediaType, this);
+    fillMediaTypeBox(m_session, m_messages, m_mediaType, this);
 }
 
 void URLSearch::mediaTypePicked(int index) {
-    readMediaExtensions(m_context, m_mediaType, index, m_context.search().urlMediaExtensions, this);
+    readMediaExtensions(m_session, m_messages, m_mediaType, index, m_extensions, this);
 }
 
 void URLSearch::search() {
-    emit m_context.clearResultsRequested(CampaignType::UrlSearch);
+    m_session.clearResults(CampaignType::UrlSearch);
     const QString typed = m_url->currentText();
     const QString address = typed.trimmed();
     if (address.isEmpty() || address == QLatin1String("http://"))
@@ -79,21 +80,17 @@ void URLSearch::search() {
     if (m_depth->currentIndex() < 0)
         return refuse(QStringLiteral("Please select a depth for your search."), m_depth);
 
-    SearchState& state = m_context.search();
-    state.urlSearchKeepShown = false;
-    state.urlSearchDepth = m_depth->currentText().toInt();
-    const DbStatus started =
-        m_context.urlEngine().startUrlCrawl(address, state.urlMediaExtensions, state.urlSearchDepth);
+    keepShown() = false;
+    const DbStatus started = m_session.startUrlSearch(address, m_extensions, m_depth->currentText().toInt());
     if (!started) {
-        state.urlSearchKeepShown = true;
-        m_context.messages().critical(this, started.error());
+        keepShown() = true;
+        m_messages.critical(this, started.error());
         return;
     }
-    emit m_context.campaignsChanged();
     m_history->append(typed);
     m_activity->enterRunning();
 }
 
 void URLSearch::refuse(const QString& text, QWidget* focus) {
-    refuseInput(m_context, m_context.search().urlSearchKeepShown, this, text, focus);
+    refuseInput(m_messages, keepShown(), this, text, focus);
 }

@@ -1,24 +1,28 @@
 #pragma once
 // The URL Search dialog: a start address, a media type and a depth. Validates them in a fixed order with
-// fixed messages, starts the URL crawl through the context's URL engine and hosts its Pause/Resume and
+// fixed messages, starts the URL search through the session and hosts its Pause/Resume and
 // Stop buttons. Lives for the whole run; closing only hides it.
 
-#include "search/tool_dialog.h"
+#include "ui/tool_dialog.h"
 
-class AppContext;
+class MessageFacade;
 class QComboBox;
 class QPushButton;
 class SearchActivity;
 class SearchHistory;
+class Session;
 
 class URLSearch : public ToolDialog {
     Q_OBJECT
 public:
-    URLSearch(AppContext& context, QWidget* parent = nullptr);
+    URLSearch(Session& session, MessageFacade& messages, QWidget* parent = nullptr);
 
     // The main window calls this before showing the dialog: "http://" into an empty address box while no
     // URL search runs.
     void prefillAddressIfIdle();
+
+    // The extensions of the media type picked last (empty for a type without any).
+    const QString& pickedExtensions() const { return m_extensions; }
 
 private:
     void fillMediaTypes();
@@ -26,7 +30,9 @@ private:
     void search();
     void refuse(const QString& text, QWidget* focus);
 
-    AppContext& m_context;
+    Session& m_session;
+    MessageFacade& m_messages;
+    QString m_extensions; // of the media type picked
     QComboBox* m_url;
     QComboBox* m_mediaType;
     QComboBox* m_depth;

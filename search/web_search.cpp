@@ -1,18 +1,18 @@
 #include "web_search.h"
 
-#include "search/dialog_controls.h"
+#include "app/session.h"
+#include "search/media_type_box.h"
 #include "search/search_activity.h"
 #include "search/search_history.h"
-#include "store/engine_store.h"
-#include "ui/app_context.h"
+#include "ui/dialog_controls.h"
 #include "ui/message_facade.h"
 
 #include <QComboBox>
 #include <QGridLayout>
 #include <QPushButton>
 
-WebSearch::WebSearch(AppContext& context, QWidget* parent)
-    : ToolDialog(context.search().webSearchKeepShown, parent), m_context(context) {
+WebSearch::WebSearch(Session& session, MessageFacade& messages, QWidget* parent)
+    : ToolDialog(session.keepShown().webSearch, parent), m_session(session), m_messages(messages) {
     setObjectName(QStringLiteral("WebSearch"));
     setWindowTitle(QStringLiteral("Web Search"));
 
@@ -28,15 +28,15 @@ WebSearch::WebSearch(AppContext& context, QWidget* parent)
     layOutDialog(this, grid, {m_search, m_pauseResume, m_stop, m_close},
                  {m_keyword, m_mediaType, m_engine, m_search, m_pauseResume, m_stop, m_close});
 
-    m_activity = new SearchActivity(context, context.webEngine(), m_search, m_pauseResume, m_stop, this);
-    m_history = new SearchHistory(context, CampaignType::WebSearch, m_keyword,
-                                  context.search().webSearchKeepShown, this);
+    m_activity = new SearchActivity(session, CampaignType::WebSearch, m_search, m_pauseResume, m_stop, this);
+    m_history = new SearchHistory(session, messages, CampaignType::WebSearch, m_keyword,
+                                  session.keepShown().webSearch, this);
 
     connect(m_mediaType, &QComboBox::activated, this, &WebSearch::mediaTypePicked);
     connect(m_search, &QPushButton::clicked, this, &WebSearch::search);
     connect(m_close, &QPushButton::clicked, this, &WebSearch::hide);
-    connect(&context, &AppContext::categoriesChanged, this, &WebSearch::fillMediaTypes);
-    connect(&context, &AppContext::enginesChanged, this, &WebSearch::fillEngines);
+    connect(&session, &Session::categoriesChanged, this, &WebSearch::fillMediaTypes);
+    connect(&session, &Session::enginesChanged, this, &WebSearch::fillEngines);
 
     m_history->load();
     fillEngines();
@@ -44,25 +44,26 @@ WebSearch::WebSearch(AppContext& context, QWidget* parent)
 }
 
 void WebSearch::fillMediaTypes() {
-    fillMediaTypeBox(m_context, m_mediaType, this);
+    fillMediaTypeBox(m_session, m_messages, m_mediaType, this);
 }
 
 void WebSearch::fillEngines() {
-    QStringList names{QString::fromLatin1(kAllEngines)};
-    const DbStatus filled = EngineStore(m_context.db()).fillDistinctNames(names);
+    const DbResult<QStringList> names = m_session.searchEngineChoices();
     m_engine->clear();
-    m_engine->addItems(names);
+    m_engine->addItem(Session::allEnginesChoice());
+    if (names)
+        m_engine->addItems(names.value());
     m_engine->setCurrentIndex(-1);
-    if (!filled)
-        m_context.messages().critical(this, filled.error());
+    if (!names)
+        m_messages.critical(this, names.error());
 }
 
 void WebSearch::mediaTypePicked(int index) {
-    readMediaExtensions(m_context, m_mediaType, index, m_context.search().webMediaExtensions, this);
+    readMediaExtensions(m_session, m_messages, m_mediaType, index, m_extensions, this);
 }
 
 void WebSearch::search() {
-    emit m_context.clearResultsRequested(CampaignType::WebSearch);
+    m_session.clearResults(CampaignType::WebSearch);
     const QString typed = m_keyword->currentText();
     const QString keyword = typed.trimmed();
     if (keyword.isEmpty())
@@ -72,21 +73,18 @@ void WebSearch::search() {
     if (m_engine->currentIndex() < 0)
         return refuse(QStringLiteral("Please select a search engine for your search."), m_engine);
 
-    SearchState& state = m_context.search();
     // Unlike the URL dialog, a start leaves the flag set: the first switch to another window keeps the
     // dialog visible.
-    state.webSearchKeepShown = true;
-    const DbStatus started =
-        m_context.webEngine().startWebCrawl(keyword, state.webMediaExtensions, m_engine->currentText());
+    keepShown() = true;
+    const DbStatus started = m_session.startWebSearch(keyword, m_extensions, m_engine->currentText());
     if (!started) {
-        m_context.messages().critical(this, started.error());
+        m_messages.critical(this, started.error());
         return;
     }
-    emit m_context.campaignsChanged();
     m_history->append(typed);
     m_activity->enterRunning();
 }
 
 void WebSearch::refuse(const QString& text, QWidget* focus) {
-    refuseInput(m_context, m_context.search().webSearchKeepShown, this, text, focus);
+    refuseInput(m_messages, keepShown(), this, text, focus);
 }

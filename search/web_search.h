@@ -1,20 +1,24 @@
 #pragma once
 // The Web Search dialog: a keyword, a media type and an engine ("*All*" or one engine). Validates them in a
-// fixed order with fixed messages, starts the web crawl through the context's web engine and hosts its
+// fixed order with fixed messages, starts the web search through the session and hosts its
 // Pause/Resume and Stop buttons. Lives for the whole run; closing only hides it.
 
-#include "search/tool_dialog.h"
+#include "ui/tool_dialog.h"
 
-class AppContext;
+class MessageFacade;
 class QComboBox;
 class QPushButton;
 class SearchActivity;
 class SearchHistory;
+class Session;
 
 class WebSearch : public ToolDialog {
     Q_OBJECT
 public:
-    WebSearch(AppContext& context, QWidget* parent = nullptr);
+    WebSearch(Session& session, MessageFacade& messages, QWidget* parent = nullptr);
+
+    // The extensions of the media type picked last (empty for a type without any).
+    const QString& pickedExtensions() const { return m_extensions; }
 
 private:
     void fillMediaTypes();
@@ -23,7 +27,9 @@ private:
     void search();
     void refuse(const QString& text, QWidget* focus);
 
-    AppContext& m_context;
+    Session& m_session;
+    MessageFacade& m_messages;
+    QString m_extensions; // of the media type picked
     QComboBox* m_keyword;
     QComboBox* m_mediaType;
     QComboBox* m_engine;

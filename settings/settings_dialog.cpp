@@ -1,11 +1,7 @@
 #include "settings/settings_dialog.h"
 
 #include "settings/list_helpers.h"
-#include "store/category_store.h"
-#include "store/engine_store.h"
-#include "crawl/crawl_settings.h"
-#include "store/crawl_settings_store.h"
-#include "ui/app_context.h"
+#include "app/session.h"
 #include "ui/message_facade.h"
 
 #include <QCheckBox>
@@ -89,7 +85,8 @@ QLabel* makeLabel(const QString& text, QWidget* buddy) {
 
 } // namespace
 
-Settings::Settings(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context) {
+Settings::Settings(Session& session, MessageFacade& messages, QWidget* parent)
+    : QDialog(parent), m_session(session), m_messages(messages) {
     setObjectName(QStringLiteral("Settings"));
     setWindowTitle(tr("Settings"));
     setAccessibleName(tr("Settings"));
@@ -246,7 +243,7 @@ void Settings::buildConnection(QGroupBox* group) {
     m_connection->setObjectName(QStringLiteral("Connex"));
     m_connection->setAccessibleName(tr("Choose One:"));
     m_connection->setEditable(false);
-    m_connection->addItems(kConnectionTypes);
+    m_connection->addItems(Session::connectionTypes());
 
     auto* layout = new QHBoxLayout(group);
     layout->addWidget(makeLabel(tr("Choose One:"), m_connection));
@@ -295,8 +292,8 @@ void Settings::load() {
             firstError = error;
     };
 
-    const auto stored = CrawlSettingsStore(m_context.db()).load();
-    const CrawlPolicy& policy = m_context.crawlPolicy();
+    const auto stored = m_session.storedSettings();
+    const CrawlPolicy& policy = m_session.crawlSettings().policy;
     m_sameSite->setChecked(policy.sameSiteOnly);
     m_obeyRobots->setChecked(policy.obeyRobots);
     m_maxPerHost->setValue(policy.maxPerHost);
@@ -304,7 +301,7 @@ void Settings::load() {
     m_retryAfter->setChecked(policy.honourRetryAfter);
     if (stored) {
         // A stored text that is none of the entries shows as "Unknown", the first entry.
-        m_connection->setCurrentIndex(std::max<int>(0, kConnectionTypes.indexOf(stored->connectionType)));
+        m_connection->setCurrentIndex(std::max<int>(0, Session::connectionTypes().indexOf(stored->connectionType)));
         m_filterWords->addItems(stored->filters);
     } else {
         note(stored.error());
@@ -313,23 +310,21 @@ void Settings::load() {
         m_ok->setEnabled(false);
     }
 
-    QStringList names;
-    if (auto status = CategoryStore(m_context.db()).fillNames(names); status) {
-        m_mediaTypes->addItems(names);
+    if (const auto names = m_session.mediaTypes()) {
+        m_mediaTypes->addItems(names.value());
     } else {
-        note(status.error());
+        note(names.error());
         m_mediaTypes->parentWidget()->setEnabled(false);
     }
-    names.clear();
-    if (auto status = EngineStore(m_context.db()).fillNames(names); status) {
-        m_engines->addItems(names);
+    if (const auto names = m_session.searchEngines()) {
+        m_engines->addItems(names.value());
     } else {
-        note(status.error());
+        note(names.error());
         m_engines->parentWidget()->setEnabled(false);
     }
 
     if (!firstError.isEmpty())
-        m_context.messages().critical(parentWidget(), firstError);
+        m_messages.critical(parentWidget(), firstError);
 }
 
 void Settings::keyPressEvent(QKeyEvent* event) {
@@ -354,7 +349,7 @@ void Settings::showEvent(QShowEvent* event) {
 }
 
 void Settings::refuse(const QString& text, QWidget* focus) {
-    m_context.messages().critical(this, text);
+    m_messages.critical(this, text);
     if (focus)
         focus->setFocus(Qt::OtherFocusReason);
 }
@@ -374,7 +369,7 @@ void Settings::mediaTypeSelected() {
     const QListWidgetItem* item = selectedItem(m_mediaTypes);
     if (!item)
         return;
-    const auto stored = CategoryStore(m_context.db()).fileExtensions(item->text());
+    const auto stored = m_session.mediaTypeExtensions(item->text());
     if (!stored) {
         refuse(stored.error());
         return;
@@ -390,36 +385,34 @@ void Settings::addMediaType() {
     if (name.isEmpty())
         return refuse(tr("Please enter a new Category."), m_newMediaType);
 
-    if (auto status = CategoryStore(m_context.db()).add(name); !status)
+    if (auto status = m_session.addMediaType(name); !status)
         return refuse(status.error(), m_newMediaType);
     m_mediaTypes->addItem(name);
     m_newMediaType->clear();
     m_mediaTypes->setCurrentRow(m_mediaTypes->count() - 1);
-    emit m_context.categoriesChanged();
 }
 
 void Settings::deleteMediaType() {
     const QListWidgetItem* item = selectedItem(m_mediaTypes);
     if (!item)
         return refuse(tr("Please select a category to delete."));
-    if (!m_context.messages().question(
+    if (!m_messages.question(
             this, tr("Are you sure you want to completely delete the selected Category?")))
         return;
-    if (auto status = CategoryStore(m_context.db()).remove(item->text()); !status)
+    if (auto status = m_session.deleteMediaType(item->text()); !status)
         return refuse(status.error());
     refillMediaTypes();
-    emit m_context.categoriesChanged();
 }
 
 bool Settings::refillMediaTypes() {
     // Clearing drops the selection, which empties the extension list: it never shows a deleted type's.
     m_mediaTypes->clear();
-    QStringList names;
-    if (auto status = CategoryStore(m_context.db()).fillNames(names); !status) {
-        refuse(status.error());
+    const auto names = m_session.mediaTypes();
+    if (!names) {
+        refuse(names.error());
         return false;
     }
-    m_mediaTypes->addItems(names);
+    m_mediaTypes->addItems(names.value());
     return true;
 }
 
@@ -438,7 +431,7 @@ void Settings::addExtension() {
 
     // Written before the list changes, so the list never shows an extension the database does not hold.
     extensions << extension;
-    if (auto status = CategoryStore(m_context.db()).setFileExtensions(type->text(), JoinList(extensions));
+    if (auto status = m_session.setMediaTypeExtensions(type->text(), JoinList(extensions));
         !status)
         return refuse(status.error(), m_newExtension);
     m_extensions->addItem(extension);
@@ -452,14 +445,14 @@ void Settings::deleteExtension() {
     QListWidgetItem* extension = selectedItem(m_extensions);
     if (!extension)
         return refuse(tr("Please select a file extension first."));
-    if (!m_context.messages().question(
+    if (!m_messages.question(
             this, tr("Are you sure you want to permanently delete the selected extension?")))
         return;
 
     QStringList extensions = itemsOf(m_extensions);
     const int row = m_extensions->row(extension);
     extensions.removeAt(row);
-    if (auto status = CategoryStore(m_context.db()).setFileExtensions(type->text(), JoinList(extensions));
+    if (auto status = m_session.setMediaTypeExtensions(type->text(), JoinList(extensions));
         !status)
         return refuse(status.error());
     delete m_extensions->takeItem(row);
@@ -473,7 +466,7 @@ void Settings::engineSelected() {
     const QListWidgetItem* item = selectedItem(m_engines);
     if (!item)
         return;
-    const auto link = EngineStore(m_context.db()).startPage(item->text());
+    const auto link = m_session.searchLink(item->text());
     if (!link) {
         refuse(link.error());
         return;
@@ -490,36 +483,34 @@ void Settings::addEngine() {
     if (name.isEmpty())
         return refuse(tr("Please enter a new Search Engine."), m_newEngine);
 
-    if (auto status = EngineStore(m_context.db()).add(name); !status)
+    if (auto status = m_session.addSearchEngine(name); !status)
         return refuse(status.error(), m_newEngine);
     m_engines->addItem(name);
     m_newEngine->clear();
     m_engines->setCurrentRow(m_engines->count() - 1);
-    emit m_context.enginesChanged();
 }
 
 void Settings::deleteEngine() {
     const QListWidgetItem* item = selectedItem(m_engines);
     if (!item)
         return refuse(tr("Please select a Search Engine to delete."));
-    if (!m_context.messages().question(
+    if (!m_messages.question(
             this, tr("Are you sure you want to completely delete the selected Search Engine?")))
         return;
-    if (auto status = EngineStore(m_context.db()).remove(item->text()); !status)
+    if (auto status = m_session.deleteSearchEngine(item->text()); !status)
         return refuse(status.error());
     refillEngines();
-    emit m_context.enginesChanged();
 }
 
 bool Settings::refillEngines() {
     m_engines->clear();
     m_link->clear();
-    QStringList names;
-    if (auto status = EngineStore(m_context.db()).fillNames(names); !status) {
-        refuse(status.error());
+    const auto names = m_session.searchEngines();
+    if (!names) {
+        refuse(names.error());
         return false;
     }
-    m_engines->addItems(names);
+    m_engines->addItems(names.value());
     return true;
 }
 
@@ -531,12 +522,12 @@ void Settings::updateLink() {
     const QString link = m_newLink->text();
     if (link.isEmpty())
         return refuse(tr("Please enter a link to update the Search Engine."), m_newLink);
-    if (!link.contains(QLatin1String(kKeywordPlaceholder)))
+    if (!link.contains(Session::keywordPlaceholder()))
         return refuse(tr("You must replace the keyword in the URL with <!KW!>."), m_newLink);
     if (!link.contains(QLatin1String("https://")) && !link.contains(QLatin1String("http://")))
         return refuse(tr("You must include the protocol (http:// or https://) in the URL."), m_newLink);
 
-    if (auto status = EngineStore(m_context.db()).setStartPage(engine->text(), link); !status)
+    if (auto status = m_session.setSearchLink(engine->text(), link); !status)
         return refuse(status.error(), m_newLink);
     m_link->clear();
     m_link->addItem(link);
@@ -561,7 +552,7 @@ void Settings::removeFilter() {
     QListWidgetItem* item = selectedItem(m_filterWords);
     if (!item)
         return refuse(tr("Please select a filter item first."));
-    if (m_context.messages().question(this, tr("Are you sure you want to remove the selected filter item?")))
+    if (m_messages.question(this, tr("Are you sure you want to remove the selected filter item?")))
         delete m_filterWords->takeItem(m_filterWords->row(item));
 }
 
@@ -573,7 +564,7 @@ void Settings::confirm() {
     policy.maxPerHost = m_maxPerHost->value();
     policy.delayMsPerHost = m_hostDelay->value();
     policy.honourRetryAfter = m_retryAfter->isChecked();
-    if (auto status = m_context.saveSettings(m_connection->currentText(), itemsOf(m_filterWords), policy);
+    if (auto status = m_session.saveSettings({m_connection->currentText(), itemsOf(m_filterWords), policy});
         !status)
         return refuse(status.error());
     accept();

@@ -1,14 +1,14 @@
 #pragma once
 // The modal Settings dialog. Media types with their extensions and search engines with their links are
-// written to the database by each action at once (and announced through AppContext's categoriesChanged /
-// enginesChanged); the URL filter list, the connection type and the crawling options are edited here only
-// and written by OK through AppContext::saveSettings. A database failure is shown through the message facade
+// written to the database by each action at once (the session announces them to the other windows); the URL
+// filter list, the connection type and the crawling options are edited here only and written by OK through
+// Session::saveSettings. A database failure is shown through the message facade
 // and abandons that action; the dialog stays usable.
 
 #include <QDialog>
 #include <QStringList>
 
-class AppContext;
+class MessageFacade;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -16,11 +16,12 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QSpinBox;
+class Session;
 
 class Settings : public QDialog {
     Q_OBJECT
 public:
-    explicit Settings(AppContext& context, QWidget* parent = nullptr);
+    Settings(Session& session, MessageFacade& messages, QWidget* parent = nullptr);
     ~Settings() override;
 
 protected:
@@ -56,7 +57,8 @@ private:
     void updateSelectionDependentButtons();
     void refuse(const QString& text, QWidget* focus = nullptr);
 
-    AppContext& m_context;
+    Session& m_session;
+    MessageFacade& m_messages;
 
     QListWidget* m_mediaTypes = nullptr; // MT
     QLineEdit* m_newMediaType = nullptr; // SearchCat

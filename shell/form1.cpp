@@ -3,16 +3,15 @@
 #include "about.h"
 #include "app_icon.h"
 #include "campaigns/camp_management.h"
-#include "urls/display_name.h"
 #include "exit_to_tray.h"
 #include "frm_tip.h"
 #include "search/url_search.h"
 #include "search/web_search.h"
 #include "settings/settings_dialog.h"
-#include "store/campaign_store.h"
 #include "tray.h"
 #include "twips.h"
-#include "ui/app_context.h"
+#include "app/session.h"
+#include "urls/display_name.h"
 #include "ui/message_facade.h"
 #include "ui/quick_filter_bar.h"
 #include "ui/result_list.h"
@@ -174,10 +173,10 @@ ResultList* Form1::listView(int number) const {
 
 void Form1::load() {
     ArrangeResultLists();
-    m_context = std::make_unique<AppContext>(m_database, m_messages, m_opener);
+    m_session = std::make_unique<Session>(m_database);
     wireEngines();
-    wireContext();
-    const DbStatus loaded = m_context->loadSettings();
+    wireSession();
+    const DbStatus loaded = m_session->loadSettings();
     if (!loaded)
         m_messages.critical(nullptr, loaded.error()); // the defaults stay; the program can still search
     if (UserOptions::showStartInfo())
@@ -185,10 +184,10 @@ void Form1::load() {
 }
 
 void Form1::loadSearchDialogs() {
-    if (!m_context || m_urlSearch)
+    if (!m_session || m_urlSearch)
         return;
-    m_urlSearch = new URLSearch(*m_context, this);
-    m_webSearch = new WebSearch(*m_context, this);
+    m_urlSearch = new URLSearch(*m_session, m_messages, this);
+    m_webSearch = new WebSearch(*m_session, m_messages, this);
 }
 
 void Form1::loadTray() {
@@ -206,12 +205,13 @@ void Form1::wireEngines() {
     const struct {
         CrawlEngine* engine;
         ResultList* list;
-    } pairs[] = {{&m_context->urlEngine(), m_lists[1]}, {&m_context->webEngine(), m_lists[0]}};
+    } pairs[] = {{&m_session->engine(CampaignType::UrlSearch), m_lists[1]},
+                 {&m_session->engine(CampaignType::WebSearch), m_lists[0]}};
     for (const auto& pair : pairs) {
         ResultList* list = pair.list;
         connect(pair.engine, &CrawlEngine::started, this, &Form1::UpdateActivityDisplay);
         connect(pair.engine, &CrawlEngine::started, list,
-                [this, list](int campaignId) { list->setCampaignLabel(campaignLabel(campaignId)); });
+                [this, list](int campaignId) { list->setCampaignLabel(m_session->campaignLabel(campaignId)); });
         connect(pair.engine, &CrawlEngine::finished, this, [this] {
             m_status->flushProgress();
             UpdateActivityDisplay();
@@ -226,19 +226,17 @@ void Form1::wireEngines() {
     }
 }
 
-void Form1::wireContext() {
-    AppContext* context = m_context.get();
-    connect(context, &AppContext::statusMessageRequested, m_status, &StatusPanels::setMessage);
-    connect(context, &AppContext::activityTextRequested, m_status, &StatusPanels::setActivity);
-    connect(context, &AppContext::clearResultsRequested, this, [this](CampaignType type) {
+void Form1::wireSession() {
+    Session* session = m_session.get();
+    connect(session, &Session::activityChanged, m_status, &StatusPanels::setActivity);
+    connect(session, &Session::resultsCleared, this, [this](CampaignType type) {
         m_lists[type == CampaignType::UrlSearch ? 1 : 0]->ClearResultList();
     });
-    connect(context, &AppContext::campaignLinksLoaded, this,
-            [this](int campaignId, const QList<FileLinkRow>& rows) {
-                m_lists[2]->setCampaignLabel(campaignLabel(campaignId));
+    connect(session, &Session::campaignLoaded, this, [this](int campaignId, const QList<FileLinkRow>& rows) {
+                m_lists[2]->setCampaignLabel(m_session->campaignLabel(campaignId));
                 showCampaignLinks(rows);
             });
-    connect(context, &AppContext::campaignResultsClearRequested, this, [this] {
+    connect(session, &Session::campaignsDeleted, this, [this] {
         ++m_campaignLoadGeneration;
         m_campaignLoadPending = false;
         m_campaignRows.clear();
@@ -246,7 +244,6 @@ void Form1::wireContext() {
         m_lists[2]->ClearResultList();
         m_lists[2]->setCampaignLabel(QString());
     });
-    connect(context, &AppContext::settingsRequested, this, &Form1::openSettings);
 }
 
 void Form1::runAction(const QString& key) {
@@ -279,21 +276,6 @@ void Form1::showList(int number) {
     m_filterBar->setList(m_lists[number - 1]);
 }
 
-QString Form1::campaignLabel(int campaignId) {
-    // Exports name the campaign as the campaign dialog lists it; the bare id when that cannot be read.
-    const QString id = QString::number(campaignId);
-    if (m_context) {
-        const DbResult<QStringList> labels = CampaignStore(m_context->db()).campaignLabels();
-        if (labels) {
-            const QString prefix = id + QStringLiteral(" - ");
-            for (const QString& label : labels.value())
-                if (label.startsWith(prefix))
-                    return label;
-        }
-    }
-    return id;
-}
-
 void Form1::showDialog(QWidget* dialog) {
     if (!dialog)
         return;
@@ -303,18 +285,18 @@ void Form1::showDialog(QWidget* dialog) {
 }
 
 void Form1::openCampaigns() {
-    if (!m_context)
+    if (!m_session)
         return;
     if (!m_campaigns)
-        m_campaigns = new CampManagement(*m_context, this);
+        m_campaigns = new CampManagement(*m_session, m_messages, this);
     showDialog(m_campaigns);
 }
 
 void Form1::openSettings() {
-    if (!m_context || m_ended)
+    if (!m_session || m_ended)
         return;
     // A fresh dialog each time, so it shows what is stored now.
-    Settings dialog(*m_context, isVisible() ? this : nullptr);
+    Settings dialog(*m_session, m_messages, isVisible() ? this : nullptr);
     dialog.exec();
 }
 
@@ -477,10 +459,10 @@ void Form1::showEvent(QShowEvent* event) {
 }
 
 void Form1::UpdateActivityDisplay() {
-    if (!m_context || m_ended)
+    if (!m_session || m_ended)
         return;
-    const bool urlRunning = m_context->urlEngine().isRunning();
-    const bool webRunning = !urlRunning && m_context->webEngine().isRunning();
+    const bool urlRunning = m_session->isRunning(CampaignType::UrlSearch);
+    const bool webRunning = !urlRunning && m_session->isRunning(CampaignType::WebSearch);
     const bool webEntry = !urlRunning;
     const bool urlEntry = !webRunning;
     m_toolbarActions.value(QStringLiteral("One"))->setEnabled(webEntry);
@@ -544,8 +526,8 @@ void Form1::ShutDownApplication() {
     saveWindowState();
 
     // Transfers aborted, engines ended and the database closed, in that order; nothing runs after.
-    if (m_context)
-        m_context->shutDown();
+    if (m_session)
+        m_session->shutDown();
 
     for (QWidget* dialog : {static_cast<QWidget*>(m_urlSearch), static_cast<QWidget*>(m_webSearch),
                             static_cast<QWidget*>(m_campaigns)})

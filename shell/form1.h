@@ -1,8 +1,8 @@
 #pragma once
 // The main window Form1: menus, toolbar Toolbar1, the three result lists stacked in one place (ListView1
 // web search, ListView2 URL search, ListView3 a loaded campaign; one visible at a time) and the status bar
-// StatusBar1. Its load step creates the run's AppContext on the open database; from then on it owns the
-// context, the search, campaign and settings dialogs (one instance each) and, once loaded, the tray icon.
+// StatusBar1. Its load step creates the run's Session on the open database; from then on it owns the
+// session, the search, campaign and settings dialogs (one instance each) and, once loaded, the tray icon.
 // ShutDownApplication ends everything in order and then emits applicationEnded(); whoever runs the
 // event loop ends the process on it. The database, the facade and the opener must outlive the window.
 // A quick filter box above the lists narrows the visible one. The window's size, position, visible list
@@ -15,12 +15,12 @@
 #include <memory>
 
 class About;
-class AppContext;
 class CampManagement;
 class Database;
 class MessageFacade;
 class QuickFilterBar;
 class ResultList;
+class Session;
 class Settings;
 class StatusPanels;
 class Tray;
@@ -38,7 +38,7 @@ public:
           bool trayAvailable, QWidget* parent = nullptr);
     ~Form1() override;
 
-    // The load step: sizes the lists, creates the AppContext and wires it, loads the connection type and
+    // The load step: sizes the lists, creates the Session and wires it, loads the connection type and
     // the filters, and shows the start-up information dialog (modal) when the option asks for it.
     void load();
     // Creates the URL Search and then the Web Search dialog, hidden.
@@ -46,8 +46,8 @@ public:
     // Puts the tray icon into the notification area.
     void loadTray();
 
-    AppContext& context() { return *m_context; }
-    bool isLoaded() const { return m_context != nullptr; }
+    Session& session() { return *m_session; }
+    bool isLoaded() const { return m_session != nullptr; }
     ResultList* listView(int number) const; // 1, 2 or 3
     int visibleListNumber() const { return m_visibleList; }
     QuickFilterBar* quickFilter() const { return m_filterBar; }
@@ -83,7 +83,7 @@ private:
     void buildMenus();
     void buildToolbar();
     void wireEngines();
-    void wireContext();
+    void wireSession();
     void showList(int number);
     void showDialog(QWidget* dialog);
     void hideToTray();
@@ -96,7 +96,6 @@ private:
     void showCampaignLinks(const QList<FileLinkRow>& rows);
     void loadNextCampaignBatch();
     void restoreWindowState();
-    QString campaignLabel(int campaignId);
 
     Database& m_database;
     MessageFacade& m_messages;
@@ -104,7 +103,7 @@ private:
     QString m_programFolder;
     bool m_trayAvailable;
 
-    std::unique_ptr<AppContext> m_context;
+    std::unique_ptr<Session> m_session;
     QWidget* m_resultArea = nullptr;
     ResultList* m_lists[3] = {nullptr, nullptr, nullptr};
     QuickFilterBar* m_filterBar = nullptr;

@@ -69,21 +69,22 @@ DbResult<bool> CampaignStore::recordFileLink(int campaignId, const QString& url,
     return inserted;
 }
 
-DbResult<QStringList> CampaignStore::campaignLabels() {
+DbResult<QList<CampaignRecord>> CampaignStore::campaigns() {
     QSqlQuery query(m_db);
     const DbStatus status = ExecQuery(
-        query, QStringLiteral(
-                   "SELECT CAST(c.CAMPAIGNID AS TEXT) || ' - ' || t.CAMPAIGNTYPE || ' - ' || "
-                   "c.CAMPAIGNSOURCE FROM CAMPAIGNS c JOIN CAMPAIGNTYPES t ON c.CAMPTYPEID = t.CAMPTYPEID "
-                   "ORDER BY c.CAMPAIGNID"));
+        query, QStringLiteral("SELECT c.CAMPAIGNID, c.CAMPTYPEID, c.CAMPAIGNSOURCE, "
+                              "CAST(c.CAMPAIGNID AS TEXT) || ' - ' || t.CAMPAIGNTYPE || ' - ' || c.CAMPAIGNSOURCE "
+                              "FROM CAMPAIGNS c JOIN CAMPAIGNTYPES t ON c.CAMPTYPEID = t.CAMPTYPEID "
+                              "ORDER BY c.CAMPAIGNID"));
     if (!status)
-        return DbResult<QStringList>::failure(status.error());
-    QStringList labels;
+        return DbResult<QList<CampaignRecord>>::failure(status.error());
+    QList<CampaignRecord> campaigns;
     while (query.next())
-        labels.append(query.value(0).toString());
+        campaigns.append({query.value(0).toInt(), CampaignType(query.value(1).toInt()), query.value(2).toString(),
+                          query.value(3).toString()});
     if (query.lastError().isValid())
-        return DbResult<QStringList>::failure(DbErrorText(query.lastError()));
-    return labels;
+        return DbResult<QList<CampaignRecord>>::failure(DbErrorText(query.lastError()));
+    return campaigns;
 }
 
 DbResult<QList<FileLinkRow>> CampaignStore::campaignLinks(int campaignId) {

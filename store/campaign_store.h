@@ -14,6 +14,13 @@ struct FileLinkRow {
     QString foundOn; // the page the link was found on; empty for links recorded before that was kept
 };
 
+struct CampaignRecord {
+    int id = 0;
+    CampaignType type = CampaignType::UrlSearch;
+    QString source; // the start address or the keyword
+    QString label;  // "<id> - <type name> - <source>", as the campaign is listed and exported
+};
+
 class CampaignStore {
 public:
     explicit CampaignStore(QSqlDatabase db);
@@ -24,8 +31,8 @@ public:
     // The duplicate test and the insert in one indexed step: true when the link was new for the campaign
     // (URL compared without letter case), false when it was already recorded.
     DbResult<bool> recordFileLink(int campaignId, const QString& url, const QString& foundOn = {});
-    // "<id> - <type name> - <source>", ordered by id.
-    DbResult<QStringList> campaignLabels();
+    // Every campaign, ordered by id.
+    DbResult<QList<CampaignRecord>> campaigns();
     DbResult<QList<FileLinkRow>> campaignLinks(int campaignId);
     // Each deletes the campaign rows and their links in one transaction.
     DbStatus deleteCampaign(int campaignId);

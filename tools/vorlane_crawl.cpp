@@ -1,11 +1,9 @@
-// vorlane-crawl: a URL or web search from the command line, over the same engine and store as the program.
+// vorlane-crawl: a URL or web search from the command line, over the same session as the program. The
+// stored crawl settings (connection type, filter words, politeness) apply; flags override them for one run.
 // Recorded file addresses go to standard output, one a line, in the order recorded; progress goes to
 // standard error. Exit status 0 when the crawl is done, non-zero on bad arguments or an unusable database.
 
-#include "crawl/crawl_engine.h"
-#include "store/database.h"
-#include "store/engine_store.h"
-#include "store/crawl_settings_store.h"
+#include "app/session.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -23,6 +21,12 @@ struct Options {
     QString types;
     int concurrency = 0; // 0: as the stored connection type says
     int timeoutSeconds = 0;
+    // Politeness overrides; unset: as stored.
+    std::optional<bool> sameSite;
+    std::optional<bool> obeyRobots;
+    std::optional<bool> retryAfter;
+    std::optional<int> perHost;
+    std::optional<int> hostDelayMs;
     bool quiet = false;
     bool web = false;
     int depth = 0;
@@ -35,12 +39,28 @@ void printError(const QString& text) {
     std::fprintf(stderr, "vorlane-crawl: %s\n", qPrintable(text));
 }
 
-bool readPositiveInt(const QString& text, int& value, int max) {
+bool readInt(const QString& text, int& value, int min, int max) {
     bool ok = false;
     const int parsed = text.toInt(&ok);
-    if (!ok || parsed < 1 || parsed > max)
+    if (!ok || parsed < min || parsed > max)
         return false;
     value = parsed;
+    return true;
+}
+
+bool readPositiveInt(const QString& text, int& value, int max) {
+    return readInt(text, value, 1, max);
+}
+
+// "yes"/"no" (also on/off, true/false, 1/0) into `value`; false when the text is none of them.
+bool readSwitch(const QString& text, std::optional<bool>& value) {
+    const QString word = text.trimmed().toLower();
+    if (word == u"yes" || word == u"on" || word == u"true" || word == u"1")
+        value = true;
+    else if (word == u"no" || word == u"off" || word == u"false" || word == u"0")
+        value = false;
+    else
+        return false;
     return true;
 }
 
@@ -60,9 +80,17 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
          QStringLiteral("N")},
         {QStringLiteral("web"), QStringLiteral("Web search for KEYWORD."), QStringLiteral("KEYWORD")},
         {QStringLiteral("engine"), QStringLiteral("Web search: the engine to use (default *All*)."),
-         QStringLiteral("NAME"), QString::fromLatin1(kAllEngines)},
+         QStringLiteral("NAME"), Session::allEnginesChoice()},
         {QStringLiteral("concurrency"), QStringLiteral("Pages fetched at once (1-64)."), QStringLiteral("K")},
         {QStringLiteral("timeout"), QStringLiteral("Transfer time-out in seconds."), QStringLiteral("S")},
+        {QStringLiteral("same-site"), QStringLiteral("URL search: stay on the start address's site (yes/no)."),
+         QStringLiteral("YES|NO")},
+        {QStringLiteral("robots"), QStringLiteral("Obey robots.txt (yes/no)."), QStringLiteral("YES|NO")},
+        {QStringLiteral("retry-after"), QStringLiteral("Wait as a server's Retry-After asks, then retry once (yes/no)."),
+         QStringLiteral("YES|NO")},
+        {QStringLiteral("per-host"), QStringLiteral("Requests at once per host (0: no limit)."), QStringLiteral("N")},
+        {QStringLiteral("host-delay"), QStringLiteral("Milliseconds between requests to one host."),
+         QStringLiteral("MS")},
         {{QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("No progress on standard error.")},
     });
     parser.addPositionalArgument(QStringLiteral("URL"), QStringLiteral("URL search: the start address."));
@@ -95,6 +123,33 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
         !readPositiveInt(parser.value(QStringLiteral("timeout")), options.timeoutSeconds, 3600)) {
         printError(QStringLiteral("--timeout takes a whole number of seconds from 1 to 3600"));
         return std::nullopt;
+    }
+    const struct {
+        const char* name;
+        std::optional<bool>& value;
+    } switches[] = {{"same-site", options.sameSite}, {"robots", options.obeyRobots}, {"retry-after", options.retryAfter}};
+    for (const auto& flag : switches) {
+        const QString name = QString::fromLatin1(flag.name);
+        if (parser.isSet(name) && !readSwitch(parser.value(name), flag.value)) {
+            printError(QStringLiteral("--%1 takes yes or no").arg(name));
+            return std::nullopt;
+        }
+    }
+    int number = 0;
+    if (parser.isSet(QStringLiteral("per-host"))) {
+        if (!readInt(parser.value(QStringLiteral("per-host")), number, 0, kMaxRequestsPerHost)) {
+            printError(QStringLiteral("--per-host takes a whole number from 0 to %1").arg(kMaxRequestsPerHost));
+            return std::nullopt;
+        }
+        options.perHost = number;
+    }
+    if (parser.isSet(QStringLiteral("host-delay"))) {
+        if (!readInt(parser.value(QStringLiteral("host-delay")), number, 0, kMaxHostDelayMs)) {
+            printError(QStringLiteral("--host-delay takes a whole number of milliseconds from 0 to %1")
+                           .arg(kMaxHostDelayMs));
+            return std::nullopt;
+        }
+        options.hostDelayMs = number;
     }
     if (options.web == parser.isSet(QStringLiteral("depth"))) {
         printError(QStringLiteral("give either --depth N URL (URL search) or --web KEYWORD (web search)"));
@@ -168,20 +223,26 @@ int main(int argc, char* argv[]) {
     if (!opened.notice.isEmpty() && !options->quiet)
         printError(opened.notice);
 
-    auto stored = CrawlSettingsStore(opened.database.connection()).load();
-    if (!stored) {
-        printError(QStringLiteral("cannot read the settings: %1").arg(stored.error()));
+    Session session(opened.database);
+    if (const DbStatus loaded = session.loadSettings(); !loaded) {
+        printError(QStringLiteral("cannot read the settings: %1").arg(loaded.error()));
         return DatabaseFailure;
     }
-    CrawlSettings settings = CrawlSettings::fromStored(stored.value(), CrawlSettings());
+    CrawlSettings settings = session.crawlSettings();
     if (options->concurrency > 0)
         settings.concurrency = options->concurrency;
     if (options->timeoutSeconds > 0)
         settings.timeoutSeconds = options->timeoutSeconds;
+    CrawlPolicy& policy = settings.policy;
+    policy.sameSiteOnly = options->sameSite.value_or(policy.sameSiteOnly);
+    policy.obeyRobots = options->obeyRobots.value_or(policy.obeyRobots);
+    policy.honourRetryAfter = options->retryAfter.value_or(policy.honourRetryAfter);
+    policy.maxPerHost = options->perHost.value_or(policy.maxPerHost);
+    policy.delayMsPerHost = options->hostDelayMs.value_or(policy.delayMsPerHost);
+    session.useCrawlSettings(settings);
 
-    CrawlEngine engine(options->web ? CampaignType::WebSearch : CampaignType::UrlSearch,
-                       opened.database.connection());
-    engine.setSettings(settings);
+    const CampaignType type = options->web ? CampaignType::WebSearch : CampaignType::UrlSearch;
+    CrawlEngine& engine = session.engine(type);
     int exitCode = Done;
     QObject::connect(&engine, &CrawlEngine::fileRecorded, &app, [](const QString&, const QString& address) {
         const QByteArray line = address.toUtf8() + '\n';
@@ -202,14 +263,13 @@ int main(int argc, char* argv[]) {
     });
 
     const DbStatus started = options->web
-                                 ? engine.startWebCrawl(options->keyword, options->types, options->engine)
-                                 : engine.startUrlCrawl(options->url, options->types, options->depth);
+                                 ? session.startWebSearch(options->keyword, options->types, options->engine)
+                                 : session.startUrlSearch(options->url, options->types, options->depth);
     if (!started) {
         printError(QStringLiteral("the search cannot start: %1").arg(started.error()));
         return CrawlFailure;
     }
     app.exec();
-    engine.abortAll();
-    opened.database.close();
+    session.shutDown();
     return exitCode;
 }

@@ -5,7 +5,7 @@
 #include "campaigns/camp_management.h"
 #include "search/url_search.h"
 #include "store/history_store.h"
-#include "tests/support/app_context_fixture.h"
+#include "tests/support/session_fixture.h"
 #include "tests/support/dialog_driver.h"
 #include "ui/result_export.h"
 
@@ -16,7 +16,7 @@
 class TestCampManagement : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<AppContextFixture> m_app;
+    std::unique_ptr<SessionFixture> m_app;
     CampManagement* m_dialog = nullptr;
     const QStringList m_labels{"1 - URL Search - http://a.test/", "2 - Web Search - jazz - live",
                                "3 - URL Search - http://b.test/"};
@@ -32,10 +32,10 @@ class TestCampManagement : public QObject {
         QVERIFY(store.createCampaign(CampaignType::WebSearch, "jazz - live"));
         QVERIFY(store.createCampaign(CampaignType::UrlSearch, "http://b.test/"));
         QVERIFY(store.recordFileLink(3, "http://b.test/three.mp3"));
-        m_dialog = new CampManagement(m_app->context, m_app->ownerWindow());
+        m_dialog = new CampManagement(m_app->session, m_app->messages, m_app->ownerWindow());
     }
 private slots:
-    void init() { m_app = std::make_unique<AppContextFixture>(); }
+    void init() { m_app = std::make_unique<SessionFixture>(); }
     void cleanup() { m_app.reset(); }
 
     void pickLoadsAndExportsLinks_data() {
@@ -59,7 +59,7 @@ private slots:
         QVERIFY(campaigns()->currentIndex() == -1 && !button("ExportBtn")->isEnabled());
         QCOMPARE(tabOrder(campaigns(), 5),
                  (QStringList{"Campaigns", "DelCamp", "DelAllCamp", "Clse", "ExportBtn"}));
-        QSignalSpy loaded(&m_app->context, &AppContext::campaignLinksLoaded);
+        QSignalSpy loaded(&m_app->session, &Session::campaignLoaded);
         pick(campaigns(), m_labels[id - 1]);
         QVERIFY(loaded.size() == 1 && loaded.first().at(0).toInt() == id);
         QStringList got;
@@ -115,7 +115,7 @@ private slots:
         HistoryStore history(m_app->database.connection());
         QVERIFY(history.clearHistory(CampaignType::UrlSearch, 3) &&
                 history.clearHistory(CampaignType::WebSearch, 2));
-        QSignalSpy cleared(&m_app->context, &AppContext::campaignResultsClearRequested);
+        QSignalSpy cleared(&m_app->session, &Session::campaignsDeleted);
         const bool picked = !message.startsWith("Please");
         if (picked && button == "DelCamp")
             pick(campaigns(), m_labels[0]);
@@ -125,7 +125,7 @@ private slots:
         QCOMPARE(m_app->messages.texts(), QStringList{message});
         QCOMPARE(m_app->messages.shown().first().kind,
                  picked ? ScriptedMessages::Kind::Question : ScriptedMessages::Kind::Critical);
-        QVERIFY(m_app->context.search().campManagementKeepShown);
+        QVERIFY(m_app->session.keepShown().campaigns);
         QCOMPARE(entries(campaigns()), left);
         QCOMPARE(m_app->campaignLabels(), left);
         // A campaign's links go with it, in the same step; other campaigns keep theirs.
@@ -142,9 +142,9 @@ private slots:
         // After Delete All, a new campaign is listed and is the whole history at the next start.
         QVERIFY(CampaignStore(m_app->database.connection())
                     .createCampaign(CampaignType::UrlSearch, "http://new.test/"));
-        emit m_app->context.campaignsChanged();
+        emit m_app->session.campaignsChanged();
         QCOMPARE(entries(campaigns()), QStringList{"4 - URL Search - http://new.test/"});
-        URLSearch next(m_app->context, m_app->ownerWindow());
+        URLSearch next(m_app->session, m_app->messages, m_app->ownerWindow());
         QCOMPARE(entries(control<QComboBox>(&next, "URL")),
                  (QStringList{"--->>Erase History*", "http://new.test/"}));
     }
@@ -152,13 +152,13 @@ private slots:
     // The open list is refilled at a search start, and the running campaign cannot be deleted until it ends.
     void searchStartRefillsTheListAndProtectsItsCampaign() {
         m_app->startSite().setRoute("/", {.body = {}, .headers = {}, .delayMs = 5000});
-        m_dialog = new CampManagement(m_app->context, m_app->ownerWindow());
-        auto* search = new URLSearch(m_app->context, m_app->ownerWindow());
+        m_dialog = new CampManagement(m_app->session, m_app->messages, m_app->ownerWindow());
+        auto* search = new URLSearch(m_app->session, m_app->messages, m_app->ownerWindow());
         typeInto(control<QComboBox>(search, "URL"), m_app->site->url("/"));
         pick(control<QComboBox>(search, "Combo1"), "Audio");
         pick(control<QComboBox>(search, "Combo2"), "2");
         click(control<QPushButton>(search, "SearchBtn"));
-        QVERIFY(m_app->context.urlEngine().isRunning());
+        QVERIFY(m_app->session.engine(CampaignType::UrlSearch).isRunning());
         const QString label = "1 - URL Search - " + m_app->site->url("/");
         QCOMPARE(entries(campaigns()), QStringList{label});
         pick(campaigns(), label);
@@ -171,8 +171,8 @@ private slots:
                 shown[3].kind == ScriptedMessages::Kind::Critical);
         QCOMPARE(m_app->campaignLabels(), QStringList{label});
 
-        m_app->context.urlEngine().stop();
-        QTRY_VERIFY_WITH_TIMEOUT(!m_app->context.urlEngine().isRunning(), 20000);
+        m_app->session.engine(CampaignType::UrlSearch).stop();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_app->session.engine(CampaignType::UrlSearch).isRunning(), 20000);
         m_app->messages.answerNext(true);
         click(button("DelAllCamp"));
         QVERIFY(m_app->campaignLabels().isEmpty());

@@ -8,7 +8,7 @@
 #include "store/category_store.h"
 #include "store/engine_store.h"
 #include "store/history_store.h"
-#include "tests/support/app_context_fixture.h"
+#include "tests/support/session_fixture.h"
 #include "tests/support/dialog_driver.h"
 
 #include <QMessageBox>
@@ -36,24 +36,24 @@ const QString kErase = QString::fromLatin1(kEraseHistoryEntry);
 class TestSearchDialogs : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<AppContextFixture> m_app;
+    std::unique_ptr<SessionFixture> m_app;
     QDialog* m_dialog = nullptr;
     Kind m_kind = kUrl;
 
     bool web() const { return m_kind.type == CampaignType::WebSearch; }
     QComboBox* box(const char* name) { return control<QComboBox>(m_dialog, name); }
     QPushButton* button(const char* name) { return control<QPushButton>(m_dialog, name); }
-    CrawlEngine& engine() { return web() ? m_app->context.webEngine() : m_app->context.urlEngine(); }
+    CrawlEngine& engine() { return web() ? m_app->session.engine(CampaignType::WebSearch) : m_app->session.engine(CampaignType::UrlSearch); }
     bool& keepShown() {
-        return web() ? m_app->context.search().webSearchKeepShown
-                     : m_app->context.search().urlSearchKeepShown;
+        return web() ? m_app->session.keepShown().webSearch
+                     : m_app->session.keepShown().urlSearch;
     }
     // A new dialog reads the history as the next start of the program would.
     QComboBox* openDialog(bool web) {
         m_kind = web ? kWeb : kUrl;
         QWidget* owner = m_app->ownerWindow();
-        m_dialog = web ? static_cast<QDialog*>(new WebSearch(m_app->context, owner))
-                       : new URLSearch(m_app->context, owner);
+        m_dialog = web ? static_cast<QDialog*>(new WebSearch(m_app->session, m_app->messages, owner))
+                       : new URLSearch(m_app->session, m_app->messages, owner);
         owner->show();
         m_dialog->show();
         return box(m_kind.history);
@@ -107,7 +107,7 @@ class TestSearchDialogs : public QObject {
     }
 
 private slots:
-    void init() { m_app = std::make_unique<AppContextFixture>(); }
+    void init() { m_app = std::make_unique<SessionFixture>(); }
     void cleanup() { m_app.reset(); }
 
     void bothDialogs_data() {
@@ -143,19 +143,21 @@ private slots:
                                 m_kind.pauseResume, m_kind.stop,      "Clse"};
         QCOMPARE(tabOrder(box(m_kind.history), int(order.size())), order);
 
-        QString& extensions =
-            web ? m_app->context.search().webMediaExtensions : m_app->context.search().urlMediaExtensions;
+        const auto extensions = [&] {
+            return web ? static_cast<WebSearch*>(m_dialog)->pickedExtensions()
+                       : static_cast<URLSearch*>(m_dialog)->pickedExtensions();
+        };
         CategoryStore categories(m_app->database.connection());
         pick(box(m_kind.mediaType), "Audio");
-        QCOMPARE(extensions, categories.fileExtensions("Audio").value());
+        QCOMPARE(extensions(), categories.fileExtensions("Audio").value());
         QVERIFY(categories.add("Bare") && EngineStore(m_app->database.connection()).add("Local"));
-        emit m_app->context.categoriesChanged();
-        emit m_app->context.enginesChanged();
+        emit m_app->session.categoriesChanged();
+        emit m_app->session.enginesChanged();
         QCOMPARE(box(m_kind.mediaType)->currentIndex(), -1);
         QVERIFY(!web || entries(box("SEngine")).contains("Local"));
         // A type without extensions finds nothing rather than the previous type's files.
         pick(box(m_kind.mediaType), "Bare");
-        QCOMPARE(extensions, QString());
+        QCOMPARE(extensions(), QString());
 
         if (web)
             return;
@@ -205,7 +207,7 @@ private slots:
         fill(text, mediaType, choice);
         // The list is emptied before any check: no message may have been shown at that moment.
         QList<int> messagesAtClear;
-        connect(&m_app->context, &AppContext::clearResultsRequested, this, [&](CampaignType type) {
+        connect(&m_app->session, &Session::resultsCleared, this, [&](CampaignType type) {
             QCOMPARE(type, m_kind.type);
             messagesAtClear << int(m_app->messages.shown().size());
         });
@@ -317,7 +319,7 @@ private slots:
     void pauseResumeStop() {
         QFETCH(bool, web);
         openBusyDialog(web);
-        QSignalSpy activity(&m_app->context, &AppContext::activityTextRequested);
+        QSignalSpy activity(&m_app->session, &Session::activityChanged);
         QSignalSpy finished(&engine(), &CrawlEngine::finished);
         QSignalSpy recorded(&engine(), &CrawlEngine::fileRecorded);
         click(button(m_kind.search));
@@ -354,7 +356,7 @@ private slots:
     void campaignThatCannotBeCreated() {
         QFETCH(bool, web);
         openBusyDialog(web);
-        QSignalSpy campaignsChanged(&m_app->context, &AppContext::campaignsChanged);
+        QSignalSpy campaignsChanged(&m_app->session, &Session::campaignsChanged);
         QVERIFY(QSqlQuery(m_app->database.connection()).exec("DROP TABLE CAMPAIGNS"));
         const QStringList historyBefore = entries(box(m_kind.history));
         click(button(m_kind.search));
@@ -388,7 +390,6 @@ private slots:
         const QStringList labelsBefore = m_app->campaignLabels();
         QComboBox* history = openDialog(web);
         keepShown() = false;
-        QSignalSpy historyChanged(&m_app->context, &AppContext::historyChanged);
         m_app->messages.answerNext(yes);
         pick(history, kErase);
 
@@ -399,7 +400,6 @@ private slots:
         HistoryStore markers(m_app->database.connection());
         QCOMPARE(markers.clearedMarker(type).value(), yes ? 3 : 0);
         QCOMPARE(markers.clearedMarker(other).value(), 0);
-        QCOMPARE(historyChanged.size(), yes ? 1 : 0);
         // Erasing hides sources; it never deletes campaigns.
         QCOMPARE(m_app->campaignLabels(), labelsBefore);
         const QStringList all{kErase, "first", "second"};

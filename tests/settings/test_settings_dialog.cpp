@@ -6,7 +6,7 @@
 #include "store/category_store.h"
 #include "store/engine_store.h"
 #include "store/crawl_settings_store.h"
-#include "tests/support/app_context_fixture.h"
+#include "tests/support/session_fixture.h"
 #include "tests/support/dialog_driver.h"
 #include "tests/support/table_rows.h"
 #include "tests/support/temp_user_options.h"
@@ -33,11 +33,11 @@ class TestSettingsDialog : public QObject {
     Q_OBJECT
 
     TempUserOptions m_userOptions; // the crawling options live in the per-user settings
-    std::unique_ptr<AppContextFixture> m_app;
+    std::unique_ptr<SessionFixture> m_app;
     std::unique_ptr<Settings> m_dialog;
 
     void openDialog() {
-        m_dialog = std::make_unique<Settings>(m_app->context);
+        m_dialog = std::make_unique<Settings>(m_app->session, m_app->messages);
         m_dialog->show();
         if (!QTest::qWaitForWindowActive(m_dialog.get()))
             qWarning("the dialog did not become active; focus checks may fail");
@@ -71,8 +71,8 @@ class TestSettingsDialog : public QObject {
 private slots:
     void init() {
         m_userOptions.clear();
-        m_app = std::make_unique<AppContextFixture>();
-        QVERIFY(m_app->context.loadSettings().ok());
+        m_app = std::make_unique<SessionFixture>();
+        QVERIFY(m_app->session.loadSettings().ok());
     }
     void cleanup() {
         m_dialog.reset();
@@ -141,8 +141,8 @@ private slots:
             enter(field, before, button);
         QVERIFY(m_app->messages.shown().isEmpty());
         const QStringList stored = snapshot() + entries(list("FilterWords"));
-        QSignalSpy categorySignals(&m_app->context, &AppContext::categoriesChanged);
-        QSignalSpy engineSignals(&m_app->context, &AppContext::enginesChanged);
+        QSignalSpy categorySignals(&m_app->session, &Session::categoriesChanged);
+        QSignalSpy engineSignals(&m_app->session, &Session::enginesChanged);
         if (!shownIn.isEmpty())
             child<QLineEdit>(qPrintable(field))->setText(text);
         press(button);
@@ -165,7 +165,7 @@ private slots:
             QCOMPARE((shownIn == "MT" ? categorySignals : engineSignals).count(), 1);
         if (shownIn == "FilterWords") {
             press("Command1");
-            QCOMPARE(m_app->context.filters().count(kept), 1);
+            QCOMPARE(m_app->session.crawlSettings().filters.count(kept), 1);
         }
         openDialog();
         if (!prepare.isEmpty())
@@ -235,8 +235,8 @@ private slots:
         QStringList expected = entries(target);
         if (yes)
             expected.removeLast();
-        QSignalSpy categorySignals(&m_app->context, &AppContext::categoriesChanged);
-        QSignalSpy engineSignals(&m_app->context, &AppContext::enginesChanged);
+        QSignalSpy categorySignals(&m_app->session, &Session::categoriesChanged);
+        QSignalSpy engineSignals(&m_app->session, &Session::enginesChanged);
         const QStringList stored = snapshot();
 
         m_app->messages.answerNext(yes);
@@ -267,10 +267,9 @@ private slots:
     void okOrCancel() {
         QFETCH(bool, ok);
         const QStringList filters = storedFilters();
-        const QStringList loadedFilters = m_app->context.filters();
-        const QString connection = m_app->context.crawlSettings().connectionType;
+        const QStringList loadedFilters = m_app->session.crawlSettings().filters;
+        const QString connection = m_app->session.crawlSettings().connectionType;
         const QString other = connection == "ISDN" ? "T1" : "ISDN";
-        QSignalSpy reloaded(&m_app->context, &AppContext::settingsReloaded);
         openDialog();
         for (const char* word : {"tracker", "Ads", "ads"}) // letter case counts for filter words
             enter("AddFilter", word, "AddFilt");
@@ -288,17 +287,16 @@ private slots:
         QVERIFY(engines().contains("Fresh"));
         const QStringList expected = ok ? filters + QStringList{"tracker", "Ads", "ads"} : filters;
         QCOMPARE(storedFilters(), expected);
-        QCOMPARE(m_app->context.filters(), ok ? expected : loadedFilters);
+        QCOMPARE(m_app->session.crawlSettings().filters, ok ? expected : loadedFilters);
         QCOMPARE(CrawlSettingsStore(db()).load()->connectionType,
                  ok ? other : connection);
-        QCOMPARE(m_app->context.crawlSettings().connectionType, ok ? other : connection);
-        QCOMPARE(reloaded.count(), ok ? 1 : 0);
+        QCOMPARE(m_app->session.crawlSettings().connectionType, ok ? other : connection);
         CrawlPolicy policy;
         policy.obeyRobots = ok;
         policy.delayMsPerHost = ok ? 700 : policy.delayMsPerHost;
         QCOMPARE(CrawlSettingsStore::loadPolicy(), policy);
-        QCOMPARE(m_app->context.urlEngine().settings().policy, policy);
-        QCOMPARE(m_app->context.webEngine().settings().policy, policy);
+        QCOMPARE(m_app->session.engine(CampaignType::UrlSearch).settings().policy, policy);
+        QCOMPARE(m_app->session.engine(CampaignType::WebSearch).settings().policy, policy);
 
         // The next opening shows what is stored; confirmed unchanged, it rewrites the same rows once each.
         openDialog();
@@ -334,7 +332,7 @@ private slots:
             for (qsizetype i = 0; i < stored.size(); ++i)
                 settings.setValue("Crawling/" + keys[i], stored[i]);
         }
-        QVERIFY(m_app->context.loadSettings().ok());
+        QVERIFY(m_app->session.loadSettings().ok());
         openDialog();
         const QStringList actual{child<QComboBox>("Connex")->currentText(),
                                  QString::number(child<QCheckBox>("SameSite")->isChecked()),
@@ -343,7 +341,7 @@ private slots:
                                  QString::number(child<QSpinBox>("HostDelay")->value()),
                                  QString::number(child<QCheckBox>("RetryAfter")->isChecked())};
         QCOMPARE(actual, shown);
-        QCOMPARE(m_app->context.urlEngine().settings().policy, m_app->context.crawlPolicy());
+        QCOMPARE(m_app->session.engine(CampaignType::UrlSearch).settings().policy, m_app->session.crawlSettings().policy);
         QStringList captions{m_dialog->windowTitle()};
         for (const auto* group : m_dialog->findChildren<QGroupBox*>())
             captions << group->title();

@@ -6,7 +6,7 @@
 #include "shell/twips.h"
 #include "tests/support/http_fixture.h"
 #include "tests/support/modal_driver.h"
-#include "ui/app_context.h"
+#include "app/session.h"
 #include "ui/quick_filter_bar.h"
 #include "ui/status_panels.h"
 #include <QAccessible>
@@ -121,9 +121,9 @@ private slots:
                       {.body = HttpFixture::linksPage({"c.mp3"}).toUtf8(), .headers = {}, .delayMs = 700});
 
         FormFixture f;
-        AppContext& context = f.form->context();
-        CrawlEngine& engine = urlSearch ? context.urlEngine() : context.webEngine();
-        QVERIFY(QSqlQuery(context.db())
+        Session& session = f.form->session();
+        CrawlEngine& engine = session.engine(urlSearch ? CampaignType::UrlSearch : CampaignType::WebSearch);
+        QVERIFY(QSqlQuery(f.database.connection())
                     .exec(QString("INSERT INTO SENGINES(ENGINE, STARTPAGE) VALUES('Local', '%1')")
                               .arg(site.url("/?q=<!KW!>"))));
         QVERIFY((urlSearch ? engine.startUrlCrawl(site.url("/"), ".mp3", 2)
@@ -155,7 +155,7 @@ private slots:
                  qPrintable(own->campaignLabel()));
 
         // A new search of the same kind empties only its own list.
-        emit context.clearResultsRequested(urlSearch ? CampaignType::UrlSearch : CampaignType::WebSearch);
+        session.clearResults(urlSearch ? CampaignType::UrlSearch : CampaignType::WebSearch);
         QCOMPARE(own->rowCount(), 0);
     }
 
@@ -175,7 +175,7 @@ private slots:
             rows.append({QString("http://site.test/d/%1.mp3").arg(i), QStringLiteral("http://site.test/")});
         StatusPanels* panels = f.form->statusPanels();
 
-        emit f.form->context().campaignLinksLoaded(7, rows);
+        emit f.form->session().campaignLoaded(7, rows);
 
         QCOMPARE(f.visibleList(), 3);
         QCOMPARE(panels->panelText(1), count ? QStringLiteral("Loading...") : QStringLiteral("Done."));
@@ -184,8 +184,8 @@ private slots:
         if (count)
             QCOMPARE(list->rows().row(count - 1).fileName, QString("%1.mp3").arg(count - 1));
         // A deleted campaign empties the list even in the middle of a load.
-        emit f.form->context().campaignLinksLoaded(8, rows);
-        emit f.form->context().campaignResultsClearRequested();
+        emit f.form->session().campaignLoaded(8, rows);
+        emit f.form->session().campaignsDeleted();
         QTest::qWait(50);
         QCOMPARE(list->rowCount(), 0);
     }

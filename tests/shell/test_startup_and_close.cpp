@@ -15,7 +15,7 @@
 #include "store/database.h"
 #include "tests/support/http_fixture.h"
 #include "tests/support/modal_driver.h"
-#include "ui/app_context.h"
+#include "app/session.h"
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QLabel>
@@ -250,7 +250,7 @@ private slots:
         // "crawl" first: the steps come in the middle of a URL Search on a site wide enough to keep it busy,
         // every page linking files and further pages, slowly.
         HttpFixture site;
-        CrawlEngine& engine = f.form->context().urlEngine();
+        CrawlEngine& engine = f.form->session().engine(CampaignType::UrlSearch);
         if (steps.startsWith("crawl ")) {
             steps.remove(0, 6);
             site.setLatencyMs(30);

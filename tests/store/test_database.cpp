@@ -286,8 +286,11 @@ private slots:
         const auto id = store.createCampaign(CampaignType::WebSearch, source);
         QVERIFY2(id.ok(), qPrintable(id.error()));
         QCOMPARE(store.recordFileLink(*id, url, foundOn).value(), true);
-        QCOMPARE(store.campaignLabels().value(),
-                 QStringList{QString::number(*id) + " - Web Search - " + source});
+        const auto campaigns = store.campaigns();
+        QCOMPARE(campaigns->size(), 1);
+        const CampaignRecord& campaign = campaigns->first();
+        QCOMPARE(campaign.label, QString::number(*id) + " - Web Search - " + source);
+        QVERIFY(campaign.id == *id && campaign.type == CampaignType::WebSearch && campaign.source == source);
         const auto links = store.campaignLinks(*id);
         QCOMPARE(links->size(), 1);
         QCOMPARE(links->first().url + " < " + links->first().foundOn, url + " < " + foundOn);
@@ -325,7 +328,7 @@ private slots:
                  qPrintable(recorded.error()));
         const auto deleted = store.deleteCampaign(id);
         QVERIFY(!deleted.ok() && deleted.error().contains("FILELINKS", Qt::CaseInsensitive));
-        QCOMPARE(store.campaignLabels()->size(), 1); // rolled back: the campaign row is still there
+        QCOMPARE(store.campaigns()->size(), 1); // rolled back: the campaign row is still there
 
         QStringList list{"kept"};
         const auto filled = FillList(db(), "SELECT X FROM NO_SUCH_TABLE", list);

@@ -1,7 +1,5 @@
 #include "dialog_controls.h"
 
-#include "store/category_store.h"
-#include "ui/app_context.h"
 #include "ui/message_facade.h"
 
 #include <QComboBox>
@@ -54,28 +52,8 @@ QComboBox* makeLabelledCombo(const char* objectName, const QString& label, bool 
     return combo;
 }
 
-void refuseInput(AppContext& context, bool& keepShown, QWidget* dialog, const QString& text, QWidget* focus) {
+void refuseInput(MessageFacade& messages, bool& keepShown, QWidget* dialog, const QString& text, QWidget* focus) {
     keepShown = true;
-    context.messages().critical(dialog, text);
+    messages.critical(dialog, text);
     focus->setFocus();
-}
-
-void fillMediaTypeBox(AppContext& context, QComboBox* box, QWidget* dialog) {
-    QStringList names;
-    const DbStatus filled = CategoryStore(context.db()).fillNames(names);
-    box->clear();
-    box->addItems(names);
-    box->setCurrentIndex(-1);
-    if (!filled)
-        context.messages().critical(dialog, filled.error());
-}
-
-void readMediaExtensions(AppContext& context, QComboBox* box, int index, QString& extensions,
-                         QWidget* dialog) {
-    const DbResult<QString> stored = CategoryStore(context.db()).fileExtensions(box->itemText(index));
-    if (!stored) {
-        context.messages().critical(dialog, stored.error());
-        return;
-    }
-    extensions = stored.value().isNull() ? QString() : stored.value();
 }

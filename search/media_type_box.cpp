@@ -1,0 +1,26 @@
+#include "search/media_type_box.h"
+
+#include "app/session.h"
+#include "ui/message_facade.h"
+
+#include <QComboBox>
+
+void fillMediaTypeBox(Session& session, MessageFacade& messages, QComboBox* box, QWidget* dialog) {
+    const DbResult<QStringList> names = session.mediaTypes();
+    box->clear();
+    if (names)
+        box->addItems(names.value());
+    box->setCurrentIndex(-1);
+    if (!names)
+        messages.critical(dialog, names.error());
+}
+
+void readMediaExtensions(Session& session, MessageFacade& messages, QComboBox* box, int index,
+                         QString& extensions, QWidget* dialog) {
+    const DbResult<QString> stored = session.mediaTypeExtensions(box->itemText(index));
+    if (!stored) {
+        messages.critical(dialog, stored.error());
+        return;
+    }
+    extensions = stored.value().isNull() ? QString() : stored.value();
+}
