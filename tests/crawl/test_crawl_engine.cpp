@@ -135,7 +135,7 @@ private slots:
 
         HttpFixture server;
         QVERIFY(server.isListening());
-        buildSite(server, site);
+        QVERIFY(buildSite(server, site));
         TempDatabase db;
         QVERIFY2(db.isValid(), qPrintable(db.error()));
         const bool web = !engines.isEmpty();
@@ -220,7 +220,7 @@ private slots:
             fetchRow<QStringList, QStringList, QString, QString, QString>(
                 {"site", "engines", "hanging", "recorded", "again"});
         HttpFixture server;
-        buildSite(server, site);
+        QVERIFY(buildSite(server, site));
         TempDatabase db;
         const bool web = !engines.isEmpty();
         if (web)
@@ -284,7 +284,7 @@ private slots:
         for (int i = 1; i <= 4; ++i)
             site << QStringLiteral("/p%1.html > q%1.html m%1.mp3").arg(i)
                  << QStringLiteral("/q%1.html > n%1.mp3").arg(i);
-        buildSite(server, site);
+        QVERIFY(buildSite(server, site));
         server.setLatencyMs(30);
         TempDatabase db;
         CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
@@ -340,7 +340,7 @@ private slots:
     void abortAllEndsWithoutSignals() {
         QFETCH(QString, when);
         HttpFixture server;
-        buildSite(server, {"/ > a.html x.mp3 y.mp3 b.html", "/a.html > a.mp3", "/b.html > b.mp3"});
+        QVERIFY(buildSite(server, {"/ > a.html x.mp3 y.mp3 b.html", "/a.html > a.mp3", "/b.html > b.mp3"}));
         server.setLatencyMs(50);
         TempDatabase db;
         CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);

@@ -150,7 +150,7 @@ private slots:
         HttpFixture server;
         // "localhost" reaches the same server but names another site.
         const QString other = QStringLiteral("http://localhost:%1").arg(server.port());
-        buildSite(server, site.replaceInStrings("{other}", other));
+        QVERIFY(buildSite(server, site.replaceInStrings("{other}", other)));
         server.setLatencyMs(kLatencyMs);
         TempDatabase db;
         const auto split = [&](QString list) { return addresses(server, list.replace("{other}", other)); };
@@ -174,7 +174,7 @@ private slots:
     // sitting out the wait.
     void pauseAndStopDuringAWait() {
         HttpFixture server;
-        buildSite(server, {"/ > busy.html", "/busy.html 503:1 "});
+        QVERIFY(buildSite(server, {"/ > busy.html", "/busy.html 503:1 "}));
         TempDatabase db;
         CrawlEngine engine(CampaignType::UrlSearch, db.connection(), m_noFilters);
         engine.setConnectionType({"Unknown", 10, 8});
@@ -191,7 +191,7 @@ private slots:
         QCOMPARE(server.hits("/busy.html"), 2);
         QCOMPARE(probe.recorded(), QStringList{server.url("/late.mp3")});
 
-        buildSite(server, {"/busy.html 503:30 "});
+        QVERIFY(buildSite(server, {"/busy.html 503:30 "}));
         server.clearRequests();
         probe.finished.clear();
         QVERIFY(engine.startUrlCrawl(server.url("/"), ".mp3", 2).ok());
