@@ -93,9 +93,16 @@ private slots:
                  "<img src=\"pic.html\"><embed src=\"e.mp3\"><a href=\"next.html\">n</a>",
                  "/next.html > "},
                url, "/", 3, "", "/ /next.html", "", "/a.mp3 /v.ogg /e.mp3");
+        // Plain text too is a file of its type, never a page whose links are read.
         addRow("a script address serving the media type is recorded",
-               L{"/ > get.php?id=7 pic.php", "/get.php?id=7 ~ audio/mpeg", "/pic.php ~ image/png"}, url, "/",
-               2, "", "/ /get.php?id=7 /pic.php", "", "/get.php?id=7");
+               L{"/ > get.php?id=7 pic.php get.php?id=8", "/get.php?id=7 ~ audio/mpeg",
+                 "/pic.php ~ image/png", "/get.php?id=8 # <a href=\"x.mp3\">x</a>"},
+               url, "/", 2, "", "/ /get.php?id=7 /pic.php /get.php?id=8", "", "/get.php?id=7 /get.php?id=8");
+        // At its headers, not read up to the page cap and failed.
+        addRow("a long media stream at a page's address is recorded",
+               L{"/ > get.php?id=9 after.html", "/get.php?id=9 !! 9437184 audio/mpeg",
+                 "/after.html > after.mp3"},
+               url, "/", 2, "", "/ /get.php?id=9 /after.html", "", "/get.php?id=9 /after.mp3");
         addRow("a base element sets the base of relative links",
                L{"/ = <base href=\"/media/\"><a href=\"x.mp3\">x</a><a href=\"p.html\">p</a>",
                  "/media/p.html > "},
@@ -155,7 +162,7 @@ private slots:
             engine.setConnectionType({"Unknown", site.filter(" ?").isEmpty() ? 10 : 1, transfers});
             Probe probe(engine);
             const DbStatus started = web ? engine.startWebCrawl(start, ".mp3", engines.first())
-                                         : engine.startUrlCrawl(server.url(start), ".mp3,.ogg", depth);
+                                         : engine.startUrlCrawl(server.url(start), ".mp3,.ogg,.txt", depth);
             QVERIFY2(started.ok(), qPrintable(started.error()));
             QVERIFY(engine.isRunning());
             QVERIFY(probe.waitDone());
