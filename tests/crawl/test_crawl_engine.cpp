@@ -242,9 +242,11 @@ private slots:
         {
             Probe probe(engine);
             QVERIFY(start().ok());
-            QTRY_VERIFY_WITH_TIMEOUT(
-                server.hits(hanging) == 1 && probe.files.size() == addresses(server, recorded).size(), 10000);
-            QTest::qWait(50);
+            // Every page shown is done with (its progress reported): the engine waits for the silent one.
+            QTRY_VERIFY_WITH_TIMEOUT(server.hits(hanging) == 1 &&
+                                         probe.files.size() == addresses(server, recorded).size() &&
+                                         probe.progress.size() == probe.crawled().size(),
+                                     10000);
             engine.stop();
             QCOMPARE(engine.stopCampaignId(), engine.campaignId());
             QVERIFY2(probe.waitDone(5000), "Stop must not wait for the silent server's time-out");
@@ -303,10 +305,12 @@ private slots:
         });
         QVERIFY(engine.startUrlCrawl(server.url("/"), QStringLiteral(".mp3"), 3).ok());
         QTRY_VERIFY_WITH_TIMEOUT(engine.isPaused(), 10000);
-        QTest::qWait(200); // transfers already in flight may finish
+        // Transfers already in flight may finish.
+        QTRY_COMPARE_WITH_TIMEOUT(server.answered(), server.requestedTargets().size(), 5000);
         const auto requestsWhenPaused = server.requestedTargets().size(),
                    messagesWhenPaused = probe.messages.size();
-        QTest::qWait(300);
+        // Nothing marks a pause that holds: a while of ten answers' latency, cut short by any message.
+        QVERIFY(!probe.messages.wait(300));
         QCOMPARE(server.requestedTargets().size(), requestsWhenPaused);
         QCOMPARE(probe.messages.size(), messagesWhenPaused);
         QCOMPARE(probe.files.size(), 1);
@@ -330,7 +334,8 @@ private slots:
         const DbStatus status = engine.startUrlCrawl(server.url("/"), QStringLiteral(".mp3"), 1);
         QVERIFY(!status.ok() && !status.error().isEmpty());
         QVERIFY(!engine.isRunning());
-        QTest::qWait(100);
+        // A crawl that went ahead anyway would show its start page within this while.
+        QVERIFY(!probe.messages.wait(100));
         QVERIFY(started.isEmpty() && probe.messages.isEmpty() && probe.finished.isEmpty());
         QCOMPARE(server.requestedTargets().size(), 0);
     }
@@ -370,7 +375,10 @@ private slots:
         }
         QTRY_VERIFY_WITH_TIMEOUT(!atAbort.isEmpty(), 5000);
         QVERIFY(!engine.isRunning());
-        QTest::qWait(400);
+        // Whatever was asked for has been answered; then a while for an engine that went on to show a
+        // page, cut short by the first message.
+        QTRY_COMPARE_WITH_TIMEOUT(server.answered(), server.requestedTargets().size(), 5000);
+        QVERIFY(!probe.messages.wait(200));
         // The spies connected first, so they saw the signal whose handler aborted; nothing after it.
         QCOMPARE(atAbort, (QList<qsizetype>{probe.messages.size(), probe.files.size(), probe.levels.size()}));
         QVERIFY(probe.finished.isEmpty() && probe.progress.isEmpty());
