@@ -13,12 +13,15 @@
 //   "/x ?"                     never answers               "/t # text"             a text/plain body
 //   "/b 503:1 a.mp3"           this status, "Retry-After: 1" (none when nothing follows the colon), <a> links
 //   "/big ! 52428800"          a streamed text/html body of this many bytes, a link to inside.mp3 first
-//                              ("!!": without a length)
-inline void buildSite(HttpFixture& server, const QStringList& lines) {
+//                              ("!!": without a length; a type after the length replaces text/html)
+// False, with a warning naming the line, at a line it cannot read: a mistyped route would otherwise
+// quietly answer 404 and a row expecting nothing would pass untested.
+[[nodiscard]] inline bool buildSite(HttpFixture& server, const QStringList& lines) {
     for (const QString& line : lines) {
         const QString target = line.section(u' ', 0, 0), op = line.section(u' ', 1, 1);
         const QString rest = line.section(u' ', 2);
         HttpFixture::Route route;
+        bool known = true;
         if (op == u">")
             server.setPage(target, HttpFixture::linksPage(rest.split(u' ', Qt::SkipEmptyParts)));
         else if (op == u"=")
@@ -31,18 +34,28 @@ inline void buildSite(HttpFixture& server, const QStringList& lines) {
             route.contentType = "text/plain", route.body = rest.toUtf8();
         else if (op == u"?")
             route.hang = true;
-        else if (op.startsWith(u'!'))
-            route.streamBytes = rest.toLongLong(), route.chunked = op == u"!!",
+        else if (op == u"!" || op == u"!!") {
+            route.streamBytes = rest.section(u' ', 0, 0).toLongLong();
+            route.chunked = op == u"!!";
             route.body = "<html><body><a href=\"inside.mp3\">early link</a>";
-        else if (op.contains(u':')) {
+            if (const QString type = rest.section(u' ', 1); !type.isEmpty())
+                route.contentType = type.toUtf8();
+        } else if (op.contains(u':')) {
             route.status = op.section(u':', 0, 0).toInt();
             route.body = HttpFixture::linksPage(rest.split(u' ', Qt::SkipEmptyParts)).toUtf8();
             if (!op.endsWith(u':'))
                 route.headers.append({"Retry-After", op.section(u':', 1).toUtf8()});
+        } else
+            known = false;
+        if (!known || !target.startsWith(u'/') || route.status < 100 || route.status > 599 ||
+            (op.startsWith(u'!') && route.streamBytes <= 0)) {
+            qWarning("buildSite: cannot read \"%s\"", qPrintable(line));
+            return false;
         }
         if (!route.body.isEmpty() || route.hang)
             server.setRoute(target, route);
     }
+    return true;
 }
 
 // Blank-separated targets as addresses on the server; whole addresses stay as they are.

@@ -92,9 +92,16 @@ private slots:
                  "<img src=\"pic.html\"><embed src=\"e.mp3\"><a href=\"next.html\">n</a>",
                  "/next.html > "},
                url, "/", 3, "", "/ /next.html", "", "/a.mp3 /v.ogg /e.mp3");
+        // Plain text too is a file of its type, never a page whose links are read.
         addRow("a script address serving the media type is recorded",
-               L{"/ > get.php?id=7 pic.php", "/get.php?id=7 ~ audio/mpeg", "/pic.php ~ image/png"}, url, "/",
-               2, "", "/ /get.php?id=7 /pic.php", "", "/get.php?id=7");
+               L{"/ > get.php?id=7 pic.php get.php?id=8", "/get.php?id=7 ~ audio/mpeg",
+                 "/pic.php ~ image/png", "/get.php?id=8 # <a href=\"x.mp3\">x</a>"},
+               url, "/", 2, "", "/ /get.php?id=7 /pic.php /get.php?id=8", "", "/get.php?id=7 /get.php?id=8");
+        // At its headers, not read up to the page cap and failed.
+        addRow("a long media stream at a page's address is recorded",
+               L{"/ > get.php?id=9 after.html", "/get.php?id=9 !! 9437184 audio/mpeg",
+                 "/after.html > after.mp3"},
+               url, "/", 2, "", "/ /get.php?id=9 /after.html", "", "/get.php?id=9 /after.mp3");
         addRow("a base element sets the base of relative links",
                L{"/ = <base href=\"/media/\"><a href=\"x.mp3\">x</a><a href=\"p.html\">p</a>",
                  "/media/p.html > "},
@@ -134,7 +141,7 @@ private slots:
 
         HttpFixture server;
         QVERIFY(server.isListening());
-        buildSite(server, site);
+        QVERIFY(buildSite(server, site));
         TempDatabase db;
         QVERIFY2(db.isValid(), qPrintable(db.error()));
         const bool web = !engines.isEmpty();
@@ -153,7 +160,7 @@ private slots:
             engine.setSettings(crawlSettings(site.filter(" ?").isEmpty() ? 10 : 1, transfers, filterList));
             Probe probe(engine);
             const DbStatus started = web ? engine.startWebCrawl(start, ".mp3", engines.first())
-                                         : engine.startUrlCrawl(server.url(start), ".mp3,.ogg", depth);
+                                         : engine.startUrlCrawl(server.url(start), ".mp3,.ogg,.txt", depth);
             QVERIFY2(started.ok(), qPrintable(started.error()));
             QVERIFY(engine.isRunning());
             QVERIFY(probe.waitDone());
@@ -218,7 +225,7 @@ private slots:
             fetchRow<QStringList, QStringList, QString, QString, QString>(
                 {"site", "engines", "hanging", "recorded", "again"});
         HttpFixture server;
-        buildSite(server, site);
+        QVERIFY(buildSite(server, site));
         TempDatabase db;
         const bool web = !engines.isEmpty();
         if (web)
@@ -232,9 +239,11 @@ private slots:
         {
             Probe probe(engine);
             QVERIFY(start().ok());
-            QTRY_VERIFY_WITH_TIMEOUT(
-                server.hits(hanging) == 1 && probe.files.size() == addresses(server, recorded).size(), 10000);
-            QTest::qWait(50);
+            // Every page shown is done with (its progress reported): the engine waits for the silent one.
+            QTRY_VERIFY_WITH_TIMEOUT(server.hits(hanging) == 1 &&
+                                         probe.files.size() == addresses(server, recorded).size() &&
+                                         probe.progress.size() == probe.crawled().size(),
+                                     10000);
             engine.stop();
             QCOMPARE(engine.stopCampaignId(), engine.campaignId());
             QVERIFY2(probe.waitDone(5000), "Stop must not wait for the silent server's time-out");
@@ -281,7 +290,7 @@ private slots:
         for (int i = 1; i <= 4; ++i)
             site << QStringLiteral("/p%1.html > q%1.html m%1.mp3").arg(i)
                  << QStringLiteral("/q%1.html > n%1.mp3").arg(i);
-        buildSite(server, site);
+        QVERIFY(buildSite(server, site));
         server.setLatencyMs(30);
         TempDatabase db;
         CrawlEngine engine(CampaignType::UrlSearch, db.connection());
@@ -293,10 +302,12 @@ private slots:
         });
         QVERIFY(engine.startUrlCrawl(server.url("/"), QStringLiteral(".mp3"), 3).ok());
         QTRY_VERIFY_WITH_TIMEOUT(engine.isPaused(), 10000);
-        QTest::qWait(200); // transfers already in flight may finish
+        // Transfers already in flight may finish.
+        QTRY_COMPARE_WITH_TIMEOUT(server.answered(), server.requestedTargets().size(), 5000);
         const auto requestsWhenPaused = server.requestedTargets().size(),
                    messagesWhenPaused = probe.messages.size();
-        QTest::qWait(300);
+        // Nothing marks a pause that holds: a while of ten answers' latency, cut short by any message.
+        QVERIFY(!probe.messages.wait(300));
         QCOMPARE(server.requestedTargets().size(), requestsWhenPaused);
         QCOMPARE(probe.messages.size(), messagesWhenPaused);
         QCOMPARE(probe.files.size(), 1);
@@ -320,7 +331,8 @@ private slots:
         const DbStatus status = engine.startUrlCrawl(server.url("/"), QStringLiteral(".mp3"), 1);
         QVERIFY(!status.ok() && !status.error().isEmpty());
         QVERIFY(!engine.isRunning());
-        QTest::qWait(100);
+        // A crawl that went ahead anyway would show its start page within this while.
+        QVERIFY(!probe.messages.wait(100));
         QVERIFY(started.isEmpty() && probe.messages.isEmpty() && probe.finished.isEmpty());
         QCOMPARE(server.requestedTargets().size(), 0);
     }
@@ -337,7 +349,7 @@ private slots:
     void abortAllEndsWithoutSignals() {
         QFETCH(QString, when);
         HttpFixture server;
-        buildSite(server, {"/ > a.html x.mp3 y.mp3 b.html", "/a.html > a.mp3", "/b.html > b.mp3"});
+        QVERIFY(buildSite(server, {"/ > a.html x.mp3 y.mp3 b.html", "/a.html > a.mp3", "/b.html > b.mp3"}));
         server.setLatencyMs(50);
         TempDatabase db;
         CrawlEngine engine(CampaignType::UrlSearch, db.connection());
@@ -360,7 +372,10 @@ private slots:
         }
         QTRY_VERIFY_WITH_TIMEOUT(!atAbort.isEmpty(), 5000);
         QVERIFY(!engine.isRunning());
-        QTest::qWait(400);
+        // Whatever was asked for has been answered; then a while for an engine that went on to show a
+        // page, cut short by the first message.
+        QTRY_COMPARE_WITH_TIMEOUT(server.answered(), server.requestedTargets().size(), 5000);
+        QVERIFY(!probe.messages.wait(200));
         // The spies connected first, so they saw the signal whose handler aborted; nothing after it.
         QCOMPARE(atAbort, (QList<qsizetype>{probe.messages.size(), probe.files.size(), probe.levels.size()}));
         QVERIFY(probe.finished.isEmpty() && probe.progress.isEmpty());

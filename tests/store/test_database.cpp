@@ -1,8 +1,9 @@
 // The database on real files. The start-up step: fresh, leftover, damaged, old-version and locked
 // databases, and a process killed while recording. The store units: values kept exactly, equality without
 // letter case, campaign labels, media types, engines, settings saved as one unit, failures with the
-// database's text, and the two reading helpers' contracts. Deleting campaigns, ids after Delete All and
-// the history markers are tested through the campaign and search dialogs on the same stores.
+// database's text, the two reading helpers' contracts, and the columns the history markers are kept in.
+// Deleting campaigns, ids after Delete All and the markers' effect are tested through the campaign and
+// search dialogs on the same stores.
 // Every test gets a fresh seeded database in m_temp. The executable doubles as the second process: with a
 // mode argument it runs one of the helper roles in main() instead of the tests.
 
@@ -10,6 +11,7 @@
 #include "store/category_store.h"
 #include "store/database.h"
 #include "store/engine_store.h"
+#include "store/history_store.h"
 #include "store/queries.h"
 #include "crawl/crawl_settings.h"
 #include "store/crawl_settings_store.h"
@@ -359,6 +361,24 @@ private slots:
         QCOMPARE(mine->first().startPage, "http://m.test/?q='<!KW!>'&x=ü");
         QVERIFY(engines.enginesForSearch("Nobody")->isEmpty());
         QVERIFY(engines.add("Bare").ok() && engines.startPage("Bare")->isNull());
+    }
+
+    // Each marker in its own column, read with plain SQL: files written by earlier versions keep their
+    // meaning.
+    void historyMarkerColumns_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("columns"); // URL,Web after clearing `type`'s history at campaign 7
+        QTest::newRow("URL searches") << int(CampaignType::UrlSearch) << "7,0";
+        QTest::newRow("web searches") << int(CampaignType::WebSearch) << "0,7";
+    }
+    void historyMarkerColumns() {
+        QFETCH(int, type);
+        QFETCH(QString, columns);
+        QVERIFY(HistoryStore(db()).clearHistory(CampaignType(type), 7).ok());
+        QSqlQuery query(db());
+        QVERIFY(query.exec("SELECT URLLastClearedCampID, WebLastClearedCampID FROM ClearedHistory") &&
+                query.next());
+        QCOMPARE(query.value(0).toString() + ',' + query.value(1).toString(), columns);
     }
 
     void fillListAppends() {

@@ -28,6 +28,7 @@ struct HttpFixture::Impl {
     mutable std::mutex mutex;
     QHash<QString, Route> routes;
     QList<Request> requests;
+    QStringList answered;
     QHash<QString, qint64> streamed;
 
     // Sleeps in small steps so that the fixture's end is never held up by a pending answer.
@@ -112,6 +113,11 @@ HttpFixture::HttpFixture() : d(std::make_unique<Impl>()) {
     d->server.set_keep_alive_timeout(1);
     d->server.set_read_timeout(2);
     d->server.set_write_timeout(2);
+    // Called once an answer has been written out, whatever became of it.
+    d->server.set_logger([this](const httplib::Request& req, const httplib::Response&) {
+        std::lock_guard lock(d->mutex);
+        d->answered.append(QString::fromStdString(req.target));
+    });
     d->server.Get(".*", [this](const httplib::Request& req, httplib::Response& res) { d->handle(req, res); });
     d->port = d->server.bind_to_any_port("127.0.0.1");
     if (d->port > 0)
@@ -188,9 +194,15 @@ qint64 HttpFixture::bytesStreamed(const QString& target) const {
     return d->streamed.value(target);
 }
 
+int HttpFixture::answered(const QString& target) const {
+    std::lock_guard lock(d->mutex);
+    return int(target.isEmpty() ? d->answered.size() : d->answered.count(target));
+}
+
 void HttpFixture::clearRequests() {
     std::lock_guard lock(d->mutex);
     d->requests.clear();
+    d->answered.clear();
 }
 
 QString HttpFixture::linksPage(const QStringList& hrefs) {

@@ -1,7 +1,8 @@
 #pragma once
 // A real HTTP/1.1 server on 127.0.0.1 for tests, on its own threads: routes with canned bodies, types,
 // headers, delays, redirects, endless or huge bodies and silent hangs; it records every request with its
-// time. Routes may be changed while it runs. Everything not routed answers 404.
+// time, and every answer once written out. Routes may be changed while it runs. Everything not routed
+// answers 404.
 
 #include <QByteArray>
 #include <QList>
@@ -48,7 +49,10 @@ public:
     QStringList requestedTargets() const; // in the order received
     int hits(const QString& target) const;
     qint64 bytesStreamed(const QString& target) const; // body bytes of streamed routes handed to the socket
-    void clearRequests();
+    // Answers written out in full (a streamed one: to its end, or until the client left), for any target
+    // when none is given.
+    int answered(const QString& target = {}) const;
+    void clearRequests(); // and the answers
 
     // Links to the given targets as a page body, in order: <a href="...">.
     static QString linksPage(const QStringList& hrefs);

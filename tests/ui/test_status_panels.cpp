@@ -23,7 +23,8 @@ void TestStatusPanels::progressIsThrottledButNeverStale() {
                               QStringLiteral("500 pages crawled, 500 queued, 250 files found"), 2000);
     QVERIFY(clock.elapsed() >= StatusPanels::kProgressInterval - 50);
 
-    // After a quiet spell the next figures show at once; a flush shows what is pending.
+    // After a quiet spell the next figures show at once; a flush shows what is pending. The spell is the
+    // passing time itself, which nothing on screen marks: a whole interval since the last repaint.
     QTest::qWait(StatusPanels::kProgressInterval + 100);
     bar.setProgress(7, 3, 2);
     QCOMPARE(bar.panelText(4), QStringLiteral("7 pages crawled, 3 queued, 2 files found"));
