@@ -6,9 +6,9 @@
 // crawl runs on the same session. A database failure comes back to the caller, which shows it; the session
 // never shows anything itself. The database must outlive the session.
 
+#include "app/records.h"
 #include "crawl/crawl_engine.h"
 #include "crawl/crawl_settings.h"
-#include "app/records.h"
 #include "store/crawl_settings_store.h"
 #include "store/database.h"
 #include <QObject>
@@ -54,11 +54,11 @@ public:
     DbStatus deleteMediaType(const QString& name); // likewise
     DbStatus setMediaTypeExtensions(const QString& name, const QString& joined);
 
-    DbResult<QStringList> searchEngines();      // stored order
-    DbResult<QStringList> searchEngineChoices(); // distinct names, for picking one to search with
+    DbResult<QStringList> searchEngines();               // stored order
+    DbResult<QStringList> searchEngineChoices();         // distinct names, for picking one to search with
     DbResult<QString> searchLink(const QString& engine); // null string when none
-    DbStatus addSearchEngine(const QString& name);    // enginesChanged on success
-    DbStatus deleteSearchEngine(const QString& name); // likewise
+    DbStatus addSearchEngine(const QString& name);       // enginesChanged on success
+    DbStatus deleteSearchEngine(const QString& name);    // likewise
     DbStatus setSearchLink(const QString& engine, const QString& link);
 
     // --- Search history -----------------------------------------------------------------------------------
@@ -67,7 +67,8 @@ public:
     // Hides every source recorded so far from the kind's history.
     DbStatus eraseHistory(CampaignType type);
 
-    // --- Campaigns ------------------------------------------------------------------------------------------
+    // --- Campaigns
+    // ------------------------------------------------------------------------------------------
     DbResult<QList<CampaignRecord>> campaigns();
     // The campaign's label ("<id> - <type> - <source>"); the bare id when it cannot be read.
     QString campaignLabel(int campaignId);
@@ -95,7 +96,9 @@ public:
     void stop(CampaignType type);
     bool isRunning(CampaignType type) const;
     bool isPaused(CampaignType type) const;
-    bool anySearchRunning() const { return isRunning(CampaignType::UrlSearch) || isRunning(CampaignType::WebSearch); }
+    bool anySearchRunning() const {
+        return isRunning(CampaignType::UrlSearch) || isRunning(CampaignType::WebSearch);
+    }
     CrawlEngine& engine(CampaignType type);
 
     // Aborts every transfer, ends both engines and closes the database, in that order. Idempotent.

@@ -103,9 +103,10 @@ bool CampManagement::refuseWhileRecording(int campaignId) {
     if (!m_session.isRecording(campaignId))
         return false;
     keepShown() = true;
-    m_messages.critical(this, campaignId == 0
-                                  ? QStringLiteral("Please stop the running search before deleting all campaigns.")
-                                  : QStringLiteral("Please stop the running search before deleting its campaign."));
+    m_messages.critical(this,
+                        campaignId == 0
+                            ? QStringLiteral("Please stop the running search before deleting all campaigns.")
+                            : QStringLiteral("Please stop the running search before deleting its campaign."));
     return true;
 }
 

@@ -18,8 +18,8 @@ struct ConnectionProfile {
     bool operator==(const ConnectionProfile&) const = default;
 };
 
-// The profile of a connection type's text (surrounding blanks ignored; letter case counts); nullopt for a text
-// that is none of the known types.
+// The profile of a connection type's text (surrounding blanks ignored; letter case counts); nullopt for a
+// text that is none of the known types.
 std::optional<ConnectionProfile> ConnectionProfileOf(const QString& connectionType);
 
 struct CrawlSettings {

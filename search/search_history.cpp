@@ -7,8 +7,8 @@
 
 SearchHistory::SearchHistory(Session& session, MessageFacade& messages, CampaignType type, QComboBox* box,
                              bool& keepShown, QWidget* dialog)
-    : QObject(dialog), m_session(session), m_messages(messages), m_type(type), m_box(box), m_keepShown(keepShown),
-      m_dialog(dialog) {
+    : QObject(dialog), m_session(session), m_messages(messages), m_type(type), m_box(box),
+      m_keepShown(keepShown), m_dialog(dialog) {
     connect(m_box, &QComboBox::activated, this, &SearchHistory::picked);
 }
 

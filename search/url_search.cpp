@@ -36,8 +36,8 @@ URLSearch::URLSearch(Session& session, MessageFacade& messages, QWidget* parent)
                  {m_url, m_mediaType, m_depth, m_search, m_pauseResume, m_stop, m_close});
 
     m_activity = new SearchActivity(session, CampaignType::UrlSearch, m_search, m_pauseResume, m_stop, this);
-    m_history = new SearchHistory(session, messages, CampaignType::UrlSearch, m_url, session.keepShown().urlSearch,
-                                  this);
+    m_history = new SearchHistory(session, messages, CampaignType::UrlSearch, m_url,
+                                  session.keepShown().urlSearch, this);
 
     connect(m_mediaType, &QComboBox::activated, this, &URLSearch::mediaTypePicked);
     connect(m_search, &QPushButton::clicked, this, &URLSearch::search);

@@ -13,7 +13,7 @@ public:
     virtual ~MessageFacade() = default;
     // Validation failure: critical-stop icon, OK.
     virtual void critical(QWidget* parent, const QString& text) = 0;
-    // Question with Yes and No; true only for Yes.
+    // Question with Yes and No and no icon; true only for Yes.
     virtual bool question(QWidget* parent, const QString& text) = 0;
     // Information icon, OK.
     virtual void information(QWidget* parent, const QString& text) = 0;
