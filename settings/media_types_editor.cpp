@@ -58,7 +58,7 @@ void MediaTypesEditor::showExtensions(const QString& type) {
 void MediaTypesEditor::addType(const QString& name) {
     if (auto status = m_session.addMediaType(name); !status)
         return refuse(status.error(), Box::NewName);
-    appendName(name);
+    acceptName(name);
 }
 
 void MediaTypesEditor::deleteType(const QString& name) {

@@ -39,7 +39,7 @@ void SearchEnginesEditor::showLink(const QString& engine) {
 void SearchEnginesEditor::addEngine(const QString& name) {
     if (auto status = m_session.addSearchEngine(name); !status)
         return refuse(status.error(), Box::NewName);
-    appendName(name);
+    acceptName(name);
 }
 
 void SearchEnginesEditor::deleteEngine(const QString& name) {

@@ -68,17 +68,9 @@ NamedListEditor::NamedListEditor(const Setup& setup, MessageFacade& messages, QW
     if (setup.values == Values::Several) {
         m_deleteValue = makeButton(setup.deleteValue);
         connect(m_deleteValue, &QPushButton::clicked, this, &NamedListEditor::deleteValue);
-        auto* caption = new QLabel(setup.valueList.text);
-        caption->setBuddy(m_values);
-        layOutSideBySide(caption);
+        layOutSideBySide();
     } else {
-        // The value list holds one line at most; it need not be as tall as the name list.
-        m_values->setFixedHeight(m_values->fontMetrics().height() * 2 + 2 * m_values->frameWidth());
-        auto* prompt = new QLabel(setup.newValue.text);
-        prompt->setTextFormat(Qt::PlainText);
-        prompt->setWordWrap(true);
-        prompt->setBuddy(m_newValue);
-        layOutStacked(prompt);
+        layOutStacked();
     }
 
     connect(m_names, &QListWidget::itemSelectionChanged, this, &NamedListEditor::selectionChanged);
@@ -88,14 +80,17 @@ NamedListEditor::NamedListEditor(const Setup& setup, MessageFacade& messages, QW
     selectionChanged();
 }
 
-void NamedListEditor::layOutSideBySide(QWidget* valueLabel) {
+void NamedListEditor::layOutSideBySide() {
+    auto* caption = new QLabel(m_setup.valueList.text);
+    caption->setBuddy(m_values);
+
     auto* names = new QVBoxLayout;
     names->addWidget(m_names);
     names->addWidget(m_newName);
     names->addLayout(row({m_addName, m_deleteName}));
 
     auto* values = new QVBoxLayout;
-    values->addWidget(valueLabel);
+    values->addWidget(caption);
     values->addWidget(m_values);
     values->addWidget(m_newValue);
     values->addLayout(row({m_addValue, m_deleteValue}));
@@ -105,11 +100,18 @@ void NamedListEditor::layOutSideBySide(QWidget* valueLabel) {
     layout->addLayout(values);
 }
 
-void NamedListEditor::layOutStacked(QWidget* valuePrompt) {
+void NamedListEditor::layOutStacked() {
+    // The value list holds one line at most; it need not be as tall as the name list.
+    m_values->setFixedHeight(m_values->fontMetrics().height() * 2 + 2 * m_values->frameWidth());
+    auto* prompt = new QLabel(m_setup.newValue.text);
+    prompt->setTextFormat(Qt::PlainText);
+    prompt->setWordWrap(true);
+    prompt->setBuddy(m_newValue);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_names);
     layout->addLayout(row({m_newName, m_addName, m_deleteName}));
-    layout->addWidget(valuePrompt);
+    layout->addWidget(prompt);
     layout->addWidget(m_values);
     layout->addLayout(row({m_newValue, m_addValue}));
 }
@@ -136,7 +138,7 @@ void NamedListEditor::showValues(const QStringList& values) {
     m_values->addItems(values);
 }
 
-void NamedListEditor::appendName(const QString& name) {
+void NamedListEditor::acceptName(const QString& name) {
     m_names->addItem(name);
     m_newName->clear();
     m_names->setCurrentRow(m_names->count() - 1);
@@ -159,13 +161,9 @@ void NamedListEditor::refuse(const QString& text, Box focus) {
         (focus == Box::NewName ? m_newName : m_newValue)->setFocus(Qt::OtherFocusReason);
 }
 
-QListWidgetItem* NamedListEditor::selectedName() const {
-    return selectedItem(m_names);
-}
-
 void NamedListEditor::selectionChanged() {
     m_values->clear();
-    const QListWidgetItem* name = selectedName();
+    const QListWidgetItem* name = selectedItem(m_names);
     m_addValue->setEnabled(name != nullptr);
     if (m_deleteValue)
         m_deleteValue->setEnabled(name != nullptr);
@@ -184,7 +182,7 @@ void NamedListEditor::addName() {
 }
 
 void NamedListEditor::deleteName() {
-    const QListWidgetItem* item = selectedName();
+    const QListWidgetItem* item = selectedItem(m_names);
     if (!item)
         return refuse(m_setup.noNameToDelete);
     const QString name = item->text();
@@ -193,12 +191,12 @@ void NamedListEditor::deleteName() {
 }
 
 void NamedListEditor::addValue() {
-    if (const QListWidgetItem* name = selectedName())
+    if (const QListWidgetItem* name = selectedItem(m_names))
         emit addValueRequested(name->text(), m_newValue->text());
 }
 
 void NamedListEditor::deleteValue() {
-    const QListWidgetItem* name = selectedName();
+    const QListWidgetItem* name = selectedItem(m_names);
     if (!name)
         return;
     const QListWidgetItem* value = selectedItem(m_values);

@@ -1,8 +1,7 @@
 #pragma once
-// A group box editing named entries kept elsewhere and the values of the selected one. It refuses what it can
-// judge without the data (a name missing or already listed, nothing selected), asks before deleting, and
-// then only reports the intent; the owner carries it out and answers through the methods below, so the lists
-// never show what the owner did not accept.
+// A group box editing named entries and the values of the selected one, which its owner keeps. It refuses
+// what it can judge alone and asks before deleting, then reports the intent; the lists change only by the
+// owner's answer.
 
 #include <QGroupBox>
 #include <QList>
@@ -12,7 +11,6 @@
 class MessageFacade;
 class QLineEdit;
 class QListWidget;
-class QListWidgetItem;
 class QPushButton;
 
 class NamedListEditor : public QGroupBox {
@@ -49,9 +47,11 @@ public:
     // The controls in their tab order.
     QList<QWidget*> tabChain() const;
 
-    // The owner's answers to the signals below.
+    // The owner's answers: nameSelected by showValues, addNameRequested by acceptName, deleteNameRequested
+    // by setNames with the names left, addValueRequested by acceptValue, deleteValueRequested by removeValue;
+    // a failure by refuse.
     void showValues(const QStringList& values);
-    void appendName(const QString& name);   // listed and selected; the box emptied
+    void acceptName(const QString& name);   // listed and selected; the box emptied
     void acceptValue(const QString& value); // added (Several) or replacing the shown one (One); box emptied
     void removeValue(int row);
     // Shows why an action failed and puts the focus on the box at fault, if any.
@@ -65,14 +65,13 @@ signals:
     void deleteValueRequested(const QString& name, int row);           // confirmed
 
 private:
-    void layOutSideBySide(QWidget* valueLabel);
-    void layOutStacked(QWidget* valuePrompt);
+    void layOutSideBySide();
+    void layOutStacked();
     void selectionChanged();
     void addName();
     void deleteName();
     void addValue();
     void deleteValue();
-    QListWidgetItem* selectedName() const;
 
     Setup m_setup;
     MessageFacade& m_messages;

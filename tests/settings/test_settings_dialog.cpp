@@ -181,11 +181,15 @@ private slots:
         const QString kept = control == "AddSELink" ? text : text.trimmed();
         openDialog();
         addFresh(selectFirst);
+        if (control == "AddSELink") // a link replaces the one before
+            enter(control, "https://old.example/<!KW!>", button);
         m_changes.clear();
         enter(control, text, button);
 
         QVERIFY(m_app->messages.shown().isEmpty());
         QCOMPARE(entries(list(shownIn)).count(kept), 1);
+        if (shownIn == "SELink")
+            QCOMPARE(list(shownIn)->count(), 1);
         QCOMPARE(m_changes, changeOf(shownIn));
         if (shownIn == "FilterWords") {
             press("Command1");
