@@ -6,19 +6,16 @@
 // and abandons that action; the dialog stays usable.
 
 #include <QDialog>
-#include <QStringList>
 
+class CrawlingOptions;
 class MediaTypesEditor;
 class MessageFacade;
-class QCheckBox;
 class QComboBox;
 class QGroupBox;
-class QLineEdit;
-class QListWidget;
 class QPushButton;
-class QSpinBox;
 class SearchEnginesEditor;
 class Session;
+class UrlFilterGroup;
 
 class Settings : public QDialog {
     Q_OBJECT
@@ -31,35 +28,19 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void buildUrlFilter(QGroupBox* group);
-    void buildConnection(QGroupBox* group);
-    void buildCrawling(QGroupBox* group);
+    QGroupBox* buildConnection();
     void setTabOrder();
     void load();
-
-    void addFilter();
-    void removeFilter();
     void confirm();
-
-    void refuse(const QString& text, QWidget* focus = nullptr);
 
     Session& m_session;
     MessageFacade& m_messages;
 
     MediaTypesEditor* m_mediaTypes = nullptr;
     SearchEnginesEditor* m_engines = nullptr;
-
-    QListWidget* m_filterWords = nullptr;
-    QLineEdit* m_newFilter = nullptr;
-    QPushButton* m_addFilter = nullptr;
-    QPushButton* m_removeFilter = nullptr;
-
+    UrlFilterGroup* m_filter = nullptr;
     QComboBox* m_connection = nullptr; // Connex
-    QCheckBox* m_sameSite = nullptr;
-    QCheckBox* m_obeyRobots = nullptr;
-    QSpinBox* m_maxPerHost = nullptr;
-    QSpinBox* m_hostDelay = nullptr;
-    QCheckBox* m_retryAfter = nullptr;
+    CrawlingOptions* m_crawling = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
 
