@@ -6,17 +6,16 @@
 // and abandons that action; the dialog stays usable.
 
 #include <QDialog>
-#include <QStringList>
 
+class CrawlingOptions;
+class MediaTypesEditor;
 class MessageFacade;
-class QCheckBox;
 class QComboBox;
 class QGroupBox;
-class QLineEdit;
-class QListWidget;
 class QPushButton;
-class QSpinBox;
+class SearchEnginesEditor;
 class Session;
+class UrlFilterGroup;
 
 class Settings : public QDialog {
     Q_OBJECT
@@ -29,65 +28,19 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void buildMediaTypes(QGroupBox* group);
-    void buildSearchEngines(QGroupBox* group);
-    void buildUrlFilter(QGroupBox* group);
-    void buildConnection(QGroupBox* group);
-    void buildCrawling(QGroupBox* group);
+    QGroupBox* buildConnection();
     void setTabOrder();
     void load();
-
-    void mediaTypeSelected();
-    void addMediaType();
-    void deleteMediaType();
-    void addExtension();
-    void deleteExtension();
-
-    void engineSelected();
-    void addEngine();
-    void deleteEngine();
-    void updateLink();
-
-    void addFilter();
-    void removeFilter();
     void confirm();
-
-    bool refillMediaTypes();
-    bool refillEngines();
-    void updateSelectionDependentButtons();
-    void refuse(const QString& text, QWidget* focus = nullptr);
 
     Session& m_session;
     MessageFacade& m_messages;
 
-    QListWidget* m_mediaTypes = nullptr; // MT
-    QLineEdit* m_newMediaType = nullptr; // SearchCat
-    QPushButton* m_addMediaType = nullptr;
-    QPushButton* m_deleteMediaType = nullptr;
-    QListWidget* m_extensions = nullptr; // FileExt
-    QLineEdit* m_newExtension = nullptr; // Ext
-    QPushButton* m_addExtension = nullptr;
-    QPushButton* m_deleteExtension = nullptr;
-
-    QListWidget* m_engines = nullptr; // SE
-    QLineEdit* m_newEngine = nullptr; // SENG
-    QPushButton* m_addEngine = nullptr;
-    QPushButton* m_deleteEngine = nullptr;
-    QListWidget* m_link = nullptr;  // SELink
-    QLineEdit* m_newLink = nullptr; // AddSELink
-    QPushButton* m_updateLink = nullptr;
-
-    QListWidget* m_filterWords = nullptr;
-    QLineEdit* m_newFilter = nullptr;
-    QPushButton* m_addFilter = nullptr;
-    QPushButton* m_removeFilter = nullptr;
-
+    MediaTypesEditor* m_mediaTypes = nullptr;
+    SearchEnginesEditor* m_engines = nullptr;
+    UrlFilterGroup* m_filter = nullptr;
     QComboBox* m_connection = nullptr; // Connex
-    QCheckBox* m_sameSite = nullptr;
-    QCheckBox* m_obeyRobots = nullptr;
-    QSpinBox* m_maxPerHost = nullptr;
-    QSpinBox* m_hostDelay = nullptr;
-    QCheckBox* m_retryAfter = nullptr;
+    CrawlingOptions* m_crawling = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
 

@@ -4,17 +4,17 @@
 
 #include "settings/settings_dialog.h"
 #include "store/category_store.h"
-#include "store/engine_store.h"
 #include "store/crawl_settings_store.h"
-#include "tests/support/session_fixture.h"
+#include "store/engine_store.h"
 #include "tests/support/dialog_driver.h"
+#include "tests/support/session_fixture.h"
 #include "tests/support/table_rows.h"
 #include "tests/support/temp_user_options.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHash>
-#include <QSignalSpy>
+#include <QLabel>
 #include <QSpinBox>
 #include <QtTest>
 
@@ -58,14 +58,33 @@ class TestSettingsDialog : public QObject {
     QStringList categories() { return CategoryStore(db()).names().value(); }
     QStringList engines() { return EngineStore(db()).names().value(); }
     QStringList storedFilters() { return CrawlSettingsStore(db()).load()->filters; }
-    // Everything the media-type and engine groups can write, as one comparable list.
+    // Everything the media-type and engine groups can write, and the filter words OK would write.
     QStringList snapshot() {
-        QStringList all;
+        QStringList all = entries(list("FilterWords"));
         for (const QString& name : categories())
             all << "type:" + name + "=" + CategoryStore(db()).fileExtensions(name).value();
         for (const QString& name : engines())
             all << "engine:" + name + "=" + EngineStore(db()).startPage(name).value();
         return all;
+    }
+    // The one box shown since the test cleared them.
+    void expectOnly(ScriptedMessages::Kind kind, const QString& text) {
+        QCOMPARE(m_app->messages.texts(), QStringList{text});
+        QCOMPARE(m_app->messages.shown().first().kind, kind);
+    }
+    // Per control typed into or pressed: the button that confirms it, the list showing what it stores, and
+    // the list ("MT" or "SE") whose fresh entry it needs selected.
+    static std::array<QString, 3> targetOf(const QString& control) {
+        static const QHash<QString, std::array<QString, 3>> targets{
+            {"SearchCat", {"Add2", "MT", ""}},       {"SENG", {"Add3", "SE", ""}},
+            {"Ext", {"AddExt", "FileExt", "MT"}},    {"AddFilter", {"AddFilt", "FilterWords", ""}},
+            {"AddSELink", {"Edit", "SELink", "SE"}}, {"DelExt", {"DelExt", "", "MT"}}};
+        return targets.value(control, {control, "", ""});
+    }
+    // The session's announcements since the last clear: "MT" for media types, "SE" for engines.
+    QStringList m_changes;
+    static QStringList changeOf(const QString& listName) {
+        return listName == "MT" || listName == "SE" ? QStringList{listName} : QStringList();
     }
 
 private slots:
@@ -73,23 +92,23 @@ private slots:
         m_userOptions.clear();
         m_app = std::make_unique<SessionFixture>();
         QVERIFY(m_app->session.loadSettings().ok());
+        connect(&m_app->session, &Session::categoriesChanged, this, [this] { m_changes << "MT"; });
+        connect(&m_app->session, &Session::enginesChanged, this, [this] { m_changes << "SE"; });
     }
     void cleanup() {
         m_dialog.reset();
         m_app.reset();
     }
 
-    // A text typed into a box and confirmed by its button (or a delete button pressed with nothing
-    // selected; "before" is accepted first). Refused: the message, nothing written or signalled, the focus
-    // and the text back in the box. Accepted (no message): names and words stored trimmed, links as typed,
-    // quotes kept, shown once, and again at the next opening.
-    void typedEntries_data() {
+    // A refused entry or press shows its message and nothing else: nothing written or signalled, and the
+    // focus and the text back in the box at fault. "before" is accepted first.
+    void refusals_data() {
         const QString noType = "Please enter a new Category.";
         const QString typeExists = "The Category you entered already exists.";
         const QString noDot = "The file extension must have the \".\" in it and must not be empty.";
         const QString noKeyword = "You must replace the keyword in the URL with <!KW!>.";
         const QString noProtocol = "You must include the protocol (http:// or https://) in the URL.";
-        table({"field", "before", "text", "message"},
+        table({"control", "before", "text", "message"},
               {{"type empty", "SearchCat", "", "", noType},
                {"type blanks", "SearchCat", "", "   ", noType},
                {"type twice", "SearchCat", "Podcasts", "Podcasts", typeExists},
@@ -114,62 +133,71 @@ private slots:
                {"delete no type", "Delete2", "", "", "Please select a category to delete."},
                {"delete no engine", "Delete", "", "", "Please select a Search Engine to delete."},
                {"remove no filter", "FilterDel", "", "", "Please select a filter item first."},
-               {"delete no ext", "DelExt", "", "", "Please select a file extension first."},
-               {"type stored", "SearchCat", "", "  Rock 'n' Roll  ", ""},
-               {"engine stored", "SENG", "", " O'Brien's \"Finder\" ", ""},
-               {"ext stored", "Ext", "", " .o'k ", ""},
-               {"filter stored", "AddFilter", "", "  it's--ads  ", ""},
-               {"link, https after the start", "AddSELink", "", "go?to=https://e.example/?q=<!KW!>", ""},
-               {"link with quotes", "AddSELink", "", "http://e.example/s?q=<!KW!>&t='a\"b'", ""},
-               {"link with blanks", "AddSELink", "", " https://e.example/<!KW!> ", ""}});
+               {"delete no ext", "DelExt", "", "", "Please select a file extension first."}});
     }
-    void typedEntries() {
-        QFETCH(QString, field);
+    void refusals() {
+        QFETCH(QString, control);
         QFETCH(QString, before);
         QFETCH(QString, text);
         QFETCH(QString, message);
-        // Per box: its button, the list showing what it stores, the media type or engine selected first.
-        static const QHash<QString, QStringList> boxes{
-            {"SearchCat", {"Add2", "MT", ""}},       {"SENG", {"Add3", "SE", ""}},
-            {"Ext", {"AddExt", "FileExt", "MT"}},    {"AddFilter", {"AddFilt", "FilterWords", ""}},
-            {"AddSELink", {"Edit", "SELink", "SE"}}, {"DelExt", {"DelExt", "", "MT"}}};
-        const QStringList box = boxes.value(field, {field, "", ""});
-        const QString button = box[0], shownIn = box[1], prepare = box[2];
+        const auto [button, shownIn, selectFirst] = targetOf(control);
+        const bool typed = !shownIn.isEmpty();
         openDialog();
-        addFresh(prepare);
+        addFresh(selectFirst);
         if (!before.isEmpty())
-            enter(field, before, button);
+            enter(control, before, button);
         QVERIFY(m_app->messages.shown().isEmpty());
-        const QStringList stored = snapshot() + entries(list("FilterWords"));
-        QSignalSpy categorySignals(&m_app->session, &Session::categoriesChanged);
-        QSignalSpy engineSignals(&m_app->session, &Session::enginesChanged);
-        if (!shownIn.isEmpty())
-            child<QLineEdit>(qPrintable(field))->setText(text);
+        const QStringList stored = snapshot();
+        m_changes.clear();
+        if (typed)
+            child<QLineEdit>(qPrintable(control))->setText(text);
         press(button);
 
-        if (!message.isEmpty()) {
-            QCOMPARE(m_app->messages.texts(), QStringList{message});
-            QCOMPARE(m_app->messages.shown().first().kind, ScriptedMessages::Kind::Critical);
-            QCOMPARE(snapshot() + entries(list("FilterWords")), stored);
-            QCOMPARE(categorySignals.count() + engineSignals.count(), 0);
-            if (!shownIn.isEmpty()) {
-                QCOMPARE(QApplication::focusWidget(), child(qPrintable(field)));
-                QCOMPARE(child<QLineEdit>(qPrintable(field))->text(), text);
-            }
-            return;
+        expectOnly(ScriptedMessages::Kind::Critical, message);
+        QCOMPARE(snapshot(), stored);
+        QCOMPARE(m_changes, QStringList());
+        if (typed) {
+            QCOMPARE(QApplication::focusWidget(), child(qPrintable(control)));
+            QCOMPARE(child<QLineEdit>(qPrintable(control))->text(), text);
         }
-        const QString kept = field == "AddSELink" ? text : text.trimmed();
+    }
+
+    // Names and words are kept trimmed, links as typed, quotes too; each is shown once, and again at the
+    // next opening.
+    void acceptedEntries_data() {
+        table({"control", "text"},
+              {{"type", "SearchCat", "  Rock 'n' Roll  "},
+               {"engine", "SENG", " O'Brien's \"Finder\" "},
+               {"ext", "Ext", " .o'k "},
+               {"filter", "AddFilter", "  it's--ads  "},
+               {"link, https after the start", "AddSELink", "go?to=https://e.example/?q=<!KW!>"},
+               {"link with quotes", "AddSELink", "http://e.example/s?q=<!KW!>&t='a\"b'"},
+               {"link with blanks", "AddSELink", " https://e.example/<!KW!> "}});
+    }
+    void acceptedEntries() {
+        QFETCH(QString, control);
+        QFETCH(QString, text);
+        const auto [button, shownIn, selectFirst] = targetOf(control);
+        const QString kept = control == "AddSELink" ? text : text.trimmed();
+        openDialog();
+        addFresh(selectFirst);
+        if (control == "AddSELink") // a link replaces the one before
+            enter(control, "https://old.example/<!KW!>", button);
+        m_changes.clear();
+        enter(control, text, button);
+
         QVERIFY(m_app->messages.shown().isEmpty());
         QCOMPARE(entries(list(shownIn)).count(kept), 1);
-        if (shownIn == "MT" || shownIn == "SE")
-            QCOMPARE((shownIn == "MT" ? categorySignals : engineSignals).count(), 1);
+        if (shownIn == "SELink")
+            QCOMPARE(list(shownIn)->count(), 1);
+        QCOMPARE(m_changes, changeOf(shownIn));
         if (shownIn == "FilterWords") {
             press("Command1");
             QCOMPARE(m_app->session.crawlSettings().filters.count(kept), 1);
         }
         openDialog();
-        if (!prepare.isEmpty())
-            list(prepare)->setCurrentRow(entries(list(prepare)).indexOf("Fresh"));
+        if (!selectFirst.isEmpty())
+            list(selectFirst)->setCurrentRow(entries(list(selectFirst)).indexOf("Fresh"));
         QCOMPARE(entries(list(shownIn)).count(kept), 1);
     }
 
@@ -235,18 +263,15 @@ private slots:
         QStringList expected = entries(target);
         if (yes)
             expected.removeLast();
-        QSignalSpy categorySignals(&m_app->session, &Session::categoriesChanged);
-        QSignalSpy engineSignals(&m_app->session, &Session::enginesChanged);
         const QStringList stored = snapshot();
+        m_changes.clear();
 
         m_app->messages.answerNext(yes);
         press(button);
 
-        QCOMPARE(m_app->messages.texts(), QStringList{question});
-        QCOMPARE(m_app->messages.shown().first().kind, ScriptedMessages::Kind::Question);
+        expectOnly(ScriptedMessages::Kind::Question, question);
         QCOMPARE(entries(target), expected);
-        QCOMPARE(categorySignals.count(), yes && listName == "MT" ? 1 : 0);
-        QCOMPARE(engineSignals.count(), yes && listName == "SE" ? 1 : 0);
+        QCOMPARE(m_changes, yes ? changeOf(listName) : QStringList());
         if (!yes) {
             QCOMPARE(snapshot(), stored);
         } else if (listName == "MT" || listName == "SE") {
@@ -288,12 +313,9 @@ private slots:
         const QStringList expected = ok ? filters + QStringList{"tracker", "Ads", "ads"} : filters;
         QCOMPARE(storedFilters(), expected);
         QCOMPARE(m_app->session.crawlSettings().filters, ok ? expected : loadedFilters);
-        QCOMPARE(CrawlSettingsStore(db()).load()->connectionType,
-                 ok ? other : connection);
+        QCOMPARE(CrawlSettingsStore(db()).load()->connectionType, ok ? other : connection);
         QCOMPARE(m_app->session.crawlSettings().connectionType, ok ? other : connection);
-        CrawlPolicy policy;
-        policy.obeyRobots = ok;
-        policy.delayMsPerHost = ok ? 700 : policy.delayMsPerHost;
+        const CrawlPolicy policy{.obeyRobots = ok, .delayMsPerHost = ok ? 700 : 0};
         QCOMPARE(CrawlSettingsStore::loadPolicy(), policy);
         QCOMPARE(m_app->session.engine(CampaignType::UrlSearch).settings().policy, policy);
         QCOMPARE(m_app->session.engine(CampaignType::WebSearch).settings().policy, policy);
@@ -311,20 +333,17 @@ private slots:
     // another version may have left them: the connection, then SameSite ObeyRobots MaxPerHost HostDelayMs
     // RetryAfter.
     void opensOnWhatIsStored_data() {
-        addColumns<QStringList, QStringList>({"stored", "shown"});
-        QTest::newRow("known, nothing else")
-            << QStringList{"T2"} << QStringList{"T2", "0", "0", "0", "0", "0"};
-        QTest::newRow("blanks, all set") << QStringList{" Cable ", "true", "true", "4", "1500", "true"}
-                                         << QStringList{"Cable", "1", "1", "4", "1500", "1"};
-        QTest::newRow("unknown, out of range") << QStringList{"Satellite", "1", "0", "-3", "999999", "false"}
-                                               << QStringList{"Unknown", "1", "0", "0", "60000", "0"};
-        QTest::newRow("other case, not numbers") << QStringList{"dsl", "yes", "maybe", "many", "", "2"}
-                                                 << QStringList{"Unknown", "0", "0", "0", "0", "0"};
-        QTest::newRow("empty") << QStringList{""} << QStringList{"Unknown", "0", "0", "0", "0", "0"};
+        table({"storedTexts", "shown"},
+              {{"known, nothing else", "T2", "T2,0,0,0,0,0"},
+               {"blanks, all set", " Cable ,true,true,4,1500,true", "Cable,1,1,4,1500,1"},
+               {"unknown, out of range", "Satellite,1,0,-3,999999,false", "Unknown,1,0,0,60000,0"},
+               {"other case, not numbers", "dsl,yes,maybe,many,,2", "Unknown,0,0,0,0,0"},
+               {"empty", "", "Unknown,0,0,0,0,0"}});
     }
     void opensOnWhatIsStored() {
-        QFETCH(QStringList, stored);
-        QFETCH(QStringList, shown);
+        QFETCH(QString, storedTexts);
+        QFETCH(QString, shown);
+        QStringList stored = storedTexts.split(',');
         QVERIFY(CrawlSettingsStore(db()).save({stored.takeFirst(), {}, {}}).ok());
         const QStringList keys{"SameSite", "ObeyRobots", "MaxPerHost", "HostDelayMs", "RetryAfter"};
         {
@@ -340,13 +359,9 @@ private slots:
                                  QString::number(child<QSpinBox>("MaxPerHost")->value()),
                                  QString::number(child<QSpinBox>("HostDelay")->value()),
                                  QString::number(child<QCheckBox>("RetryAfter")->isChecked())};
-        QCOMPARE(actual, shown);
-        QCOMPARE(m_app->session.engine(CampaignType::UrlSearch).settings().policy, m_app->session.crawlSettings().policy);
-        QStringList captions{m_dialog->windowTitle()};
-        for (const auto* group : m_dialog->findChildren<QGroupBox*>())
-            captions << group->title();
-        QCOMPARE(captions,
-                 QString("Settings,Media Types,Search Engines,URL Filter,Connection,Crawling").split(','));
+        QCOMPARE(actual, shown.split(','));
+        QCOMPARE(m_app->session.engine(CampaignType::UrlSearch).settings().policy,
+                 m_app->session.crawlSettings().policy);
         QCOMPARE(entries(list("MT")) + entries(list("SE")) + entries(list("FilterWords")),
                  categories() + engines() + storedFilters());
         for (const char* name : {"MT", "SE", "FilterWords"})
@@ -354,8 +369,29 @@ private slots:
         QCOMPARE(list("FileExt")->count() + list("SELink")->count(), 0);
         for (const char* name : {"AddExt", "DelExt", "Edit"})
             QVERIFY2(!child(name)->isEnabled(), name);
+    }
 
-        // Enter and Escape in a text box neither add nor close.
+    void captionsAndTabOrder() {
+        openDialog();
+        QStringList captions{m_dialog->windowTitle()};
+        for (const auto* group : m_dialog->findChildren<QGroupBox*>())
+            captions << group->title();
+        QCOMPARE(captions,
+                 QString("Settings,Media Types,Search Engines,URL Filter,Connection,Crawling").split(','));
+        for (const QLabel* label : m_dialog->findChildren<QLabel*>())
+            QVERIFY2(label->buddy(), qPrintable(label->text()));
+        QStringList order = tabOrder(child("MT"), 29);
+        order.removeAll("qt_spinbox_lineedit");
+        QCOMPARE(order,
+                 QString("MT,SearchCat,Add2,Delete2,FileExt,Ext,AddExt,DelExt,SE,SENG,Add3,Delete,SELink,"
+                         "AddSELink,Edit,FilterWords,AddFilter,AddFilt,FilterDel,Connex,SameSite,"
+                         "ObeyRobots,MaxPerHost,HostDelay,RetryAfter,Command1,Command2")
+                     .split(','));
+    }
+
+    // Enter and Escape in a text box neither add nor close.
+    void enterAndEscapeInABox() {
+        openDialog();
         const QStringList before = snapshot();
         child<QLineEdit>("SearchCat")->setText("Typed");
         child("SearchCat")->setFocus();
@@ -373,6 +409,9 @@ private slots:
         QCOMPARE(m_app->messages.shown().first().kind, ScriptedMessages::Kind::Critical);
         QVERIFY(!m_app->messages.last().isEmpty());
         QVERIFY(!child("Command1")->isEnabled());
+        for (const char* name : {"MT", "SE", "FilterWords", "Connex"})
+            QVERIFY2(!child(name)->isEnabled(), name);
+        QVERIFY(child("SameSite")->isEnabled()); // the crawling options are not in the database
         press("Command2");
         QVERIFY(!m_dialog->isVisible());
     }

@@ -1,0 +1,28 @@
+#pragma once
+// The Crawling group of the Settings dialog: how politely a crawl treats each site, shown from a CrawlPolicy
+// and read back into one.
+
+#include <QGroupBox>
+#include <QList>
+
+struct CrawlPolicy;
+class QCheckBox;
+class QSpinBox;
+
+class CrawlingOptions : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit CrawlingOptions(QWidget* parent = nullptr);
+
+    void setPolicy(const CrawlPolicy& policy);
+    CrawlPolicy policy() const;
+    // The controls in their tab order.
+    QList<QWidget*> tabChain() const;
+
+private:
+    QCheckBox* m_sameSite = nullptr;
+    QCheckBox* m_obeyRobots = nullptr;
+    QSpinBox* m_maxPerHost = nullptr;
+    QSpinBox* m_hostDelay = nullptr;
+    QCheckBox* m_retryAfter = nullptr;
+};

@@ -1,0 +1,23 @@
+#pragma once
+// The Media Types group of the Settings dialog: the media types and the file extensions of the selected one,
+// each change written at once through the session. A failure is shown and leaves the lists as stored.
+
+#include "ui/named_list_editor.h"
+
+class Session;
+
+class MediaTypesEditor : public NamedListEditor {
+    Q_OBJECT
+public:
+    MediaTypesEditor(Session& session, MessageFacade& messages, QWidget* parent = nullptr);
+
+private:
+    static Setup setup();
+    void showExtensions(const QString& type);
+    void addType(const QString& name);
+    void deleteType(const QString& name);
+    void addExtension(const QString& type, const QString& typed);
+    void deleteExtension(const QString& type, int row);
+
+    Session& m_session;
+};

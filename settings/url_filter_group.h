@@ -1,0 +1,34 @@
+#pragma once
+// The URL Filter group of the Settings dialog: the words and site addresses a crawl leaves out. Edited here
+// only; the dialog stores them with the other settings when it is confirmed.
+
+#include <QGroupBox>
+#include <QList>
+#include <QStringList>
+
+class MessageFacade;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+class UrlFilterGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit UrlFilterGroup(MessageFacade& messages, QWidget* parent = nullptr);
+
+    void setWords(const QStringList& words);
+    QStringList words() const;
+    // The controls in their tab order.
+    QList<QWidget*> tabChain() const;
+
+private:
+    void addWord();
+    void removeWord();
+    void refuse(const QString& text, QWidget* focus = nullptr);
+
+    MessageFacade& m_messages;
+    QListWidget* m_words = nullptr;
+    QLineEdit* m_newWord = nullptr;
+    QPushButton* m_add = nullptr;
+    QPushButton* m_remove = nullptr;
+};
