@@ -269,8 +269,9 @@ private slots:
         const auto [web, choice, expected] =
             fetchRow<bool, QString, QStringList>({"web", "choice", "expected"});
         HttpFixture& site = m_app->startSite();
-        site.setPage("/",
-                     HttpFixture::linksPage({"a.mp3", "sub/", "notes.txt", "https://other.test/x.html"}));
+        // "localhost": another site on the same server, so the crawl never leaves this machine.
+        const QString otherSite = QStringLiteral("http://localhost:%1/x.html").arg(site.port());
+        site.setPage("/", HttpFixture::linksPage({"a.mp3", "sub/", "notes.txt", otherSite}));
         site.setPage("/sub/", HttpFixture::linksPage({"c.OGG", "../a.mp3", "deeper.html"}));
         site.setPage("/sub/deeper.html", HttpFixture::linksPage({"too-deep.mp3"}));
         site.setPage("/One?q=jazz", HttpFixture::linksPage({"/files/one.mp3", "/result/1"}));
