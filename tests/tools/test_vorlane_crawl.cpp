@@ -1,16 +1,42 @@
-// vorlane-crawl run as a process against a local site: what it prints, where, and its exit status.
+// vorlane-crawl run as a process against a local site: what it prints, where, and its exit status; and the
+// stored politeness it crawls with unless a flag says otherwise.
 
 #include "store/engine_store.h"
 #include "tests/support/http_fixture.h"
 #include "tests/support/table_rows.h"
 #include "tests/support/temp_database.h"
+#include "tests/support/temp_user_options.h"
 
 #include <QProcess>
 
 class TestVorlaneCrawl : public QObject {
     Q_OBJECT
 
+    // The per-user settings, for this process and the command alike: QSettings reads
+    // $XDG_CONFIG_HOME/Vorlane/Vorlane.conf, the file TempUserOptions points this process at.
+    TempUserOptions m_userOptions;
+
+    struct Outcome {
+        int status = -1;
+        QStringList printed; // standard output's lines
+        QString log;         // standard error
+    };
+    Outcome crawl(const QStringList& arguments) {
+        QProcess process; // killed by its destructor if it hangs
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_userOptions.path());
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(VORLANE_CRAWL_PATH), arguments);
+        if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+            return {-1, {}, QStringLiteral("did not finish: ") + process.errorString()};
+        return {process.exitCode(),
+                QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
 private slots:
+    void init() { m_userOptions.clear(); }
+
     // "{site}": a local site; "{db}": a database whose only engine, "Local", searches that site; "{locked}":
     // a database another program holds open; "{dir}": a folder. Refusals print nothing and say why.
     void run_data() {
@@ -46,26 +72,71 @@ private slots:
         server.setPage("/deeper.html", HttpFixture::linksPage({"never.mp3"}));
         server.setPage("/find?q=blue%20note", HttpFixture::linksPage({"hit.mp3"}));
         TempDatabase db, locked;
-        EngineStore engines(db.connection());
-        QVERIFY(engines.add("Local").ok() &&
-                engines.setStartPage("Local", server.url("/find?q=<!KW!>")).ok());
+        {
+            EngineStore engines(db.connection());
+            QVERIFY(engines.add("Local").ok() &&
+                    engines.setStartPage("Local", server.url("/find?q=<!KW!>")).ok());
+        }
         db.close(); // the command takes the file's lock
         for (const auto& [from, to] : {std::pair{"{site}", server.url("")},
                                        {"{db}", db.filePath()},
                                        {"{locked}", locked.filePath()},
                                        {"{dir}", db.directory()}})
             arguments.replaceInStrings(from, to);
-        QProcess process; // killed by its destructor if it hangs
-        process.start(QStringLiteral(VORLANE_CRAWL_PATH), arguments);
-        QVERIFY(process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), status);
+        const Outcome outcome = crawl(arguments);
+        QCOMPARE(outcome.status, status);
         for (QString& file : printed)
             file = server.url(file);
-        QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts),
-                 printed);
-        const QString err = QString::fromUtf8(process.readAllStandardError());
-        QVERIFY2(log.isEmpty() ? err.isEmpty() : err.contains(log), qPrintable(err));
+        QCOMPARE(outcome.printed, printed);
+        QVERIFY2(log.isEmpty() ? outcome.log.isEmpty() : outcome.log.contains(log), qPrintable(outcome.log));
         QCOMPARE(server.hits("/deeper.html"), 0);
+    }
+
+    // The stored same-site and robots.txt options apply unless a flag overrides them for the run. The site
+    // links to a page under another site's name ("localhost" for the same server) and to a page its
+    // robots.txt disallows; each page holds one file.
+    void storedPolitenessOrFlags_data() {
+        addColumns<bool, QStringList, QStringList>({"stored", "flags", "printed"}); // stored: both options
+        using L = QStringList;
+        const L everything{"{other}/other.mp3", "/open.mp3", "/private/secret.mp3"};
+        addRow("stored off", false, L{}, everything);
+        addRow("stored on", true, L{}, L{"/open.mp3"});
+        addRow("stored on, both flags off", true, L{"--same-site", "no", "--robots", "no"}, everything);
+        addRow("stored on, robots flag off", true, L{"--robots", "no"},
+               L{"/open.mp3", "/private/secret.mp3"});
+        addRow("stored off, same-site flag on", false, L{"--same-site", "yes"},
+               L{"/open.mp3", "/private/secret.mp3"});
+    }
+    void storedPolitenessOrFlags() {
+        auto [stored, flags, printed] =
+            fetchRow<bool, QStringList, QStringList>({"stored", "flags", "printed"});
+        HttpFixture server;
+        const QString other = QStringLiteral("http://localhost:%1").arg(server.port());
+        server.setPage("/",
+                       HttpFixture::linksPage({other + "/other.html", "open.html", "private/secret.html"}));
+        server.setPage("/other.html", HttpFixture::linksPage({"other.mp3"}));
+        server.setPage("/open.html", HttpFixture::linksPage({"open.mp3"}));
+        server.setPage("/private/secret.html", HttpFixture::linksPage({"secret.mp3"}));
+        HttpFixture::Route robots;
+        robots.contentType = "text/plain";
+        robots.body = "User-agent: *\nDisallow: /private/\n";
+        server.setRoute("/robots.txt", robots);
+        {
+            QSettings settings(QStringLiteral("Vorlane"), QStringLiteral("Vorlane"));
+            settings.setValue("Crawling/SameSite", stored);
+            settings.setValue("Crawling/ObeyRobots", stored);
+        }
+
+        const Outcome outcome =
+            crawl(QStringList{"--types", ".mp3", "--depth", "2", "-q", server.url("/")} + flags);
+        QVERIFY2(outcome.status == 0, qPrintable(outcome.log));
+        for (QString& file : printed)
+            file = file.startsWith(u'/') ? server.url(file) : file.replace("{other}", other);
+        // The order recorded is the crawl's, tested with it.
+        QStringList got = outcome.printed;
+        got.sort();
+        printed.sort();
+        QCOMPARE(got, printed);
     }
 };
 
