@@ -8,15 +8,15 @@
 cmake_minimum_required(VERSION 3.25)
 
 # --- The rules --------------------------------------------------------------------------------------------
-# Folder        May include, besides its own headers
+# Folder        May include, besides its own headers. urls/ is the leaf every layer may use.
 set(layer_urls      "")
 set(layer_store     "urls")
 set(layer_crawl     "store;urls")
 set(layer_app       "crawl;store;urls")
 set(layer_ui        "urls")
-set(layer_search    "app;ui")
-set(layer_settings  "app;ui")
-set(layer_campaigns "app;ui")
+set(layer_search    "app;ui;urls")
+set(layer_settings  "app;ui;urls")
+set(layer_campaigns "app;ui;urls")
 set(layer_shell     "search;settings;campaigns;app;ui;crawl;store;urls")
 set(layer_tools     "app;crawl;store;urls")
 set(layer_bootstrap "")
@@ -30,8 +30,7 @@ set(not_layered tests bench fuzz)
 
 # Single includes that break a rule and are known: "<file>|<include>". Each is to go, none is to be added;
 # one that is no longer met fails the check until it is taken off the list.
-set(known_exceptions
-    "campaigns/camp_management.cpp|urls/display_name.h")
+set(known_exceptions)
 # ------------------------------------------------------------------------------------------------------------
 
 foreach(required SOURCE_DIR QT_CORE_DIR QT_WIDGETS_DIR)
