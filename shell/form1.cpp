@@ -1,39 +1,32 @@
 #include "form1.h"
 
 #include "about.h"
+#include "app/session.h"
 #include "app_icon.h"
 #include "campaigns/camp_management.h"
 #include "exit_to_tray.h"
 #include "frm_tip.h"
+#include "result_pane.h"
 #include "search/url_search.h"
 #include "search/web_search.h"
 #include "settings/settings_dialog.h"
 #include "tray.h"
 #include "twips.h"
-#include "app/session.h"
-#include "urls/display_name.h"
 #include "ui/message_facade.h"
-#include "ui/quick_filter_bar.h"
 #include "ui/result_list.h"
 #include "ui/status_panels.h"
 #include "ui/url_opener.h"
 #include "ui/window_state.h"
 #include "user_options.h"
+#include "window_placement.h"
 #include <QCloseEvent>
 #include <QDir>
-#include <QGuiApplication>
 #include <QMenuBar>
-#include <QScreen>
 #include <QStyle>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 namespace {
-
-// Rows of a loaded campaign added between two turns of the event loop.
-constexpr qsizetype kCampaignBatch = 25000;
 
 struct ToolbarEntry {
     const char* key;
@@ -66,29 +59,17 @@ Form1::Form1(Database& database, MessageFacade& messages, UrlOpener& opener, con
     buildToolbar();
     buildMenus();
 
-    auto* pane = new QWidget(this);
-    pane->setObjectName(QStringLiteral("ResultPane"));
-    auto* paneLayout = new QVBoxLayout(pane);
-    paneLayout->setContentsMargins(0, 0, 0, 0);
-    paneLayout->setSpacing(0);
-    m_filterBar = new QuickFilterBar(pane);
-    paneLayout->addWidget(m_filterBar);
-    m_resultArea = new QWidget(pane);
-    m_resultArea->setObjectName(QStringLiteral("ResultArea"));
-    paneLayout->addWidget(m_resultArea, 1);
-    setCentralWidget(pane);
-    const char* const names[] = {"ListView1", "ListView2", "ListView3"};
-    const char* const accessible[] = {"Web Search results", "URL Search results", "Campaign links"};
-    for (int i = 0; i < 3; ++i) {
-        auto* list = new ResultList(m_opener, m_messages, m_resultArea);
-        list->setObjectName(QString::fromLatin1(names[i]));
-        list->setAccessibleName(QString::fromLatin1(accessible[i]));
-        list->move(0, 0);
-        m_lists[i] = list;
-    }
-    showList(1);
-    m_resultArea->installEventFilter(this);
-
+    m_pane = new ResultPane(m_opener, m_messages, this);
+    setCentralWidget(m_pane);
+    connect(m_pane, &ResultPane::campaignLoadStarted, this, [this] {
+        m_status->setMessage(QStringLiteral("Loading..."));
+        setCursor(Qt::WaitCursor);
+    });
+    connect(m_pane, &ResultPane::campaignLoadEnded, this, [this](bool complete) {
+        unsetCursor();
+        if (complete)
+            m_status->setMessage(QStringLiteral("Done."));
+    });
     m_status = new StatusPanels(this);
     setStatusBar(m_status);
 
@@ -168,12 +149,13 @@ void Form1::buildMenus() {
 }
 
 ResultList* Form1::listView(int number) const {
-    return number >= 1 && number <= 3 ? m_lists[number - 1] : nullptr;
+    return m_pane->list(number);
 }
 
 void Form1::load() {
-    ArrangeResultLists();
+    m_pane->arrangeLists();
     m_session = std::make_unique<Session>(m_database);
+    m_pane->attach(*m_session);
     wireEngines();
     wireSession();
     const DbStatus loaded = m_session->loadSettings();
@@ -202,63 +184,36 @@ void Form1::loadTray() {
 }
 
 void Form1::wireEngines() {
-    const struct {
-        CrawlEngine* engine;
-        ResultList* list;
-    } pairs[] = {{&m_session->engine(CampaignType::UrlSearch), m_lists[1]},
-                 {&m_session->engine(CampaignType::WebSearch), m_lists[0]}};
-    for (const auto& pair : pairs) {
-        ResultList* list = pair.list;
-        connect(pair.engine, &CrawlEngine::started, this, &Form1::UpdateActivityDisplay);
-        connect(pair.engine, &CrawlEngine::started, list,
-                [this, list](int campaignId) { list->setCampaignLabel(m_session->campaignLabel(campaignId)); });
-        connect(pair.engine, &CrawlEngine::finished, this, [this] {
+    for (CampaignType type : {CampaignType::UrlSearch, CampaignType::WebSearch}) {
+        CrawlEngine* engine = &m_session->engine(type);
+        connect(engine, &CrawlEngine::started, this, &Form1::UpdateActivityDisplay);
+        connect(engine, &CrawlEngine::finished, this, [this] {
             m_status->flushProgress();
             UpdateActivityDisplay();
         });
-        connect(pair.engine, &CrawlEngine::messageChanged, m_status, &StatusPanels::setMessage);
-        connect(pair.engine, &CrawlEngine::levelChanged, m_status, &StatusPanels::setLevel);
-        connect(pair.engine, &CrawlEngine::progress, m_status, &StatusPanels::setProgress);
-        connect(pair.engine, &CrawlEngine::fileRecorded, list,
-                [list](const QString& name, const QString& address, const QString& foundOn) {
-                    list->AddResultRow(name, address, foundOn);
-                });
+        connect(engine, &CrawlEngine::messageChanged, m_status, &StatusPanels::setMessage);
+        connect(engine, &CrawlEngine::levelChanged, m_status, &StatusPanels::setLevel);
+        connect(engine, &CrawlEngine::progress, m_status, &StatusPanels::setProgress);
     }
 }
 
 void Form1::wireSession() {
-    Session* session = m_session.get();
-    connect(session, &Session::activityChanged, m_status, &StatusPanels::setActivity);
-    connect(session, &Session::resultsCleared, this, [this](CampaignType type) {
-        m_lists[type == CampaignType::UrlSearch ? 1 : 0]->ClearResultList();
-    });
-    connect(session, &Session::campaignLoaded, this, [this](int campaignId, const QList<FileLinkRow>& rows) {
-                m_lists[2]->setCampaignLabel(m_session->campaignLabel(campaignId));
-                showCampaignLinks(rows);
-            });
-    connect(session, &Session::campaignsDeleted, this, [this] {
-        ++m_campaignLoadGeneration;
-        m_campaignLoadPending = false;
-        m_campaignRows.clear();
-        unsetCursor();
-        m_lists[2]->ClearResultList();
-        m_lists[2]->setCampaignLabel(QString());
-    });
+    connect(m_session.get(), &Session::activityChanged, m_status, &StatusPanels::setActivity);
 }
 
 void Form1::runAction(const QString& key) {
     if (m_ended)
         return;
     if (key == QLatin1String("One")) {
-        showList(1);
+        m_pane->showList(ResultPane::kWebSearchList);
         showDialog(m_webSearch);
     } else if (key == QLatin1String("Two")) {
-        showList(2);
+        m_pane->showList(ResultPane::kUrlSearchList);
         if (m_urlSearch)
             m_urlSearch->prefillAddressIfIdle();
         showDialog(m_urlSearch);
     } else if (key == QLatin1String("Three")) {
-        showList(3);
+        m_pane->showList(ResultPane::kCampaignList);
         openCampaigns();
     } else if (key == QLatin1String("Four")) {
         openSettings();
@@ -267,13 +222,6 @@ void Form1::runAction(const QString& key) {
     } else if (key == QLatin1String("Six")) {
         showAbout(true);
     }
-}
-
-void Form1::showList(int number) {
-    for (int i = 0; i < 3; ++i)
-        m_lists[i]->setVisible(i + 1 == number);
-    m_visibleList = number;
-    m_filterBar->setList(m_lists[number - 1]);
 }
 
 void Form1::showDialog(QWidget* dialog) {
@@ -341,115 +289,18 @@ void Form1::showAbout(bool modal) {
     }
 }
 
-void Form1::showCampaignLinks(const QList<FileLinkRow>& rows) {
-    ++m_campaignLoadGeneration;
-    showList(3);
-    m_lists[2]->ClearResultList();
-    if (rows.isEmpty()) {
-        m_campaignLoadPending = false;
-        unsetCursor();
-        m_status->setMessage(QStringLiteral("Done."));
-        return;
-    }
-    m_status->setMessage(QStringLiteral("Loading..."));
-    setCursor(Qt::WaitCursor);
-    m_campaignRows = rows;
-    m_campaignNext = 0;
-    m_campaignLoadPending = true;
-    loadNextCampaignBatch();
-}
-
-void Form1::loadNextCampaignBatch() {
-    const qsizetype end = qMin(m_campaignRows.size(), m_campaignNext + kCampaignBatch);
-    QList<ResultRow> batch;
-    batch.reserve(end - m_campaignNext);
-    for (qsizetype i = m_campaignNext; i < end; ++i) {
-        const FileLinkRow& link = m_campaignRows.at(i);
-        batch.append(ResultRow{DisplayName(link.url), link.url, link.foundOn});
-    }
-    m_lists[2]->addResultRows(batch);
-    m_campaignNext = end;
-    if (m_campaignNext >= m_campaignRows.size()) {
-        m_campaignRows.clear();
-        m_campaignLoadPending = false;
-        unsetCursor();
-        m_status->setMessage(QStringLiteral("Done."));
-        return;
-    }
-    const int generation = m_campaignLoadGeneration;
-    QTimer::singleShot(0, this, [this, generation] {
-        if (generation == m_campaignLoadGeneration && m_campaignLoadPending)
-            loadNextCampaignBatch();
-    });
-}
-
-void Form1::ArrangeResultLists() {
-    const int width = m_resultArea->width();
-    const int height = m_resultArea->height();
-    for (ResultList* list : m_lists)
-        list->resize(width, list->height());
-    if (height > 0) {
-        for (ResultList* list : m_lists)
-            list->resize(list->width(), height);
-    }
-    if (isMinimized())
-        return;
-    // Three columns share the width, less the margin the scroll bar needs.
-    const int column = qMax(0, width / ResultListModel::ColumnCount - TwipsToPixelsX(this, 100));
-    for (ResultList* list : m_lists)
-        list->spreadColumns(column);
-}
-
 void Form1::restoreWindowState() {
     const WindowState state = WindowState::read();
-    if (state.size)
-        resize(*state.size);
-    if (state.position) {
-        // A screen that was there last time may be gone: only a place where a good part of the window is
-        // visible is taken, else the window system places it.
-        const QRect wanted(*state.position, size());
-        for (const QScreen* screen : QGuiApplication::screens()) {
-            const QRect seen = wanted.intersected(screen->availableGeometry());
-            if (seen.width() >= 50 && seen.height() >= 50) {
-                setGeometry(wanted);
-                break;
-            }
-        }
-    }
-    if (state.maximized)
-        setWindowState(windowState() | Qt::WindowMaximized);
-    for (int i = 0; i < 3; ++i) {
-        const ListViewState& list = state.lists[i];
-        if (!list.columnWidths.isEmpty())
-            m_lists[i]->setUserColumnWidths(list.columnWidths);
-        if (list.sortColumn >= 0)
-            m_lists[i]->restoreSort(list.sortColumn, list.sortOrder);
-    }
-    if (state.visibleList)
-        showList(state.visibleList);
+    applyPlacement(*this, state);
+    m_pane->restoreLists(state);
 }
 
 void Form1::saveWindowState() {
     if (!m_everShown)
         return;
     WindowState state;
-    // The normal geometry, so leaving the maximised state next time returns to the size the user had.
-    const QRect normal = isMaximized() || isMinimized() ? normalGeometry() : geometry();
-    if (normal.isValid()) {
-        state.size = normal.size();
-        state.position = normal.topLeft();
-    }
-    state.maximized = isMaximized();
-    state.visibleList = m_visibleList;
-    for (int i = 0; i < 3; ++i) {
-        const ResultList* list = m_lists[i];
-        if (list->hasUserColumnWidths())
-            state.lists[i].columnWidths = list->columnWidths();
-        if (list->rows().isSorted()) {
-            state.lists[i].sortColumn = list->rows().sortColumn();
-            state.lists[i].sortOrder = list->rows().sortOrder();
-        }
-    }
+    recordPlacement(*this, state);
+    m_pane->recordLists(state);
     state.write();
 }
 
@@ -486,7 +337,7 @@ void Form1::hideToTray() {
 void Form1::showFromTray() {
     if (m_ended)
         return;
-    ArrangeResultLists();
+    m_pane->arrangeLists();
     showMaximized();
     raise();
     activateWindow();
@@ -520,9 +371,7 @@ void Form1::ShutDownApplication() {
     if (m_ended)
         return;
     m_ended = true;
-    ++m_campaignLoadGeneration;
-    m_campaignLoadPending = false;
-    m_campaignRows.clear();
+    m_pane->stopCampaignLoad();
     saveWindowState();
 
     // Transfers aborted, engines ended and the database closed, in that order; nothing runs after.
@@ -547,12 +396,6 @@ void Form1::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange)
         UpdateActivityDisplay();
-}
-
-bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_resultArea && event->type() == QEvent::Resize)
-        ArrangeResultLists();
-    return QMainWindow::eventFilter(watched, event);
 }
 
 About* Form1::aboutBox() const {

@@ -1,13 +1,11 @@
 #pragma once
-// The main window Form1: menus, toolbar Toolbar1, the three result lists stacked in one place (ListView1
-// web search, ListView2 URL search, ListView3 a loaded campaign; one visible at a time) and the status bar
+// The main window Form1: menus, toolbar Toolbar1, the result pane (ResultPane) and the status bar
 // StatusBar1. Its load step creates the run's Session on the open database; from then on it owns the
 // session, the search, campaign and settings dialogs (one instance each) and, once loaded, the tray icon.
 // ShutDownApplication ends everything in order and then emits applicationEnded(); whoever runs the
 // event loop ends the process on it. The database, the facade and the opener must outlive the window.
-// A quick filter box above the lists narrows the visible one. The window's size, position, visible list
-// and each list's column widths and sort come back from the last run (WindowState) and are stored again
-// when the window goes to the tray or the program ends.
+// The window's size, position, visible list and each list's column widths and sort come back from the last
+// run (WindowState) and are stored again when the window goes to the tray or the program ends.
 
 #include <QHash>
 #include <QMainWindow>
@@ -18,8 +16,8 @@ class About;
 class CampManagement;
 class Database;
 class MessageFacade;
-class QuickFilterBar;
 class ResultList;
+class ResultPane;
 class Session;
 class Settings;
 class StatusPanels;
@@ -27,7 +25,6 @@ class Tray;
 class URLSearch;
 class UrlOpener;
 class WebSearch;
-struct FileLinkRow;
 
 class Form1 : public QMainWindow {
     Q_OBJECT
@@ -49,20 +46,16 @@ public:
     Session& session() { return *m_session; }
     bool isLoaded() const { return m_session != nullptr; }
     ResultList* listView(int number) const; // 1, 2 or 3
-    int visibleListNumber() const { return m_visibleList; }
-    QuickFilterBar* quickFilter() const { return m_filterBar; }
+    ResultPane* resultPane() const { return m_pane; }
     StatusPanels* statusPanels() const { return m_status; }
     Tray* tray() const { return m_tray.get(); }
     URLSearch* urlSearch() const { return m_urlSearch; }
     WebSearch* webSearch() const { return m_webSearch; }
     About* aboutBox() const;
-    // The campaign-link load in progress, if any, is finished.
-    bool isLoadingCampaign() const { return m_campaignLoadPending; }
 
     // The toolbar dispatches by key: "One" ... "Six".
     void runAction(const QString& key);
 
-    void ArrangeResultLists();
     void UpdateActivityDisplay();
     void ShutDownApplication();
     bool hasEnded() const { return m_ended; }
@@ -77,14 +70,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMenus();
     void buildToolbar();
     void wireEngines();
     void wireSession();
-    void showList(int number);
     void showDialog(QWidget* dialog);
     void hideToTray();
     void showFromTray();
@@ -93,8 +84,6 @@ private:
     void openHelp();
     void openCampaigns();
     void showStartInfo();
-    void showCampaignLinks(const QList<FileLinkRow>& rows);
-    void loadNextCampaignBatch();
     void restoreWindowState();
 
     Database& m_database;
@@ -104,10 +93,7 @@ private:
     bool m_trayAvailable;
 
     std::unique_ptr<Session> m_session;
-    QWidget* m_resultArea = nullptr;
-    ResultList* m_lists[3] = {nullptr, nullptr, nullptr};
-    QuickFilterBar* m_filterBar = nullptr;
-    int m_visibleList = 1;
+    ResultPane* m_pane = nullptr;
     bool m_everShown = false;
     StatusPanels* m_status = nullptr;
     QHash<QString, QAction*> m_toolbarActions;
@@ -120,12 +106,6 @@ private:
     Settings* m_settings = nullptr;
     QPointer<About> m_about;
     std::unique_ptr<Tray> m_tray;
-
-    // Campaign links join ListView3 in batches between events, so a large campaign never freezes the window.
-    QList<FileLinkRow> m_campaignRows;
-    qsizetype m_campaignNext = 0;
-    bool m_campaignLoadPending = false;
-    int m_campaignLoadGeneration = 0;
 
     bool m_ended = false;
 };

@@ -2,11 +2,12 @@
 // loaded campaign put into the lists with the activity display, the quick filter, accessible names, and
 // its state across runs.
 
+#include "app/session.h"
 #include "form_fixture.h"
+#include "shell/result_pane.h"
 #include "shell/twips.h"
 #include "tests/support/http_fixture.h"
 #include "tests/support/modal_driver.h"
-#include "app/session.h"
 #include "ui/quick_filter_bar.h"
 #include "ui/status_panels.h"
 #include <QAccessible>
@@ -87,7 +88,7 @@ private slots:
         ResultList* list = f.form->listView(2);
         const int height = list->height();
         area->resize(area->width() - 40, 0);
-        f.form->ArrangeResultLists();
+        f.form->resultPane()->arrangeLists();
         QCOMPARE(list->height(), height);
         QCOMPARE(list->width(), area->width());
         // Minimised: the columns keep their widths.
@@ -95,7 +96,7 @@ private slots:
             list->setColumnWidth(c, 33);
         f.form->showMinimized();
         QTRY_VERIFY_WITH_TIMEOUT(f.form->isMinimized(), 2000);
-        f.form->ArrangeResultLists();
+        f.form->resultPane()->arrangeLists();
         QCOMPARE(list->columnWidths(), (QList<int>{33, 33, 33}));
         // The floor keeps every column width positive.
         f.form->showNormal();
@@ -196,7 +197,7 @@ private slots:
             for (const char* name : {"a.ogg", "b.mp3", "c.mp3"})
                 f.form->listView(i)->AddResultRow(name, QStringLiteral("http://s.test/") + name);
         QTest::keyClicks(f.form->findChild<QLineEdit*>("QuickFilter"), "mp3");
-        QCOMPARE(f.form->quickFilter()->countText(), QStringLiteral("2 of 3 shown"));
+        QCOMPARE(f.form->resultPane()->quickFilter()->countText(), QStringLiteral("2 of 3 shown"));
         f.form->runAction("Two");
         // The list left shows all again; the list shown now is filtered.
         QCOMPARE((QList<int>{f.form->listView(1)->rowCount(), f.form->listView(2)->rowCount()}),
