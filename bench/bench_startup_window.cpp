@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
         const double shown = double(clock.nsecsElapsed()) / 1e6;
         std::printf("run %d: start-up to main window shown %.1f ms (visible: %s)\n", run, shown,
                     startup.mainWindow()->isVisible() ? "yes" : "no");
-        startup.mainWindow()->ShutDownApplication();
+        startup.mainWindow()->shutDownApplication();
     }
     return 0;
 }

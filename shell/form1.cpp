@@ -1,51 +1,20 @@
 #include "form1.h"
 
-#include "about.h"
 #include "app/session.h"
 #include "app_icon.h"
-#include "campaigns/camp_management.h"
 #include "exit_to_tray.h"
 #include "frm_tip.h"
+#include "main_actions.h"
+#include "main_dialogs.h"
 #include "result_pane.h"
-#include "search/url_search.h"
-#include "search/web_search.h"
-#include "settings/settings_dialog.h"
 #include "tray.h"
 #include "twips.h"
 #include "ui/message_facade.h"
-#include "ui/result_list.h"
 #include "ui/status_panels.h"
-#include "ui/url_opener.h"
 #include "ui/window_state.h"
 #include "user_options.h"
 #include "window_placement.h"
 #include <QCloseEvent>
-#include <QDir>
-#include <QMenuBar>
-#include <QStyle>
-#include <QToolBar>
-#include <QToolButton>
-
-namespace {
-
-struct ToolbarEntry {
-    const char* key;
-    const char* caption;
-    const char* themeIcon;
-    QStyle::StandardPixmap fallback;
-};
-
-// The toolbar, left to right. Menu entries perform the action of the button with the same key.
-constexpr ToolbarEntry kActions[] = {
-    {"One", "Web Search", "system-search", QStyle::SP_FileDialogContentsView},
-    {"Two", "URL Search", "applications-internet", QStyle::SP_DriveNetIcon},
-    {"Three", "Campaigns", "folder-open", QStyle::SP_DirOpenIcon},
-    {"Four", "Settings", "preferences-system", QStyle::SP_FileDialogDetailedView},
-    {"Five", "Help", "help-contents", QStyle::SP_DialogHelpButton},
-    {"Six", "About", "help-about", QStyle::SP_MessageBoxInformation},
-};
-
-} // namespace
 
 Form1::Form1(Database& database, MessageFacade& messages, UrlOpener& opener, const QString& programFolder,
              bool trayAvailable, QWidget* parent)
@@ -56,9 +25,8 @@ Form1::Form1(Database& database, MessageFacade& messages, UrlOpener& opener, con
     setAccessibleName(windowTitle());
     setWindowIcon(ApplicationIcon());
 
-    buildToolbar();
-    buildMenus();
-
+    m_actions = new MainActions(*this);
+    connect(m_actions, &MainActions::triggered, this, &Form1::runAction);
     m_pane = new ResultPane(m_opener, m_messages, this);
     setCentralWidget(m_pane);
     connect(m_pane, &ResultPane::campaignLoadStarted, this, [this] {
@@ -79,85 +47,14 @@ Form1::Form1(Database& database, MessageFacade& messages, UrlOpener& opener, con
     restoreWindowState();
 }
 
-Form1::~Form1() {
-    // Dialogs hold references into the context; they go first.
-    delete m_urlSearch;
-    delete m_webSearch;
-    delete m_campaigns;
-    m_urlSearch = nullptr;
-    m_webSearch = nullptr;
-    m_campaigns = nullptr;
-    if (m_about)
-        delete m_about.data();
-}
-
-void Form1::buildToolbar() {
-    auto* toolbar = addToolBar(QStringLiteral("Toolbar"));
-    toolbar->setObjectName(QStringLiteral("Toolbar1"));
-    toolbar->setAccessibleName(QStringLiteral("Toolbar"));
-    toolbar->setMovable(false);
-    toolbar->setFloatable(false);
-    toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    toolbar->toggleViewAction()->setEnabled(false);
-    for (const ToolbarEntry& entry : kActions) {
-        const QString caption = QString::fromLatin1(entry.caption);
-        const QIcon icon =
-            QIcon::fromTheme(QString::fromLatin1(entry.themeIcon), style()->standardIcon(entry.fallback));
-        QAction* action = toolbar->addAction(icon, caption);
-        action->setObjectName(QString::fromLatin1(entry.key));
-        action->setData(QString::fromLatin1(entry.key));
-        action->setToolTip(caption);
-        if (QWidget* button = toolbar->widgetForAction(action))
-            button->setAccessibleName(caption);
-        m_toolbarActions.insert(QString::fromLatin1(entry.key), action);
-    }
-    connect(toolbar, &QToolBar::actionTriggered, this,
-            [this](QAction* action) { runAction(action->data().toString()); });
-}
-
-void Form1::buildMenus() {
-    struct Entry {
-        const char* name;
-        const char* caption; // nullptr: a separator
-        const char* key;
-    };
-    auto addMenu = [this](const char* name, const char* title, std::initializer_list<Entry> entries) {
-        QMenu* menu = menuBar()->addMenu(QString::fromLatin1(title));
-        menu->setObjectName(QString::fromLatin1(name));
-        menu->setAccessibleName(menu->title());
-        for (const Entry& entry : entries) {
-            QAction* action =
-                entry.caption ? menu->addAction(QString::fromLatin1(entry.caption)) : menu->addSeparator();
-            action->setObjectName(QString::fromLatin1(entry.name));
-            if (entry.key) {
-                const QString key = QString::fromLatin1(entry.key);
-                connect(action, &QAction::triggered, this, [this, key] { runAction(key); });
-            }
-        }
-    };
-    menuBar()->setAccessibleName(QStringLiteral("Menu bar"));
-    addMenu("Actions", "Actions",
-            {{"WSearch", "Web Search", "One"},
-             {"USearch", "URL Search", "Two"},
-             {"mLine1", nullptr, nullptr},
-             {"Camps", "Campaigns", "Three"}});
-    addMenu("Options", "Options", {{"Stings", "Settings", "Four"}});
-    addMenu("Help", "Help",
-            {{"Helptopics", "Help topics", "Five"}, {"mLine2", nullptr, nullptr}, {"Abt", "About", "Six"}});
-    m_wsearch = findChild<QAction*>(QStringLiteral("WSearch"));
-    m_usearch = findChild<QAction*>(QStringLiteral("USearch"));
-}
-
-ResultList* Form1::listView(int number) const {
-    return m_pane->list(number);
-}
+Form1::~Form1() = default;
 
 void Form1::load() {
     m_pane->arrangeLists();
     m_session = std::make_unique<Session>(m_database);
+    m_dialogs = std::make_unique<MainDialogs>(*this, *m_session, m_messages, m_opener, m_programFolder);
     m_pane->attach(*m_session);
-    wireEngines();
-    wireSession();
+    wireStatus();
     const DbStatus loaded = m_session->loadSettings();
     if (!loaded)
         m_messages.critical(nullptr, loaded.error()); // the defaults stay; the program can still search
@@ -166,10 +63,8 @@ void Form1::load() {
 }
 
 void Form1::loadSearchDialogs() {
-    if (!m_session || m_urlSearch)
-        return;
-    m_urlSearch = new URLSearch(*m_session, m_messages, this);
-    m_webSearch = new WebSearch(*m_session, m_messages, this);
+    if (m_dialogs)
+        m_dialogs->loadSearchDialogs();
 }
 
 void Form1::loadTray() {
@@ -177,79 +72,69 @@ void Form1::loadTray() {
         m_tray = std::make_unique<Tray>();
         connect(m_tray.get(), &Tray::showRequested, this, &Form1::showFromTray);
         connect(m_tray.get(), &Tray::hideRequested, this, &QWidget::hide);
-        connect(m_tray.get(), &Tray::aboutRequested, this, [this] { showAbout(false); });
-        connect(m_tray.get(), &Tray::exitRequested, this, &Form1::ShutDownApplication);
+        connect(m_tray.get(), &Tray::aboutRequested, this, [this] {
+            if (m_dialogs)
+                m_dialogs->showAbout(false);
+        });
+        connect(m_tray.get(), &Tray::exitRequested, this, &Form1::shutDownApplication);
     }
     m_tray->load();
 }
 
-void Form1::wireEngines() {
+void Form1::wireStatus() {
     for (CampaignType type : {CampaignType::UrlSearch, CampaignType::WebSearch}) {
         CrawlEngine* engine = &m_session->engine(type);
-        connect(engine, &CrawlEngine::started, this, &Form1::UpdateActivityDisplay);
+        connect(engine, &CrawlEngine::started, this, &Form1::updateActivityDisplay);
         connect(engine, &CrawlEngine::finished, this, [this] {
             m_status->flushProgress();
-            UpdateActivityDisplay();
+            updateActivityDisplay();
         });
         connect(engine, &CrawlEngine::messageChanged, m_status, &StatusPanels::setMessage);
         connect(engine, &CrawlEngine::levelChanged, m_status, &StatusPanels::setLevel);
         connect(engine, &CrawlEngine::progress, m_status, &StatusPanels::setProgress);
     }
-}
-
-void Form1::wireSession() {
     connect(m_session.get(), &Session::activityChanged, m_status, &StatusPanels::setActivity);
 }
 
-void Form1::runAction(const QString& key) {
-    if (m_ended)
+void Form1::runAction(MainAction action) {
+    if (m_ended || !m_dialogs)
         return;
-    if (key == QLatin1String("One")) {
+    switch (action) {
+    case MainAction::WebSearch:
         m_pane->showList(ResultPane::kWebSearchList);
-        showDialog(m_webSearch);
-    } else if (key == QLatin1String("Two")) {
+        m_dialogs->showWebSearch();
+        break;
+    case MainAction::UrlSearch:
         m_pane->showList(ResultPane::kUrlSearchList);
-        if (m_urlSearch)
-            m_urlSearch->prefillAddressIfIdle();
-        showDialog(m_urlSearch);
-    } else if (key == QLatin1String("Three")) {
+        m_dialogs->showUrlSearch();
+        break;
+    case MainAction::Campaigns:
         m_pane->showList(ResultPane::kCampaignList);
-        openCampaigns();
-    } else if (key == QLatin1String("Four")) {
-        openSettings();
-    } else if (key == QLatin1String("Five")) {
-        openHelp();
-    } else if (key == QLatin1String("Six")) {
-        showAbout(true);
+        m_dialogs->showCampaigns();
+        break;
+    case MainAction::Settings:
+        m_dialogs->openSettings();
+        break;
+    case MainAction::Help:
+        m_dialogs->openHelp();
+        break;
+    case MainAction::About:
+        m_dialogs->showAbout(true);
+        break;
     }
 }
 
-void Form1::showDialog(QWidget* dialog) {
-    if (!dialog)
-        return;
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
-}
-
-void Form1::openCampaigns() {
-    if (!m_session)
-        return;
-    if (!m_campaigns)
-        m_campaigns = new CampManagement(*m_session, m_messages, this);
-    showDialog(m_campaigns);
-}
-
-void Form1::openSettings() {
+void Form1::updateActivityDisplay() {
     if (!m_session || m_ended)
         return;
-    // A fresh dialog each time, so it shows what is stored now.
-    Settings dialog(*m_session, m_messages, isVisible() ? this : nullptr);
-    dialog.exec();
-}
-
-void Form1::openHelp() {
-    m_opener.open(QUrl::fromLocalFile(QDir(m_programFolder).filePath(QStringLiteral("help.htm"))));
+    // One search runs at a time: while one runs, the other's entry points are off.
+    const bool urlRunning = m_session->isRunning(CampaignType::UrlSearch);
+    const bool webRunning = !urlRunning && m_session->isRunning(CampaignType::WebSearch);
+    m_actions->setEnabled(MainAction::WebSearch, !urlRunning);
+    m_actions->setEnabled(MainAction::UrlSearch, !webRunning);
+    m_status->setActivity(urlRunning   ? QStringLiteral("URL Search running...")
+                          : webRunning ? QStringLiteral("Web Search running...")
+                                       : QStringLiteral("Idle"));
 }
 
 void Form1::showStartInfo() {
@@ -259,10 +144,10 @@ void Form1::showStartInfo() {
         return;
     switch (tip.choice()) {
     case frmTip::Choice::UpdateConnection:
-        openSettings();
+        m_dialogs->openSettings();
         break;
     case frmTip::Choice::ReadHelp:
-        openHelp();
+        m_dialogs->openHelp();
         break;
     case frmTip::Choice::Cancel:
     case frmTip::Choice::None:
@@ -270,23 +155,69 @@ void Form1::showStartInfo() {
     }
 }
 
-void Form1::showAbout(bool modal) {
-    if (m_about && m_about->isVisible()) {
-        // Already shown (from the tray, modeless): bring it forward instead of opening a second one.
-        m_about->show();
-        m_about->raise();
-        m_about->activateWindow();
+void Form1::closeEvent(QCloseEvent* event) {
+    if (m_ended) {
+        event->accept();
         return;
     }
-    // From the tray the box must stand without the main window, which may be hidden.
-    m_about = new About(modal ? this : nullptr);
-    if (modal) {
-        m_about->exec();
-    } else {
-        m_about->show();
-        m_about->raise();
-        m_about->activateWindow();
-    }
+    event->ignore();
+    if (UserOptions::showAskTrayExit())
+        askHowToClose();
+    else if (UserOptions::exitOnClose())
+        shutDownApplication();
+    else
+        hideToTray();
+}
+
+void Form1::askHowToClose() {
+    // Each close request asks with a fresh dialog in its initial state.
+    if (m_question)
+        m_question->close();
+    m_question = new ExitToTray(this);
+    connect(m_question, &ExitToTray::hideRequested, this, &Form1::hideToTray);
+    connect(m_question, &ExitToTray::exitRequested, this, &Form1::shutDownApplication);
+    m_question->show();
+    m_question->raise();
+    m_question->activateWindow();
+}
+
+void Form1::hideToTray() {
+    saveWindowState();
+    // Without a notification area a hidden window could not be brought back: minimise instead.
+    if (m_trayAvailable)
+        hide();
+    else
+        showMinimized();
+}
+
+void Form1::showFromTray() {
+    if (m_ended)
+        return;
+    m_pane->arrangeLists();
+    showMaximized();
+    raise();
+    activateWindow();
+}
+
+void Form1::shutDownApplication() {
+    if (m_ended)
+        return;
+    m_ended = true;
+    m_pane->stopCampaignLoad();
+    saveWindowState();
+
+    // Transfers aborted, engines ended and the database closed, in that order; nothing runs after.
+    if (m_session)
+        m_session->shutDown();
+
+    if (m_dialogs)
+        m_dialogs->closeAll();
+    if (m_question)
+        m_question->close();
+    hide();
+    if (m_tray)
+        m_tray->unload();
+    emit applicationEnded();
 }
 
 void Form1::restoreWindowState() {
@@ -309,95 +240,20 @@ void Form1::showEvent(QShowEvent* event) {
     m_everShown = true;
 }
 
-void Form1::UpdateActivityDisplay() {
-    if (!m_session || m_ended)
-        return;
-    const bool urlRunning = m_session->isRunning(CampaignType::UrlSearch);
-    const bool webRunning = !urlRunning && m_session->isRunning(CampaignType::WebSearch);
-    const bool webEntry = !urlRunning;
-    const bool urlEntry = !webRunning;
-    m_toolbarActions.value(QStringLiteral("One"))->setEnabled(webEntry);
-    m_toolbarActions.value(QStringLiteral("Two"))->setEnabled(urlEntry);
-    m_wsearch->setEnabled(webEntry);
-    m_usearch->setEnabled(urlEntry);
-    m_status->setActivity(urlRunning   ? QStringLiteral("URL Search running...")
-                          : webRunning ? QStringLiteral("Web Search running...")
-                                       : QStringLiteral("Idle"));
-}
-
-void Form1::hideToTray() {
-    saveWindowState();
-    // Without a notification area a hidden window could not be brought back: minimise instead.
-    if (m_trayAvailable)
-        hide();
-    else
-        showMinimized();
-}
-
-void Form1::showFromTray() {
-    if (m_ended)
-        return;
-    m_pane->arrangeLists();
-    showMaximized();
-    raise();
-    activateWindow();
-}
-
-void Form1::closeEvent(QCloseEvent* event) {
-    if (m_ended) {
-        event->accept();
-        return;
-    }
-    event->ignore();
-    if (UserOptions::showAskTrayExit()) {
-        // Each close request asks with a fresh dialog in its initial state.
-        if (auto* previous = findChild<ExitToTray*>(QString(), Qt::FindDirectChildrenOnly))
-            previous->close();
-        auto* question = new ExitToTray(this);
-        connect(question, &ExitToTray::hideRequested, this, &Form1::hideToTray);
-        connect(question, &ExitToTray::exitRequested, this, &Form1::ShutDownApplication);
-        question->show();
-        question->raise();
-        question->activateWindow();
-        return;
-    }
-    if (UserOptions::exitOnClose())
-        ShutDownApplication();
-    else
-        hideToTray();
-}
-
-void Form1::ShutDownApplication() {
-    if (m_ended)
-        return;
-    m_ended = true;
-    m_pane->stopCampaignLoad();
-    saveWindowState();
-
-    // Transfers aborted, engines ended and the database closed, in that order; nothing runs after.
-    if (m_session)
-        m_session->shutDown();
-
-    for (QWidget* dialog : {static_cast<QWidget*>(m_urlSearch), static_cast<QWidget*>(m_webSearch),
-                            static_cast<QWidget*>(m_campaigns)})
-        if (dialog)
-            dialog->hide();
-    if (auto* question = findChild<ExitToTray*>(QString(), Qt::FindDirectChildrenOnly))
-        question->close();
-    if (m_about)
-        m_about->close();
-    hide();
-    if (m_tray)
-        m_tray->unload();
-    emit applicationEnded();
-}
-
 void Form1::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange)
-        UpdateActivityDisplay();
+        updateActivityDisplay();
+}
+
+URLSearch* Form1::urlSearch() const {
+    return m_dialogs ? m_dialogs->urlSearch() : nullptr;
+}
+
+WebSearch* Form1::webSearch() const {
+    return m_dialogs ? m_dialogs->webSearch() : nullptr;
 }
 
 About* Form1::aboutBox() const {
-    return m_about.data();
+    return m_dialogs ? m_dialogs->aboutBox() : nullptr;
 }

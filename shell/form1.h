@@ -1,25 +1,25 @@
 #pragma once
-// The main window Form1: menus, toolbar Toolbar1, the result pane (ResultPane) and the status bar
-// StatusBar1. Its load step creates the run's Session on the open database; from then on it owns the
-// session, the search, campaign and settings dialogs (one instance each) and, once loaded, the tray icon.
-// ShutDownApplication ends everything in order and then emits applicationEnded(); whoever runs the
-// event loop ends the process on it. The database, the facade and the opener must outlive the window.
-// The window's size, position, visible list and each list's column widths and sort come back from the last
-// run (WindowState) and are stored again when the window goes to the tray or the program ends.
+// The main window Form1: its menus and toolbar (MainActions), the result pane and the status bar
+// StatusBar1. The load step creates the run's Session on the open database; the window owns it from then
+// on, with the dialogs its actions open and, once loaded, the tray icon. Closing the window hides it to the
+// tray or ends the program, as the exit question or the remembered answer says; shutDownApplication() ends
+// everything in order and then emits applicationEnded(), on which whoever runs the event loop ends the
+// process. Size, place and lists come back from the last run. The database, the message facade and the
+// opener must outlive the window.
 
-#include <QHash>
+#include "main_actions.h"
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
 
 class About;
-class CampManagement;
 class Database;
+class ExitToTray;
+class MainActions;
+class MainDialogs;
 class MessageFacade;
-class ResultList;
 class ResultPane;
 class Session;
-class Settings;
 class StatusPanels;
 class Tray;
 class URLSearch;
@@ -43,25 +43,18 @@ public:
     // Puts the tray icon into the notification area.
     void loadTray();
 
+    // The search actions also bring their own result list forward. Nothing once the program has ended.
+    void runAction(MainAction action);
+    void shutDownApplication();
+    bool hasEnded() const { return m_ended; }
+
     Session& session() { return *m_session; }
-    bool isLoaded() const { return m_session != nullptr; }
-    ResultList* listView(int number) const; // 1, 2 or 3
     ResultPane* resultPane() const { return m_pane; }
     StatusPanels* statusPanels() const { return m_status; }
     Tray* tray() const { return m_tray.get(); }
-    URLSearch* urlSearch() const { return m_urlSearch; }
-    WebSearch* webSearch() const { return m_webSearch; }
+    URLSearch* urlSearch() const;
+    WebSearch* webSearch() const;
     About* aboutBox() const;
-
-    // The toolbar dispatches by key: "One" ... "Six".
-    void runAction(const QString& key);
-
-    void UpdateActivityDisplay();
-    void ShutDownApplication();
-    bool hasEnded() const { return m_ended; }
-
-    // Stores the window's state for the next start; nothing while the window was never shown.
-    void saveWindowState();
 
 signals:
     void applicationEnded();
@@ -72,19 +65,15 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void buildMenus();
-    void buildToolbar();
-    void wireEngines();
-    void wireSession();
-    void showDialog(QWidget* dialog);
+    void wireStatus();
+    void updateActivityDisplay();
+    void showStartInfo();
+    void askHowToClose();
     void hideToTray();
     void showFromTray();
-    void showAbout(bool modal);
-    void openSettings();
-    void openHelp();
-    void openCampaigns();
-    void showStartInfo();
     void restoreWindowState();
+    // Stores the window's state for the next start; nothing while the window was never shown.
+    void saveWindowState();
 
     Database& m_database;
     MessageFacade& m_messages;
@@ -92,20 +81,15 @@ private:
     QString m_programFolder;
     bool m_trayAvailable;
 
-    std::unique_ptr<Session> m_session;
     ResultPane* m_pane = nullptr;
-    bool m_everShown = false;
     StatusPanels* m_status = nullptr;
-    QHash<QString, QAction*> m_toolbarActions;
-    QAction* m_wsearch = nullptr;
-    QAction* m_usearch = nullptr;
-
-    URLSearch* m_urlSearch = nullptr;
-    WebSearch* m_webSearch = nullptr;
-    CampManagement* m_campaigns = nullptr;
-    Settings* m_settings = nullptr;
-    QPointer<About> m_about;
-    std::unique_ptr<Tray> m_tray;
-
+    MainActions* m_actions = nullptr;
+    QPointer<ExitToTray> m_question;
+    bool m_everShown = false;
     bool m_ended = false;
+
+    // Declared in this order so the dialogs go before the session they hold references into.
+    std::unique_ptr<Session> m_session;
+    std::unique_ptr<Tray> m_tray;
+    std::unique_ptr<MainDialogs> m_dialogs;
 };

@@ -3,7 +3,7 @@
 // second copy, or a file that cannot be opened, ends the start here with a message), the splash closed,
 // the main window loaded (which may show the start-up information first), the two search dialogs loaded
 // hidden, the main window shown and the tray icon added. The database lives here, beside the main window
-// that uses it; ended() is emitted once ShutDownApplication has run.
+// that uses it; ended() is emitted once shutDownApplication has run.
 
 #include "store/database.h"
 #include <QObject>

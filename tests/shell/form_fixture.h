@@ -3,12 +3,14 @@
 // start-up information switched off, as the shell tests need it.
 
 #include "shell/form1.h"
+#include "shell/result_pane.h"
 #include "shell/user_options.h"
 #include "tests/support/recording_opener.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/temp_database.h"
 #include "tests/support/temp_user_options.h"
 #include "ui/result_list.h"
+#include <QAction>
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
@@ -29,14 +31,20 @@ struct FormFixture {
         }
     }
 
+    ResultPane* pane() const { return form->resultPane(); }
+    ResultList* list(int number) const { return pane()->list(number); }
+
     // The one result list shown, or -1 when more than one is.
     int visibleList() const {
         int visible = 0;
-        for (int i = 1; i <= 3; ++i)
-            if (form->listView(i)->isVisibleTo(form.get()))
+        for (int i = 1; i <= ResultPane::kListCount; ++i)
+            if (list(i)->isVisibleTo(form.get()))
                 visible = visible ? -1 : i;
         return visible;
     }
+
+    // A toolbar button or menu entry, by its name, as a click would.
+    void trigger(const char* name) const { form->findChild<QAction*>(name)->trigger(); }
 
     TempDatabase database;
     ScriptedMessages messages;

@@ -4,7 +4,6 @@
 
 #include "app/session.h"
 #include "form_fixture.h"
-#include "shell/result_pane.h"
 #include "shell/twips.h"
 #include "tests/support/http_fixture.h"
 #include "tests/support/modal_driver.h"
@@ -46,14 +45,11 @@ private slots:
         QFETCH(QString, window);
         FormFixture f;
         // Start from the campaign list, or from the URL list for Campaigns itself, so "unchanged" shows.
-        f.form->runAction(list == 3 ? "Two" : "Three");
-        const int before = f.visibleList();
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w != f.form.get())
-                w->hide();
+        const int before = list == 3 ? 2 : 3;
+        f.pane()->showList(before);
 
         ModalDriver driver(window, [](QWidget* dialog) { dialog->close(); });
-        f.form->findChild<QAction*>(action)->trigger();
+        f.trigger(qPrintable(action));
 
         QCOMPARE(f.visibleList(), list ? list : before);
         if (window == "Settings" || window == "About") {
@@ -77,18 +73,18 @@ private slots:
         QCOMPARE(f.form->size(), designed);
         for (const QSize size : {QSize(900, 700), QSize(520, 380), designed}) {
             f.form->resize(size);
-            QTRY_COMPARE_WITH_TIMEOUT(f.form->listView(1)->size(), area->size(), 2000);
+            QTRY_COMPARE_WITH_TIMEOUT(f.list(1)->size(), area->size(), 2000);
             const int column = area->width() / 3 - TwipsToPixelsX(f.form.get(), 100);
             for (int i = 1; i <= 3; ++i) {
-                QCOMPARE(f.form->listView(i)->geometry(), QRect(QPoint(0, 0), area->size()));
-                QCOMPARE(f.form->listView(i)->columnWidths(), (QList<int>{column, column, column}));
+                QCOMPARE(f.list(i)->geometry(), QRect(QPoint(0, 0), area->size()));
+                QCOMPARE(f.list(i)->columnWidths(), (QList<int>{column, column, column}));
             }
         }
         // No room left under the toolbar: the height stays, the width follows.
-        ResultList* list = f.form->listView(2);
+        ResultList* list = f.list(2);
         const int height = list->height();
         area->resize(area->width() - 40, 0);
-        f.form->resultPane()->arrangeLists();
+        f.pane()->arrangeLists();
         QCOMPARE(list->height(), height);
         QCOMPARE(list->width(), area->width());
         // Minimised: the columns keep their widths.
@@ -96,12 +92,12 @@ private slots:
             list->setColumnWidth(c, 33);
         f.form->showMinimized();
         QTRY_VERIFY_WITH_TIMEOUT(f.form->isMinimized(), 2000);
-        f.form->resultPane()->arrangeLists();
+        f.pane()->arrangeLists();
         QCOMPARE(list->columnWidths(), (QList<int>{33, 33, 33}));
         // The floor keeps every column width positive.
         f.form->showNormal();
         f.form->resize(10, 10);
-        QTRY_VERIFY_WITH_TIMEOUT(f.form->listView(1)->columnWidth(0) > 0, 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(f.list(1)->columnWidth(0) > 0, 2000);
     }
 
     void crawlFillsItsOwnListAndTheActivityDisplay_data() {
@@ -130,7 +126,7 @@ private slots:
         QVERIFY((urlSearch ? engine.startUrlCrawl(site.url("/"), ".mp3", 2)
                            : engine.startWebCrawl("song", ".mp3", "Local"))
                     .ok());
-        ResultList* own = f.form->listView(urlSearch ? 2 : 1);
+        ResultList* own = f.list(urlSearch ? 2 : 1);
         QTRY_COMPARE_WITH_TIMEOUT(own->rowCount(), 2, 5000);
 
         // While it runs, the other search's entry points are disabled; the panels tell which one runs.
@@ -148,8 +144,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!engine.isRunning(), 10000);
         QCOMPARE(display(), (QStringList{"Done.", "Idle", "on", "on", "on", "on"}));
         QVERIFY(f.form->statusPanels()->panelText(4).endsWith(QStringLiteral("3 files found")));
-        QCOMPARE((QList<int>{own->rowCount(), f.form->listView(urlSearch ? 1 : 2)->rowCount()}),
-                 (QList<int>{3, 0}));
+        QCOMPARE((QList<int>{own->rowCount(), f.list(urlSearch ? 1 : 2)->rowCount()}), (QList<int>{3, 0}));
         QCOMPARE(own->rows().row(0).url, site.url("/a.mp3"));
         // Exports of this list name the campaign it belongs to.
         QVERIFY2(own->campaignLabel().startsWith(QString::number(engine.campaignId()) + " - "),
@@ -169,7 +164,7 @@ private slots:
     void campaignLinksLoadInBatches() {
         QFETCH(int, count);
         FormFixture f;
-        ResultList* list = f.form->listView(3);
+        ResultList* list = f.list(3);
         list->AddResultRow("old.mp3", "http://old.test/old.mp3"); // from an earlier campaign
         QList<FileLinkRow> rows;
         for (int i = 0; i < count; ++i)
@@ -195,13 +190,12 @@ private slots:
         FormFixture f;
         for (int i = 1; i <= 2; ++i)
             for (const char* name : {"a.ogg", "b.mp3", "c.mp3"})
-                f.form->listView(i)->AddResultRow(name, QStringLiteral("http://s.test/") + name);
+                f.list(i)->AddResultRow(name, QStringLiteral("http://s.test/") + name);
         QTest::keyClicks(f.form->findChild<QLineEdit*>("QuickFilter"), "mp3");
-        QCOMPARE(f.form->resultPane()->quickFilter()->countText(), QStringLiteral("2 of 3 shown"));
-        f.form->runAction("Two");
+        QCOMPARE(f.pane()->quickFilter()->countText(), QStringLiteral("2 of 3 shown"));
+        f.trigger("Two");
         // The list left shows all again; the list shown now is filtered.
-        QCOMPARE((QList<int>{f.form->listView(1)->rowCount(), f.form->listView(2)->rowCount()}),
-                 (QList<int>{3, 2}));
+        QCOMPARE((QList<int>{f.list(1)->rowCount(), f.list(2)->rowCount()}), (QList<int>{3, 2}));
     }
 
     void everyControlHasAnAccessibleName() {
@@ -252,17 +246,17 @@ private slots:
         {
             FormFixture f;
             QVERIFY(f.exposed);
-            f.form->runAction(QStringList{"One", "Two", "Three"}[list - 1]);
+            f.pane()->showList(list);
             f.form->setGeometry(geometry);
             QTRY_COMPARE_WITH_TIMEOUT(f.form->geometry(), geometry, 2000);
             for (int c = 0; c < widths.size(); ++c)
-                f.form->listView(list)->header()->resizeSection(c, widths[c]);
+                f.list(list)->header()->resizeSection(c, widths[c]);
             for (int c : clicks)
-                f.form->listView(list)->headerClicked(c);
+                f.list(list)->headerClicked(c);
             if (maximized)
                 f.form->showMaximized();
             QTRY_COMPARE_WITH_TIMEOUT(f.form->isMaximized(), maximized, 2000);
-            f.form->ShutDownApplication();
+            f.form->shutDownApplication();
         }
 
         FormFixture f;
@@ -270,7 +264,7 @@ private slots:
         QCOMPARE(f.visibleList(), list);
         QCOMPARE(f.form->isMaximized(), maximized);
         QCOMPARE(maximized ? f.form->normalGeometry() : f.form->geometry(), geometry);
-        ResultList* shown = f.form->listView(list);
+        ResultList* shown = f.list(list);
         // Without widths set by hand the columns are still spread by the window.
         const int spread =
             f.form->findChild<QWidget*>("ResultArea")->width() / 3 - TwipsToPixelsX(f.form.get(), 100);
@@ -292,8 +286,7 @@ private slots:
         }
         // The other lists kept what they had: spread columns, no sort.
         for (int i = 1; i <= 3; ++i)
-            QVERIFY(i == list ||
-                    (!f.form->listView(i)->hasUserColumnWidths() && !f.form->listView(i)->rows().isSorted()));
+            QVERIFY(i == list || (!f.list(i)->hasUserColumnWidths() && !f.list(i)->rows().isSorted()));
     }
 
     void damagedStoreKeepsTheDesignedWindow_data() {
@@ -323,12 +316,12 @@ private slots:
         const QRect seen = f.form->geometry().intersected(f.form->screen()->availableGeometry());
         QVERIFY(seen.width() >= 50 && seen.height() >= 50);
         QCOMPARE(f.visibleList(), 1);
-        QVERIFY(!f.form->listView(1)->hasUserColumnWidths() && !f.form->listView(1)->rows().isSorted());
+        QVERIFY(!f.list(1)->hasUserColumnWidths() && !f.list(1)->rows().isSorted());
     }
 
     void windowNeverShownStoresNothing() {
         FormFixture f(true, false);
-        f.form->ShutDownApplication();
+        f.form->shutDownApplication();
         QSettings settings("Vorlane", "Vorlane");
         settings.beginGroup("Window");
         QVERIFY(settings.allKeys().isEmpty());

@@ -3,6 +3,7 @@
 // the exit question and what it writes, the tray, and ending in the middle of a crawl by each way a user
 // can end it.
 
+#include "app/session.h"
 #include "form_fixture.h"
 #include "search/url_search.h"
 #include "search/web_search.h"
@@ -15,7 +16,6 @@
 #include "store/database.h"
 #include "tests/support/http_fixture.h"
 #include "tests/support/modal_driver.h"
-#include "app/session.h"
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QLabel>
@@ -261,7 +261,7 @@ private slots:
                 site.setPage(page ? QString("/p%1.html").arg(page) : "/", HttpFixture::linksPage(links));
             }
             QVERIFY(engine.startUrlCrawl(site.url("/"), ".mp3", 4).ok());
-            QTRY_VERIFY_WITH_TIMEOUT(f.form->listView(2)->rowCount() >= 10, 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(f.list(2)->rowCount() >= 10, 10000);
             QVERIFY(engine.isRunning());
         }
 
@@ -273,9 +273,9 @@ private slots:
         if (!engine.campaignId())
             return;
         QVERIFY(!engine.isRunning());
-        const int rowsShown = f.form->listView(2)->rowCount();
+        const int rowsShown = f.list(2)->rowCount();
         QTest::qWait(300); // nothing arrives after the end, however many answers were still on the way
-        QCOMPARE(f.form->listView(2)->rowCount(), rowsShown);
+        QCOMPARE(f.list(2)->rowCount(), rowsShown);
         // The file opens again through the start-up step, passes its quick_check (a damaged file would be
         // kept aside with a notice) and holds every row that was shown.
         const StartupResult reopened = PrepareDatabase(f.database.directory());
@@ -294,7 +294,7 @@ private slots:
         QCOMPARE(about->findChild<QLabel*>("lblVersion")->text(), QStringLiteral("Version 1.5.5"));
 
         f.form->show();
-        f.form->runAction("Six"); // would block in a second, modal box if it opened one
+        f.trigger("Six"); // would block in a second, modal box if it opened one
         QCOMPARE(f.form->aboutBox(), about.data());
         int shown = 0;
         for (QWidget* w : QApplication::topLevelWidgets())
