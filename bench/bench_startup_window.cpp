@@ -2,7 +2,7 @@
 // file links (the database check and the compaction decision run on the real file).
 // Usage: bench_startup_window [links] [runs]
 
-#include "shell/form1.h"
+#include "shell/main_window.h"
 #include "shell/startup_sequence.h"
 #include "shell/user_options.h"
 #include "store/database.h"

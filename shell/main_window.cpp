@@ -1,4 +1,4 @@
-#include "form1.h"
+#include "main_window.h"
 
 #include "app/session.h"
 #include "app_icon.h"
@@ -16,8 +16,8 @@
 #include "window_placement.h"
 #include <QCloseEvent>
 
-Form1::Form1(Database& database, MessageFacade& messages, UrlOpener& opener, const QString& programFolder,
-             bool trayAvailable, QWidget* parent)
+MainWindow::MainWindow(Database& database, MessageFacade& messages, UrlOpener& opener,
+                       const QString& programFolder, bool trayAvailable, QWidget* parent)
     : QMainWindow(parent), m_database(database), m_messages(messages), m_opener(opener),
       m_programFolder(programFolder), m_trayAvailable(trayAvailable) {
     setObjectName(QStringLiteral("Form1"));
@@ -26,7 +26,7 @@ Form1::Form1(Database& database, MessageFacade& messages, UrlOpener& opener, con
     setWindowIcon(ApplicationIcon());
 
     m_actions = new MainActions(*this);
-    connect(m_actions, &MainActions::triggered, this, &Form1::runAction);
+    connect(m_actions, &MainActions::triggered, this, &MainWindow::runAction);
     m_pane = new ResultPane(m_opener, m_messages, this);
     setCentralWidget(m_pane);
     connect(m_pane, &ResultPane::campaignLoadStarted, this, [this] {
@@ -47,9 +47,9 @@ Form1::Form1(Database& database, MessageFacade& messages, UrlOpener& opener, con
     restoreWindowState();
 }
 
-Form1::~Form1() = default;
+MainWindow::~MainWindow() = default;
 
-void Form1::load() {
+void MainWindow::load() {
     m_pane->arrangeLists();
     m_session = std::make_unique<Session>(m_database);
     m_dialogs = std::make_unique<MainDialogs>(*this, *m_session, m_messages, m_opener, m_programFolder);
@@ -62,29 +62,29 @@ void Form1::load() {
         showStartInfo();
 }
 
-void Form1::loadSearchDialogs() {
+void MainWindow::loadSearchDialogs() {
     if (m_dialogs)
         m_dialogs->loadSearchDialogs();
 }
 
-void Form1::loadTray() {
+void MainWindow::loadTray() {
     if (!m_tray) {
         m_tray = std::make_unique<Tray>();
-        connect(m_tray.get(), &Tray::showRequested, this, &Form1::showFromTray);
+        connect(m_tray.get(), &Tray::showRequested, this, &MainWindow::showFromTray);
         connect(m_tray.get(), &Tray::hideRequested, this, &QWidget::hide);
         connect(m_tray.get(), &Tray::aboutRequested, this, [this] {
             if (m_dialogs)
                 m_dialogs->showAbout(false);
         });
-        connect(m_tray.get(), &Tray::exitRequested, this, &Form1::shutDownApplication);
+        connect(m_tray.get(), &Tray::exitRequested, this, &MainWindow::shutDownApplication);
     }
     m_tray->load();
 }
 
-void Form1::wireStatus() {
+void MainWindow::wireStatus() {
     for (CampaignType type : {CampaignType::UrlSearch, CampaignType::WebSearch}) {
         CrawlEngine* engine = &m_session->engine(type);
-        connect(engine, &CrawlEngine::started, this, &Form1::updateActivityDisplay);
+        connect(engine, &CrawlEngine::started, this, &MainWindow::updateActivityDisplay);
         connect(engine, &CrawlEngine::finished, this, [this] {
             m_status->flushProgress();
             updateActivityDisplay();
@@ -96,7 +96,7 @@ void Form1::wireStatus() {
     connect(m_session.get(), &Session::activityChanged, m_status, &StatusPanels::setActivity);
 }
 
-void Form1::runAction(MainAction action) {
+void MainWindow::runAction(MainAction action) {
     if (m_ended || !m_dialogs)
         return;
     switch (action) {
@@ -124,7 +124,7 @@ void Form1::runAction(MainAction action) {
     }
 }
 
-void Form1::updateActivityDisplay() {
+void MainWindow::updateActivityDisplay() {
     if (!m_session || m_ended)
         return;
     // One search runs at a time: while one runs, the other's entry points are off.
@@ -137,7 +137,7 @@ void Form1::updateActivityDisplay() {
                                        : QStringLiteral("Idle"));
 }
 
-void Form1::showStartInfo() {
+void MainWindow::showStartInfo() {
     frmTip tip(this);
     tip.exec();
     if (m_ended)
@@ -155,7 +155,7 @@ void Form1::showStartInfo() {
     }
 }
 
-void Form1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     if (m_ended) {
         event->accept();
         return;
@@ -169,19 +169,19 @@ void Form1::closeEvent(QCloseEvent* event) {
         hideToTray();
 }
 
-void Form1::askHowToClose() {
+void MainWindow::askHowToClose() {
     // Each close request asks with a fresh dialog in its initial state.
     if (m_question)
         m_question->close();
     m_question = new ExitToTray(this);
-    connect(m_question, &ExitToTray::hideRequested, this, &Form1::hideToTray);
-    connect(m_question, &ExitToTray::exitRequested, this, &Form1::shutDownApplication);
+    connect(m_question, &ExitToTray::hideRequested, this, &MainWindow::hideToTray);
+    connect(m_question, &ExitToTray::exitRequested, this, &MainWindow::shutDownApplication);
     m_question->show();
     m_question->raise();
     m_question->activateWindow();
 }
 
-void Form1::hideToTray() {
+void MainWindow::hideToTray() {
     saveWindowState();
     // Without a notification area a hidden window could not be brought back: minimise instead.
     if (m_trayAvailable)
@@ -190,7 +190,7 @@ void Form1::hideToTray() {
         showMinimized();
 }
 
-void Form1::showFromTray() {
+void MainWindow::showFromTray() {
     if (m_ended)
         return;
     m_pane->arrangeLists();
@@ -199,7 +199,7 @@ void Form1::showFromTray() {
     activateWindow();
 }
 
-void Form1::shutDownApplication() {
+void MainWindow::shutDownApplication() {
     if (m_ended)
         return;
     m_ended = true;
@@ -220,13 +220,13 @@ void Form1::shutDownApplication() {
     emit applicationEnded();
 }
 
-void Form1::restoreWindowState() {
+void MainWindow::restoreWindowState() {
     const WindowState state = WindowState::read();
     applyPlacement(*this, state);
     m_pane->restoreLists(state);
 }
 
-void Form1::saveWindowState() {
+void MainWindow::saveWindowState() {
     if (!m_everShown)
         return;
     WindowState state;
@@ -235,25 +235,25 @@ void Form1::saveWindowState() {
     state.write();
 }
 
-void Form1::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     m_everShown = true;
 }
 
-void Form1::changeEvent(QEvent* event) {
+void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange)
         updateActivityDisplay();
 }
 
-URLSearch* Form1::urlSearch() const {
+URLSearch* MainWindow::urlSearch() const {
     return m_dialogs ? m_dialogs->urlSearch() : nullptr;
 }
 
-WebSearch* Form1::webSearch() const {
+WebSearch* MainWindow::webSearch() const {
     return m_dialogs ? m_dialogs->webSearch() : nullptr;
 }
 
-About* Form1::aboutBox() const {
+About* MainWindow::aboutBox() const {
     return m_dialogs ? m_dialogs->aboutBox() : nullptr;
 }

@@ -26,14 +26,14 @@ class URLSearch;
 class UrlOpener;
 class WebSearch;
 
-class Form1 : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // `programFolder` holds help.htm. `trayAvailable`: whether hiding to the tray can be undone by the user;
     // without a notification area the window is minimised instead of hidden.
-    Form1(Database& database, MessageFacade& messages, UrlOpener& opener, const QString& programFolder,
-          bool trayAvailable, QWidget* parent = nullptr);
-    ~Form1() override;
+    MainWindow(Database& database, MessageFacade& messages, UrlOpener& opener, const QString& programFolder,
+               bool trayAvailable, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The load step: sizes the lists, creates the Session and wires it, loads the connection type and
     // the filters, and shows the start-up information dialog (modal) when the option asks for it.

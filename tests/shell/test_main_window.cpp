@@ -3,12 +3,11 @@
 // its state across runs.
 
 #include "app/session.h"
-#include "form_fixture.h"
-#include "shell/twips.h"
 #include "tests/support/http_fixture.h"
 #include "tests/support/modal_driver.h"
 #include "ui/quick_filter_bar.h"
 #include "ui/status_panels.h"
+#include "window_fixture.h"
 #include <QAccessible>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -17,7 +16,7 @@
 #include <QSqlQuery>
 #include <QToolBar>
 
-class TestForm1 : public QObject {
+class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
     void init() { m_options.clear(); }
@@ -43,7 +42,7 @@ private slots:
         QFETCH(QString, action);
         QFETCH(int, list);
         QFETCH(QString, window);
-        FormFixture f;
+        WindowFixture f;
         // Start from the campaign list, or from the URL list for Campaigns itself, so "unchanged" shows.
         const int before = list == 3 ? 2 : 3;
         f.pane()->showList(before);
@@ -58,23 +57,21 @@ private slots:
             QCOMPARE(f.opener.opened(),
                      QList<QUrl>{QUrl::fromLocalFile(f.database.directory() + "/help.htm")});
         } else {
-            QWidget* dialog = f.form->findChild<QWidget*>(window);
+            QWidget* dialog = f.window->findChild<QWidget*>(window);
             QVERIFY(dialog && dialog->isVisible());
         }
-        QAction* entry = f.form->findChild<QAction*>(action);
-        if (f.form->findChild<QToolBar*>("Toolbar1")->actions().contains(entry))
+        QAction* entry = f.window->findChild<QAction*>(action);
+        if (f.window->findChild<QToolBar*>("Toolbar1")->actions().contains(entry))
             QVERIFY(!entry->icon().isNull()); // from the icon theme or the built-in fallback
     }
 
     void arrangeResultLists() {
-        FormFixture f;
-        QWidget* area = f.form->findChild<QWidget*>("ResultArea");
-        const QSize designed(TwipsToPixelsX(f.form.get(), 7080), TwipsToPixelsY(f.form.get(), 6675));
-        QCOMPARE(f.form->size(), designed);
-        for (const QSize size : {QSize(900, 700), QSize(520, 380), designed}) {
-            f.form->resize(size);
+        WindowFixture f;
+        QWidget* area = f.window->findChild<QWidget*>("ResultArea");
+        for (const QSize size : {QSize(900, 700), QSize(520, 380), f.designedSize()}) {
+            f.window->resize(size);
             QTRY_COMPARE_WITH_TIMEOUT(f.list(1)->size(), area->size(), 2000);
-            const int column = area->width() / 3 - TwipsToPixelsX(f.form.get(), 100);
+            const int column = f.spreadColumn();
             for (int i = 1; i <= 3; ++i) {
                 QCOMPARE(f.list(i)->geometry(), QRect(QPoint(0, 0), area->size()));
                 QCOMPARE(f.list(i)->columnWidths(), (QList<int>{column, column, column}));
@@ -90,13 +87,13 @@ private slots:
         // Minimised: the columns keep their widths.
         for (int c = 0; c < 3; ++c)
             list->setColumnWidth(c, 33);
-        f.form->showMinimized();
-        QTRY_VERIFY_WITH_TIMEOUT(f.form->isMinimized(), 2000);
+        f.window->showMinimized();
+        QTRY_VERIFY_WITH_TIMEOUT(f.window->isMinimized(), 2000);
         f.pane()->arrangeLists();
         QCOMPARE(list->columnWidths(), (QList<int>{33, 33, 33}));
         // The floor keeps every column width positive.
-        f.form->showNormal();
-        f.form->resize(10, 10);
+        f.window->showNormal();
+        f.window->resize(10, 10);
         QTRY_VERIFY_WITH_TIMEOUT(f.list(1)->columnWidth(0) > 0, 2000);
     }
 
@@ -117,8 +114,8 @@ private slots:
         site.setRoute("/next.html",
                       {.body = HttpFixture::linksPage({"c.mp3"}).toUtf8(), .headers = {}, .delayMs = 700});
 
-        FormFixture f;
-        Session& session = f.form->session();
+        WindowFixture f;
+        Session& session = f.window->session();
         CrawlEngine& engine = session.engine(urlSearch ? CampaignType::UrlSearch : CampaignType::WebSearch);
         QVERIFY(QSqlQuery(f.database.connection())
                     .exec(QString("INSERT INTO SENGINES(ENGINE, STARTPAGE) VALUES('Local', '%1')")
@@ -131,9 +128,9 @@ private slots:
 
         // While it runs, the other search's entry points are disabled; the panels tell which one runs.
         const auto display = [&] {
-            QStringList out{f.form->statusPanels()->panelText(1), f.form->statusPanels()->panelText(3)};
+            QStringList out{f.window->statusPanels()->panelText(1), f.window->statusPanels()->panelText(3)};
             for (const char* name : {"One", "WSearch", "Two", "USearch"})
-                out << (f.form->findChild<QAction*>(name)->isEnabled() ? "on" : "off");
+                out << (f.window->findChild<QAction*>(name)->isEnabled() ? "on" : "off");
             return out;
         };
         const QString mine = urlSearch ? "on" : "off", other = urlSearch ? "off" : "on";
@@ -143,7 +140,7 @@ private slots:
 
         QTRY_VERIFY_WITH_TIMEOUT(!engine.isRunning(), 10000);
         QCOMPARE(display(), (QStringList{"Done.", "Idle", "on", "on", "on", "on"}));
-        QVERIFY(f.form->statusPanels()->panelText(4).endsWith(QStringLiteral("3 files found")));
+        QVERIFY(f.window->statusPanels()->panelText(4).endsWith(QStringLiteral("3 files found")));
         QCOMPARE((QList<int>{own->rowCount(), f.list(urlSearch ? 1 : 2)->rowCount()}), (QList<int>{3, 0}));
         QCOMPARE(own->rows().row(0).url, site.url("/a.mp3"));
         // Exports of this list name the campaign it belongs to.
@@ -163,15 +160,15 @@ private slots:
 
     void campaignLinksLoadInBatches() {
         QFETCH(int, count);
-        FormFixture f;
+        WindowFixture f;
         ResultList* list = f.list(3);
         list->AddResultRow("old.mp3", "http://old.test/old.mp3"); // from an earlier campaign
         QList<FileLinkRow> rows;
         for (int i = 0; i < count; ++i)
             rows.append({QString("http://site.test/d/%1.mp3").arg(i), QStringLiteral("http://site.test/")});
-        StatusPanels* panels = f.form->statusPanels();
+        StatusPanels* panels = f.window->statusPanels();
 
-        emit f.form->session().campaignLoaded(7, rows);
+        emit f.window->session().campaignLoaded(7, rows);
 
         QCOMPARE(f.visibleList(), 3);
         QCOMPARE(panels->panelText(1), count ? QStringLiteral("Loading...") : QStringLiteral("Done."));
@@ -180,18 +177,18 @@ private slots:
         if (count)
             QCOMPARE(list->rows().row(count - 1).fileName, QString("%1.mp3").arg(count - 1));
         // A deleted campaign empties the list even in the middle of a load.
-        emit f.form->session().campaignLoaded(8, rows);
-        emit f.form->session().campaignsDeleted();
+        emit f.window->session().campaignLoaded(8, rows);
+        emit f.window->session().campaignsDeleted();
         QTest::qWait(50);
         QCOMPARE(list->rowCount(), 0);
     }
 
     void quickFilterActsOnTheListShown() {
-        FormFixture f;
+        WindowFixture f;
         for (int i = 1; i <= 2; ++i)
             for (const char* name : {"a.ogg", "b.mp3", "c.mp3"})
                 f.list(i)->AddResultRow(name, QStringLiteral("http://s.test/") + name);
-        QTest::keyClicks(f.form->findChild<QLineEdit*>("QuickFilter"), "mp3");
+        QTest::keyClicks(f.window->findChild<QLineEdit*>("QuickFilter"), "mp3");
         QCOMPARE(f.pane()->quickFilter()->countText(), QStringLiteral("2 of 3 shown"));
         f.trigger("Two");
         // The list left shows all again; the list shown now is filtered.
@@ -199,18 +196,18 @@ private slots:
     }
 
     void everyControlHasAnAccessibleName() {
-        FormFixture f;
-        QList<QWidget*> widgets = f.form->findChildren<QWidget*>();
-        widgets.append(f.form.get());
+        WindowFixture f;
+        QList<QWidget*> widgets = f.window->findChildren<QWidget*>();
+        widgets.append(f.window.get());
         int checked = 0;
         for (QWidget* w : widgets) {
             // Parts Qt builds inside its own widgets (scroll bars, header buttons) and other windows'
             // controls are not this window's.
             if (!w->inherits("QAbstractButton") && !w->inherits("QAbstractItemView") &&
                 !w->inherits("QLabel") && !w->inherits("QMenu") && !w->inherits("QToolBar") &&
-                !w->inherits("QStatusBar") && w != f.form.get())
+                !w->inherits("QStatusBar") && w != f.window.get())
                 continue;
-            if (w->window() != f.form.get() || w->objectName().startsWith("qt_"))
+            if (w->window() != f.window.get() || w->objectName().startsWith("qt_"))
                 continue;
             QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
             QVERIFY2(a && !a->text(QAccessible::Name).isEmpty(),
@@ -244,30 +241,29 @@ private slots:
         QFETCH(QList<int>, widths);
         QFETCH(QList<int>, clicks);
         {
-            FormFixture f;
+            WindowFixture f;
             QVERIFY(f.exposed);
             f.pane()->showList(list);
-            f.form->setGeometry(geometry);
-            QTRY_COMPARE_WITH_TIMEOUT(f.form->geometry(), geometry, 2000);
+            f.window->setGeometry(geometry);
+            QTRY_COMPARE_WITH_TIMEOUT(f.window->geometry(), geometry, 2000);
             for (int c = 0; c < widths.size(); ++c)
                 f.list(list)->header()->resizeSection(c, widths[c]);
             for (int c : clicks)
                 f.list(list)->headerClicked(c);
             if (maximized)
-                f.form->showMaximized();
-            QTRY_COMPARE_WITH_TIMEOUT(f.form->isMaximized(), maximized, 2000);
-            f.form->shutDownApplication();
+                f.window->showMaximized();
+            QTRY_COMPARE_WITH_TIMEOUT(f.window->isMaximized(), maximized, 2000);
+            f.window->shutDownApplication();
         }
 
-        FormFixture f;
+        WindowFixture f;
         QVERIFY(f.exposed);
         QCOMPARE(f.visibleList(), list);
-        QCOMPARE(f.form->isMaximized(), maximized);
-        QCOMPARE(maximized ? f.form->normalGeometry() : f.form->geometry(), geometry);
+        QCOMPARE(f.window->isMaximized(), maximized);
+        QCOMPARE(maximized ? f.window->normalGeometry() : f.window->geometry(), geometry);
         ResultList* shown = f.list(list);
         // Without widths set by hand the columns are still spread by the window.
-        const int spread =
-            f.form->findChild<QWidget*>("ResultArea")->width() / 3 - TwipsToPixelsX(f.form.get(), 100);
+        const int spread = f.spreadColumn();
         QCOMPARE(shown->columnWidths(), (widths.isEmpty() ? QList<int>{spread, spread, spread} : widths));
         const ResultListModel& model = shown->rows();
         QCOMPARE(model.isSorted(), !clicks.isEmpty());
@@ -309,19 +305,18 @@ private slots:
             for (auto it = stored.cbegin(); it != stored.cend(); ++it)
                 settings.setValue("Window/" + it.key(), it.value());
         }
-        FormFixture f;
+        WindowFixture f;
         QVERIFY(f.exposed);
-        QCOMPARE(f.form->size(),
-                 QSize(TwipsToPixelsX(f.form.get(), 7080), TwipsToPixelsY(f.form.get(), 6675)));
-        const QRect seen = f.form->geometry().intersected(f.form->screen()->availableGeometry());
+        QCOMPARE(f.window->size(), f.designedSize());
+        const QRect seen = f.window->geometry().intersected(f.window->screen()->availableGeometry());
         QVERIFY(seen.width() >= 50 && seen.height() >= 50);
         QCOMPARE(f.visibleList(), 1);
         QVERIFY(!f.list(1)->hasUserColumnWidths() && !f.list(1)->rows().isSorted());
     }
 
     void windowNeverShownStoresNothing() {
-        FormFixture f(true, false);
-        f.form->shutDownApplication();
+        WindowFixture f(true, false);
+        f.window->shutDownApplication();
         QSettings settings("Vorlane", "Vorlane");
         settings.beginGroup("Window");
         QVERIFY(settings.allKeys().isEmpty());
@@ -331,5 +326,5 @@ private:
     TempUserOptions m_options;
 };
 
-QTEST_MAIN(TestForm1)
-#include "test_form1.moc"
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"
