@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QSqlQuery>
+#include <QTimer>
 #include <QToolBar>
 
 class TestMainWindow : public QObject {
@@ -166,20 +167,28 @@ private slots:
         QList<FileLinkRow> rows;
         for (int i = 0; i < count; ++i)
             rows.append({QString("http://site.test/d/%1.mp3").arg(i), QStringLiteral("http://site.test/")});
-        StatusPanels* panels = f.window->statusPanels();
+        // The message panel and whether the window shows it is busy.
+        const auto busy = [&f] {
+            return QStringList{f.window->statusPanels()->panelText(1),
+                               f.window->cursor().shape() == Qt::WaitCursor ? "wait" : "arrow"};
+        };
 
         emit f.window->session().campaignLoaded(7, rows);
 
         QCOMPARE(f.visibleList(), 3);
-        QCOMPARE(panels->panelText(1), count ? QStringLiteral("Loading...") : QStringLiteral("Done."));
-        QTRY_COMPARE_WITH_TIMEOUT(panels->panelText(1), QStringLiteral("Done."), 5000);
+        QCOMPARE(busy(), (count ? QStringList{"Loading...", "wait"} : QStringList{"Done.", "arrow"}));
+        QTRY_COMPARE_WITH_TIMEOUT(busy(), (QStringList{"Done.", "arrow"}), 5000);
         QCOMPARE(list->rowCount(), count);
         if (count)
             QCOMPARE(list->rows().row(count - 1).fileName, QString("%1.mp3").arg(count - 1));
-        // A deleted campaign empties the list even in the middle of a load.
+        // A deleted campaign empties the list even in the middle of a load, and no batch queued before the
+        // deletion comes after it.
         emit f.window->session().campaignLoaded(8, rows);
         emit f.window->session().campaignsDeleted();
-        QTest::qWait(50);
+        QCOMPARE(busy().last(), QStringLiteral("arrow"));
+        bool queuedLater = false;
+        QTimer::singleShot(0, f.window.get(), [&queuedLater] { queuedLater = true; });
+        QTRY_VERIFY_WITH_TIMEOUT(queuedLater, 2000);
         QCOMPARE(list->rowCount(), 0);
     }
 
