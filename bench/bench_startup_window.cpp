@@ -2,7 +2,7 @@
 // file links (the database check and the compaction decision run on the real file).
 // Usage: bench_startup_window [links] [runs]
 
-#include "shell/form1.h"
+#include "shell/main_window.h"
 #include "shell/startup_sequence.h"
 #include "shell/user_options.h"
 #include "store/database.h"
@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
         const double shown = double(clock.nsecsElapsed()) / 1e6;
         std::printf("run %d: start-up to main window shown %.1f ms (visible: %s)\n", run, shown,
                     startup.mainWindow()->isVisible() ? "yes" : "no");
-        startup.mainWindow()->ShutDownApplication();
+        startup.mainWindow()->shutDownApplication();
     }
     return 0;
 }

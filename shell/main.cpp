@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("Vorlane"));
     QApplication::setApplicationName(QStringLiteral("Vorlane"));
     QApplication::setWindowIcon(ApplicationIcon());
-    // Hiding to the tray or closing the about box must not end the program; only ShutDownApplication does.
+    // Hiding to the tray or closing the about box must not end the program; only shutDownApplication does.
     app.setQuitOnLastWindowClosed(false);
 
     QMessageBoxFacade messages;

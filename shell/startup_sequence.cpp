@@ -1,6 +1,6 @@
 #include "startup_sequence.h"
 
-#include "form1.h"
+#include "main_window.h"
 #include "start_up.h"
 #include "ui/message_facade.h"
 #include <QGuiApplication>
@@ -11,7 +11,7 @@ StartupSequence::StartupSequence(MessageFacade& messages, UrlOpener& opener, con
       m_trayAvailable(trayAvailable) {}
 
 StartupSequence::~StartupSequence() {
-    m_form.reset(); // the window and its context let go of the database before it closes
+    m_window.reset(); // the window and its context let go of the database before it closes
 }
 
 bool StartupSequence::run() {
@@ -40,13 +40,14 @@ bool StartupSequence::run() {
     if (!prepared.notice.isEmpty())
         m_messages.information(nullptr, prepared.notice);
 
-    m_form = std::make_unique<Form1>(m_database, m_messages, m_opener, m_programFolder, m_trayAvailable);
-    connect(m_form.get(), &Form1::applicationEnded, this, &StartupSequence::ended);
-    m_form->load();
-    if (m_form->hasEnded())
+    m_window =
+        std::make_unique<MainWindow>(m_database, m_messages, m_opener, m_programFolder, m_trayAvailable);
+    connect(m_window.get(), &MainWindow::applicationEnded, this, &StartupSequence::ended);
+    m_window->load();
+    if (m_window->hasEnded())
         return true;
-    m_form->loadSearchDialogs();
-    m_form->show();
-    m_form->loadTray();
+    m_window->loadSearchDialogs();
+    m_window->show();
+    m_window->loadTray();
     return true;
 }

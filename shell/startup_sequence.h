@@ -3,13 +3,13 @@
 // second copy, or a file that cannot be opened, ends the start here with a message), the splash closed,
 // the main window loaded (which may show the start-up information first), the two search dialogs loaded
 // hidden, the main window shown and the tray icon added. The database lives here, beside the main window
-// that uses it; ended() is emitted once ShutDownApplication has run.
+// that uses it; ended() is emitted once shutDownApplication has run.
 
 #include "store/database.h"
 #include <QObject>
 #include <memory>
 
-class Form1;
+class MainWindow;
 class MessageFacade;
 class StartUp;
 class UrlOpener;
@@ -26,7 +26,7 @@ public:
     bool run();
     int exitCode() const { return m_exitCode; }
 
-    Form1* mainWindow() const { return m_form.get(); }
+    MainWindow* mainWindow() const { return m_window.get(); }
     Database& database() { return m_database; }
 
 signals:
@@ -39,5 +39,5 @@ private:
     bool m_trayAvailable;
     int m_exitCode = 0;
     Database m_database; // outlives the window and its context
-    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<MainWindow> m_window;
 };

@@ -3,7 +3,7 @@
 // the exit question and what it writes, the tray, and ending in the middle of a crawl by each way a user
 // can end it.
 
-#include "form_fixture.h"
+#include "app/session.h"
 #include "search/url_search.h"
 #include "search/web_search.h"
 #include "shell/about.h"
@@ -15,7 +15,7 @@
 #include "store/database.h"
 #include "tests/support/http_fixture.h"
 #include "tests/support/modal_driver.h"
-#include "app/session.h"
+#include "window_fixture.h"
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QLabel>
@@ -33,26 +33,26 @@ bool splashShowing() {
     return false;
 }
 
-ExitToTray* question(Form1& form) {
-    for (ExitToTray* d : form.findChildren<ExitToTray*>())
+ExitToTray* question(MainWindow& window) {
+    for (ExitToTray* d : window.findChildren<ExitToTray*>())
         if (d->isVisible())
             return d;
     return nullptr;
 }
 
 // What a user could observe, as words, so one comparison checks it all and a failure reads plainly.
-QString state(FormFixture& f) {
-    ExitToTray* q = question(*f.form);
+QString state(WindowFixture& f) {
+    ExitToTray* q = question(*f.window);
     const std::pair<bool, const char*> flags[] = {
         {q != nullptr, "asking"},
         {q && q->findChild<QRadioButton*>("ExitApp")->isChecked(), "exit"},
         {q && q->findChild<QCheckBox*>("Check1")->isChecked(), "remember"},
         {f.ended->size() == 1, "ended"},
-        {f.form->isVisible(), "visible"},
-        {f.form->isMinimized(), "minimised"},
-        {f.form->isMaximized(), "maximised"},
+        {f.window->isVisible(), "visible"},
+        {f.window->isMinimized(), "minimised"},
+        {f.window->isMaximized(), "maximised"},
         {f.database.database().isOpen(), "db"},
-        {f.form->tray()->isLoaded(), "tray"}};
+        {f.window->tray()->isLoaded(), "tray"}};
     QStringList out;
     for (const auto& [on, name] : flags)
         if (on)
@@ -62,18 +62,18 @@ QString state(FormFixture& f) {
 
 // A user's steps in order: "close" the window, "deactivate" the exit question by clicking the main window,
 // click one of the question's controls, or trigger a tray menu entry.
-void run(FormFixture& f, const QString& steps) {
+void run(WindowFixture& f, const QString& steps) {
     for (const QString& step : steps.split(' ')) {
-        ExitToTray* q = question(*f.form);
+        ExitToTray* q = question(*f.window);
         if (step == "close") {
-            f.form->close();
+            f.window->close();
         } else if (step == "deactivate") {
             QTRY_VERIFY_WITH_TIMEOUT(q && q->isActiveWindow(), 2000);
-            f.form->activateWindow();
+            f.window->activateWindow();
         } else if (q) {
             QTest::mouseClick(q->findChild<QAbstractButton*>(step), Qt::LeftButton);
         } else {
-            f.form->tray()->menu().findChild<QAction*>(step)->trigger();
+            f.window->tray()->menu().findChild<QAction*>(step)->trigger();
         }
     }
 }
@@ -145,10 +145,10 @@ private slots:
         // After the splash and the database, before the search dialogs and the main window.
         const bool tipShown = stored != "0";
         QCOMPARE(atTip, (tipShown ? QList<bool>{false, true, false, false} : QList<bool>{}));
-        Form1* form = startup.mainWindow();
-        QVERIFY(form->urlSearch() && form->webSearch());
-        QCOMPARE((QList<bool>{form->isVisible(), splashShowing(), form->urlSearch()->isVisible(),
-                              form->webSearch()->isVisible(), form->tray()->isLoaded()}),
+        MainWindow* window = startup.mainWindow();
+        QVERIFY(window->urlSearch() && window->webSearch());
+        QCOMPARE((QList<bool>{window->isVisible(), splashShowing(), window->urlSearch()->isVisible(),
+                              window->webSearch()->isVisible(), window->tray()->isLoaded()}),
                  (QList<bool>{true, false, false, false, true}));
         QVERIFY(messages.shown().isEmpty());
         // Only a ticked box left by a button stores the choice; nothing else touches the option.
@@ -245,12 +245,12 @@ private slots:
         QFETCH(QString, outcome);
         QFETCH(QString, after);
         store(m_options, before);
-        FormFixture f(trayAvailable);
-        QCOMPARE(f.form->tray()->menu().defaultAction()->objectName(), QStringLiteral("openwin"));
+        WindowFixture f(trayAvailable);
+        QCOMPARE(f.window->tray()->menu().defaultAction()->objectName(), QStringLiteral("openwin"));
         // "crawl" first: the steps come in the middle of a URL Search on a site wide enough to keep it busy,
         // every page linking files and further pages, slowly.
         HttpFixture site;
-        CrawlEngine& engine = f.form->session().engine(CampaignType::UrlSearch);
+        CrawlEngine& engine = f.window->session().engine(CampaignType::UrlSearch);
         if (steps.startsWith("crawl ")) {
             steps.remove(0, 6);
             site.setLatencyMs(30);
@@ -261,7 +261,7 @@ private slots:
                 site.setPage(page ? QString("/p%1.html").arg(page) : "/", HttpFixture::linksPage(links));
             }
             QVERIFY(engine.startUrlCrawl(site.url("/"), ".mp3", 4).ok());
-            QTRY_VERIFY_WITH_TIMEOUT(f.form->listView(2)->rowCount() >= 10, 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(f.list(2)->rowCount() >= 10, 10000);
             QVERIFY(engine.isRunning());
         }
 
@@ -273,9 +273,13 @@ private slots:
         if (!engine.campaignId())
             return;
         QVERIFY(!engine.isRunning());
-        const int rowsShown = f.form->listView(2)->rowCount();
-        QTest::qWait(300); // nothing arrives after the end, however many answers were still on the way
-        QCOMPARE(f.form->listView(2)->rowCount(), rowsShown);
+        // Nothing arrives after the end, however many answers were still on the way: once the site has
+        // answered every request, a while for a late row, cut short by the first.
+        const int rowsShown = f.list(2)->rowCount();
+        QTRY_COMPARE_WITH_TIMEOUT(site.answered(), site.requestedTargets().size(), 5000);
+        QSignalSpy lateRows(&f.list(2)->rows(), &QAbstractItemModel::rowsInserted);
+        QVERIFY(!lateRows.wait(300));
+        QCOMPARE(f.list(2)->rowCount(), rowsShown);
         // The file opens again through the start-up step, passes its quick_check (a damaged file would be
         // kept aside with a notice) and holds every row that was shown.
         const StartupResult reopened = PrepareDatabase(f.database.directory());
@@ -286,16 +290,16 @@ private slots:
     }
 
     void aboutFromTrayIsBroughtForwardNotDoubled() {
-        FormFixture f;
-        f.form->hide();
-        f.form->tray()->menu().findChild<QAction*>("aboutfrm")->trigger();
-        QPointer<About> about = f.form->aboutBox();
+        WindowFixture f;
+        f.window->hide();
+        f.window->tray()->menu().findChild<QAction*>("aboutfrm")->trigger();
+        QPointer<About> about = f.window->aboutBox();
         QVERIFY(about && about->isVisible() && !about->isModal());
         QCOMPARE(about->findChild<QLabel*>("lblVersion")->text(), QStringLiteral("Version 1.5.5"));
 
-        f.form->show();
-        f.form->runAction("Six"); // would block in a second, modal box if it opened one
-        QCOMPARE(f.form->aboutBox(), about.data());
+        f.window->show();
+        f.trigger("Six"); // would block in a second, modal box if it opened one
+        QCOMPARE(f.window->aboutBox(), about.data());
         int shown = 0;
         for (QWidget* w : QApplication::topLevelWidgets())
             shown += qobject_cast<About*>(w) && w->isVisible();

@@ -2,22 +2,22 @@
 // loaded campaign put into the lists with the activity display, the quick filter, accessible names, and
 // its state across runs.
 
-#include "form_fixture.h"
-#include "shell/twips.h"
+#include "app/session.h"
 #include "tests/support/http_fixture.h"
 #include "tests/support/modal_driver.h"
-#include "app/session.h"
 #include "ui/quick_filter_bar.h"
 #include "ui/status_panels.h"
+#include "window_fixture.h"
 #include <QAccessible>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QScreen>
 #include <QSettings>
 #include <QSqlQuery>
+#include <QTimer>
 #include <QToolBar>
 
-class TestForm1 : public QObject {
+class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
     void init() { m_options.clear(); }
@@ -43,16 +43,13 @@ private slots:
         QFETCH(QString, action);
         QFETCH(int, list);
         QFETCH(QString, window);
-        FormFixture f;
+        WindowFixture f;
         // Start from the campaign list, or from the URL list for Campaigns itself, so "unchanged" shows.
-        f.form->runAction(list == 3 ? "Two" : "Three");
-        const int before = f.visibleList();
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w != f.form.get())
-                w->hide();
+        const int before = list == 3 ? 2 : 3;
+        f.pane()->showList(before);
 
         ModalDriver driver(window, [](QWidget* dialog) { dialog->close(); });
-        f.form->findChild<QAction*>(action)->trigger();
+        f.trigger(qPrintable(action));
 
         QCOMPARE(f.visibleList(), list ? list : before);
         if (window == "Settings" || window == "About") {
@@ -61,46 +58,44 @@ private slots:
             QCOMPARE(f.opener.opened(),
                      QList<QUrl>{QUrl::fromLocalFile(f.database.directory() + "/help.htm")});
         } else {
-            QWidget* dialog = f.form->findChild<QWidget*>(window);
+            QWidget* dialog = f.window->findChild<QWidget*>(window);
             QVERIFY(dialog && dialog->isVisible());
         }
-        QAction* entry = f.form->findChild<QAction*>(action);
-        if (f.form->findChild<QToolBar*>("Toolbar1")->actions().contains(entry))
+        QAction* entry = f.window->findChild<QAction*>(action);
+        if (f.window->findChild<QToolBar*>("Toolbar1")->actions().contains(entry))
             QVERIFY(!entry->icon().isNull()); // from the icon theme or the built-in fallback
     }
 
     void arrangeResultLists() {
-        FormFixture f;
-        QWidget* area = f.form->findChild<QWidget*>("ResultArea");
-        const QSize designed(TwipsToPixelsX(f.form.get(), 7080), TwipsToPixelsY(f.form.get(), 6675));
-        QCOMPARE(f.form->size(), designed);
-        for (const QSize size : {QSize(900, 700), QSize(520, 380), designed}) {
-            f.form->resize(size);
-            QTRY_COMPARE_WITH_TIMEOUT(f.form->listView(1)->size(), area->size(), 2000);
-            const int column = area->width() / 3 - TwipsToPixelsX(f.form.get(), 100);
+        WindowFixture f;
+        QWidget* area = f.window->findChild<QWidget*>("ResultArea");
+        for (const QSize size : {QSize(900, 700), QSize(520, 380), f.designedSize()}) {
+            f.window->resize(size);
+            QTRY_COMPARE_WITH_TIMEOUT(f.list(1)->size(), area->size(), 2000);
+            const int column = f.spreadColumn();
             for (int i = 1; i <= 3; ++i) {
-                QCOMPARE(f.form->listView(i)->geometry(), QRect(QPoint(0, 0), area->size()));
-                QCOMPARE(f.form->listView(i)->columnWidths(), (QList<int>{column, column, column}));
+                QCOMPARE(f.list(i)->geometry(), QRect(QPoint(0, 0), area->size()));
+                QCOMPARE(f.list(i)->columnWidths(), (QList<int>{column, column, column}));
             }
         }
         // No room left under the toolbar: the height stays, the width follows.
-        ResultList* list = f.form->listView(2);
+        ResultList* list = f.list(2);
         const int height = list->height();
         area->resize(area->width() - 40, 0);
-        f.form->ArrangeResultLists();
+        f.pane()->arrangeLists();
         QCOMPARE(list->height(), height);
         QCOMPARE(list->width(), area->width());
         // Minimised: the columns keep their widths.
         for (int c = 0; c < 3; ++c)
             list->setColumnWidth(c, 33);
-        f.form->showMinimized();
-        QTRY_VERIFY_WITH_TIMEOUT(f.form->isMinimized(), 2000);
-        f.form->ArrangeResultLists();
+        f.window->showMinimized();
+        QTRY_VERIFY_WITH_TIMEOUT(f.window->isMinimized(), 2000);
+        f.pane()->arrangeLists();
         QCOMPARE(list->columnWidths(), (QList<int>{33, 33, 33}));
         // The floor keeps every column width positive.
-        f.form->showNormal();
-        f.form->resize(10, 10);
-        QTRY_VERIFY_WITH_TIMEOUT(f.form->listView(1)->columnWidth(0) > 0, 2000);
+        f.window->showNormal();
+        f.window->resize(10, 10);
+        QTRY_VERIFY_WITH_TIMEOUT(f.list(1)->columnWidth(0) > 0, 2000);
     }
 
     void crawlFillsItsOwnListAndTheActivityDisplay_data() {
@@ -120,8 +115,8 @@ private slots:
         site.setRoute("/next.html",
                       {.body = HttpFixture::linksPage({"c.mp3"}).toUtf8(), .headers = {}, .delayMs = 700});
 
-        FormFixture f;
-        Session& session = f.form->session();
+        WindowFixture f;
+        Session& session = f.window->session();
         CrawlEngine& engine = session.engine(urlSearch ? CampaignType::UrlSearch : CampaignType::WebSearch);
         QVERIFY(QSqlQuery(f.database.connection())
                     .exec(QString("INSERT INTO SENGINES(ENGINE, STARTPAGE) VALUES('Local', '%1')")
@@ -129,14 +124,14 @@ private slots:
         QVERIFY((urlSearch ? engine.startUrlCrawl(site.url("/"), ".mp3", 2)
                            : engine.startWebCrawl("song", ".mp3", "Local"))
                     .ok());
-        ResultList* own = f.form->listView(urlSearch ? 2 : 1);
+        ResultList* own = f.list(urlSearch ? 2 : 1);
         QTRY_COMPARE_WITH_TIMEOUT(own->rowCount(), 2, 5000);
 
         // While it runs, the other search's entry points are disabled; the panels tell which one runs.
         const auto display = [&] {
-            QStringList out{f.form->statusPanels()->panelText(1), f.form->statusPanels()->panelText(3)};
+            QStringList out{f.window->statusPanels()->panelText(1), f.window->statusPanels()->panelText(3)};
             for (const char* name : {"One", "WSearch", "Two", "USearch"})
-                out << (f.form->findChild<QAction*>(name)->isEnabled() ? "on" : "off");
+                out << (f.window->findChild<QAction*>(name)->isEnabled() ? "on" : "off");
             return out;
         };
         const QString mine = urlSearch ? "on" : "off", other = urlSearch ? "off" : "on";
@@ -146,9 +141,8 @@ private slots:
 
         QTRY_VERIFY_WITH_TIMEOUT(!engine.isRunning(), 10000);
         QCOMPARE(display(), (QStringList{"Done.", "Idle", "on", "on", "on", "on"}));
-        QVERIFY(f.form->statusPanels()->panelText(4).endsWith(QStringLiteral("3 files found")));
-        QCOMPARE((QList<int>{own->rowCount(), f.form->listView(urlSearch ? 1 : 2)->rowCount()}),
-                 (QList<int>{3, 0}));
+        QVERIFY(f.window->statusPanels()->panelText(4).endsWith(QStringLiteral("3 files found")));
+        QCOMPARE((QList<int>{own->rowCount(), f.list(urlSearch ? 1 : 2)->rowCount()}), (QList<int>{3, 0}));
         QCOMPARE(own->rows().row(0).url, site.url("/a.mp3"));
         // Exports of this list name the campaign it belongs to.
         QVERIFY2(own->campaignLabel().startsWith(QString::number(engine.campaignId()) + " - "),
@@ -167,55 +161,62 @@ private slots:
 
     void campaignLinksLoadInBatches() {
         QFETCH(int, count);
-        FormFixture f;
-        ResultList* list = f.form->listView(3);
+        WindowFixture f;
+        ResultList* list = f.list(3);
         list->AddResultRow("old.mp3", "http://old.test/old.mp3"); // from an earlier campaign
         QList<FileLinkRow> rows;
         for (int i = 0; i < count; ++i)
             rows.append({QString("http://site.test/d/%1.mp3").arg(i), QStringLiteral("http://site.test/")});
-        StatusPanels* panels = f.form->statusPanels();
+        // The message panel and whether the window shows it is busy.
+        const auto busy = [&f] {
+            return QStringList{f.window->statusPanels()->panelText(1),
+                               f.window->cursor().shape() == Qt::WaitCursor ? "wait" : "arrow"};
+        };
 
-        emit f.form->session().campaignLoaded(7, rows);
+        emit f.window->session().campaignLoaded(7, rows);
 
         QCOMPARE(f.visibleList(), 3);
-        QCOMPARE(panels->panelText(1), count ? QStringLiteral("Loading...") : QStringLiteral("Done."));
-        QTRY_COMPARE_WITH_TIMEOUT(panels->panelText(1), QStringLiteral("Done."), 5000);
+        QCOMPARE(busy(), (count ? QStringList{"Loading...", "wait"} : QStringList{"Done.", "arrow"}));
+        QTRY_COMPARE_WITH_TIMEOUT(busy(), (QStringList{"Done.", "arrow"}), 5000);
         QCOMPARE(list->rowCount(), count);
         if (count)
             QCOMPARE(list->rows().row(count - 1).fileName, QString("%1.mp3").arg(count - 1));
-        // A deleted campaign empties the list even in the middle of a load.
-        emit f.form->session().campaignLoaded(8, rows);
-        emit f.form->session().campaignsDeleted();
-        QTest::qWait(50);
+        // A deleted campaign empties the list even in the middle of a load, and no batch queued before the
+        // deletion comes after it.
+        emit f.window->session().campaignLoaded(8, rows);
+        emit f.window->session().campaignsDeleted();
+        QCOMPARE(busy().last(), QStringLiteral("arrow"));
+        bool queuedLater = false;
+        QTimer::singleShot(0, f.window.get(), [&queuedLater] { queuedLater = true; });
+        QTRY_VERIFY_WITH_TIMEOUT(queuedLater, 2000);
         QCOMPARE(list->rowCount(), 0);
     }
 
     void quickFilterActsOnTheListShown() {
-        FormFixture f;
+        WindowFixture f;
         for (int i = 1; i <= 2; ++i)
             for (const char* name : {"a.ogg", "b.mp3", "c.mp3"})
-                f.form->listView(i)->AddResultRow(name, QStringLiteral("http://s.test/") + name);
-        QTest::keyClicks(f.form->findChild<QLineEdit*>("QuickFilter"), "mp3");
-        QCOMPARE(f.form->quickFilter()->countText(), QStringLiteral("2 of 3 shown"));
-        f.form->runAction("Two");
+                f.list(i)->AddResultRow(name, QStringLiteral("http://s.test/") + name);
+        QTest::keyClicks(f.window->findChild<QLineEdit*>("QuickFilter"), "mp3");
+        QCOMPARE(f.pane()->quickFilter()->countText(), QStringLiteral("2 of 3 shown"));
+        f.trigger("Two");
         // The list left shows all again; the list shown now is filtered.
-        QCOMPARE((QList<int>{f.form->listView(1)->rowCount(), f.form->listView(2)->rowCount()}),
-                 (QList<int>{3, 2}));
+        QCOMPARE((QList<int>{f.list(1)->rowCount(), f.list(2)->rowCount()}), (QList<int>{3, 2}));
     }
 
     void everyControlHasAnAccessibleName() {
-        FormFixture f;
-        QList<QWidget*> widgets = f.form->findChildren<QWidget*>();
-        widgets.append(f.form.get());
+        WindowFixture f;
+        QList<QWidget*> widgets = f.window->findChildren<QWidget*>();
+        widgets.append(f.window.get());
         int checked = 0;
         for (QWidget* w : widgets) {
             // Parts Qt builds inside its own widgets (scroll bars, header buttons) and other windows'
             // controls are not this window's.
             if (!w->inherits("QAbstractButton") && !w->inherits("QAbstractItemView") &&
                 !w->inherits("QLabel") && !w->inherits("QMenu") && !w->inherits("QToolBar") &&
-                !w->inherits("QStatusBar") && w != f.form.get())
+                !w->inherits("QStatusBar") && w != f.window.get())
                 continue;
-            if (w->window() != f.form.get() || w->objectName().startsWith("qt_"))
+            if (w->window() != f.window.get() || w->objectName().startsWith("qt_"))
                 continue;
             QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
             QVERIFY2(a && !a->text(QAccessible::Name).isEmpty(),
@@ -249,30 +250,29 @@ private slots:
         QFETCH(QList<int>, widths);
         QFETCH(QList<int>, clicks);
         {
-            FormFixture f;
+            WindowFixture f;
             QVERIFY(f.exposed);
-            f.form->runAction(QStringList{"One", "Two", "Three"}[list - 1]);
-            f.form->setGeometry(geometry);
-            QTRY_COMPARE_WITH_TIMEOUT(f.form->geometry(), geometry, 2000);
+            f.pane()->showList(list);
+            f.window->setGeometry(geometry);
+            QTRY_COMPARE_WITH_TIMEOUT(f.window->geometry(), geometry, 2000);
             for (int c = 0; c < widths.size(); ++c)
-                f.form->listView(list)->header()->resizeSection(c, widths[c]);
+                f.list(list)->header()->resizeSection(c, widths[c]);
             for (int c : clicks)
-                f.form->listView(list)->headerClicked(c);
+                f.list(list)->headerClicked(c);
             if (maximized)
-                f.form->showMaximized();
-            QTRY_COMPARE_WITH_TIMEOUT(f.form->isMaximized(), maximized, 2000);
-            f.form->ShutDownApplication();
+                f.window->showMaximized();
+            QTRY_COMPARE_WITH_TIMEOUT(f.window->isMaximized(), maximized, 2000);
+            f.window->shutDownApplication();
         }
 
-        FormFixture f;
+        WindowFixture f;
         QVERIFY(f.exposed);
         QCOMPARE(f.visibleList(), list);
-        QCOMPARE(f.form->isMaximized(), maximized);
-        QCOMPARE(maximized ? f.form->normalGeometry() : f.form->geometry(), geometry);
-        ResultList* shown = f.form->listView(list);
+        QCOMPARE(f.window->isMaximized(), maximized);
+        QCOMPARE(maximized ? f.window->normalGeometry() : f.window->geometry(), geometry);
+        ResultList* shown = f.list(list);
         // Without widths set by hand the columns are still spread by the window.
-        const int spread =
-            f.form->findChild<QWidget*>("ResultArea")->width() / 3 - TwipsToPixelsX(f.form.get(), 100);
+        const int spread = f.spreadColumn();
         QCOMPARE(shown->columnWidths(), (widths.isEmpty() ? QList<int>{spread, spread, spread} : widths));
         const ResultListModel& model = shown->rows();
         QCOMPARE(model.isSorted(), !clicks.isEmpty());
@@ -291,8 +291,7 @@ private slots:
         }
         // The other lists kept what they had: spread columns, no sort.
         for (int i = 1; i <= 3; ++i)
-            QVERIFY(i == list ||
-                    (!f.form->listView(i)->hasUserColumnWidths() && !f.form->listView(i)->rows().isSorted()));
+            QVERIFY(i == list || (!f.list(i)->hasUserColumnWidths() && !f.list(i)->rows().isSorted()));
     }
 
     void damagedStoreKeepsTheDesignedWindow_data() {
@@ -315,19 +314,18 @@ private slots:
             for (auto it = stored.cbegin(); it != stored.cend(); ++it)
                 settings.setValue("Window/" + it.key(), it.value());
         }
-        FormFixture f;
+        WindowFixture f;
         QVERIFY(f.exposed);
-        QCOMPARE(f.form->size(),
-                 QSize(TwipsToPixelsX(f.form.get(), 7080), TwipsToPixelsY(f.form.get(), 6675)));
-        const QRect seen = f.form->geometry().intersected(f.form->screen()->availableGeometry());
+        QCOMPARE(f.window->size(), f.designedSize());
+        const QRect seen = f.window->geometry().intersected(f.window->screen()->availableGeometry());
         QVERIFY(seen.width() >= 50 && seen.height() >= 50);
         QCOMPARE(f.visibleList(), 1);
-        QVERIFY(!f.form->listView(1)->hasUserColumnWidths() && !f.form->listView(1)->rows().isSorted());
+        QVERIFY(!f.list(1)->hasUserColumnWidths() && !f.list(1)->rows().isSorted());
     }
 
     void windowNeverShownStoresNothing() {
-        FormFixture f(true, false);
-        f.form->ShutDownApplication();
+        WindowFixture f(true, false);
+        f.window->shutDownApplication();
         QSettings settings("Vorlane", "Vorlane");
         settings.beginGroup("Window");
         QVERIFY(settings.allKeys().isEmpty());
@@ -337,5 +335,5 @@ private:
     TempUserOptions m_options;
 };
 
-QTEST_MAIN(TestForm1)
-#include "test_form1.moc"
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"

@@ -1,0 +1,60 @@
+#pragma once
+// The dialogs the main window's actions open, none of them twice at a time: URL Search and Web Search
+// (made hidden by loadSearchDialogs and kept), Campaign Management (made on first use and kept), a fresh
+// Settings dialog for each request so it shows what is stored now, the about box and the help file. Kept
+// dialogs are children of the window and go when this does; the session must outlive it.
+
+#include <QPointer>
+#include <QString>
+
+class About;
+class CampManagement;
+class MessageFacade;
+class QWidget;
+class Session;
+class URLSearch;
+class UrlOpener;
+class WebSearch;
+
+class MainDialogs {
+public:
+    // `programFolder` holds help.htm.
+    MainDialogs(QWidget& window, Session& session, MessageFacade& messages, UrlOpener& opener,
+                const QString& programFolder);
+    ~MainDialogs();
+    MainDialogs(const MainDialogs&) = delete;
+    MainDialogs& operator=(const MainDialogs&) = delete;
+
+    // Creates the URL Search and then the Web Search dialog, hidden; once.
+    void loadSearchDialogs();
+
+    void showWebSearch();
+    // The address box is prefilled first unless a URL Search runs.
+    void showUrlSearch();
+    void showCampaigns();
+    // Modal, over the window while it is shown.
+    void openSettings();
+    void openHelp();
+    // Modal over the window, or modeless on its own (from the tray, with the window maybe hidden). A box
+    // already shown is brought forward instead.
+    void showAbout(bool modal);
+
+    // At the end of the program: the kept dialogs hidden, the about box closed.
+    void closeAll();
+
+    URLSearch* urlSearch() const { return m_urlSearch; }
+    WebSearch* webSearch() const { return m_webSearch; }
+    About* aboutBox() const;
+
+private:
+    QWidget& m_window;
+    Session& m_session;
+    MessageFacade& m_messages;
+    UrlOpener& m_opener;
+    QString m_programFolder;
+
+    URLSearch* m_urlSearch = nullptr;
+    WebSearch* m_webSearch = nullptr;
+    CampManagement* m_campaigns = nullptr;
+    QPointer<About> m_about; // deletes itself when closed
+};

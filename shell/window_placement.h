@@ -1,0 +1,10 @@
+#pragma once
+// Where the main window stands, to and from the stored WindowState: the normal geometry (so leaving the
+// maximised state next time returns to the size the user had) and whether it was maximised. A stored
+// position is taken only where a good part of the window is visible on a screen there now.
+
+class QWidget;
+struct WindowState;
+
+void applyPlacement(QWidget& window, const WindowState& state);
+void recordPlacement(const QWidget& window, WindowState& state);
