@@ -1,18 +1,18 @@
 #include "crawl_engine.h"
 
+#include "crawl_cursor.h"
 #include "crawl_plan.h"
 #include "crawl_policy.h"
 #include "fetcher.h"
 #include "link_extractor.h"
 #include "link_rules.h"
-#include "page_queue.h"
-#include "urls/display_name.h"
-#include "urls/resolve.h"
-#include "urls/scheme_rules.h"
 #include "robots_rules.h"
 #include "served_media.h"
 #include "store/campaign_store.h"
 #include "store/engine_store.h"
+#include "urls/display_name.h"
+#include "urls/resolve.h"
+#include "urls/scheme_rules.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -53,14 +53,13 @@ QString robotsTargetOf(const QUrl& url) {
 
 } // namespace
 
-// The cursor over the crawl follows the one-page-at-a-time order exactly: segment by segment (one start page
-// each), level by level, queue position by queue position. Fetches run ahead of it; processing never does.
+// The cursor says which page is processed next. Fetches run ahead of it; processing never does.
 struct CrawlEngine::State {
     State(CampaignType k, QSqlDatabase database) : kind(k), connectionName(database.connectionName()) {}
 
     enum class Stage { SelectPage, AwaitPage, Links };
 
-    // A page is keyed by its queue position (> 0), or -(segment index + 1) for a segment's start page.
+    // By page key (see CrawlCursor).
     struct Slot {
         int ticket = 0;          // 0 once finished, or while held
         bool held = false;       // waiting for the crawl policy before its transfer starts
@@ -99,21 +98,10 @@ struct CrawlEngine::State {
     bool stepScheduled = false;
 
     QStringList extensions;
-    QList<CrawlSegment> segments;
-    PageQueue queue;
-    QList<int> foundOn; // per queue position: the key of the page it was first found on
-
-    // The cursor.
-    int segment = 0;
-    bool atStartPage = true;
-    int level = 1;
-    int nextPosition = 1;
-    int levelEnd = 0;
+    CrawlCursor cursor;
 
     // The page in hand.
     Stage stage = Stage::SelectPage;
-    int pageKey = 0;
-    QString pageAddress;
     ParsedPage parsed;
     QUrl base;
     QList<QString> resolved; // per link, filled on first use
@@ -122,7 +110,6 @@ struct CrawlEngine::State {
 
     QHash<int, Slot> fetches;
     QHash<int, int> ticketKeys; // ticket -> page key
-    int prefetchPosition = 1;
 
     // Transfers the policy holds back: page key -> earliest start on the engine clock. A timer, never a
     // sleep, wakes them.
@@ -141,7 +128,6 @@ struct CrawlEngine::State {
     bool stopped() const { return stopCampaignId == campaignId; }
     int concurrency() const { return transfers; }
     const QStringList& filters() const { return settings.filters; }
-    QString addressOf(int key) const { return key > 0 ? queue.at(key) : segments.at(-key - 1).startAddress; }
 
     void clearTransfers() {
         fetcher.cancelAll();
@@ -162,17 +148,9 @@ struct CrawlEngine::State {
         stepScheduled = false;
         clearTransfers();
         robots.clear();
-        queue.clear();
-        foundOn.clear();
-        segments.clear();
+        cursor.clear();
         parsed = {};
         resolved.clear();
-        segment = 0;
-        atStartPage = true;
-        level = 1;
-        nextPosition = 1;
-        levelEnd = 0;
-        prefetchPosition = 1;
         stage = Stage::SelectPage;
         pagesDone = 0;
         filesFound = 0;
@@ -244,7 +222,7 @@ DbStatus CrawlEngine::start(const QList<CrawlSegment>& segments, const QString& 
 
     d->resetCrawl();
     d->campaignId = created.value();
-    d->segments = segments;
+    d->cursor.start(segments);
     d->extensions = SplitExtensions(fileExt);
     d->active = d->settings.policy;
     d->transfers = std::max(1, d->settings.concurrency);
@@ -318,25 +296,26 @@ void CrawlEngine::step() {
 
     switch (d->stage) {
     case State::Stage::SelectPage:
-        if (!selectPage()) {
+        if (!d->cursor.selectPage()) {
             finish(false);
             return;
         }
-        if (IsFilteredUrl(d->pageAddress, d->filters()) || politeSkip(d->pageKey, d->pageAddress)) {
+        if (IsFilteredUrl(d->cursor.pageAddress(), d->filters()) ||
+            politeSkip(d->cursor.pageKey(), d->cursor.pageAddress())) {
             // Neither fetched nor shown.
-            dropSlot(d->pageKey);
-            advanceCursor();
+            dropSlot(d->cursor.pageKey());
+            d->cursor.advance();
             scheduleStep();
             return;
         }
         d->stage = State::Stage::AwaitPage;
         [[fallthrough]];
     case State::Stage::AwaitPage:
-        if (const auto slot = d->fetches.constFind(d->pageKey);
+        if (const auto slot = d->fetches.constFind(d->cursor.pageKey());
             slot != d->fetches.cend() && slot->disallowed) {
             // robots.txt, which came after the page was selected, forbids it.
-            dropSlot(d->pageKey);
-            advanceCursor();
+            dropSlot(d->cursor.pageKey());
+            d->cursor.advance();
             d->stage = State::Stage::SelectPage;
             scheduleStep();
             return;
@@ -349,65 +328,16 @@ void CrawlEngine::step() {
     case State::Stage::Links:
         if (processLinks() && d->running) {
             ++d->pagesDone;
-            emit progress(d->pagesDone, d->queue.count(), d->filesFound);
+            emit progress(d->pagesDone, d->cursor.queuedPages(), d->filesFound);
             d->parsed = {};
             d->resolved.clear();
-            advanceCursor();
+            d->cursor.advance();
             d->stage = State::Stage::SelectPage;
             fillPipeline();
         }
         scheduleStep();
         return;
     }
-}
-
-bool CrawlEngine::selectPage() {
-    for (;;) {
-        if (d->segment >= d->segments.size())
-            return false;
-        const CrawlSegment& segment = d->segments.at(d->segment);
-        if (d->atStartPage) {
-            d->pageKey = -(d->segment + 1);
-            d->pageAddress = segment.startAddress;
-            return true;
-        }
-        if (d->level <= segment.maxLevel && d->nextPosition <= d->levelEnd) {
-            d->pageKey = d->nextPosition;
-            d->pageAddress = d->queue.at(d->nextPosition);
-            return true;
-        }
-        if (d->level < segment.maxLevel && d->queue.count() > d->levelEnd) {
-            // The level is done; the pages found on it make the next one.
-            d->levelEnd = d->queue.count();
-            ++d->level;
-            continue;
-        }
-        // The last level is done, or a level found nothing: the levels left pass without work.
-        ++d->segment;
-        d->atStartPage = true;
-    }
-}
-
-void CrawlEngine::advanceCursor() {
-    if (d->atStartPage) {
-        d->atStartPage = false;
-        d->level = 2;
-        d->levelEnd = d->queue.count();
-    } else {
-        ++d->nextPosition;
-    }
-    d->prefetchPosition = std::max(d->prefetchPosition, d->nextPosition);
-}
-
-// Whether the page at a queue position is crawled by the current segment. Positions up to the level's end
-// belong to the level in hand, later ones to the next.
-bool CrawlEngine::willCrawl(int position) const {
-    if (d->segment >= d->segments.size() || position < d->nextPosition || position > d->queue.count())
-        return false;
-    const int maxLevel = d->segments.at(d->segment).maxLevel;
-    if (d->atStartPage)
-        return maxLevel >= 2;
-    return position <= d->levelEnd ? d->level <= maxLevel : d->level + 1 <= maxLevel;
 }
 
 void CrawlEngine::startFetch(int key, const QString& address) {
@@ -456,7 +386,7 @@ bool CrawlEngine::politeSkip(int key, const QString& address) const {
     if (key <= 0 || (!d->active.sameSiteOnly && !d->active.obeyRobots))
         return false;
     const QUrl url(address);
-    const CrawlSegment& segment = d->segments.at(d->segment);
+    const CrawlSegment& segment = d->cursor.segment();
     if (d->active.sameSiteOnly && !segment.webSearch && !SameSite(url, QUrl(segment.startAddress)))
         return true;
     if (d->active.obeyRobots) {
@@ -474,8 +404,8 @@ void CrawlEngine::releaseHeld() {
         return;
     const qint64 now = d->clock.elapsed();
     qint64 wakeAt = kNoWake;
-    if (d->stage == State::Stage::AwaitPage && d->held.contains(d->pageKey))
-        startHeld(d->pageKey, now, wakeAt);
+    if (d->stage == State::Stage::AwaitPage && d->held.contains(d->cursor.pageKey()))
+        startHeld(d->cursor.pageKey(), now, wakeAt);
     const QList<int> keys = d->held.keys();
     for (const int key : keys) {
         if (d->fetcher.inFlight() >= d->concurrency())
@@ -493,7 +423,7 @@ void CrawlEngine::releaseHeld() {
 // True when the transfer of `key` started; otherwise `wakeAt` learns when it may, or it waits for its
 // robots.txt or for a transfer to its host to end. Requests the robots.txt files that are due on the way.
 bool CrawlEngine::startHeld(int key, qint64 now, qint64& wakeAt) {
-    const QUrl url(d->addressOf(key));
+    const QUrl url(d->cursor.addressOf(key));
     if (d->active.obeyRobots && key > 0) {
         const QString origin = originOf(url);
         auto robots = d->robots.find(origin);
@@ -505,7 +435,7 @@ bool CrawlEngine::startHeld(int key, qint64 now, qint64& wakeAt) {
             State::Slot& slot = d->fetches[key];
             slot.held = false;
             slot.disallowed = true;
-            if (d->stage == State::Stage::AwaitPage && key == d->pageKey)
+            if (d->stage == State::Stage::AwaitPage && key == d->cursor.pageKey())
                 scheduleStep();
             return false;
         }
@@ -576,19 +506,18 @@ void CrawlEngine::fillPipeline() {
     if (!d->running || d->paused || d->stopped())
         return;
     // The page in hand is fetched whatever else is in flight.
-    if (d->stage == State::Stage::AwaitPage && !d->fetches.contains(d->pageKey))
-        startFetch(d->pageKey, d->pageAddress);
+    if (d->stage == State::Stage::AwaitPage && !d->fetches.contains(d->cursor.pageKey()))
+        startFetch(d->cursor.pageKey(), d->cursor.pageAddress());
 
     const int transfers = d->concurrency();
     const int buffered = transfers * kBufferedPagesPerTransfer + 1;
     while (d->fetcher.inFlight() < transfers && d->fetches.size() < buffered) {
-        const int position = std::max(d->prefetchPosition, d->nextPosition);
-        if (!willCrawl(position))
+        const int position = d->cursor.nextPrefetch();
+        if (position == 0)
             break;
-        d->prefetchPosition = position + 1;
         if (d->fetches.contains(position))
             continue;
-        const QString& address = d->queue.at(position);
+        const QString address = d->cursor.addressOf(position);
         if (IsFilteredUrl(address, d->filters()) || politeSkip(position, address))
             continue; // tested again when its turn comes
         startFetch(position, address);
@@ -617,7 +546,7 @@ void CrawlEngine::onFetched(int ticket, const FetchResult& result) {
         if (wait >= 0) {
             // Once only: a second refusal is the page's answer. The whole host waits, not just this page.
             const qint64 until = d->clock.elapsed() + wait;
-            State::Host& host = d->hosts[QUrl(d->addressOf(key)).host().toLower()];
+            State::Host& host = d->hosts[QUrl(d->cursor.addressOf(key)).host().toLower()];
             host.blockedUntil = std::max(host.blockedUntil, until);
             slot->retried = true;
             slot->held = true;
@@ -627,18 +556,18 @@ void CrawlEngine::onFetched(int ticket, const FetchResult& result) {
         }
     }
     slot->result = result;
-    if (d->stage == State::Stage::AwaitPage && key == d->pageKey && !d->paused)
+    if (d->stage == State::Stage::AwaitPage && key == d->cursor.pageKey() && !d->paused)
         scheduleStep();
     fillPipeline();
 }
 
 // Takes the fetched page in hand: shows it, and prepares its links. False while it is still in flight.
 bool CrawlEngine::takePage() {
-    auto slot = d->fetches.find(d->pageKey);
+    auto slot = d->fetches.find(d->cursor.pageKey());
     if (slot == d->fetches.end()) {
-        startFetch(d->pageKey, d->pageAddress);
+        startFetch(d->cursor.pageKey(), d->cursor.pageAddress());
         fillPipeline();
-        slot = d->fetches.find(d->pageKey);
+        slot = d->fetches.find(d->cursor.pageKey());
     }
     if (slot->ticket != 0 || slot->held) {
         fillPipeline();
@@ -647,10 +576,10 @@ bool CrawlEngine::takePage() {
     const FetchResult result = std::move(slot->result);
     d->fetches.erase(slot);
 
-    emit messageChanged(QStringLiteral("Crawling: ") + d->pageAddress);
+    emit messageChanged(QStringLiteral("Crawling: ") + d->cursor.pageAddress());
     if (!d->running)
         return false; // shut down from a handler of the text
-    emit levelChanged(LevelText(d->segments.at(d->segment), d->atStartPage ? 1 : d->level));
+    emit levelChanged(LevelText(d->cursor.segment(), d->cursor.pageLevel()));
     if (!d->running)
         return false;
 
@@ -669,8 +598,7 @@ bool CrawlEngine::takePage() {
         d->resolved.resize(d->parsed.links.size());
     } else if (result.outcome == FetchResult::Outcome::NotPage &&
                ServesMediaType(result.contentType, result.dispositionFileName, d->extensions)) {
-        const QString foundOn = d->pageKey > 0 ? d->addressOf(d->foundOn.at(d->pageKey - 1)) : QString();
-        recordFile(d->pageAddress, foundOn);
+        recordFile(d->cursor.pageAddress(), d->cursor.foundOnAddress(d->cursor.pageKey()));
     }
     return true;
 }
@@ -707,7 +635,7 @@ bool CrawlEngine::processLinks() {
             if (!d->running || d->stopped())
                 return false;
             const QString& url = resolvedAt(d->linkIndex);
-            if (IsMediaLink(url, d->extensions) && !recordFile(url, d->pageAddress)) {
+            if (IsMediaLink(url, d->extensions) && !recordFile(url, d->cursor.pageAddress())) {
                 // The store failed: the rest of this pass is abandoned, the page-link pass still runs.
                 d->linkIndex = int(links.size());
                 break;
@@ -729,8 +657,8 @@ bool CrawlEngine::processLinks() {
         if (IsMediaLink(url, d->extensions))
             continue;
         const QString page = NormalisePageAddress(url);
-        if (!page.isEmpty() && d->queue.add(page))
-            d->foundOn.append(d->pageKey);
+        if (!page.isEmpty())
+            d->cursor.addPage(page, d->cursor.pageKey());
     }
     fillPipeline();
     return d->linkIndex >= links.size();

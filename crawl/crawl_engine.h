@@ -58,9 +58,6 @@ private:
     DbStatus start(const QList<CrawlSegment>& segments, const QString& source, const QString& fileExt);
     void scheduleStep();
     void step();
-    bool selectPage();
-    void advanceCursor();
-    bool willCrawl(int position) const;
     void startFetch(int key, const QString& address);
     void dropSlot(int key);
     void fillPipeline();
