@@ -4,14 +4,11 @@
 #include "crawl_plan.h"
 #include "crawl_policy.h"
 #include "fetcher.h"
-#include "link_extractor.h"
 #include "link_rules.h"
+#include "page_processor.h"
 #include "robots_rules.h"
-#include "served_media.h"
 #include "store/campaign_store.h"
 #include "store/engine_store.h"
-#include "urls/display_name.h"
-#include "urls/resolve.h"
 #include "urls/scheme_rules.h"
 
 #include <QElapsedTimer>
@@ -26,10 +23,6 @@
 #include <optional>
 
 namespace {
-
-// Links handled per turn of the event loop: small enough that a page with tens of thousands of links
-// leaves the window responsive, large enough that ordinary pages take one turn.
-constexpr int kLinksPerTurn = 256;
 
 // Pages buffered ahead (in flight or fetched, not yet processed), as a multiple of the concurrency: keeps
 // memory bounded when fetching outruns processing.
@@ -97,16 +90,9 @@ struct CrawlEngine::State {
     quint64 generation = 0; // a queued step of an ended crawl sees another number and does nothing
     bool stepScheduled = false;
 
-    QStringList extensions;
     CrawlCursor cursor;
-
-    // The page in hand.
+    PageProcessor page{cursor};
     Stage stage = Stage::SelectPage;
-    ParsedPage parsed;
-    QUrl base;
-    QList<QString> resolved; // per link, filled on first use
-    bool filePass = true;
-    int linkIndex = 0;
 
     QHash<int, Slot> fetches;
     QHash<int, int> ticketKeys; // ticket -> page key
@@ -121,9 +107,6 @@ struct CrawlEngine::State {
     QStringList robotsWaiting; // origins whose robots.txt is still to be requested
     QElapsedTimer clock;
     QTimer wake;
-
-    int pagesDone = 0;
-    int filesFound = 0;
 
     bool stopped() const { return stopCampaignId == campaignId; }
     int concurrency() const { return transfers; }
@@ -149,17 +132,16 @@ struct CrawlEngine::State {
         clearTransfers();
         robots.clear();
         cursor.clear();
-        parsed = {};
-        resolved.clear();
+        page.clear();
         stage = Stage::SelectPage;
-        pagesDone = 0;
-        filesFound = 0;
     }
 };
 
 CrawlEngine::CrawlEngine(CampaignType kind, QSqlDatabase db, QObject* parent)
     : QObject(parent), d(std::make_unique<State>(kind, db)) {
     connect(&d->fetcher, &Fetcher::finished, this, &CrawlEngine::onFetched);
+    connect(&d->page, &PageProcessor::fileRecorded, this, &CrawlEngine::fileRecorded);
+    connect(&d->page, &PageProcessor::pagesQueued, this, &CrawlEngine::fillPipeline);
     d->clock.start();
     d->wake.setSingleShot(true);
     d->wake.setTimerType(Qt::PreciseTimer); // a coarse timer may fire early, shortening a host's delay
@@ -223,7 +205,7 @@ DbStatus CrawlEngine::start(const QList<CrawlSegment>& segments, const QString& 
     d->resetCrawl();
     d->campaignId = created.value();
     d->cursor.start(segments);
-    d->extensions = SplitExtensions(fileExt);
+    d->page.start(*d->campaigns, d->campaignId, SplitExtensions(fileExt));
     d->active = d->settings.policy;
     d->transfers = std::max(1, d->settings.concurrency);
     d->fetcher.setTimeoutSeconds(d->settings.timeoutSeconds);
@@ -256,12 +238,14 @@ void CrawlEngine::stop() {
     d->stopCampaignId = d->campaignId;
     if (!d->running)
         return;
+    d->page.interrupt();
     d->clearTransfers();
     emit messageChanged(QStringLiteral("Wait..."));
     scheduleStep();
 }
 
 void CrawlEngine::abortAll() {
+    d->page.interrupt();
     d->resetCrawl();
     d->campaigns.reset();
     d->running = false;
@@ -326,11 +310,8 @@ void CrawlEngine::step() {
         scheduleStep();
         return;
     case State::Stage::Links:
-        if (processLinks() && d->running) {
-            ++d->pagesDone;
-            emit progress(d->pagesDone, d->cursor.queuedPages(), d->filesFound);
-            d->parsed = {};
-            d->resolved.clear();
+        if (d->page.processLinks() && d->running) {
+            emit progress(d->page.pagesDone(), d->cursor.queuedPages(), d->page.filesFound());
             d->cursor.advance();
             d->stage = State::Stage::SelectPage;
             fillPipeline();
@@ -582,86 +563,8 @@ bool CrawlEngine::takePage() {
     emit levelChanged(LevelText(d->cursor.segment(), d->cursor.pageLevel()));
     if (!d->running)
         return false;
-
-    d->parsed = {};
-    d->resolved.clear();
-    d->filePass = true;
-    d->linkIndex = 0;
-    if (result.outcome == FetchResult::Outcome::Page) {
-        d->parsed = ExtractLinks(result.body, result.contentType);
-        d->base = result.finalUrl;
-        if (!d->parsed.baseHref.isEmpty()) {
-            const QUrl declared(ResolveLink(d->parsed.baseHref, result.finalUrl));
-            if (declared.isValid() && !declared.isRelative())
-                d->base = declared;
-        }
-        d->resolved.resize(d->parsed.links.size());
-    } else if (result.outcome == FetchResult::Outcome::NotPage &&
-               ServesMediaType(result.contentType, result.dispositionFileName, d->extensions)) {
-        recordFile(d->cursor.pageAddress(), d->cursor.foundOnAddress(d->cursor.pageKey()));
-    }
+    d->page.take(result);
     return true;
-}
-
-bool CrawlEngine::recordFile(const QString& address, const QString& foundOn) {
-    if (!IsRecordableAddress(address))
-        return true;
-    if (!d->campaigns)
-        return false;
-    const auto recorded = d->campaigns->recordFileLink(d->campaignId, address, foundOn);
-    if (!recorded)
-        return false;
-    if (recorded.value()) {
-        ++d->filesFound;
-        emit fileRecorded(DisplayName(address), address, foundOn);
-    }
-    return true;
-}
-
-// One slice of the two passes over the page's links. True when the page is finished.
-bool CrawlEngine::processLinks() {
-    const QList<ExtractedLink>& links = d->parsed.links;
-    int budget = kLinksPerTurn;
-    const auto resolvedAt = [this, &links](int i) -> const QString& {
-        QString& url = d->resolved[i];
-        if (url.isNull())
-            url = ResolveLink(links.at(i).href, d->base);
-        return url;
-    };
-
-    if (d->filePass) {
-        for (; d->linkIndex < links.size() && budget > 0; ++d->linkIndex, --budget) {
-            // A Stop (or a shutdown) from a handler of fileRecorded: not one more link.
-            if (!d->running || d->stopped())
-                return false;
-            const QString& url = resolvedAt(d->linkIndex);
-            if (IsMediaLink(url, d->extensions) && !recordFile(url, d->cursor.pageAddress())) {
-                // The store failed: the rest of this pass is abandoned, the page-link pass still runs.
-                d->linkIndex = int(links.size());
-                break;
-            }
-        }
-        if (d->linkIndex < links.size())
-            return false;
-        d->filePass = false;
-        d->linkIndex = 0;
-        return links.isEmpty(); // a turn between the passes lets a Stop cut the page short
-    }
-
-    for (; d->linkIndex < links.size() && budget > 0; ++d->linkIndex, --budget) {
-        if (!d->running || d->stopped())
-            return false;
-        if (links.at(d->linkIndex).source != LinkSource::Anchor)
-            continue;
-        const QString& url = resolvedAt(d->linkIndex);
-        if (IsMediaLink(url, d->extensions))
-            continue;
-        const QString page = NormalisePageAddress(url);
-        if (!page.isEmpty())
-            d->cursor.addPage(page, d->cursor.pageKey());
-    }
-    fillPipeline();
-    return d->linkIndex >= links.size();
 }
 
 void CrawlEngine::finish(bool stopped) {

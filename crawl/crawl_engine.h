@@ -69,8 +69,6 @@ private:
     void onRobotsFetched(int ticket, const FetchResult& result);
     void forgetTicket(int ticket);
     bool takePage();
-    bool recordFile(const QString& address, const QString& foundOn);
-    bool processLinks();
     void finish(bool stopped);
 
     struct State;
