@@ -1,8 +1,7 @@
 #pragma once
-// Where a crawl stands: the pages it has found and the one-page-at-a-time order they are crawled in,
-// segment by segment (one start page each), level by level, queue position by queue position; and how far
-// fetching may run ahead of it. A page is keyed by its queue position (> 0), or -(segment index + 1) for a
-// segment's start page.
+// Where a crawl stands: the pages found and the one-page-at-a-time order they are crawled in (segment by
+// segment, level by level, queue position by queue position), and how far fetching may run ahead of it.
+// A page's key is its queue position (> 0), or -(segment index + 1) for a segment's start page.
 
 #include "crawl/crawl_plan.h"
 #include "crawl/page_queue.h"

@@ -1,8 +1,7 @@
 #pragma once
-// The transfers of the pages a crawl processes next, keyed by page (see CrawlCursor): fetched ahead of the
-// cursor, each started at once or when the politeness gate lets it, retried once after a Retry-After when
-// the options say so, its result kept until the crawl takes it. It holds no more pages than a few per
-// transfer, in flight or fetched.
+// The transfers of the pages a crawl processes next, keyed as in CrawlCursor: fetched ahead of the cursor
+// within the concurrency and a small buffer, each started at once or when the politeness gate lets it,
+// retried once on a Retry-After, its result kept until the crawl takes it.
 
 #include "crawl/crawl_settings.h"
 #include "crawl/fetcher.h"

@@ -1,8 +1,7 @@
 #pragma once
-// The page in hand: its links taken in two passes, a slice per turn of the event loop so that a page with
-// tens of thousands of links leaves the window responsive. The first pass records the media links through
-// the campaign store, the second queues the pages linked to. A fetched file of the search's media type is
-// recorded as the page is taken.
+// The page in hand, processed in slices so that a page with tens of thousands of links leaves the window
+// responsive: the first pass records its media links through the campaign store, the second queues the
+// pages it links to. A fetched file of the search's media type is recorded when the page is taken.
 
 #include "crawl/link_extractor.h"
 

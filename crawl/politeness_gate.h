@@ -1,8 +1,7 @@
 #pragma once
-// Applies the politeness options to page transfers: a held transfer starts only when its host may be asked
-// again (transfers at once and the delay per host, a Retry-After) and its origin's robots.txt, fetched once
-// before any other page of it, allows it. Whoever holds a page learns by signal when its transfer started or
-// robots.txt refused it; a timer, never a sleep, says when a wait may be over.
+// Applies the politeness options to page transfers: a held transfer starts once its host may be asked again
+// (transfers at once, delay, Retry-After) and its origin's robots.txt, fetched first, allows it. Outcomes
+// come by signal; a timer, never a sleep, says when a wait may be over.
 
 #include "crawl/robots_rules.h"
 #include "store/crawl_policy.h"
