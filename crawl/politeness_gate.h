@@ -24,8 +24,8 @@ class PolitenessGate : public QObject {
 public:
     explicit PolitenessGate(Fetcher& fetcher, QObject* parent = nullptr);
 
-    void setPolicy(const CrawlPolicy& policy,
-                   int transfers); // transfers: the connection's, at most in flight
+    // `transfers`: the connection's concurrency, which release() keeps to.
+    void setPolicy(const CrawlPolicy& policy, int transfers);
     void clear(); // after every transfer was cancelled: nothing held, hosts idle; robots.txt read is kept
     void forgetRobots(); // for a new crawl
 
