@@ -1,95 +1,34 @@
-#include "crawl_engine.h"
+#include "crawl/crawl_engine.h"
 
-#include "crawl_plan.h"
-#include "crawl_policy.h"
-#include "fetcher.h"
-#include "link_extractor.h"
-#include "link_rules.h"
-#include "page_queue.h"
-#include "urls/display_name.h"
-#include "urls/resolve.h"
-#include "urls/scheme_rules.h"
-#include "robots_rules.h"
-#include "served_media.h"
+#include "crawl/crawl_cursor.h"
+#include "crawl/crawl_plan.h"
+#include "crawl/fetch_pipeline.h"
+#include "crawl/link_rules.h"
+#include "crawl/page_processor.h"
 #include "store/campaign_store.h"
 #include "store/engine_store.h"
 
-#include <QElapsedTimer>
-#include <QHash>
-#include <QList>
-#include <QMap>
 #include <QMetaObject>
-#include <QTimer>
-#include <QUrl>
-#include <algorithm>
-#include <limits>
 #include <optional>
 
-namespace {
-
-// Links handled per turn of the event loop: small enough that a page with tens of thousands of links
-// leaves the window responsive, large enough that ordinary pages take one turn.
-constexpr int kLinksPerTurn = 256;
-
-// Pages buffered ahead (in flight or fetched, not yet processed), as a multiple of the concurrency: keeps
-// memory bounded when fetching outruns processing.
-constexpr int kBufferedPagesPerTransfer = 2;
-
-constexpr qint64 kNoWake = std::numeric_limits<qint64>::max();
-
-// robots.txt belongs to one scheme, host and port.
-QString originOf(const QUrl& url) {
-    return url.scheme().toLower() + QStringLiteral("://") + url.host().toLower() + QLatin1Char(':') +
-           QString::number(
-               url.port(url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443 : 80));
-}
-
-QString robotsTargetOf(const QUrl& url) {
-    QString target = url.path(QUrl::FullyEncoded);
-    if (url.hasQuery())
-        target += QLatin1Char('?') + url.query(QUrl::FullyEncoded);
-    return target;
-}
-
-} // namespace
-
-// The cursor over the crawl follows the one-page-at-a-time order exactly: segment by segment (one start page
-// each), level by level, queue position by queue position. Fetches run ahead of it; processing never does.
+// The cursor says which page is processed next; the pipeline fetches ahead of it, and the page processor
+// never runs ahead of it.
 struct CrawlEngine::State {
     State(CampaignType k, QSqlDatabase database) : kind(k), connectionName(database.connectionName()) {}
 
     enum class Stage { SelectPage, AwaitPage, Links };
 
-    // A page is keyed by its queue position (> 0), or -(segment index + 1) for a segment's start page.
-    struct Slot {
-        int ticket = 0;          // 0 once finished, or while held
-        bool held = false;       // waiting for the crawl policy before its transfer starts
-        bool retried = false;    // already waited once for a Retry-After
-        bool disallowed = false; // robots.txt forbids it: skipped like a filtered page
-        FetchResult result;
-    };
-
-    // Politeness bookkeeping, per host name.
-    struct Host {
-        int inFlight = 0;
-        qint64 lastActivity = -1; // engine clock: the latest start or end of a transfer
-        qint64 blockedUntil = 0;  // a Retry-After of this host
-    };
-    struct Robots {
-        bool known = false;
-        RobotsRules rules;
-    };
-
     CampaignType kind;
     // By name rather than a handle: a held handle would keep the connection from closing at shutdown.
     QString connectionName;
     CrawlSettings settings; // as set: the filters apply at once, the rest at the next start
-    CrawlPolicy active;     // the running crawl's
-    int transfers = 1;      // the running crawl's concurrency
     // Made at each start and released by abortAll(), so that no prepared statement outlives a connection
     // closed at shutdown.
     std::optional<CampaignStore> campaigns;
-    Fetcher fetcher;
+
+    CrawlCursor cursor;
+    FetchPipeline pipeline;
+    PageProcessor page{cursor};
 
     bool running = false;
     bool paused = false;
@@ -97,95 +36,38 @@ struct CrawlEngine::State {
     int stopCampaignId = 0;
     quint64 generation = 0; // a queued step of an ended crawl sees another number and does nothing
     bool stepScheduled = false;
-
-    QStringList extensions;
-    QList<CrawlSegment> segments;
-    PageQueue queue;
-    QList<int> foundOn; // per queue position: the key of the page it was first found on
-
-    // The cursor.
-    int segment = 0;
-    bool atStartPage = true;
-    int level = 1;
-    int nextPosition = 1;
-    int levelEnd = 0;
-
-    // The page in hand.
     Stage stage = Stage::SelectPage;
-    int pageKey = 0;
-    QString pageAddress;
-    ParsedPage parsed;
-    QUrl base;
-    QList<QString> resolved; // per link, filled on first use
-    bool filePass = true;
-    int linkIndex = 0;
-
-    QHash<int, Slot> fetches;
-    QHash<int, int> ticketKeys; // ticket -> page key
-    int prefetchPosition = 1;
-
-    // Transfers the policy holds back: page key -> earliest start on the engine clock. A timer, never a
-    // sleep, wakes them.
-    QMap<int, qint64> held;
-    QHash<QString, Host> hosts;
-    QHash<int, QString> ticketHosts; // held-back transfers once started, and robots.txt transfers
-    QHash<QString, Robots> robots;   // by origin
-    QHash<int, QString> robotsTickets;
-    QStringList robotsWaiting; // origins whose robots.txt is still to be requested
-    QElapsedTimer clock;
-    QTimer wake;
-
-    int pagesDone = 0;
-    int filesFound = 0;
 
     bool stopped() const { return stopCampaignId == campaignId; }
-    int concurrency() const { return transfers; }
-    const QStringList& filters() const { return settings.filters; }
-    QString addressOf(int key) const { return key > 0 ? queue.at(key) : segments.at(-key - 1).startAddress; }
-
-    void clearTransfers() {
-        fetcher.cancelAll();
-        fetches.clear();
-        ticketKeys.clear();
-        held.clear();
-        hosts.clear();
-        ticketHosts.clear();
-        robotsTickets.clear();
-        robotsWaiting.clear();
-        // A robots.txt cancelled half-way would leave its origin waiting for ever.
-        robots.removeIf([](const auto& entry) { return !entry.value().known; });
-        wake.stop();
-    }
+    bool mayFetch() const { return running && !paused && !stopped(); }
+    // The page in hand while its transfer is awaited; 0 otherwise.
+    int awaitedKey() const { return stage == Stage::AwaitPage ? cursor.pageKey() : 0; }
 
     void resetCrawl() {
         ++generation;
         stepScheduled = false;
-        clearTransfers();
-        robots.clear();
-        queue.clear();
-        foundOn.clear();
-        segments.clear();
-        parsed = {};
-        resolved.clear();
-        segment = 0;
-        atStartPage = true;
-        level = 1;
-        nextPosition = 1;
-        levelEnd = 0;
-        prefetchPosition = 1;
+        pipeline.reset();
+        cursor.clear();
+        page.clear();
         stage = Stage::SelectPage;
-        pagesDone = 0;
-        filesFound = 0;
     }
 };
 
 CrawlEngine::CrawlEngine(CampaignType kind, QSqlDatabase db, QObject* parent)
     : QObject(parent), d(std::make_unique<State>(kind, db)) {
-    connect(&d->fetcher, &Fetcher::finished, this, &CrawlEngine::onFetched);
-    d->clock.start();
-    d->wake.setSingleShot(true);
-    d->wake.setTimerType(Qt::PreciseTimer); // a coarse timer may fire early, shortening a host's delay
-    connect(&d->wake, &QTimer::timeout, this, &CrawlEngine::releaseHeld);
+    connect(&d->pipeline, &FetchPipeline::pageArrived, this, [this](int key) {
+        if (key == d->awaitedKey() && !d->paused)
+            scheduleStep();
+        fillPipeline();
+    });
+    connect(&d->pipeline, &FetchPipeline::pageDisallowed, this, [this](int key) {
+        if (key == d->awaitedKey())
+            scheduleStep();
+    });
+    connect(&d->pipeline, &FetchPipeline::transferFreed, this, &CrawlEngine::fillPipeline);
+    connect(&d->pipeline, &FetchPipeline::due, this, &CrawlEngine::releaseHeld);
+    connect(&d->page, &PageProcessor::fileRecorded, this, &CrawlEngine::fileRecorded);
+    connect(&d->page, &PageProcessor::pagesQueued, this, &CrawlEngine::fillPipeline);
 }
 
 CrawlEngine::~CrawlEngine() {
@@ -244,12 +126,9 @@ DbStatus CrawlEngine::start(const QList<CrawlSegment>& segments, const QString& 
 
     d->resetCrawl();
     d->campaignId = created.value();
-    d->segments = segments;
-    d->extensions = SplitExtensions(fileExt);
-    d->active = d->settings.policy;
-    d->transfers = std::max(1, d->settings.concurrency);
-    d->fetcher.setTimeoutSeconds(d->settings.timeoutSeconds);
-    d->fetcher.setConcurrency(d->concurrency());
+    d->cursor.start(segments);
+    d->page.start(*d->campaigns, d->campaignId, SplitExtensions(fileExt));
+    d->pipeline.configure(d->settings);
     d->running = true;
     d->paused = false;
 
@@ -278,12 +157,14 @@ void CrawlEngine::stop() {
     d->stopCampaignId = d->campaignId;
     if (!d->running)
         return;
-    d->clearTransfers();
+    d->page.interrupt();
+    d->pipeline.cancelAll();
     emit messageChanged(QStringLiteral("Wait..."));
     scheduleStep();
 }
 
 void CrawlEngine::abortAll() {
+    d->page.interrupt();
     d->resetCrawl();
     d->campaigns.reset();
     d->running = false;
@@ -316,43 +197,34 @@ void CrawlEngine::step() {
     if (d->paused)
         return; // resume() schedules the next step
 
+    CrawlCursor& cursor = d->cursor;
     switch (d->stage) {
     case State::Stage::SelectPage:
-        if (!selectPage()) {
+        if (!cursor.selectPage()) {
             finish(false);
             return;
         }
-        if (IsFilteredUrl(d->pageAddress, d->filters()) || politeSkip(d->pageKey, d->pageAddress)) {
-            // Neither fetched nor shown.
-            dropSlot(d->pageKey);
-            advanceCursor();
-            scheduleStep();
+        if (d->pipeline.passesOver(cursor.pageKey(), cursor.pageAddress(), d->settings.filters,
+                                   cursor.segment())) {
+            passOver();
             return;
         }
         d->stage = State::Stage::AwaitPage;
         [[fallthrough]];
     case State::Stage::AwaitPage:
-        if (const auto slot = d->fetches.constFind(d->pageKey);
-            slot != d->fetches.cend() && slot->disallowed) {
-            // robots.txt, which came after the page was selected, forbids it.
-            dropSlot(d->pageKey);
-            advanceCursor();
-            d->stage = State::Stage::SelectPage;
-            scheduleStep();
+        if (d->pipeline.isDisallowed(cursor.pageKey())) {
+            passOver(); // robots.txt, which came after the page was selected, forbids it
             return;
         }
         if (!takePage())
-            return; // onFetched() schedules the step when the page arrives
+            return; // the page's arrival schedules the step
         d->stage = State::Stage::Links;
         scheduleStep();
         return;
     case State::Stage::Links:
-        if (processLinks() && d->running) {
-            ++d->pagesDone;
-            emit progress(d->pagesDone, d->queue.count(), d->filesFound);
-            d->parsed = {};
-            d->resolved.clear();
-            advanceCursor();
+        if (d->page.processLinks() && d->running) {
+            emit progress(d->page.pagesDone(), cursor.queuedPages(), d->page.filesFound());
+            cursor.advance();
             d->stage = State::Stage::SelectPage;
             fillPipeline();
         }
@@ -361,379 +233,42 @@ void CrawlEngine::step() {
     }
 }
 
-bool CrawlEngine::selectPage() {
-    for (;;) {
-        if (d->segment >= d->segments.size())
-            return false;
-        const CrawlSegment& segment = d->segments.at(d->segment);
-        if (d->atStartPage) {
-            d->pageKey = -(d->segment + 1);
-            d->pageAddress = segment.startAddress;
-            return true;
-        }
-        if (d->level <= segment.maxLevel && d->nextPosition <= d->levelEnd) {
-            d->pageKey = d->nextPosition;
-            d->pageAddress = d->queue.at(d->nextPosition);
-            return true;
-        }
-        if (d->level < segment.maxLevel && d->queue.count() > d->levelEnd) {
-            // The level is done; the pages found on it make the next one.
-            d->levelEnd = d->queue.count();
-            ++d->level;
-            continue;
-        }
-        // The last level is done, or a level found nothing: the levels left pass without work.
-        ++d->segment;
-        d->atStartPage = true;
-    }
-}
-
-void CrawlEngine::advanceCursor() {
-    if (d->atStartPage) {
-        d->atStartPage = false;
-        d->level = 2;
-        d->levelEnd = d->queue.count();
-    } else {
-        ++d->nextPosition;
-    }
-    d->prefetchPosition = std::max(d->prefetchPosition, d->nextPosition);
-}
-
-// Whether the page at a queue position is crawled by the current segment. Positions up to the level's end
-// belong to the level in hand, later ones to the next.
-bool CrawlEngine::willCrawl(int position) const {
-    if (d->segment >= d->segments.size() || position < d->nextPosition || position > d->queue.count())
-        return false;
-    const int maxLevel = d->segments.at(d->segment).maxLevel;
-    if (d->atStartPage)
-        return maxLevel >= 2;
-    return position <= d->levelEnd ? d->level <= maxLevel : d->level + 1 <= maxLevel;
-}
-
-void CrawlEngine::startFetch(int key, const QString& address) {
-    State::Slot slot;
-    if (IsCrawlableAddress(address)) {
-        if (d->active.gatesTransfers()) {
-            // Started by releaseHeld(), which fillPipeline() calls when it has queued what it can.
-            slot.held = true;
-            d->fetches.insert(key, slot);
-            d->held.insert(key, 0);
-            return;
-        }
-        slot.ticket = d->fetcher.fetch(QUrl(address));
-        d->ticketKeys.insert(slot.ticket, key);
-    } // else: finished at once with a failed result: nothing to crawl there
-    d->fetches.insert(key, slot);
-}
-
-void CrawlEngine::dropSlot(int key) {
-    const auto it = d->fetches.constFind(key);
-    if (it == d->fetches.cend())
-        return;
-    if (it->ticket) {
-        d->fetcher.cancel(it->ticket);
-        forgetTicket(it->ticket);
-    }
-    if (it->held)
-        d->held.remove(key);
-    d->fetches.erase(it);
-}
-
-void CrawlEngine::forgetTicket(int ticket) {
-    d->ticketKeys.remove(ticket);
-    const auto host = d->ticketHosts.constFind(ticket);
-    if (host == d->ticketHosts.cend())
-        return;
-    State::Host& state = d->hosts[*host];
-    --state.inFlight;
-    state.lastActivity = d->clock.elapsed();
-    d->ticketHosts.erase(host);
-}
-
-// Whether the policy rules a page out before any transfer: another site, or a path robots.txt (already
-// read) forbids. Start pages are never ruled out.
-bool CrawlEngine::politeSkip(int key, const QString& address) const {
-    if (key <= 0 || (!d->active.sameSiteOnly && !d->active.obeyRobots))
-        return false;
-    const QUrl url(address);
-    const CrawlSegment& segment = d->segments.at(d->segment);
-    if (d->active.sameSiteOnly && !segment.webSearch && !SameSite(url, QUrl(segment.startAddress)))
-        return true;
-    if (d->active.obeyRobots) {
-        const auto robots = d->robots.constFind(originOf(url));
-        return robots != d->robots.cend() && robots->known && !robots->rules.allows(robotsTargetOf(url));
-    }
-    return false;
-}
-
-// Starts the held-back transfers the policy lets go now: robots.txt first (pages of its origin wait for it),
-// then the page in hand, then the rest in queue order within the connection's concurrency. The earliest
-// moment one of the others may go arms the timer.
-void CrawlEngine::releaseHeld() {
-    if (!d->running || d->paused || d->stopped())
-        return;
-    const qint64 now = d->clock.elapsed();
-    qint64 wakeAt = kNoWake;
-    if (d->stage == State::Stage::AwaitPage && d->held.contains(d->pageKey))
-        startHeld(d->pageKey, now, wakeAt);
-    const QList<int> keys = d->held.keys();
-    for (const int key : keys) {
-        if (d->fetcher.inFlight() >= d->concurrency())
-            break;
-        if (d->held.contains(key))
-            startHeld(key, now, wakeAt);
-    }
-    if (wakeAt != kNoWake) {
-        const int wait = int(std::max<qint64>(0, wakeAt - now));
-        if (!d->wake.isActive() || d->wake.remainingTime() > wait)
-            d->wake.start(wait);
-    }
-}
-
-// True when the transfer of `key` started; otherwise `wakeAt` learns when it may, or it waits for its
-// robots.txt or for a transfer to its host to end. Requests the robots.txt files that are due on the way.
-bool CrawlEngine::startHeld(int key, qint64 now, qint64& wakeAt) {
-    const QUrl url(d->addressOf(key));
-    if (d->active.obeyRobots && key > 0) {
-        const QString origin = originOf(url);
-        auto robots = d->robots.find(origin);
-        if (robots == d->robots.end()) {
-            d->robots.insert(origin, {});
-            d->robotsWaiting.append(origin);
-        } else if (robots->known && !robots->rules.allows(robotsTargetOf(url))) {
-            d->held.remove(key);
-            State::Slot& slot = d->fetches[key];
-            slot.held = false;
-            slot.disallowed = true;
-            if (d->stage == State::Stage::AwaitPage && key == d->pageKey)
-                scheduleStep();
-            return false;
-        }
-        // Every robots.txt waiting goes before any page: it is one small request that holds up a site.
-        for (qsizetype i = 0; i < d->robotsWaiting.size();) {
-            const QUrl robotsUrl(d->robotsWaiting.at(i) + QStringLiteral("/robots.txt"));
-            const QString host = robotsUrl.host().toLower();
-            State::Host& state = d->hosts[host];
-            const qint64 ready =
-                std::max(state.blockedUntil,
-                         state.lastActivity < 0 ? 0 : state.lastActivity + d->active.delayMsPerHost);
-            if ((d->active.maxPerHost > 0 && state.inFlight >= d->active.maxPerHost) || ready > now) {
-                if (ready > now)
-                    wakeAt = std::min(wakeAt, ready);
-                ++i;
-                continue;
-            }
-            const int ticket = d->fetcher.fetch(robotsUrl, true);
-            d->robotsTickets.insert(ticket, d->robotsWaiting.takeAt(i));
-            d->ticketHosts.insert(ticket, host);
-            ++state.inFlight;
-            state.lastActivity = now;
-        }
-        if (!d->robots.value(origin).known)
-            return false; // onRobotsFetched() releases it
-    }
-
-    const QString host = url.host().toLower();
-    State::Host& state = d->hosts[host];
-    if (d->active.maxPerHost > 0 && state.inFlight >= d->active.maxPerHost)
-        return false; // the end of one of that host's transfers releases it
-    const qint64 ready =
-        std::max({d->held.value(key), state.blockedUntil,
-                  state.lastActivity < 0 ? 0 : state.lastActivity + d->active.delayMsPerHost});
-    if (ready > now) {
-        wakeAt = std::min(wakeAt, ready);
-        return false;
-    }
-    const int ticket = d->fetcher.fetch(url);
-    d->held.remove(key);
-    State::Slot& slot = d->fetches[key];
-    slot.held = false;
-    slot.ticket = ticket;
-    d->ticketKeys.insert(ticket, key);
-    d->ticketHosts.insert(ticket, host);
-    ++state.inFlight;
-    state.lastActivity = now;
-    return true;
-}
-
-void CrawlEngine::onRobotsFetched(int ticket, const FetchResult& result) {
-    const QString origin = d->robotsTickets.take(ticket);
-    forgetTicket(ticket);
-    State::Robots& robots = d->robots[origin];
-    robots.known = true;
-    // As robots.txt's own rules have it: none there (4xx) means no restriction; a server that cannot say
-    // (5xx, no answer) means none of the site may be crawled.
-    if (result.outcome == FetchResult::Outcome::Page && result.httpStatus >= 200 && result.httpStatus < 300)
-        robots.rules = RobotsRules::parse(result.body, QStringLiteral("Vorlane"));
-    else if (result.httpStatus >= 400 && result.httpStatus < 500)
-        robots.rules = RobotsRules();
-    else
-        robots.rules = RobotsRules::disallowAll();
-    fillPipeline();
-}
-
-void CrawlEngine::fillPipeline() {
-    if (!d->running || d->paused || d->stopped())
-        return;
-    // The page in hand is fetched whatever else is in flight.
-    if (d->stage == State::Stage::AwaitPage && !d->fetches.contains(d->pageKey))
-        startFetch(d->pageKey, d->pageAddress);
-
-    const int transfers = d->concurrency();
-    const int buffered = transfers * kBufferedPagesPerTransfer + 1;
-    while (d->fetcher.inFlight() < transfers && d->fetches.size() < buffered) {
-        const int position = std::max(d->prefetchPosition, d->nextPosition);
-        if (!willCrawl(position))
-            break;
-        d->prefetchPosition = position + 1;
-        if (d->fetches.contains(position))
-            continue;
-        const QString& address = d->queue.at(position);
-        if (IsFilteredUrl(address, d->filters()) || politeSkip(position, address))
-            continue; // tested again when its turn comes
-        startFetch(position, address);
-    }
-    if (!d->held.isEmpty() || !d->robotsWaiting.isEmpty())
-        releaseHeld();
-}
-
-void CrawlEngine::onFetched(int ticket, const FetchResult& result) {
-    if (d->robotsTickets.contains(ticket)) {
-        onRobotsFetched(ticket, result);
-        return;
-    }
-    const auto keyIt = d->ticketKeys.constFind(ticket);
-    if (keyIt == d->ticketKeys.cend())
-        return;
-    const int key = *keyIt;
-    forgetTicket(ticket);
-    const auto slot = d->fetches.find(key);
-    if (slot == d->fetches.end())
-        return;
-    slot->ticket = 0;
-    if (d->active.honourRetryAfter && !slot->retried &&
-        (result.httpStatus == 429 || result.httpStatus == 503)) {
-        const qint64 wait = RetryAfterMs(result.retryAfter, QDateTime::currentDateTimeUtc());
-        if (wait >= 0) {
-            // Once only: a second refusal is the page's answer. The whole host waits, not just this page.
-            const qint64 until = d->clock.elapsed() + wait;
-            State::Host& host = d->hosts[QUrl(d->addressOf(key)).host().toLower()];
-            host.blockedUntil = std::max(host.blockedUntil, until);
-            slot->retried = true;
-            slot->held = true;
-            d->held.insert(key, until);
-            fillPipeline();
-            return;
-        }
-    }
-    slot->result = result;
-    if (d->stage == State::Stage::AwaitPage && key == d->pageKey && !d->paused)
-        scheduleStep();
-    fillPipeline();
+// The page in hand is neither fetched nor shown.
+void CrawlEngine::passOver() {
+    d->pipeline.drop(d->cursor.pageKey());
+    d->cursor.advance();
+    d->stage = State::Stage::SelectPage;
+    scheduleStep();
 }
 
 // Takes the fetched page in hand: shows it, and prepares its links. False while it is still in flight.
 bool CrawlEngine::takePage() {
-    auto slot = d->fetches.find(d->pageKey);
-    if (slot == d->fetches.end()) {
-        startFetch(d->pageKey, d->pageAddress);
-        fillPipeline();
-        slot = d->fetches.find(d->pageKey);
-    }
-    if (slot->ticket != 0 || slot->held) {
+    if (!d->pipeline.contains(d->cursor.pageKey()))
+        fillPipeline(); // which requests the page in hand first
+    const std::optional<FetchResult> result = d->pipeline.take(d->cursor.pageKey());
+    if (!result) {
         fillPipeline();
         return false;
     }
-    const FetchResult result = std::move(slot->result);
-    d->fetches.erase(slot);
 
-    emit messageChanged(QStringLiteral("Crawling: ") + d->pageAddress);
+    emit messageChanged(QStringLiteral("Crawling: ") + d->cursor.pageAddress());
     if (!d->running)
         return false; // shut down from a handler of the text
-    emit levelChanged(LevelText(d->segments.at(d->segment), d->atStartPage ? 1 : d->level));
+    emit levelChanged(LevelText(d->cursor.segment(), d->cursor.pageLevel()));
     if (!d->running)
         return false;
-
-    d->parsed = {};
-    d->resolved.clear();
-    d->filePass = true;
-    d->linkIndex = 0;
-    if (result.outcome == FetchResult::Outcome::Page) {
-        d->parsed = ExtractLinks(result.body, result.contentType);
-        d->base = result.finalUrl;
-        if (!d->parsed.baseHref.isEmpty()) {
-            const QUrl declared(ResolveLink(d->parsed.baseHref, result.finalUrl));
-            if (declared.isValid() && !declared.isRelative())
-                d->base = declared;
-        }
-        d->resolved.resize(d->parsed.links.size());
-    } else if (result.outcome == FetchResult::Outcome::NotPage &&
-               ServesMediaType(result.contentType, result.dispositionFileName, d->extensions)) {
-        const QString foundOn = d->pageKey > 0 ? d->addressOf(d->foundOn.at(d->pageKey - 1)) : QString();
-        recordFile(d->pageAddress, foundOn);
-    }
+    d->page.take(*result);
     return true;
 }
 
-bool CrawlEngine::recordFile(const QString& address, const QString& foundOn) {
-    if (!IsRecordableAddress(address))
-        return true;
-    if (!d->campaigns)
-        return false;
-    const auto recorded = d->campaigns->recordFileLink(d->campaignId, address, foundOn);
-    if (!recorded)
-        return false;
-    if (recorded.value()) {
-        ++d->filesFound;
-        emit fileRecorded(DisplayName(address), address, foundOn);
-    }
-    return true;
+void CrawlEngine::fillPipeline() {
+    if (d->mayFetch())
+        d->pipeline.fill(d->cursor, d->awaitedKey(), d->settings.filters);
 }
 
-// One slice of the two passes over the page's links. True when the page is finished.
-bool CrawlEngine::processLinks() {
-    const QList<ExtractedLink>& links = d->parsed.links;
-    int budget = kLinksPerTurn;
-    const auto resolvedAt = [this, &links](int i) -> const QString& {
-        QString& url = d->resolved[i];
-        if (url.isNull())
-            url = ResolveLink(links.at(i).href, d->base);
-        return url;
-    };
-
-    if (d->filePass) {
-        for (; d->linkIndex < links.size() && budget > 0; ++d->linkIndex, --budget) {
-            // A Stop (or a shutdown) from a handler of fileRecorded: not one more link.
-            if (!d->running || d->stopped())
-                return false;
-            const QString& url = resolvedAt(d->linkIndex);
-            if (IsMediaLink(url, d->extensions) && !recordFile(url, d->pageAddress)) {
-                // The store failed: the rest of this pass is abandoned, the page-link pass still runs.
-                d->linkIndex = int(links.size());
-                break;
-            }
-        }
-        if (d->linkIndex < links.size())
-            return false;
-        d->filePass = false;
-        d->linkIndex = 0;
-        return links.isEmpty(); // a turn between the passes lets a Stop cut the page short
-    }
-
-    for (; d->linkIndex < links.size() && budget > 0; ++d->linkIndex, --budget) {
-        if (!d->running || d->stopped())
-            return false;
-        if (links.at(d->linkIndex).source != LinkSource::Anchor)
-            continue;
-        const QString& url = resolvedAt(d->linkIndex);
-        if (IsMediaLink(url, d->extensions))
-            continue;
-        const QString page = NormalisePageAddress(url);
-        if (!page.isEmpty() && d->queue.add(page))
-            d->foundOn.append(d->pageKey);
-    }
-    fillPipeline();
-    return d->linkIndex >= links.size();
+void CrawlEngine::releaseHeld() {
+    if (d->mayFetch())
+        d->pipeline.release(d->awaitedKey());
 }
 
 void CrawlEngine::finish(bool stopped) {

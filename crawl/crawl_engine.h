@@ -13,7 +13,6 @@
 #include <memory>
 
 struct CrawlSegment;
-struct FetchResult;
 
 class CrawlEngine : public QObject {
     Q_OBJECT
@@ -58,22 +57,10 @@ private:
     DbStatus start(const QList<CrawlSegment>& segments, const QString& source, const QString& fileExt);
     void scheduleStep();
     void step();
-    bool selectPage();
-    void advanceCursor();
-    bool willCrawl(int position) const;
-    void startFetch(int key, const QString& address);
-    void dropSlot(int key);
-    void fillPipeline();
-    void onFetched(int ticket, const FetchResult& result);
-    bool politeSkip(int key, const QString& address) const;
-    void holdFetch(int key, const QString& address, qint64 notBefore);
-    void releaseHeld();
-    bool startHeld(int key, qint64 now, qint64& wakeAt);
-    void onRobotsFetched(int ticket, const FetchResult& result);
-    void forgetTicket(int ticket);
+    void passOver();
     bool takePage();
-    bool recordFile(const QString& address, const QString& foundOn);
-    bool processLinks();
+    void fillPipeline();
+    void releaseHeld();
     void finish(bool stopped);
 
     struct State;

@@ -30,6 +30,24 @@ bool isPageType(const QByteArray& contentType) {
     return mime.isEmpty() || mime == "text/html" || mime == "application/xhtml+xml";
 }
 
+// A transfer that brought no response. Qt reports its own transfer time-out as a cancellation; our own
+// aborts never get here (they are abandoned or dropped first).
+FetchFailure failureOf(QNetworkReply::NetworkError error) {
+    switch (error) {
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::OperationCanceledError:
+        return FetchFailure::TimedOut;
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::RemoteHostClosedError:
+    case QNetworkReply::HostNotFoundError:
+        return FetchFailure::Refused;
+    case QNetworkReply::SslHandshakeFailedError:
+        return FetchFailure::Tls;
+    default:
+        return FetchFailure::Other;
+    }
+}
+
 } // namespace
 
 struct Fetcher::Transfer {
@@ -133,13 +151,13 @@ void Fetcher::onMetaData(QNetworkReply* reply) {
     transfer->result.contentType = lastHeaderValue(reply->rawHeader("Content-Type"));
     transfer->result.dispositionFileName = DispositionFileName(reply->rawHeader("Content-Disposition"));
     if (!transfer->anyType && !isPageType(transfer->result.contentType)) {
-        abandon(reply, FetchResult::Outcome::NotPage);
+        abandon(reply, FetchFailure::NotPage);
         return;
     }
     bool known = false;
     const qint64 length = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
     if (known && length > kMaxPageBytes)
-        abandon(reply, FetchResult::Outcome::Failed);
+        abandon(reply, FetchFailure::TooLarge);
 }
 
 void Fetcher::onReadyRead(QNetworkReply* reply) {
@@ -148,13 +166,15 @@ void Fetcher::onReadyRead(QNetworkReply* reply) {
         return;
     transfer->result.body += reply->readAll();
     if (transfer->result.body.size() > kMaxPageBytes)
-        abandon(reply, FetchResult::Outcome::Failed);
+        abandon(reply, FetchFailure::TooLarge);
 }
 
-void Fetcher::abandon(QNetworkReply* reply, FetchResult::Outcome outcome) {
+void Fetcher::abandon(QNetworkReply* reply, FetchFailure reason) {
     const auto transfer = m_transfers.value(reply);
     transfer->abandoned = true;
-    transfer->result.outcome = outcome;
+    transfer->result.outcome =
+        reason == FetchFailure::NotPage ? FetchResult::Outcome::NotPage : FetchResult::Outcome::Failed;
+    transfer->result.failure = reason;
     transfer->result.body.clear();
     transfer->result.finalUrl = reply->url();
     reply->abort(); // raises finished, which reports the outcome set above
@@ -180,18 +200,22 @@ void Fetcher::onFinished(QNetworkReply* reply) {
             result.retryAfter = reply->rawHeader("Retry-After");
             if (transfer->anyType || isPageType(result.contentType)) {
                 result.outcome = FetchResult::Outcome::Page;
+                result.failure = result.httpStatus >= 400 ? FetchFailure::HttpError : FetchFailure::None;
                 result.body += reply->readAll();
                 if (result.body.size() > kMaxPageBytes) {
                     result.outcome = FetchResult::Outcome::Failed;
+                    result.failure = FetchFailure::TooLarge;
                     result.body.clear();
                 }
             } else {
                 result.outcome = FetchResult::Outcome::NotPage;
+                result.failure = FetchFailure::NotPage;
                 result.body.clear();
                 result.dispositionFileName = DispositionFileName(reply->rawHeader("Content-Disposition"));
             }
         } else {
             result.outcome = FetchResult::Outcome::Failed;
+            result.failure = failureOf(error);
             result.body.clear();
         }
     }

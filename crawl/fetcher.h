@@ -4,6 +4,8 @@
 // kMaxPageBytes is abandoned as it streams. Results come back through `finished`, never synchronously from
 // fetch(); cancelled transfers report nothing.
 
+#include "crawl/fetch_failure.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QObject>
@@ -25,6 +27,8 @@ struct FetchResult {
         Failed   // unreachable, time-out, redirect loop, too large, ...
     };
     Outcome outcome = Outcome::Failed;
+    // Why this is no ordinary page; None for a page that came whole with a success status.
+    FetchFailure failure = FetchFailure::Other;
     QUrl finalUrl;               // after redirects: the base for the page's relative links
     QByteArray contentType;      // the Content-Type header as sent (may carry a charset)
     QString dispositionFileName; // the file name of a Content-Disposition header, when one came
@@ -65,7 +69,7 @@ private:
     void onMetaData(QNetworkReply* reply);
     void onReadyRead(QNetworkReply* reply);
     void onFinished(QNetworkReply* reply);
-    void abandon(QNetworkReply* reply, FetchResult::Outcome outcome);
+    void abandon(QNetworkReply* reply, FetchFailure reason);
     void dropReply(QNetworkReply* reply);
     QNetworkAccessManager* leastBusyManager();
 

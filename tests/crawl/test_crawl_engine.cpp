@@ -2,6 +2,7 @@
 // case runs one page at a time and with eight transfers in flight: the rows, their order and the status
 // texts must not differ, and no page may be fetched that the one-at-a-time crawl would not fetch.
 
+#include "crawl/fetcher.h"
 #include "store/campaign_store.h"
 #include "store/engine_store.h"
 #include "tests/crawl/crawl_site.h"
@@ -28,7 +29,6 @@ void useEngines(const HttpFixture& server, QSqlDatabase db, const QStringList& e
 
 class TestCrawlEngine : public QObject {
     Q_OBJECT
-
 
 private slots:
     // A URL search starts at `start` with `depth` levels; a web search (when `engines` is given: the engine
@@ -202,6 +202,32 @@ private slots:
                 QVERIFY2(request.userAgent.startsWith("Vorlane/") && request.userAgent.size() > 8,
                          request.userAgent.constData());
         }
+    }
+
+    // The reason a transfer reports, from each place the fetcher decides it.
+    void fetchFailure_data() {
+        addColumns<QString, QString, FetchFailure>({"route", "target", "failure"});
+        addRow("a page", "/p.html > ", "/p.html", FetchFailure::None);
+        addRow("a page with an error status", "/p.html 404: ", "/p.html", FetchFailure::HttpError);
+        addRow("a silent server", "/p.html ?", "/p.html", FetchFailure::TimedOut);
+        addRow("a closed port", "", "http://127.0.0.1:1/", FetchFailure::Refused);
+        addRow("a length past the cap", "/p.html ! 9000000", "/p.html", FetchFailure::TooLarge);
+        addRow("a stream past the cap", "/p.html !! 9000000", "/p.html", FetchFailure::TooLarge);
+        addRow("another type", "/p.bin ~ application/octet-stream", "/p.bin", FetchFailure::NotPage);
+    }
+
+    void fetchFailure() {
+        auto [route, target, failure] =
+            fetchRow<QString, QString, FetchFailure>({"route", "target", "failure"});
+        HttpFixture server;
+        buildSite(server, {route});
+        Fetcher fetcher;
+        fetcher.setTimeoutSeconds(route.endsWith(u'?') ? 1 : 30); // short only where it is the answer
+        std::optional<FetchResult> result;
+        connect(&fetcher, &Fetcher::finished, this, [&](int, const FetchResult& r) { result = r; });
+        fetcher.fetch(QUrl(addresses(server, target).first()));
+        QTRY_VERIFY_WITH_TIMEOUT(result, 20000);
+        QCOMPARE(result->failure, failure);
     }
 
     // Stop while a page hangs ends the crawl at once; the same engine then runs a second search.

@@ -1,0 +1,69 @@
+#pragma once
+// The transfers of the pages a crawl processes next, keyed as in CrawlCursor: fetched ahead of the cursor
+// within the concurrency and a small buffer, each started at once or when the politeness gate lets it,
+// retried once on a Retry-After, its result kept until the crawl takes it.
+
+#include "crawl/crawl_settings.h"
+#include "crawl/fetcher.h"
+#include "crawl/politeness_gate.h"
+
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+#include <optional>
+
+class CrawlCursor;
+
+class FetchPipeline : public QObject {
+    Q_OBJECT
+public:
+    explicit FetchPipeline(QObject* parent = nullptr);
+
+    // The time-out, the concurrency and the politeness options for the crawl about to start.
+    void configure(const CrawlSettings& settings);
+    void cancelAll(); // every transfer, held or in flight; what robots.txt said is kept
+    void reset();     // cancelAll(), and every robots.txt forgotten
+
+    // Requests the page in hand (`first`, 0 for none) whatever else is in flight, then the pages the cursor
+    // reaches next as far as there is room, and starts what the politeness gate lets go.
+    void fill(CrawlCursor& cursor, int first, const QStringList& filters);
+    void release(int first); // only what the gate holds; see PolitenessGate::release
+    // Passed over without a transfer: a filter word in the address, or the politeness options rule it out
+    // (never a start page: the user asked for it by name).
+    bool passesOver(int key, const QString& address, const QStringList& filters,
+                    const CrawlSegment& segment) const;
+
+    bool contains(int key) const { return m_slots.contains(key); }
+    void drop(int key); // cancels its transfer and forgets it
+    bool isDisallowed(int key) const;
+    // The result of a page in the pipeline, which then forgets it; nullopt while it is in flight or held.
+    std::optional<FetchResult> take(int key);
+
+signals:
+    void pageArrived(int key);
+    void pageDisallowed(int key); // by robots.txt, read after the page was requested
+    void transferFreed();         // a transfer ended without a page to take: more may start
+    void due();                   // a held transfer's wait may be over: time for release()
+
+private:
+    struct Slot {
+        QString address;
+        int ticket = 0;          // 0 once finished, or while held
+        bool retried = false;    // already waited once for a Retry-After
+        bool disallowed = false; // robots.txt forbids it: skipped like a filtered page
+        FetchResult result;
+    };
+
+    bool hasRoom() const; // for one more page: a transfer free and the buffer not full
+    // An address that cannot be fetched is done at once, with a failed result.
+    void request(int key, const QString& address);
+    void onFinished(int ticket, const FetchResult& result);
+    void forgetTicket(int ticket);
+
+    Fetcher m_fetcher;
+    PolitenessGate m_gate{m_fetcher};
+    CrawlPolicy m_policy;
+    int m_transfers = 1;
+    QHash<int, Slot> m_slots;
+    QHash<int, int> m_ticketKeys; // ticket -> page key
+};
