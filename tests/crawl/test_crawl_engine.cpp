@@ -220,7 +220,7 @@ private slots:
         auto [route, target, failure] =
             fetchRow<QString, QString, FetchFailure>({"route", "target", "failure"});
         HttpFixture server;
-        buildSite(server, {route});
+        QVERIFY(buildSite(server, {route}));
         Fetcher fetcher;
         fetcher.setTimeoutSeconds(route.endsWith(u'?') ? 1 : 30); // short only where it is the answer
         std::optional<FetchResult> result;
