@@ -18,6 +18,8 @@
 // quietly answer 404 and a row expecting nothing would pass untested.
 [[nodiscard]] inline bool buildSite(HttpFixture& server, const QStringList& lines) {
     for (const QString& line : lines) {
+        if (line.trimmed().isEmpty())
+            continue; // a row without a site
         const QString target = line.section(u' ', 0, 0), op = line.section(u' ', 1, 1);
         const QString rest = line.section(u' ', 2);
         HttpFixture::Route route;
