@@ -4,6 +4,8 @@
 // standard error. Exit status 0 when the crawl is done, non-zero on bad arguments or an unusable database.
 
 #include "app/session.h"
+#include "urls/display_name.h"
+#include "urls/resolve.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -178,7 +180,7 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
         printError(QStringLiteral("a URL search takes exactly one start address"));
         return std::nullopt;
     }
-    options.url = positional.first().trimmed();
+    options.url = CleanAddressText(positional.first().trimmed());
     if (!options.url.contains(QLatin1String("://"))) {
         printError(QStringLiteral("the start address must be absolute, e.g. http://example.org/"));
         return std::nullopt;
@@ -245,13 +247,15 @@ int main(int argc, char* argv[]) {
     CrawlEngine& engine = session.engine(type);
     int exitCode = Done;
     QObject::connect(&engine, &CrawlEngine::fileRecorded, &app, [](const QString&, const QString& address) {
-        const QByteArray line = address.toUtf8() + '\n';
+        // One address a line, whatever the page wrote: a reader of this output must never see two
+        // addresses, or an escape sequence, where one was recorded.
+        const QByteArray line = ShownAddress(address).toUtf8() + '\n';
         std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
         std::fflush(stdout);
     });
     if (!options->quiet) {
         QObject::connect(&engine, &CrawlEngine::messageChanged, &app,
-                         [](const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); });
+                         [](const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(ShownText(text))); });
         QObject::connect(&engine, &CrawlEngine::progress, &app, [](int pages, int queued, int files) {
             if (pages % 100 == 0)
                 std::fprintf(stderr, "%d pages crawled, %d queued, %d files\n", pages, queued, files);

@@ -7,6 +7,8 @@
 
 #include <QProcess>
 
+using namespace Qt::Literals::StringLiterals;
+
 class TestVorlaneCrawl : public QObject {
     Q_OBJECT
 
@@ -66,6 +68,32 @@ private slots:
         const QString err = QString::fromUtf8(process.readAllStandardError());
         QVERIFY2(log.isEmpty() ? err.isEmpty() : err.contains(log), qPrintable(err));
         QCOMPARE(server.hits("/deeper.html"), 0);
+    }
+
+    // Links written to break the output or drive the terminal: every printed line is one whole address
+    // without a control or a bidirectional override. (HTML reads raw controls other than tab and line breaks
+    // as U+FFFD and a raw CR as LF; character references keep them.)
+    void hostileLinksPrintOneAddressALine() {
+        HttpFixture server;
+        const QString site = server.url("");
+        QString page;
+        for (const QString& href :
+             {site + u"/a.mp3&#13;&#10;http://evil.example/spoof2.mp3"_s, site + u"/cr.mp3&#13;over.mp3"_s,
+              site + u"/tab\tx.mp3"_s, site + u"/esc&#27;[2J.mp3"_s, site + u"/bs&#8;&#8;.mp3"_s,
+              site + u"/abs-rtl\u202Egnp.mp3"_s, u"rel&#27;cx&#7;.mp3"_s, u"rel-rtl&#x202E;gnp.mp3"_s})
+            page += u"<a href=\""_s + href + u"\">x</a>\n"_s;
+        server.setPage("/", page);
+        QProcess process;
+        process.start(QStringLiteral(VORLANE_CRAWL_PATH),
+                      {"--types", ".mp3", "--depth", "1", "-q", site + "/"});
+        QVERIFY(process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        QStringList expected;
+        for (const char* printed : {"/a.mp3http://evil.example/spoof2.mp3", "/cr.mp3over.mp3", "/tabx.mp3",
+                                    "/esc%1B[2J.mp3", "/bs%08%08.mp3", "/abs-rtl%E2%80%AEgnp.mp3",
+                                    "/rel%1Bcx%07.mp3", "/rel-rtl%E2%80%AEgnp.mp3", ""})
+            expected << (*printed ? site + QLatin1String(printed) : QString());
+        QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()).split(u'\n'), expected);
     }
 };
 
