@@ -6,6 +6,7 @@
 #include "tests/support/temp_database.h"
 
 #include <QProcess>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -94,6 +95,48 @@ private slots:
                                     "/rel%1Bcx%07.mp3", "/rel-rtl%E2%80%AEgnp.mp3", ""})
             expected << (*printed ? site + QLatin1String(printed) : QString());
         QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()).split(u'\n'), expected);
+    }
+
+    // The command among other Unix programs. "how": "terminate" sends SIGTERM once the start page is
+    // asked for (it never answers), "closed pipe" gives standard output no reader, "full device" writes it
+    // to /dev/full.
+    void signalsAndFailures_data() {
+        addColumns<QStringList, QString, int, QString>({"arguments", "how", "status", "log"});
+        using L = QStringList;
+        const L mp3{"--types", ".mp3"};
+        addRow("unknown engine refused before the search",
+               mp3 + L{"--web", "k", "--engine", "NoSuchEngine"}, "", 2, "NoSuchEngine");
+        addRow("SIGTERM stops in order", mp3 + L{"--depth", "2", "{site}/hang"}, "terminate", 1, "Stopped.");
+        addRow("closed pipe", mp3 + L{"--depth", "1", "{site}/"}, "closed pipe", 4, "standard output");
+        addRow("full device", mp3 + L{"--depth", "1", "{site}/"}, "full device", 4, "standard output");
+    }
+    void signalsAndFailures() {
+        auto [arguments, how, status, log] =
+            fetchRow<QStringList, QString, int, QString>({"arguments", "how", "status", "log"});
+        HttpFixture server;
+        server.setPage("/", HttpFixture::linksPage({"a.mp3", "b.mp3"}));
+        HttpFixture::Route hang;
+        hang.hang = true;
+        server.setRoute("/hang", hang);
+        arguments.replaceInStrings("{site}", server.url(""));
+        QProcess process;
+        if (how == u"full device")
+            process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        if (how == u"closed pipe")
+            process.setChildProcessModifier([] {
+                int ends[2];
+                if (pipe(ends) == 0 && close(ends[0]) == 0)
+                    dup2(ends[1], STDOUT_FILENO);
+            });
+        process.start(QStringLiteral(VORLANE_CRAWL_PATH), arguments);
+        if (how == u"terminate") {
+            QTRY_VERIFY_WITH_TIMEOUT(server.hits("/hang") == 1, 30000);
+            process.terminate();
+        }
+        QVERIFY(process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit);
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        QVERIFY2(err.contains(log), qPrintable(err));
+        QCOMPARE(process.exitCode(), status);
     }
 };
 
