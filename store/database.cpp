@@ -6,8 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QUuid>
 
 namespace {
@@ -20,7 +22,12 @@ constexpr int kSqliteLocked = 6;
 constexpr int kSqliteNotADatabase = 26;
 
 // Long enough to ride over a copy that is just closing, short enough that a second start is told at once.
-constexpr int kBusyTimeoutMs = 100;
+constexpr int kBusyTimeoutMs = 50;
+// Tries at taking the lock, with a random pause between them: a second copy is refused within about
+// half a second.
+constexpr int kLockAttempts = 6;
+constexpr int kLockPauseMinMs = 5;
+constexpr int kLockPauseMaxMs = 50;
 
 int primaryCode(const QSqlError& error) {
     bool ok = false;
@@ -209,6 +216,19 @@ OpenAttempt openChecked(const QString& connectionName, const QString& path) {
     return attempt;
 }
 
+// Two copies started together can both take SQLite's shared lock before either asks for the exclusive
+// one. In the exclusive locking mode neither gives its shared lock back while it waits, so each waits
+// out the busy time-out on the other and both would be refused. Closing the connection drops every lock
+// it holds; after pauses of different random lengths one copy gets in alone and the other finds it there.
+OpenAttempt openLocked(const QString& connectionName, const QString& path) {
+    for (int attempt = 1;; ++attempt) {
+        OpenAttempt opened = openChecked(connectionName, path);
+        if (opened.state != OpenState::Busy || attempt == kLockAttempts)
+            return opened;
+        QThread::msleep(QRandomGenerator::global()->bounded(kLockPauseMinMs, kLockPauseMaxMs + 1));
+    }
+}
+
 // A name beside `path` that no file has yet, e.g. "mc.mdb.damaged-20250101-120000".
 QString asideName(const QString& path) {
     const QString base = path + QStringLiteral(".damaged-") +
@@ -285,7 +305,7 @@ StartupResult PrepareDatabase(const QString& directory, const QString& fileName)
                            .arg(QDir::toNativeSeparators(path), createError);
         return result;
     }
-    OpenAttempt attempt = openChecked(connectionName, path);
+    OpenAttempt attempt = openLocked(connectionName, path);
 
     if (attempt.state == OpenState::Damaged) {
         // Kept, never deleted: whatever can still be read in it stays the user's.
@@ -310,7 +330,7 @@ StartupResult PrepareDatabase(const QString& directory, const QString& fileName)
                                .arg(QDir::toNativeSeparators(path), createError);
             return result;
         }
-        attempt = openChecked(connectionName, path);
+        attempt = openLocked(connectionName, path);
         if (attempt.state == OpenState::Damaged)
             attempt.state = OpenState::Failed;
     }

@@ -2,7 +2,8 @@
 // The one connection to the program's database for the whole run, opened by the start-up step.
 // PrepareDatabase creates a missing file from the built-in schema, migrates older files, checks integrity
 // (a damaged file is kept aside and replaced by a fresh one), compacts in place when worth it, and takes
-// SQLite's exclusive lock, which it keeps until close(): a second copy of the program cannot open it.
+// SQLite's exclusive lock, which it keeps until close(): a second copy of the program cannot open it, and of
+// two copies started at the same moment exactly one gets it.
 
 #include <QSqlDatabase>
 #include <QString>

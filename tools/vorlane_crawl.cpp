@@ -1,16 +1,28 @@
 // vorlane-crawl: a URL or web search from the command line, over the same session as the program. The
 // stored crawl settings (connection type, filter words, politeness) apply; flags override them for one run.
 // Recorded file addresses go to standard output, one a line, in the order recorded; progress goes to
-// standard error. Exit status 0 when the crawl is done, non-zero on bad arguments or an unusable database.
+// standard error. SIGINT or SIGTERM stops the crawl in order; a second one ends the program at once.
+// Exit status: 0 the crawl is done; 1 it was stopped by a signal; 2 bad arguments (an unknown engine
+// among them); 3 the database cannot be used or is in use; 4 the search cannot start, or standard output
+// cannot be written (a closed pipe, a full disk).
 
 #include "app/session.h"
+#include "urls/display_name.h"
+#include "urls/resolve.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QSocketNotifier>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -62,6 +74,45 @@ bool readSwitch(const QString& text, std::optional<bool>& value) {
     else
         return false;
     return true;
+}
+
+// The signal handler's only way out: a byte written here wakes the event loop.
+int g_stopPipe[2] = {-1, -1};
+
+// Signal context: async-signal-safe calls only. The first SIGINT or SIGTERM asks for an orderly stop;
+// handing both signals back to their default action lets a second one end the process at once.
+extern "C" void onStopSignal(int signal) {
+    const int savedErrno = errno;
+    const char byte = char(signal);
+    [[maybe_unused]] const ssize_t written = write(g_stopPipe[1], &byte, 1);
+    struct sigaction defaultAction {};
+    defaultAction.sa_handler = SIG_DFL;
+    sigemptyset(&defaultAction.sa_mask);
+    sigaction(SIGINT, &defaultAction, nullptr);
+    sigaction(SIGTERM, &defaultAction, nullptr);
+    errno = savedErrno;
+}
+
+bool catchStopSignals() {
+    if (pipe2(g_stopPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    // Either signal waits while the handler runs, and then finds the default action in place.
+    sigaddset(&action.sa_mask, SIGINT);
+    sigaddset(&action.sa_mask, SIGTERM);
+    action.sa_flags = SA_RESTART;
+    return sigaction(SIGINT, &action, nullptr) == 0 && sigaction(SIGTERM, &action, nullptr) == 0;
+}
+
+// Engine names compare as the store compares them (SQLite's NOCASE): only ASCII letters fold.
+bool sameEngineName(QStringView a, QStringView b) {
+    const auto fold = [](QChar c) {
+        return c >= u'A' && c <= u'Z' ? char16_t(c.unicode() + (u'a' - u'A')) : c.unicode();
+    };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [&fold](QChar x, QChar y) { return fold(x) == fold(y); });
 }
 
 // nullopt after printing what is wrong.
@@ -178,7 +229,7 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
         printError(QStringLiteral("a URL search takes exactly one start address"));
         return std::nullopt;
     }
-    options.url = positional.first().trimmed();
+    options.url = CleanAddressText(positional.first().trimmed());
     if (!options.url.contains(QLatin1String("://"))) {
         printError(QStringLiteral("the start address must be absolute, e.g. http://example.org/"));
         return std::nullopt;
@@ -193,9 +244,16 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("vorlane-crawl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VORLANE_VERSION));
 
-    const auto options = parseArguments(app);
+    auto options = parseArguments(app);
     if (!options)
         return BadArguments;
+    // A write to a closed pipe then fails with EPIPE instead of killing the process, which can say so.
+    std::signal(SIGPIPE, SIG_IGN);
+    if (!catchStopSignals()) {
+        printError(
+            QStringLiteral("cannot catch signals: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        return CrawlFailure;
+    }
 
     // The default database is a fresh one, seeded like the program's own, that goes away at the end.
     QTemporaryDir scratch;
@@ -228,6 +286,26 @@ int main(int argc, char* argv[]) {
         printError(QStringLiteral("cannot read the settings: %1").arg(loaded.error()));
         return DatabaseFailure;
     }
+    // An engine the database does not know would search nothing and still end "Done.".
+    if (options->web && sameEngineName(options->engine, Session::allEnginesChoice())) {
+        options->engine = Session::allEnginesChoice();
+    } else if (options->web) {
+        const auto engines = session.searchEngineChoices();
+        if (!engines) {
+            printError(QStringLiteral("cannot read the search engines: %1").arg(engines.error()));
+            return DatabaseFailure;
+        }
+        const auto known = std::find_if(engines->begin(), engines->end(), [&options](const QString& name) {
+            return sameEngineName(name, options->engine);
+        });
+        if (known == engines->end()) {
+            printError(
+                QStringLiteral("unknown search engine \"%1\"; choose one of: %2")
+                    .arg(options->engine,
+                         (*engines + QStringList{Session::allEnginesChoice()}).join(QStringLiteral(", "))));
+            return BadArguments;
+        }
+    }
     CrawlSettings settings = session.crawlSettings();
     if (options->concurrency > 0)
         settings.concurrency = options->concurrency;
@@ -244,23 +322,50 @@ int main(int argc, char* argv[]) {
     const CampaignType type = options->web ? CampaignType::WebSearch : CampaignType::UrlSearch;
     CrawlEngine& engine = session.engine(type);
     int exitCode = Done;
-    QObject::connect(&engine, &CrawlEngine::fileRecorded, &app, [](const QString&, const QString& address) {
-        const QByteArray line = address.toUtf8() + '\n';
-        std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
-        std::fflush(stdout);
-    });
+    bool outputFailed = false;
+    // One address a line, whatever the page wrote: a reader of this output must never see two addresses,
+    // or an escape sequence, where one was recorded.
+    const auto printAddress = [&outputFailed, &session, type](const QString&, const QString& address) {
+        if (outputFailed)
+            return;
+        const QByteArray line = ShownAddress(address).toUtf8() + '\n';
+        if (std::fwrite(line.constData(), 1, size_t(line.size()), stdout) == size_t(line.size()) &&
+            std::fflush(stdout) == 0)
+            return;
+        // Nobody reads the addresses any more: crawling on would only fill the database.
+        outputFailed = true;
+        printError(QStringLiteral("cannot write to standard output: %1")
+                       .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        session.stop(type);
+    };
+    QObject::connect(&engine, &CrawlEngine::fileRecorded, &app, printAddress);
     if (!options->quiet) {
-        QObject::connect(&engine, &CrawlEngine::messageChanged, &app,
-                         [](const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); });
+        QObject::connect(&engine, &CrawlEngine::messageChanged, &app, [](const QString& text) {
+            std::fprintf(stderr, "%s\n", qPrintable(ShownText(text)));
+        });
         QObject::connect(&engine, &CrawlEngine::progress, &app, [](int pages, int queued, int files) {
             if (pages % 100 == 0)
                 std::fprintf(stderr, "%d pages crawled, %d queued, %d files\n", pages, queued, files);
         });
     }
-    QObject::connect(&engine, &CrawlEngine::finished, &app, [&exitCode](bool stopped) {
-        exitCode = stopped ? Stopped : Done;
+    QObject::connect(&engine, &CrawlEngine::finished, &app, [&exitCode, &outputFailed](bool stopped) {
+        exitCode = outputFailed ? CrawlFailure : stopped ? Stopped : Done;
         QCoreApplication::quit();
     });
+    QSocketNotifier stopSignal(g_stopPipe[0], QSocketNotifier::Read);
+    const auto stopOnSignal = [&stopSignal, &session, &exitCode, type] {
+        stopSignal.setEnabled(false); // a second signal no longer comes this way
+        char byte = 0;
+        while (read(g_stopPipe[0], &byte, 1) > 0) {
+        }
+        if (session.isRunning(type)) {
+            session.stop(type); // "Stopped." and the exit status follow from the engine's finish
+            return;
+        }
+        exitCode = Stopped;
+        QCoreApplication::quit();
+    };
+    QObject::connect(&stopSignal, &QSocketNotifier::activated, &app, stopOnSignal);
 
     const DbStatus started = options->web
                                  ? session.startWebSearch(options->keyword, options->types, options->engine)

@@ -1,5 +1,7 @@
 #include "ui/result_export.h"
 
+#include "urls/display_name.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -33,9 +35,10 @@ const FormatInfo& infoOf(ExportFormat format) {
 constexpr char kHex[] = "0123456789ABCDEF";
 
 // A space or control character in an address would end the line early or, at the start of a line, turn
-// it into an option line of aria2c; its percent-encoded form names the same resource.
+// it into an option line of aria2c; a line separator or a bidirectional override would break or reorder
+// the line in a viewer. The percent-encoded form names the same resource.
 QByteArray lineSafeAddress(const QString& url) {
-    QByteArray bytes = url.toUtf8();
+    QByteArray bytes = ShownText(url).toUtf8();
     auto unsafe = [](char c) { return static_cast<unsigned char>(c) <= 0x20 || c == 0x7F; };
     if (std::none_of(bytes.cbegin(), bytes.cend(), unsafe))
         return bytes;
@@ -255,6 +258,6 @@ QString copyText(const QList<ExportRow>& rows) {
     QStringList addresses;
     addresses.reserve(rows.size());
     for (const ExportRow& row : rows)
-        addresses.append(row.url);
+        addresses.append(ShownAddress(row.url)); // one line each, whatever is stored
     return addresses.join(QLatin1Char('\n'));
 }

@@ -1,5 +1,6 @@
 #include "result_list_model.h"
 
+#include "urls/display_name.h"
 #include "urls/scheme_rules.h"
 #include <QMimeData>
 #include <QUrl>
@@ -44,7 +45,11 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
     const Entry& entry = m_rows[entryOf(index.row())];
     switch (role) {
     case Qt::DisplayRole:
-        return columnText(entry.row, index.column());
+        // Rows may come from a database written before links were cleaned up: a control or a bidirectional
+        // override kept there must not break or reorder the row on screen.
+        if (index.column() == FileColumn)
+            return ShownText(entry.row.fileName);
+        return ShownAddress(columnText(entry.row, index.column()));
     case Qt::ToolTipRole:
         return m_toolTip.isEmpty() ? QVariant() : QVariant(m_toolTip);
     case Qt::DecorationRole:
@@ -93,7 +98,8 @@ QMimeData* ResultListModel::mimeData(const QModelIndexList& indexes) const {
     QList<QUrl> urls;
     QStringList lines;
     for (int shownRow : shownRows) {
-        const QString& address = row(shownRow).url;
+        // One line of text per row, whatever is stored.
+        const QString address = ShownAddress(row(shownRow).url);
         if (!IsRecordableAddress(address))
             continue;
         urls.append(QUrl(address, QUrl::TolerantMode));

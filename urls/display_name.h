@@ -1,6 +1,18 @@
 #pragma once
-// The name a file link is shown under: in the result lists, in exports and wherever a file is named.
+// Addresses and file names as the user sees them: in the result lists, in exports, on the command line
+// and wherever a file is named.
 
 #include <QString>
 
+// `text` with every character that is invisible or changes the layout of what surrounds it percent-encoded
+// (as UTF-8): controls, format characters such as bidirectional overrides and zero-width marks, and line
+// and paragraph separators. Idempotent; text without such characters comes back as it is.
+QString ShownText(const QString& text);
+
+// An address as shown or printed: as a browser reads it (CleanAddressText), then through ShownText. One
+// line, and it reads in the order it is written.
+QString ShownAddress(const QString& address);
+
+// The name a file link is shown under: the last segment of its shown address, so "x\u202Egnp.mp3" cannot
+// pose as a ".png".
 QString DisplayName(const QString& address);

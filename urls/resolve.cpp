@@ -1,5 +1,7 @@
 #include "urls/resolve.h"
 
+#include "urls/percent_encode.h"
+
 #include <algorithm>
 
 namespace {
@@ -23,8 +25,16 @@ qsizetype schemeLength(QStringView text) {
     return -1;
 }
 
-bool isAsciiTabOrNewline(QChar c) {
+bool isAsciiTabOrNewline(char16_t c) {
     return c == u'\t' || c == u'\n' || c == u'\r';
+}
+
+bool isC0OrBlank(char16_t c) {
+    return c <= u' ';
+}
+
+bool isControl(char16_t c) {
+    return c < u' ' || (c >= u'\x7f' && c <= u'\x9f');
 }
 
 bool hasHttpScheme(const QUrl& url) {
@@ -34,6 +44,30 @@ bool hasHttpScheme(const QUrl& url) {
 
 } // namespace
 
+QString CleanAddressText(const QString& text) {
+    const QStringView view(text);
+    qsizetype begin = 0;
+    qsizetype end = view.size();
+    while (begin < end && isC0OrBlank(view[begin].unicode()))
+        ++begin;
+    while (end > begin && isC0OrBlank(view[end - 1].unicode()))
+        --end;
+    const QStringView kept = view.sliced(begin, end - begin);
+    if (std::none_of(kept.begin(), kept.end(), [](QChar c) { return isControl(c.unicode()); }))
+        return kept.size() == text.size() ? text : kept.toString();
+    QString cleaned;
+    cleaned.reserve(kept.size() + 8);
+    for (const QChar c : kept) {
+        if (isAsciiTabOrNewline(c.unicode()))
+            continue;
+        if (isControl(c.unicode()))
+            AppendPercentEncoded(cleaned, c.unicode());
+        else
+            cleaned.append(c);
+    }
+    return cleaned;
+}
+
 bool IsAbsoluteLink(const QString& href) {
     const qsizetype length = schemeLength(href);
     return length > 0 && QStringView(href).mid(length).startsWith(u"://");
@@ -42,13 +76,14 @@ bool IsAbsoluteLink(const QString& href) {
 QString ResolveLink(const QString& href, const QUrl& base) {
     QString link = href;
     link.remove(kAboutBlank);
-    // An absolute link is the page author's exact text: kept as written so that the same file found
-    // through different pages compares equal.
+    // Before anything else: a line break or an escape sequence in a link must never reach a stored
+    // address, a list row or a printed line, and a browser would not keep them either.
+    link = CleanAddressText(link);
+    // An absolute link is the page author's text: kept as written so that the same file found through
+    // different pages compares equal.
     if (IsAbsoluteLink(link))
         return link;
 
-    // What a browser's address parser drops before resolving.
-    link.removeIf(isAsciiTabOrNewline);
     // mailto:, javascript:, data: and the like are never fetched nor recorded; they stay as written.
     if (const qsizetype length = schemeLength(link); length > 0) {
         const QStringView scheme = QStringView(link).left(length);

@@ -5,11 +5,16 @@
 #include <QString>
 #include <QUrl>
 
-// `href` made absolute against `base` (the page's final address, or `PageBase` of it). An href that is
-// already absolute (a scheme followed by "://") comes back byte for byte apart from the removal of
-// "about:blank"; so does a link with a scheme other than http, https and ftp (mailto:, javascript:). Any
-// other comes back fully percent-encoded, as a browser's link address reads. Empty when the href cannot be
-// resolved.
+// `text` as a browser's address parser takes it in: C0 controls and blanks trimmed from both ends, ASCII
+// tab, LF and CR removed wherever they are, and every other control character (C0, DEL, C1)
+// percent-encoded. Nothing else changes, so an address without controls comes back as it is.
+QString CleanAddressText(const QString& text);
+
+// `href` made absolute against `base` (the page's final address, or `PageBase` of it), after
+// CleanAddressText. An href that is already absolute (a scheme followed by "://") comes back otherwise as
+// written apart from the removal of "about:blank"; so does a link with a scheme other than http, https and
+// ftp (mailto:, javascript:). Any other comes back fully percent-encoded, as a browser's link address
+// reads. Empty when the href cannot be resolved. The result never holds a control character.
 QString ResolveLink(const QString& href, const QUrl& base);
 
 // True when the href starts with a scheme followed by "://" (such links are never rewritten).

@@ -1,10 +1,13 @@
-// Addresses as text: link resolution against a page's address and its <base>, file names, page-queue
-// addresses and keys, and the addresses a search starts from.
+// Addresses as text: link resolution against a page's address and its <base>, links carrying control and
+// format characters, file names, page-queue addresses and keys, and the addresses a search starts from.
 
 #include "crawl/crawl_plan.h"
 #include "crawl/page_queue.h"
+#include "urls/display_name.h"
 #include "urls/resolve.h"
 #include "tests/support/table_rows.h"
+
+using namespace Qt::Literals::StringLiterals;
 
 class TestResolve : public QObject {
     Q_OBJECT
@@ -63,6 +66,47 @@ private slots:
             fetchRow<QString, QString, QString, QString>({"page", "base", "href", "expected"});
         const QUrl from = base.isEmpty() ? QUrl(page) : PageBase(QUrl(page), base);
         QCOMPARE(ResolveLink(href, from), expected);
+    }
+
+    // Links written to break a printed line, drive a terminal or pose as another file type: the address
+    // keeps none of them raw (as a browser parses it), and neither does the name shown for it.
+    void hostileLink_data() {
+        addColumns<QString, QString, QString>({"href", "address", "name"});
+        addRow("absolute CR LF", u"http://h2/a.mp3\r\nhttp://evil.example/spoof2.mp3"_s,
+               u"http://h2/a.mp3http://evil.example/spoof2.mp3"_s, u"spoof2.mp3"_s);
+        addRow("absolute lone CR", u"http://h2/x.mp3\rfake.mp3"_s, u"http://h2/x.mp3fake.mp3"_s,
+               u"x.mp3fake.mp3"_s);
+        addRow("absolute tab", u"http://h2/a\tb.mp3"_s, u"http://h2/ab.mp3"_s, u"ab.mp3"_s);
+        addRow("absolute ESC", u"http://h2/\x1b[2Jx.mp3"_s, u"http://h2/%1B[2Jx.mp3"_s, u"%1B[2Jx.mp3"_s);
+        addRow("absolute backspace", u"http://h2/x.exe\b\b\bmp3"_s, u"http://h2/x.exe%08%08%08mp3"_s,
+               u"x.exe%08%08%08mp3"_s);
+        addRow("absolute NUL", u"http://h2/x\0.mp3"_s, u"http://h2/x%00.mp3"_s, u"x%00.mp3"_s);
+        addRow("absolute C1 next line", u"http://h2/x\u0085.mp3"_s, u"http://h2/x%C2%85.mp3"_s,
+               u"x%C2%85.mp3"_s);
+        addRow("absolute trimmed, DEL kept encoded", u" \x01http://h2/x.mp3\x7f \n"_s,
+               u"http://h2/x.mp3%7F"_s, u"x.mp3%7F"_s);
+        addRow("absolute right-to-left override", u"http://h2/abs-rtl\u202Egnp.mp3"_s,
+               u"http://h2/abs-rtl\u202Egnp.mp3"_s, u"abs-rtl%E2%80%AEgnp.mp3"_s);
+        addRow("absolute right-to-left mark", u"http://h2/a\u200F.mp3"_s, u"http://h2/a\u200F.mp3"_s,
+               u"a%E2%80%8F.mp3"_s);
+        addRow("absolute line separator", u"http://h2/a\u2028b.mp3"_s, u"http://h2/a\u2028b.mp3"_s,
+               u"a%E2%80%A8b.mp3"_s);
+        addRow("absolute tag character", u"http://h2/x\U000E0041.mp3"_s, u"http://h2/x\U000E0041.mp3"_s,
+               u"x%F3%A0%81%81.mp3"_s);
+        addRow("absolute already encoded", u"http://h2/%1B.mp3"_s, u"http://h2/%1B.mp3"_s, u"%1B.mp3"_s);
+        addRow("relative CR LF", u"x.mp3\r\nfake.mp3"_s, u"http://h/a/b/x.mp3fake.mp3"_s, u"x.mp3fake.mp3"_s);
+        addRow("relative ESC", u"\x1bx\x1b.mp3"_s, u"http://h/a/b/x%1B.mp3"_s, u"x%1B.mp3"_s);
+        addRow("relative backspace", u"x\b.mp3"_s, u"http://h/a/b/x%08.mp3"_s, u"x%08.mp3"_s);
+        addRow("relative NUL", u"x\0.mp3"_s, u"http://h/a/b/x%00.mp3"_s, u"x%00.mp3"_s);
+        addRow("relative trimmed", u"\x01 x.mp3\n "_s, u"http://h/a/b/x.mp3"_s, u"x.mp3"_s);
+        addRow("relative right-to-left override", u"rel-rtl\u202Egnp.mp3"_s,
+               u"http://h/a/b/rel-rtl%E2%80%AEgnp.mp3"_s, u"rel-rtl%E2%80%AEgnp.mp3"_s);
+    }
+    void hostileLink() {
+        auto [href, address, name] = fetchRow<QString, QString, QString>({"href", "address", "name"});
+        const QString resolved = ResolveLink(href, QUrl(QStringLiteral("http://h/a/b/page.html")));
+        QCOMPARE(resolved, address);
+        QCOMPARE(DisplayName(resolved), name);
     }
 
     // "last": the file name shown for an address; "page": the address queued for a link ("" when none);

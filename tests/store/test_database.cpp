@@ -4,8 +4,9 @@
 // database's text, the two reading helpers' contracts, and the columns the history markers are kept in.
 // Deleting campaigns, ids after Delete All and the markers' effect are tested through the campaign and
 // search dialogs on the same stores.
-// Every test gets a fresh seeded database in m_temp. The executable doubles as the second process: with a
-// mode argument it runs one of the helper roles in main() instead of the tests.
+// Every test gets a fresh seeded database in m_temp. The executable doubles as the second process (and
+// as copies racing for one file): with a mode argument it runs one of the helper roles in main() instead
+// of the tests.
 
 #include "store/campaign_store.h"
 #include "store/category_store.h"
@@ -29,6 +30,36 @@
 namespace {
 
 enum ProbeExit { ProbeReady = 0, ProbeAlreadyRunning = 3, ProbeFailed = 4 };
+
+ProbeExit probeExit(StartupOutcome outcome) {
+    return outcome == StartupOutcome::Ready            ? ProbeReady
+           : outcome == StartupOutcome::AlreadyRunning ? ProbeAlreadyRunning
+                                                       : ProbeFailed;
+}
+
+// Role "--race <dir>": says "ready", makes one start-up attempt when a line arrives on standard input,
+// prints its outcome and holds what it got until standard input closes.
+int raceForTheLock(const QString& dir) {
+    std::printf("ready\n");
+    std::fflush(stdout);
+    char line[8];
+    if (!std::fgets(line, sizeof line, stdin))
+        return ProbeFailed;
+    const StartupResult started = PrepareDatabase(dir);
+    const ProbeExit outcome = probeExit(started.outcome);
+    std::printf("%d\n", int(outcome));
+    std::fflush(stdout);
+    while (std::getchar() != EOF) {
+    }
+    return outcome;
+}
+
+QByteArray nextLine(QProcess& child) {
+    while (!child.canReadLine())
+        if (!child.waitForReadyRead(30000))
+            return {};
+    return child.readLine().trimmed();
+}
 
 // Role "--record <dir>": records links until killed, printing each index once its insert has committed.
 int recordForever(const QString& dir) {
@@ -245,6 +276,56 @@ private slots:
         QCOMPARE(runProbe(first.directory()), int(ProbeReady));
     }
 
+    // Copies started at the same instant on one file, new or existing: exactly one of each pair gets it,
+    // and the file is a sound database afterwards, never left empty.
+    void racingStartsHaveOneWinner_data() {
+        QTest::addColumn<bool>("fresh");
+        QTest::newRow("new file") << true;
+        QTest::newRow("existing file") << false;
+    }
+    void racingStartsHaveOneWinner() {
+        QFETCH(bool, fresh);
+        constexpr int kPairs = 4;
+        QTemporaryDir tmp;
+        std::vector<std::unique_ptr<QProcess>> copies;
+        for (int pair = 0; pair < kPairs; ++pair) {
+            const QString dir = tmp.filePath(QString::number(pair));
+            if (!fresh)
+                QVERIFY(PrepareDatabase(dir).outcome == StartupOutcome::Ready);
+            for (int copy = 0; copy < 2; ++copy) {
+                copies.push_back(std::make_unique<QProcess>());
+                copies.back()->start(QCoreApplication::applicationFilePath(),
+                                     {QStringLiteral("--race"), dir});
+            }
+        }
+        for (const auto& copy : copies)
+            QCOMPARE(nextLine(*copy), "ready");
+        for (const auto& copy : copies)
+            copy->write("go\n");
+        for (const auto& copy : copies)
+            QVERIFY(copy->waitForBytesWritten(10000));
+        QStringList outcomes; // per pair, sorted
+        for (std::size_t i = 0; i < copies.size(); i += 2) {
+            QList<QByteArray> pair{nextLine(*copies[i]), nextLine(*copies[i + 1])};
+            std::sort(pair.begin(), pair.end());
+            outcomes << QString::fromLatin1(pair.join(' '));
+        }
+        for (const auto& copy : copies) {
+            copy->closeWriteChannel();
+            QVERIFY(copy->waitForFinished(10000));
+        }
+        QCOMPARE(outcomes,
+                 QStringList(kPairs, QStringLiteral("%1 %2").arg(ProbeReady).arg(ProbeAlreadyRunning)));
+        for (int pair = 0; pair < kPairs; ++pair) {
+            const QString dir = tmp.filePath(QString::number(pair));
+            QVERIFY(QFileInfo(QDir(dir).filePath(kDatabaseFileName)).size() > 0);
+            const StartupResult started = PrepareDatabase(dir);
+            QVERIFY2(started.outcome == StartupOutcome::Ready && started.notice.isEmpty(),
+                     qPrintable(started.error + started.notice));
+            QCOMPARE(firstText(started.database.connection(), "SELECT COUNT(*) FROM CAMPAIGNTYPES"), "'2'");
+        }
+    }
+
     void killedWhileRecordingLosesNothingCommitted() {
         QTemporaryDir tmp;
         QProcess child;
@@ -438,12 +519,10 @@ private slots:
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (argc == 3 && qstrcmp(argv[1], "--probe") == 0) { // one start-up attempt, told by the exit status
-        const StartupOutcome outcome = PrepareDatabase(QString::fromLocal8Bit(argv[2])).outcome;
-        return outcome == StartupOutcome::Ready            ? ProbeReady
-               : outcome == StartupOutcome::AlreadyRunning ? ProbeAlreadyRunning
-                                                           : ProbeFailed;
-    }
+    if (argc == 3 && qstrcmp(argv[1], "--probe") == 0) // one start-up attempt, told by the exit status
+        return probeExit(PrepareDatabase(QString::fromLocal8Bit(argv[2])).outcome);
+    if (argc == 3 && qstrcmp(argv[1], "--race") == 0)
+        return raceForTheLock(QString::fromLocal8Bit(argv[2]));
     if (argc == 3 && qstrcmp(argv[1], "--record") == 0)
         return recordForever(QString::fromLocal8Bit(argv[2]));
     TestDatabase test;

@@ -8,6 +8,9 @@
 #include "tests/support/temp_user_options.h"
 
 #include <QProcess>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
 
 class TestVorlaneCrawl : public QObject {
     Q_OBJECT
@@ -137,6 +140,74 @@ private slots:
         got.sort();
         printed.sort();
         QCOMPARE(got, printed);
+    }
+
+    // Links written to break the output or drive the terminal: every printed line is one whole address
+    // without a control or a bidirectional override. (HTML reads raw controls other than tab and line breaks
+    // as U+FFFD and a raw CR as LF; character references keep them.)
+    void hostileLinksPrintOneAddressALine() {
+        HttpFixture server;
+        const QString site = server.url("");
+        QString page;
+        for (const QString& href :
+             {site + u"/a.mp3&#13;&#10;http://evil.example/spoof2.mp3"_s, site + u"/cr.mp3&#13;over.mp3"_s,
+              site + u"/tab\tx.mp3"_s, site + u"/esc&#27;[2J.mp3"_s, site + u"/bs&#8;&#8;.mp3"_s,
+              site + u"/abs-rtl\u202Egnp.mp3"_s, u"rel&#27;cx&#7;.mp3"_s, u"rel-rtl&#x202E;gnp.mp3"_s})
+            page += u"<a href=\""_s + href + u"\">x</a>\n"_s;
+        server.setPage("/", page);
+        QProcess process;
+        process.start(QStringLiteral(VORLANE_CRAWL_PATH),
+                      {"--types", ".mp3", "--depth", "1", "-q", site + "/"});
+        QVERIFY(process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        QStringList expected;
+        for (const char* printed : {"/a.mp3http://evil.example/spoof2.mp3", "/cr.mp3over.mp3", "/tabx.mp3",
+                                    "/esc%1B[2J.mp3", "/bs%08%08.mp3", "/abs-rtl%E2%80%AEgnp.mp3",
+                                    "/rel%1Bcx%07.mp3", "/rel-rtl%E2%80%AEgnp.mp3", ""})
+            expected << (*printed ? site + QLatin1String(printed) : QString());
+        QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()).split(u'\n'), expected);
+    }
+
+    // The command among other Unix programs. "how": "terminate" sends SIGTERM once the start page is
+    // asked for (it never answers), "closed pipe" gives standard output no reader, "full device" writes it
+    // to /dev/full.
+    void signalsAndFailures_data() {
+        addColumns<QStringList, QString, int, QString>({"arguments", "how", "status", "log"});
+        using L = QStringList;
+        const L mp3{"--types", ".mp3"};
+        addRow("unknown engine refused before the search",
+               mp3 + L{"--web", "k", "--engine", "NoSuchEngine"}, "", 2, "NoSuchEngine");
+        addRow("SIGTERM stops in order", mp3 + L{"--depth", "2", "{site}/hang"}, "terminate", 1, "Stopped.");
+        addRow("closed pipe", mp3 + L{"--depth", "1", "{site}/"}, "closed pipe", 4, "standard output");
+        addRow("full device", mp3 + L{"--depth", "1", "{site}/"}, "full device", 4, "standard output");
+    }
+    void signalsAndFailures() {
+        auto [arguments, how, status, log] =
+            fetchRow<QStringList, QString, int, QString>({"arguments", "how", "status", "log"});
+        HttpFixture server;
+        server.setPage("/", HttpFixture::linksPage({"a.mp3", "b.mp3"}));
+        HttpFixture::Route hang;
+        hang.hang = true;
+        server.setRoute("/hang", hang);
+        arguments.replaceInStrings("{site}", server.url(""));
+        QProcess process;
+        if (how == u"full device")
+            process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        if (how == u"closed pipe")
+            process.setChildProcessModifier([] {
+                int ends[2];
+                if (pipe(ends) == 0 && close(ends[0]) == 0)
+                    dup2(ends[1], STDOUT_FILENO);
+            });
+        process.start(QStringLiteral(VORLANE_CRAWL_PATH), arguments);
+        if (how == u"terminate") {
+            QTRY_VERIFY_WITH_TIMEOUT(server.hits("/hang") == 1, 30000);
+            process.terminate();
+        }
+        QVERIFY(process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit);
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        QVERIFY2(err.contains(log), qPrintable(err));
+        QCOMPARE(process.exitCode(), status);
     }
 };
 
