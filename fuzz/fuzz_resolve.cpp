@@ -18,9 +18,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)PageBase(page, href);
     QString withoutBlank = href;
     withoutBlank.remove(QStringLiteral("about:blank"));
-    // An absolute link is never rewritten.
+    withoutBlank = CleanAddressText(withoutBlank);
+    // An absolute link is never rewritten beyond the clean-up of its control characters.
     if (IsAbsoluteLink(withoutBlank) && address != withoutBlank)
         std::abort();
+    for (const QChar c : address)
+        if (c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() < 0xa0))
+            std::abort(); // a control character in a resolved address
     // A resolved address resolves to itself: the same file found from two pages compares equal. (Not when
     // the page's own address holds "about:blank", which resolution removes from links.) Pages are web
     // addresses with a host: that is all the crawl ever resolves against.
