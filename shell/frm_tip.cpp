@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 namespace {
 
@@ -58,6 +59,10 @@ frmTip::frmTip(QWidget* parent) : QDialog(parent) {
     const TipButton tipButtons[] = {{"SetConn", "Update Connection", 240, Choice::UpdateConnection},
                                     {"ReadHelp", "Read Help", 1680, Choice::ReadHelp},
                                     {"Cancel", "Cancel", 3120, Choice::Cancel}};
+    // The buttons keep their designed places while their bold captions fit; with a larger desktop font each
+    // widens to its caption, the ones after it move along and the dialog grows to hold them.
+    const int gap = TwipsToPixelsX(this, 105);
+    int nextLeft = 0;
     QWidget* previous = m_startNoShow;
     for (const TipButton& entry : tipButtons) {
         auto* button = new QPushButton(QString::fromLatin1(entry.caption), this);
@@ -65,12 +70,20 @@ frmTip::frmTip(QWidget* parent) : QDialog(parent) {
         button->setAccessibleName(button->text());
         button->setFont(buttonFont);
         button->setAutoDefault(false); // Enter does not press any of them
-        button->setGeometry(twipsRect(this, entry.left, 3360, 1335, 495));
+        QRect place = twipsRect(this, entry.left, 3360, 1335, 495);
+        place.moveLeft(std::max(place.left(), nextLeft));
+        place.setWidth(std::max(place.width(), button->sizeHint().width()));
+        place.setHeight(std::max(place.height(), button->sizeHint().height()));
+        button->setGeometry(place);
+        nextLeft = place.right() + 1 + gap;
         const Choice choice = entry.choice;
         connect(button, &QPushButton::clicked, this, [this, choice] { choose(choice); });
         setTabOrder(previous, button);
         previous = button;
     }
+    const int neededWidth = previous->geometry().right() + 1 + TwipsToPixelsX(this, 105);
+    if (neededWidth > width())
+        setFixedSize(neededWidth, height());
     m_startNoShow->setFocus();
 }
 

@@ -3,7 +3,6 @@
 #include "main_window.h"
 #include "start_up.h"
 #include "ui/message_facade.h"
-#include <QGuiApplication>
 
 StartupSequence::StartupSequence(MessageFacade& messages, UrlOpener& opener, const QString& programFolder,
                                  bool trayAvailable, QObject* parent)
@@ -15,8 +14,8 @@ StartupSequence::~StartupSequence() {
 }
 
 bool StartupSequence::run() {
-    QGuiApplication::setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
-
+    // No application display name: Qt would append it to every window's caption, and the captions are
+    // exactly the windows' own titles.
     StartUp splash;
     splash.showAndPaint();
     StartupResult prepared = PrepareDatabase(m_programFolder);

@@ -8,6 +8,7 @@
 #include "search/web_search.h"
 #include "shell/about.h"
 #include "shell/exit_to_tray.h"
+#include "shell/frm_tip.h"
 #include "shell/start_up.h"
 #include "shell/startup_sequence.h"
 #include "shell/tray.h"
@@ -142,6 +143,8 @@ private slots:
         });
 
         QVERIFY(startup.run());
+        // Captions are the windows' own titles: with a display name set, the platform would append it.
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
         // After the splash and the database, before the search dialogs and the main window.
         const bool tipShown = stored != "0";
         QCOMPARE(atTip, (tipShown ? QList<bool>{false, true, false, false} : QList<bool>{}));
@@ -287,6 +290,23 @@ private slots:
         QVERIFY2(reopened.notice.isEmpty(), qPrintable(reopened.notice));
         QCOMPARE(CampaignStore(reopened.database.connection()).campaignLinks(engine.campaignId())->size(),
                  rowsShown);
+    }
+
+    // With a large desktop font the tip's bold captions still fit their buttons, side by side.
+    void tipButtonsFitTheirCaptions() {
+        const QFont usual = QApplication::font();
+        QFont large = usual;
+        large.setPointSize(20);
+        QApplication::setFont(large);
+        frmTip tip;
+        QApplication::setFont(usual);
+        int right = 0;
+        for (const char* name : {"SetConn", "ReadHelp", "Cancel"}) {
+            const auto* button = tip.findChild<QPushButton*>(name);
+            QVERIFY2(button->width() >= button->sizeHint().width() && button->x() > right, name);
+            right = button->geometry().right();
+        }
+        QVERIFY(right < tip.width());
     }
 
     void aboutFromTrayIsBroughtForwardNotDoubled() {
