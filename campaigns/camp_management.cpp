@@ -173,7 +173,7 @@ void CampManagement::exportSelected() {
         QList<ExportRow> rows;
         rows.reserve(links.value().size());
         for (const FileLinkRow& link : links.value())
-            rows.append(ExportRow{DisplayName(link.url), link.url, label, link.foundOn});
+            rows.append(ExportRow{vorlane::urls::displayName(link.url), link.url, label, link.foundOn});
         return writeExport(path, rows, *format, &error);
     }();
     if (!written)

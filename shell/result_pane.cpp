@@ -122,7 +122,7 @@ void ResultPane::addNextCampaignBatch() {
     batch.reserve(end - m_nextCampaignRow);
     for (qsizetype i = m_nextCampaignRow; i < end; ++i) {
         const FileLinkRow& link = m_campaignRows.at(i);
-        batch.append(ResultRow{DisplayName(link.url), link.url, link.foundOn});
+        batch.append(ResultRow{vorlane::urls::displayName(link.url), link.url, link.foundOn});
     }
     list(kCampaignList)->addResultRows(batch);
     m_nextCampaignRow = end;

@@ -24,6 +24,8 @@
 #include <optional>
 #include <unistd.h>
 
+using namespace vorlane;
+
 namespace {
 
 enum ExitCode { Done = 0, Stopped = 1, BadArguments = 2, DatabaseFailure = 3, CrawlFailure = 4 };
@@ -229,7 +231,7 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
         printError(QStringLiteral("a URL search takes exactly one start address"));
         return std::nullopt;
     }
-    options.url = CleanAddressText(positional.first().trimmed());
+    options.url = urls::cleanAddressText(positional.first().trimmed());
     if (!options.url.contains(QLatin1String("://"))) {
         printError(QStringLiteral("the start address must be absolute, e.g. http://example.org/"));
         return std::nullopt;
@@ -328,7 +330,7 @@ int main(int argc, char* argv[]) {
     const auto printAddress = [&outputFailed, &session, type](const QString&, const QString& address) {
         if (outputFailed)
             return;
-        const QByteArray line = ShownAddress(address).toUtf8() + '\n';
+        const QByteArray line = urls::shownAddress(address).toUtf8() + '\n';
         if (std::fwrite(line.constData(), 1, size_t(line.size()), stdout) == size_t(line.size()) &&
             std::fflush(stdout) == 0)
             return;
@@ -341,7 +343,7 @@ int main(int argc, char* argv[]) {
     QObject::connect(&engine, &CrawlEngine::fileRecorded, &app, printAddress);
     if (!options->quiet) {
         QObject::connect(&engine, &CrawlEngine::messageChanged, &app, [](const QString& text) {
-            std::fprintf(stderr, "%s\n", qPrintable(ShownText(text)));
+            std::fprintf(stderr, "%s\n", qPrintable(urls::shownText(text)));
         });
         QObject::connect(&engine, &CrawlEngine::progress, &app, [](int pages, int queued, int files) {
             if (pages % 100 == 0)
