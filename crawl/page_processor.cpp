@@ -19,7 +19,8 @@ constexpr int kLinksPerTurn = 256;
 
 PageProcessor::PageProcessor(CrawlCursor& cursor, QObject* parent) : QObject(parent), m_cursor(cursor) {}
 
-void PageProcessor::start(CampaignStore& store, int campaignId, const QStringList& extensions) {
+void PageProcessor::start(vorlane::store::CampaignStore& store, int campaignId,
+                          const QStringList& extensions) {
     clear();
     m_store = &store;
     m_campaignId = campaignId;
