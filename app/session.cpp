@@ -4,11 +4,12 @@
 #include "store/engine_store.h"
 #include "store/history_store.h"
 
-Session::Session(Database& database, QObject* parent)
-    : QObject(parent), m_database(database), m_urlEngine(CampaignType::UrlSearch, database.connection()),
-      m_webEngine(CampaignType::WebSearch, database.connection()) {
+Session::Session(vorlane::store::Database& database, QObject* parent)
+    : QObject(parent), m_database(database),
+      m_urlEngine(vorlane::store::CampaignType::UrlSearch, database.connection()),
+      m_webEngine(vorlane::store::CampaignType::WebSearch, database.connection()) {
     for (CrawlEngine* engine : {&m_urlEngine, &m_webEngine}) {
-        const CampaignType type = engine->kind();
+        const vorlane::store::CampaignType type = engine->kind();
         connect(engine, &CrawlEngine::finished, this,
                 [this, type](bool stopped) { emit searchFinished(type, stopped); });
     }
@@ -18,12 +19,12 @@ Session::~Session() {
     shutDown();
 }
 
-DbStatus Session::loadSettings() {
+vorlane::store::DbStatus Session::loadSettings() {
     auto stored = storedSettings();
     if (!stored)
-        return DbStatus::failure(stored.error());
+        return vorlane::store::DbStatus::failure(stored.error());
     useCrawlSettings(CrawlSettings::fromStored(stored.value(), m_settings));
-    return dbOk();
+    return vorlane::store::dbOk();
 }
 
 void Session::useCrawlSettings(const CrawlSettings& settings) {
@@ -32,123 +33,130 @@ void Session::useCrawlSettings(const CrawlSettings& settings) {
     m_webEngine.setSettings(m_settings);
 }
 
-DbResult<StoredCrawlSettings> Session::storedSettings() {
-    return CrawlSettingsStore(m_database.connection()).load();
+vorlane::store::DbResult<vorlane::store::StoredCrawlSettings> Session::storedSettings() {
+    return vorlane::store::CrawlSettingsStore(m_database.connection()).load();
 }
 
-DbStatus Session::saveSettings(const StoredCrawlSettings& settings) {
-    const DbStatus saved = CrawlSettingsStore(m_database.connection()).save(settings);
+vorlane::store::DbStatus Session::saveSettings(const vorlane::store::StoredCrawlSettings& settings) {
+    const vorlane::store::DbStatus saved =
+        vorlane::store::CrawlSettingsStore(m_database.connection()).save(settings);
     // A settings file that could not be written is still reported, after the database part has been put in
     // force.
-    const DbStatus loaded = loadSettings();
+    const vorlane::store::DbStatus loaded = loadSettings();
     return !saved ? saved : loaded;
 }
 
 QString Session::allEnginesChoice() {
-    return QString::fromLatin1(kAllEngines);
+    return QString::fromLatin1(vorlane::store::kAllEngines);
 }
 
 QString Session::keywordPlaceholder() {
-    return QString::fromLatin1(kKeywordPlaceholder);
+    return QString::fromLatin1(vorlane::store::kKeywordPlaceholder);
 }
 
-DbResult<QStringList> Session::mediaTypes() {
-    return CategoryStore(m_database.connection()).names();
+vorlane::store::DbResult<QStringList> Session::mediaTypes() {
+    return vorlane::store::CategoryStore(m_database.connection()).names();
 }
 
-DbResult<QString> Session::mediaTypeExtensions(const QString& name) {
-    return CategoryStore(m_database.connection()).fileExtensions(name);
+vorlane::store::DbResult<QString> Session::mediaTypeExtensions(const QString& name) {
+    return vorlane::store::CategoryStore(m_database.connection()).fileExtensions(name);
 }
 
-DbStatus Session::addMediaType(const QString& name) {
-    const DbStatus added = CategoryStore(m_database.connection()).add(name);
+vorlane::store::DbStatus Session::addMediaType(const QString& name) {
+    const vorlane::store::DbStatus added = vorlane::store::CategoryStore(m_database.connection()).add(name);
     if (added)
         emit categoriesChanged();
     return added;
 }
 
-DbStatus Session::deleteMediaType(const QString& name) {
-    const DbStatus removed = CategoryStore(m_database.connection()).remove(name);
+vorlane::store::DbStatus Session::deleteMediaType(const QString& name) {
+    const vorlane::store::DbStatus removed =
+        vorlane::store::CategoryStore(m_database.connection()).remove(name);
     if (removed)
         emit categoriesChanged();
     return removed;
 }
 
-DbStatus Session::setMediaTypeExtensions(const QString& name, const QString& joined) {
-    return CategoryStore(m_database.connection()).setFileExtensions(name, joined);
+vorlane::store::DbStatus Session::setMediaTypeExtensions(const QString& name, const QString& joined) {
+    return vorlane::store::CategoryStore(m_database.connection()).setFileExtensions(name, joined);
 }
 
-DbResult<QStringList> Session::searchEngines() {
-    return EngineStore(m_database.connection()).names();
+vorlane::store::DbResult<QStringList> Session::searchEngines() {
+    return vorlane::store::EngineStore(m_database.connection()).names();
 }
 
-DbResult<QStringList> Session::searchEngineChoices() {
+vorlane::store::DbResult<QStringList> Session::searchEngineChoices() {
     QStringList names;
-    if (const DbStatus filled = EngineStore(m_database.connection()).fillDistinctNames(names); !filled)
-        return DbResult<QStringList>::failure(filled.error());
+    if (const vorlane::store::DbStatus filled =
+            vorlane::store::EngineStore(m_database.connection()).fillDistinctNames(names);
+        !filled)
+        return vorlane::store::DbResult<QStringList>::failure(filled.error());
     return names;
 }
 
-DbResult<QString> Session::searchLink(const QString& engine) {
-    return EngineStore(m_database.connection()).startPage(engine);
+vorlane::store::DbResult<QString> Session::searchLink(const QString& engine) {
+    return vorlane::store::EngineStore(m_database.connection()).startPage(engine);
 }
 
-DbStatus Session::addSearchEngine(const QString& name) {
-    const DbStatus added = EngineStore(m_database.connection()).add(name);
+vorlane::store::DbStatus Session::addSearchEngine(const QString& name) {
+    const vorlane::store::DbStatus added = vorlane::store::EngineStore(m_database.connection()).add(name);
     if (added)
         emit enginesChanged();
     return added;
 }
 
-DbStatus Session::deleteSearchEngine(const QString& name) {
-    const DbStatus removed = EngineStore(m_database.connection()).remove(name);
+vorlane::store::DbStatus Session::deleteSearchEngine(const QString& name) {
+    const vorlane::store::DbStatus removed =
+        vorlane::store::EngineStore(m_database.connection()).remove(name);
     if (removed)
         emit enginesChanged();
     return removed;
 }
 
-DbStatus Session::setSearchLink(const QString& engine, const QString& link) {
-    return EngineStore(m_database.connection()).setStartPage(engine, link);
+vorlane::store::DbStatus Session::setSearchLink(const QString& engine, const QString& link) {
+    return vorlane::store::EngineStore(m_database.connection()).setStartPage(engine, link);
 }
 
-DbResult<QStringList> Session::history(CampaignType type) {
+vorlane::store::DbResult<QStringList> Session::history(vorlane::store::CampaignType type) {
     QStringList sources;
-    if (const DbStatus filled = HistoryStore(m_database.connection()).fillHistory(type, sources); !filled)
-        return DbResult<QStringList>::failure(filled.error());
+    if (const vorlane::store::DbStatus filled =
+            vorlane::store::HistoryStore(m_database.connection()).fillHistory(type, sources);
+        !filled)
+        return vorlane::store::DbResult<QStringList>::failure(filled.error());
     return sources;
 }
 
-DbStatus Session::eraseHistory(CampaignType type) {
-    HistoryStore store(m_database.connection());
-    const DbResult<int> newest = store.maxCampaignId(type);
+vorlane::store::DbStatus Session::eraseHistory(vorlane::store::CampaignType type) {
+    vorlane::store::HistoryStore store(m_database.connection());
+    const vorlane::store::DbResult<int> newest = store.maxCampaignId(type);
     if (!newest)
-        return DbStatus::failure(newest.error());
+        return vorlane::store::DbStatus::failure(newest.error());
     return store.clearHistory(type, newest.value());
 }
 
-DbResult<QList<CampaignRecord>> Session::campaigns() {
-    return CampaignStore(m_database.connection()).campaigns();
+vorlane::store::DbResult<QList<vorlane::store::CampaignRecord>> Session::campaigns() {
+    return vorlane::store::CampaignStore(m_database.connection()).campaigns();
 }
 
 QString Session::campaignLabel(int campaignId) {
     if (const auto all = campaigns()) {
-        for (const CampaignRecord& campaign : all.value())
+        for (const vorlane::store::CampaignRecord& campaign : all.value())
             if (campaign.id == campaignId)
                 return campaign.label;
     }
     return QString::number(campaignId);
 }
 
-DbResult<QList<FileLinkRow>> Session::campaignLinks(int campaignId) {
-    return CampaignStore(m_database.connection()).campaignLinks(campaignId);
+vorlane::store::DbResult<QList<vorlane::store::FileLinkRow>> Session::campaignLinks(int campaignId) {
+    return vorlane::store::CampaignStore(m_database.connection()).campaignLinks(campaignId);
 }
 
-DbStatus Session::loadCampaign(int campaignId) {
+vorlane::store::DbStatus Session::loadCampaign(int campaignId) {
     const auto links = campaignLinks(campaignId);
     if (!links)
-        return DbStatus::failure(links.error());
+        return vorlane::store::DbStatus::failure(links.error());
     emit campaignLoaded(campaignId, links.value());
-    return dbOk();
+    return vorlane::store::dbOk();
 }
 
 bool Session::isRecording(int campaignId) const {
@@ -159,23 +167,25 @@ bool Session::isRecording(int campaignId) const {
     return false;
 }
 
-DbStatus Session::deleteCampaign(int campaignId) {
-    const DbStatus deleted = CampaignStore(m_database.connection()).deleteCampaign(campaignId);
+vorlane::store::DbStatus Session::deleteCampaign(int campaignId) {
+    const vorlane::store::DbStatus deleted =
+        vorlane::store::CampaignStore(m_database.connection()).deleteCampaign(campaignId);
     if (!deleted)
         return deleted;
     emit campaignsDeleted();
     emit campaignsChanged();
-    return dbOk();
+    return vorlane::store::dbOk();
 }
 
-DbStatus Session::deleteAllCampaigns() {
-    const DbStatus deleted = CampaignStore(m_database.connection()).deleteAllCampaigns();
-    DbStatus markers = deleted;
+vorlane::store::DbStatus Session::deleteAllCampaigns() {
+    const vorlane::store::DbStatus deleted =
+        vorlane::store::CampaignStore(m_database.connection()).deleteAllCampaigns();
+    vorlane::store::DbStatus markers = deleted;
     if (deleted) {
         // Every source is gone, so the histories start again from nothing.
-        HistoryStore history(m_database.connection());
-        const DbStatus url = history.clearHistory(CampaignType::UrlSearch, 0);
-        const DbStatus web = history.clearHistory(CampaignType::WebSearch, 0);
+        vorlane::store::HistoryStore history(m_database.connection());
+        const vorlane::store::DbStatus url = history.clearHistory(vorlane::store::CampaignType::UrlSearch, 0);
+        const vorlane::store::DbStatus web = history.clearHistory(vorlane::store::CampaignType::WebSearch, 0);
         markers = !url ? url : web;
     }
     emit campaignsDeleted();
@@ -183,58 +193,62 @@ DbStatus Session::deleteAllCampaigns() {
     return markers;
 }
 
-void Session::clearResults(CampaignType type) {
+void Session::clearResults(vorlane::store::CampaignType type) {
     emit resultsCleared(type);
 }
 
-DbStatus Session::startUrlSearch(const QString& address, const QString& extensions, int depth) {
-    const DbStatus started = m_urlEngine.startUrlCrawl(address, extensions, depth);
+vorlane::store::DbStatus Session::startUrlSearch(const QString& address, const QString& extensions,
+                                                 int depth) {
+    const vorlane::store::DbStatus started = m_urlEngine.startUrlCrawl(address, extensions, depth);
     if (started)
         emit campaignsChanged();
     return started;
 }
 
-DbStatus Session::startWebSearch(const QString& keyword, const QString& extensions, const QString& engine) {
-    const DbStatus started = m_webEngine.startWebCrawl(keyword, extensions, engine);
+vorlane::store::DbStatus Session::startWebSearch(const QString& keyword, const QString& extensions,
+                                                 const QString& engine) {
+    const vorlane::store::DbStatus started = m_webEngine.startWebCrawl(keyword, extensions, engine);
     if (started)
         emit campaignsChanged();
     return started;
 }
 
-void Session::pause(CampaignType type) {
+void Session::pause(vorlane::store::CampaignType type) {
     CrawlEngine& crawl = engine(type);
     if (!crawl.isRunning() || crawl.isPaused())
         return;
     crawl.pause();
-    emit activityChanged(type == CampaignType::UrlSearch ? QStringLiteral("URL Search paused")
-                                                         : QStringLiteral("Web Search paused"));
+    emit activityChanged(type == vorlane::store::CampaignType::UrlSearch
+                             ? QStringLiteral("URL Search paused")
+                             : QStringLiteral("Web Search paused"));
 }
 
-void Session::resume(CampaignType type) {
+void Session::resume(vorlane::store::CampaignType type) {
     CrawlEngine& crawl = engine(type);
     if (!crawl.isRunning() || !crawl.isPaused())
         return;
     crawl.resume();
-    emit activityChanged(type == CampaignType::UrlSearch ? QStringLiteral("URL Search running...")
-                                                         : QStringLiteral("Web Search running..."));
+    emit activityChanged(type == vorlane::store::CampaignType::UrlSearch
+                             ? QStringLiteral("URL Search running...")
+                             : QStringLiteral("Web Search running..."));
 }
 
-void Session::stop(CampaignType type) {
+void Session::stop(vorlane::store::CampaignType type) {
     CrawlEngine& crawl = engine(type);
     if (crawl.isRunning())
         crawl.stop();
 }
 
-bool Session::isRunning(CampaignType type) const {
-    return (type == CampaignType::UrlSearch ? m_urlEngine : m_webEngine).isRunning();
+bool Session::isRunning(vorlane::store::CampaignType type) const {
+    return (type == vorlane::store::CampaignType::UrlSearch ? m_urlEngine : m_webEngine).isRunning();
 }
 
-bool Session::isPaused(CampaignType type) const {
-    return (type == CampaignType::UrlSearch ? m_urlEngine : m_webEngine).isPaused();
+bool Session::isPaused(vorlane::store::CampaignType type) const {
+    return (type == vorlane::store::CampaignType::UrlSearch ? m_urlEngine : m_webEngine).isPaused();
 }
 
-CrawlEngine& Session::engine(CampaignType type) {
-    return type == CampaignType::UrlSearch ? m_urlEngine : m_webEngine;
+CrawlEngine& Session::engine(vorlane::store::CampaignType type) {
+    return type == vorlane::store::CampaignType::UrlSearch ? m_urlEngine : m_webEngine;
 }
 
 void Session::shutDown() {

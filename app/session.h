@@ -25,7 +25,7 @@ struct KeepShownFlags {
 class Session : public QObject {
     Q_OBJECT
 public:
-    explicit Session(Database& database, QObject* parent = nullptr);
+    explicit Session(vorlane::store::Database& database, QObject* parent = nullptr);
     ~Session() override;
 
     KeepShownFlags& keepShown() { return m_keepShown; }
@@ -33,10 +33,10 @@ public:
     // --- Settings ---------------------------------------------------------------------------------------
     // The stored crawl settings put in force; the engines take them (filters at once, the rest at their
     // next start). On failure the previous settings stay.
-    DbStatus loadSettings();
-    DbResult<StoredCrawlSettings> storedSettings();
+    vorlane::store::DbStatus loadSettings();
+    vorlane::store::DbResult<vorlane::store::StoredCrawlSettings> storedSettings();
     // Saves, then reloads. The database part is saved first and alone decides whether anything is saved.
-    DbStatus saveSettings(const StoredCrawlSettings& settings);
+    vorlane::store::DbStatus saveSettings(const vorlane::store::StoredCrawlSettings& settings);
     const CrawlSettings& crawlSettings() const { return m_settings; }
     // Puts settings in force for this run without storing them (the command line's overrides).
     void useCrawlSettings(const CrawlSettings& settings);
@@ -47,59 +47,62 @@ public:
     static QString keywordPlaceholder();
 
     // --- Media types and search engines (written at once) -----------------------------------------------
-    DbResult<QStringList> mediaTypes();
+    vorlane::store::DbResult<QStringList> mediaTypes();
     // The FILEEXT text (".mp3,.ogg"); a null string when the type has none or does not exist.
-    DbResult<QString> mediaTypeExtensions(const QString& name);
-    DbStatus addMediaType(const QString& name);    // categoriesChanged on success
-    DbStatus deleteMediaType(const QString& name); // likewise
-    DbStatus setMediaTypeExtensions(const QString& name, const QString& joined);
+    vorlane::store::DbResult<QString> mediaTypeExtensions(const QString& name);
+    vorlane::store::DbStatus addMediaType(const QString& name);    // categoriesChanged on success
+    vorlane::store::DbStatus deleteMediaType(const QString& name); // likewise
+    vorlane::store::DbStatus setMediaTypeExtensions(const QString& name, const QString& joined);
 
-    DbResult<QStringList> searchEngines();               // stored order
-    DbResult<QStringList> searchEngineChoices();         // distinct names, for picking one to search with
-    DbResult<QString> searchLink(const QString& engine); // null string when none
-    DbStatus addSearchEngine(const QString& name);       // enginesChanged on success
-    DbStatus deleteSearchEngine(const QString& name);    // likewise
-    DbStatus setSearchLink(const QString& engine, const QString& link);
+    vorlane::store::DbResult<QStringList> searchEngines(); // stored order
+    vorlane::store::DbResult<QStringList>
+    searchEngineChoices(); // distinct names, for picking one to search with
+    vorlane::store::DbResult<QString> searchLink(const QString& engine); // null string when none
+    vorlane::store::DbStatus addSearchEngine(const QString& name);       // enginesChanged on success
+    vorlane::store::DbStatus deleteSearchEngine(const QString& name);    // likewise
+    vorlane::store::DbStatus setSearchLink(const QString& engine, const QString& link);
 
     // --- Search history -----------------------------------------------------------------------------------
     // The sources of earlier searches of one kind since its history was last erased.
-    DbResult<QStringList> history(CampaignType type);
+    vorlane::store::DbResult<QStringList> history(vorlane::store::CampaignType type);
     // Hides every source recorded so far from the kind's history.
-    DbStatus eraseHistory(CampaignType type);
+    vorlane::store::DbStatus eraseHistory(vorlane::store::CampaignType type);
 
     // --- Campaigns
     // ------------------------------------------------------------------------------------------
-    DbResult<QList<CampaignRecord>> campaigns();
+    vorlane::store::DbResult<QList<vorlane::store::CampaignRecord>> campaigns();
     // The campaign's label ("<id> - <type> - <source>"); the bare id when it cannot be read.
     QString campaignLabel(int campaignId);
-    DbResult<QList<FileLinkRow>> campaignLinks(int campaignId);
+    vorlane::store::DbResult<QList<vorlane::store::FileLinkRow>> campaignLinks(int campaignId);
     // Reads the campaign's links and hands them on through campaignLoaded.
-    DbStatus loadCampaign(int campaignId);
+    vorlane::store::DbStatus loadCampaign(int campaignId);
     // True when a running search records into the campaign (any campaign for 0).
     bool isRecording(int campaignId) const;
     // Each in one transaction; campaignsDeleted and campaignsChanged follow, also after a failure of the
     // second part of deleteAllCampaigns (the history markers back to 0), whose error comes back.
-    DbStatus deleteCampaign(int campaignId);
-    DbStatus deleteAllCampaigns();
+    vorlane::store::DbStatus deleteCampaign(int campaignId);
+    vorlane::store::DbStatus deleteAllCampaigns();
 
     // --- Searches -----------------------------------------------------------------------------------------
     // Empties the search's result list (a new search is being asked for).
-    void clearResults(CampaignType type);
+    void clearResults(vorlane::store::CampaignType type);
     // Each creates the campaign (campaignsChanged) and starts the engine; a campaign that cannot be created
     // means no search, and the error comes back.
-    DbStatus startUrlSearch(const QString& address, const QString& extensions, int depth);
-    DbStatus startWebSearch(const QString& keyword, const QString& extensions, const QString& engine);
+    vorlane::store::DbStatus startUrlSearch(const QString& address, const QString& extensions, int depth);
+    vorlane::store::DbStatus startWebSearch(const QString& keyword, const QString& extensions,
+                                            const QString& engine);
     // Pause holds the search where it is, resume continues it at once (activityChanged tells which);
     // stop ends it "Stopped." at its next step. Each does nothing while the search is not running.
-    void pause(CampaignType type);
-    void resume(CampaignType type);
-    void stop(CampaignType type);
-    bool isRunning(CampaignType type) const;
-    bool isPaused(CampaignType type) const;
+    void pause(vorlane::store::CampaignType type);
+    void resume(vorlane::store::CampaignType type);
+    void stop(vorlane::store::CampaignType type);
+    bool isRunning(vorlane::store::CampaignType type) const;
+    bool isPaused(vorlane::store::CampaignType type) const;
     bool anySearchRunning() const {
-        return isRunning(CampaignType::UrlSearch) || isRunning(CampaignType::WebSearch);
+        return isRunning(vorlane::store::CampaignType::UrlSearch) ||
+               isRunning(vorlane::store::CampaignType::WebSearch);
     }
-    CrawlEngine& engine(CampaignType type);
+    CrawlEngine& engine(vorlane::store::CampaignType type);
 
     // Aborts every transfer, ends both engines and closes the database, in that order. Idempotent.
     void shutDown();
@@ -108,14 +111,14 @@ signals:
     void categoriesChanged(); // a media type was added or deleted
     void enginesChanged();    // a search engine was added or deleted
     void campaignsChanged();  // a campaign was created or deleted
-    void campaignLoaded(int campaignId, const QList<FileLinkRow>& rows);
+    void campaignLoaded(int campaignId, const QList<vorlane::store::FileLinkRow>& rows);
     void campaignsDeleted(); // one or all campaigns are gone: a loaded campaign's list empties
-    void resultsCleared(CampaignType type);
+    void resultsCleared(vorlane::store::CampaignType type);
     void activityChanged(const QString& text); // "URL Search paused", "Web Search running..."
-    void searchFinished(CampaignType type, bool stopped);
+    void searchFinished(vorlane::store::CampaignType type, bool stopped);
 
 private:
-    Database& m_database;
+    vorlane::store::Database& m_database;
     CrawlSettings m_settings;
     KeepShownFlags m_keepShown;
     CrawlEngine m_urlEngine;

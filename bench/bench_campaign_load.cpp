@@ -11,6 +11,8 @@
 #include <QElapsedTimer>
 #include <cstdio>
 
+using namespace vorlane;
+
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -23,9 +25,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     QSqlDatabase db = fixture.database.connection();
-    CampaignStore store(db);
+    store::CampaignStore store(db);
     const int id =
-        store.createCampaign(CampaignType::UrlSearch, QStringLiteral("http://media.example/")).value();
+        store.createCampaign(store::CampaignType::UrlSearch, QStringLiteral("http://media.example/")).value();
     db.transaction();
     for (int i = 0; i < count; ++i) {
         const QString page = QStringLiteral("http://media%1.example/albums/%2/").arg(i % 13).arg(i % 977);
@@ -42,12 +44,12 @@ int main(int argc, char** argv) {
     auto* campaigns = control<QComboBox>(&dialog, "Campaigns");
     qsizetype delivered = 0;
     QObject::connect(&fixture.session, &Session::campaignLoaded,
-                     [&](int, const QList<FileLinkRow>& rows) { delivered = rows.size(); });
+                     [&](int, const QList<store::FileLinkRow>& rows) { delivered = rows.size(); });
 
     for (int run = 1; run <= runs; ++run) {
         QElapsedTimer clock;
         clock.start();
-        const auto links = CampaignStore(db).campaignLinks(id);
+        const auto links = store::CampaignStore(db).campaignLinks(id);
         const double readOnly = double(clock.nsecsElapsed()) / 1e6;
 
         delivered = 0;

@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <ctime>
 
+using namespace vorlane;
+
 namespace {
 
 struct Page {
@@ -137,13 +139,13 @@ int main(int argc, char** argv) {
         const QUrl address("http://www.example.com/music/artists/index.html");
         for (const Page& page : pages) {
             const ParsedPage parsed = ExtractLinks(page.body, page.contentType);
-            const QUrl base = PageBase(address, parsed.baseHref);
+            const QUrl base = urls::pageBase(address, parsed.baseHref);
             for (const ExtractedLink& extracted : parsed.links) {
-                const QString resolved = ResolveLink(extracted.href, base);
+                const QString resolved = urls::resolveLink(extracted.href, base);
                 if (IsMediaLink(resolved, extensions))
                     ++media;
                 else
-                    (void)NormalisePageAddress(resolved);
+                    (void)urls::normalisePageAddress(resolved);
             }
         }
         const double wholeSeconds = threadSeconds() - cpuStart;

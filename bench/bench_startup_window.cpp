@@ -16,11 +16,13 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+using namespace vorlane;
+
 namespace {
 
 bool fillDatabase(const QString& folder, int links) {
-    StartupResult prepared = PrepareDatabase(folder);
-    if (prepared.outcome != StartupOutcome::Ready)
+    store::StartupResult prepared = store::prepareDatabase(folder);
+    if (prepared.outcome != store::StartupOutcome::Ready)
         return false;
     QSqlDatabase db = prepared.database.connection();
     QSqlQuery q(db);

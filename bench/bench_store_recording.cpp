@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <ctime>
 
+using namespace vorlane;
+
 static bool spread = false;
 
 static QString linkFor(qint64 i) {
@@ -37,14 +39,14 @@ int main(int argc, char** argv) {
     spread = argc > 2 && qstrcmp(argv[2], "spread") == 0;
     const QString dir = argc > 3 ? QString::fromLocal8Bit(argv[3]) : tmp.path();
 
-    StartupResult started = PrepareDatabase(dir, QStringLiteral("bench.mdb"));
-    if (started.outcome != StartupOutcome::Ready) {
+    store::StartupResult started = store::prepareDatabase(dir, QStringLiteral("bench.mdb"));
+    if (started.outcome != store::StartupOutcome::Ready) {
         std::fprintf(stderr, "start-up failed: %s\n", qPrintable(started.error));
         return 1;
     }
-    CampaignStore store(started.database.connection());
+    store::CampaignStore store(started.database.connection());
     const int campaign =
-        store.createCampaign(CampaignType::UrlSearch, QStringLiteral("http://bench/")).value();
+        store.createCampaign(store::CampaignType::UrlSearch, QStringLiteral("http://bench/")).value();
 
     const qint64 window = 10000;
     std::printf("%12s %12s %14s\n", "links so far", "links/s", "us per link");

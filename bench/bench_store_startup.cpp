@@ -1,4 +1,4 @@
-// Start-up time with a large database: PrepareDatabase (lock, integrity check, version) on a file of many
+// Start-up time with a large database: prepareDatabase (lock, integrity check, version) on a file of many
 // links when no compaction is due, then once with half the links deleted, so that it compacts.
 // Usage: bench_store_startup [links=1000000] [runs=5] [folder=a temporary one]
 
@@ -13,16 +13,18 @@
 #include <cstdio>
 #include <ctime>
 
+using namespace vorlane;
+
 // Wall time, and the process's CPU time beside it: on a shared machine the wall time also holds the
 // time spent waiting for a core.
 static double timedStart(const QString& dir, bool& compacted, double& cpuMs) {
     QElapsedTimer timer;
     timer.start();
     const std::clock_t cpuBefore = std::clock();
-    StartupResult started = PrepareDatabase(dir, QStringLiteral("bench.mdb"));
+    store::StartupResult started = store::prepareDatabase(dir, QStringLiteral("bench.mdb"));
     const double ms = double(timer.nsecsElapsed()) / 1e6;
     cpuMs = double(std::clock() - cpuBefore) * 1000.0 / CLOCKS_PER_SEC;
-    if (started.outcome != StartupOutcome::Ready) {
+    if (started.outcome != store::StartupOutcome::Ready) {
         std::fprintf(stderr, "start-up failed: %s\n", qPrintable(started.error));
         std::exit(1);
     }
@@ -39,15 +41,16 @@ int main(int argc, char** argv) {
     const QString file = QDir(dir).filePath(QStringLiteral("bench.mdb"));
 
     {
-        StartupResult started = PrepareDatabase(dir, QStringLiteral("bench.mdb"));
-        if (started.outcome != StartupOutcome::Ready)
+        store::StartupResult started = store::prepareDatabase(dir, QStringLiteral("bench.mdb"));
+        if (started.outcome != store::StartupOutcome::Ready)
             return 1;
         QSqlDatabase db = started.database.connection();
-        CampaignStore store(db);
+        store::CampaignStore store(db);
         // Two campaigns of half the links each; the second is deleted later to leave free pages.
         const int first =
-            store.createCampaign(CampaignType::UrlSearch, QStringLiteral("http://one/")).value();
-        const int second = store.createCampaign(CampaignType::WebSearch, QStringLiteral("two")).value();
+            store.createCampaign(store::CampaignType::UrlSearch, QStringLiteral("http://one/")).value();
+        const int second =
+            store.createCampaign(store::CampaignType::WebSearch, QStringLiteral("two")).value();
         db.transaction();
         for (qint64 i = 0; i < total; ++i) {
             const quint64 h = quint64(i) * 0x9E3779B97F4A7C15ull;
@@ -71,8 +74,8 @@ int main(int argc, char** argv) {
     }
 
     {
-        StartupResult started = PrepareDatabase(dir, QStringLiteral("bench.mdb"));
-        CampaignStore store(started.database.connection());
+        store::StartupResult started = store::prepareDatabase(dir, QStringLiteral("bench.mdb"));
+        store::CampaignStore store(started.database.connection());
         QElapsedTimer timer;
         timer.start();
         if (!store.deleteCampaign(2).ok())

@@ -67,13 +67,13 @@ CampManagement::CampManagement(Session& session, MessageFacade& messages, QWidge
 }
 
 void CampManagement::fillCampaigns() {
-    const DbResult<QList<CampaignRecord>> campaigns = m_session.campaigns();
+    const vorlane::store::DbResult<QList<vorlane::store::CampaignRecord>> campaigns = m_session.campaigns();
     m_campaigns->clear();
     if (!campaigns) {
         m_messages.critical(this, campaigns.error());
         return;
     }
-    for (const CampaignRecord& campaign : campaigns.value())
+    for (const vorlane::store::CampaignRecord& campaign : campaigns.value())
         m_campaigns->addItem(campaign.label, campaign.id);
     m_campaigns->setCurrentIndex(-1);
     updateExportEnabled();
@@ -91,7 +91,7 @@ void CampManagement::campaignPicked(int index) {
     if (index < 0)
         return;
     const int id = selectedCampaignId();
-    const DbStatus loaded = [&] {
+    const vorlane::store::DbStatus loaded = [&] {
         WaitCursor wait;
         return m_session.loadCampaign(id);
     }();
@@ -123,7 +123,7 @@ void CampManagement::deleteSelected() {
     keepShown() = true;
     if (!yes || refuseWhileRecording(id))
         return;
-    DbStatus deleted = [&] {
+    vorlane::store::DbStatus deleted = [&] {
         WaitCursor wait;
         return m_session.deleteCampaign(id);
     }();
@@ -137,7 +137,7 @@ void CampManagement::deleteAll() {
     keepShown() = true;
     if (!yes || refuseWhileRecording(0))
         return;
-    const DbStatus done = [&] {
+    const vorlane::store::DbStatus done = [&] {
         WaitCursor wait;
         return m_session.deleteAllCampaigns();
     }();
@@ -165,15 +165,16 @@ void CampManagement::exportSelected() {
     QString error;
     const bool written = [&] {
         WaitCursor wait;
-        const DbResult<QList<FileLinkRow>> links = m_session.campaignLinks(id);
+        const vorlane::store::DbResult<QList<vorlane::store::FileLinkRow>> links =
+            m_session.campaignLinks(id);
         if (!links) {
             error = links.error();
             return false;
         }
         QList<ExportRow> rows;
         rows.reserve(links.value().size());
-        for (const FileLinkRow& link : links.value())
-            rows.append(ExportRow{DisplayName(link.url), link.url, label, link.foundOn});
+        for (const vorlane::store::FileLinkRow& link : links.value())
+            rows.append(ExportRow{vorlane::urls::displayName(link.url), link.url, label, link.foundOn});
         return writeExport(path, rows, *format, &error);
     }();
     if (!written)

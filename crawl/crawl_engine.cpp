@@ -14,17 +14,18 @@
 // The cursor says which page is processed next; the pipeline fetches ahead of it, and the page processor
 // never runs ahead of it.
 struct CrawlEngine::State {
-    State(CampaignType k, QSqlDatabase database) : kind(k), connectionName(database.connectionName()) {}
+    State(vorlane::store::CampaignType k, QSqlDatabase database)
+        : kind(k), connectionName(database.connectionName()) {}
 
     enum class Stage { SelectPage, AwaitPage, Links };
 
-    CampaignType kind;
+    vorlane::store::CampaignType kind;
     // By name rather than a handle: a held handle would keep the connection from closing at shutdown.
     QString connectionName;
     CrawlSettings settings; // as set: the filters apply at once, the rest at the next start
     // Made at each start and released by abortAll(), so that no prepared statement outlives a connection
     // closed at shutdown.
-    std::optional<CampaignStore> campaigns;
+    std::optional<vorlane::store::CampaignStore> campaigns;
 
     CrawlCursor cursor;
     FetchPipeline pipeline;
@@ -53,7 +54,7 @@ struct CrawlEngine::State {
     }
 };
 
-CrawlEngine::CrawlEngine(CampaignType kind, QSqlDatabase db, QObject* parent)
+CrawlEngine::CrawlEngine(vorlane::store::CampaignType kind, QSqlDatabase db, QObject* parent)
     : QObject(parent), d(std::make_unique<State>(kind, db)) {
     connect(&d->pipeline, &FetchPipeline::pageArrived, this, [this](int key) {
         if (key == d->awaitedKey() && !d->paused)
@@ -74,7 +75,7 @@ CrawlEngine::~CrawlEngine() {
     abortAll();
 }
 
-CampaignType CrawlEngine::kind() const {
+vorlane::store::CampaignType CrawlEngine::kind() const {
     return d->kind;
 }
 
@@ -103,26 +104,29 @@ int CrawlEngine::stopCampaignId() const {
     return d->stopCampaignId;
 }
 
-DbStatus CrawlEngine::startUrlCrawl(const QString& startAddress, const QString& fileExt, int depth) {
+vorlane::store::DbStatus CrawlEngine::startUrlCrawl(const QString& startAddress, const QString& fileExt,
+                                                    int depth) {
     return start({UrlSearchSegment(startAddress, depth)}, startAddress.trimmed(), fileExt);
 }
 
-DbStatus CrawlEngine::startWebCrawl(const QString& keyword, const QString& fileExt, const QString& engine) {
-    auto engines = EngineStore(QSqlDatabase::database(d->connectionName, false)).enginesForSearch(engine);
+vorlane::store::DbStatus CrawlEngine::startWebCrawl(const QString& keyword, const QString& fileExt,
+                                                    const QString& engine) {
+    auto engines = vorlane::store::EngineStore(QSqlDatabase::database(d->connectionName, false))
+                       .enginesForSearch(engine);
     if (!engines)
-        return DbStatus::failure(engines.error());
+        return vorlane::store::DbStatus::failure(engines.error());
     return start(WebSearchSegments(engines.value(), keyword), keyword.trimmed(), fileExt);
 }
 
-DbStatus CrawlEngine::start(const QList<CrawlSegment>& segments, const QString& source,
-                            const QString& fileExt) {
+vorlane::store::DbStatus CrawlEngine::start(const QList<CrawlSegment>& segments, const QString& source,
+                                            const QString& fileExt) {
     if (d->running)
-        return DbStatus::failure(tr("A search is already running."));
+        return vorlane::store::DbStatus::failure(tr("A search is already running."));
     if (!d->campaigns)
         d->campaigns.emplace(QSqlDatabase::database(d->connectionName, false));
     auto created = d->campaigns->createCampaign(d->kind, source);
     if (!created)
-        return DbStatus::failure(created.error());
+        return vorlane::store::DbStatus::failure(created.error());
 
     d->resetCrawl();
     d->campaignId = created.value();
@@ -135,7 +139,7 @@ DbStatus CrawlEngine::start(const QList<CrawlSegment>& segments, const QString& 
     emit started(d->campaignId);
     emit messageChanged(QStringLiteral("Wait..."));
     scheduleStep();
-    return dbOk();
+    return vorlane::store::dbOk();
 }
 
 void CrawlEngine::pause() {

@@ -17,10 +17,10 @@ struct CrawlSegment;
 class CrawlEngine : public QObject {
     Q_OBJECT
 public:
-    CrawlEngine(CampaignType kind, QSqlDatabase db, QObject* parent = nullptr);
+    CrawlEngine(vorlane::store::CampaignType kind, QSqlDatabase db, QObject* parent = nullptr);
     ~CrawlEngine() override;
 
-    CampaignType kind() const;
+    vorlane::store::CampaignType kind() const;
     // The filter words apply from the next page on, even to a running crawl; the time-out, the concurrency
     // and the politeness options from the next start.
     void setSettings(const CrawlSettings& settings);
@@ -29,10 +29,11 @@ public:
     // URL search: creates the campaign, then crawls `depth` levels from `startAddress` (level 1 is the
     // start page). `fileExt` is the media type's FILEEXT text. A campaign that cannot be created means no
     // crawl: the database's error comes back and nothing is emitted.
-    DbStatus startUrlCrawl(const QString& startAddress, const QString& fileExt, int depth);
+    vorlane::store::DbStatus startUrlCrawl(const QString& startAddress, const QString& fileExt, int depth);
     // Web search: the keyword (percent-encoded) in place of every "<!KW!>" of one engine's link, or of
     // every engine's for "*All*"; each engine's results crawled before the next engine's.
-    DbStatus startWebCrawl(const QString& keyword, const QString& fileExt, const QString& engine);
+    vorlane::store::DbStatus startWebCrawl(const QString& keyword, const QString& fileExt,
+                                           const QString& engine);
 
     bool isRunning() const;
     bool isPaused() const;
@@ -54,7 +55,8 @@ signals:
     void finished(bool stopped);
 
 private:
-    DbStatus start(const QList<CrawlSegment>& segments, const QString& source, const QString& fileExt);
+    vorlane::store::DbStatus start(const QList<CrawlSegment>& segments, const QString& source,
+                                   const QString& fileExt);
     void scheduleStep();
     void step();
     void passOver();

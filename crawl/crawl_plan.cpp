@@ -6,7 +6,7 @@
 QString EngineSearchAddress(const QString& link, const QString& keyword) {
     const QString encoded = QString::fromLatin1(QUrl::toPercentEncoding(keyword.trimmed()));
     QString address = link;
-    address.replace(QLatin1String(kKeywordPlaceholder), encoded, Qt::CaseSensitive);
+    address.replace(QLatin1String(vorlane::store::kKeywordPlaceholder), encoded, Qt::CaseSensitive);
     return address.trimmed();
 }
 
@@ -14,9 +14,10 @@ CrawlSegment UrlSearchSegment(const QString& startAddress, int depth) {
     return {startAddress.trimmed(), QString(), std::max(1, depth), false};
 }
 
-QList<CrawlSegment> WebSearchSegments(const QList<EngineLink>& engines, const QString& keyword) {
+QList<CrawlSegment> WebSearchSegments(const QList<vorlane::store::EngineLink>& engines,
+                                      const QString& keyword) {
     QList<CrawlSegment> segments;
-    for (const EngineLink& engine : engines) {
+    for (const vorlane::store::EngineLink& engine : engines) {
         if (engine.startPage.trimmed().isEmpty())
             continue;
         segments.append(

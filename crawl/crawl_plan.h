@@ -21,7 +21,8 @@ QString EngineSearchAddress(const QString& link, const QString& keyword);
 
 CrawlSegment UrlSearchSegment(const QString& startAddress, int depth);
 // One segment per engine in the given order; an engine whose link is NULL or blank is left out.
-QList<CrawlSegment> WebSearchSegments(const QList<EngineLink>& engines, const QString& keyword);
+QList<CrawlSegment> WebSearchSegments(const QList<vorlane::store::EngineLink>& engines,
+                                      const QString& keyword);
 
 // The second status panel while a page of `segment` at `level` is crawled.
 QString LevelText(const CrawlSegment& segment, int level);

@@ -16,7 +16,7 @@ bool SameSite(const QUrl& a, const QUrl& b) {
 }
 
 qint64 RetryAfterMs(const QByteArray& value, const QDateTime& nowUtc) {
-    constexpr qint64 cap = qint64(kMaxRetryAfterSeconds) * 1000;
+    constexpr qint64 cap = qint64(vorlane::store::kMaxRetryAfterSeconds) * 1000;
     const QByteArray text = value.trimmed();
     if (text.isEmpty())
         return -1;

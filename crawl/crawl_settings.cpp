@@ -22,7 +22,8 @@ std::optional<ConnectionProfile> ConnectionProfileOf(const QString& connectionTy
     return std::nullopt;
 }
 
-CrawlSettings CrawlSettings::fromStored(const StoredCrawlSettings& stored, const CrawlSettings& previous) {
+CrawlSettings CrawlSettings::fromStored(const vorlane::store::StoredCrawlSettings& stored,
+                                        const CrawlSettings& previous) {
     CrawlSettings settings = previous;
     if (const auto profile = ConnectionProfileOf(stored.connectionType)) {
         settings.connectionType = stored.connectionType.trimmed();

@@ -7,7 +7,9 @@
 #include <QStringList>
 #include <optional>
 
+namespace vorlane::store {
 struct StoredCrawlSettings;
+}
 
 // The connection types offered to the user, in the order shown.
 inline const QStringList kConnectionTypes = {"Unknown", "33k", "56k", "ISDN", "Cable", "DSL", "T1", "T2"};
@@ -27,10 +29,11 @@ struct CrawlSettings {
     int timeoutSeconds = 30;
     int concurrency = 8;
     QStringList filters;
-    CrawlPolicy policy;
+    vorlane::store::CrawlPolicy policy;
 
     // The stored settings in force. A connection type that is none of the known ones keeps `previous`'s
     // type, time-out and concurrency, as if it had not been saved.
-    static CrawlSettings fromStored(const StoredCrawlSettings& stored, const CrawlSettings& previous);
+    static CrawlSettings fromStored(const vorlane::store::StoredCrawlSettings& stored,
+                                    const CrawlSettings& previous);
     bool operator==(const CrawlSettings&) const = default;
 };

@@ -83,7 +83,7 @@ bool FetchPipeline::passesOver(int key, const QString& address, const QStringLis
 void FetchPipeline::request(int key, const QString& address) {
     Slot slot;
     slot.address = address;
-    if (IsCrawlableAddress(address)) {
+    if (vorlane::urls::isCrawlableAddress(address)) {
         if (m_policy.gatesTransfers()) {
             // Started by the gate's release() once fill() has requested what it can.
             m_slots.insert(key, slot);

@@ -62,7 +62,7 @@ private:
 
     Fetcher m_fetcher;
     PolitenessGate m_gate{m_fetcher};
-    CrawlPolicy m_policy;
+    vorlane::store::CrawlPolicy m_policy;
     int m_transfers = 1;
     QHash<int, Slot> m_slots;
     QHash<int, int> m_ticketKeys; // ticket -> page key

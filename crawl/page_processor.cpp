@@ -19,7 +19,8 @@ constexpr int kLinksPerTurn = 256;
 
 PageProcessor::PageProcessor(CrawlCursor& cursor, QObject* parent) : QObject(parent), m_cursor(cursor) {}
 
-void PageProcessor::start(CampaignStore& store, int campaignId, const QStringList& extensions) {
+void PageProcessor::start(vorlane::store::CampaignStore& store, int campaignId,
+                          const QStringList& extensions) {
     clear();
     m_store = &store;
     m_campaignId = campaignId;
@@ -42,7 +43,7 @@ void PageProcessor::take(const FetchResult& result) {
         m_parsed = ExtractLinks(result.body, result.contentType);
         m_base = result.finalUrl;
         if (!m_parsed.baseHref.isEmpty()) {
-            const QUrl declared(ResolveLink(m_parsed.baseHref, result.finalUrl));
+            const QUrl declared(vorlane::urls::resolveLink(m_parsed.baseHref, result.finalUrl));
             if (declared.isValid() && !declared.isRelative())
                 m_base = declared;
         }
@@ -54,7 +55,7 @@ void PageProcessor::take(const FetchResult& result) {
 }
 
 bool PageProcessor::recordFile(const QString& address, const QString& foundOn) {
-    if (!IsRecordableAddress(address))
+    if (!vorlane::urls::isRecordableAddress(address))
         return true;
     if (!m_store)
         return false;
@@ -63,7 +64,7 @@ bool PageProcessor::recordFile(const QString& address, const QString& foundOn) {
         return false;
     if (recorded.value()) {
         ++m_filesFound;
-        emit fileRecorded(DisplayName(address), address, foundOn);
+        emit fileRecorded(vorlane::urls::displayName(address), address, foundOn);
     }
     return true;
 }
@@ -71,7 +72,7 @@ bool PageProcessor::recordFile(const QString& address, const QString& foundOn) {
 const QString& PageProcessor::resolvedAt(qsizetype index) {
     QString& url = m_resolved[index];
     if (url.isNull())
-        url = ResolveLink(m_parsed.links.at(index).href, m_base);
+        url = vorlane::urls::resolveLink(m_parsed.links.at(index).href, m_base);
     return url;
 }
 
@@ -115,7 +116,7 @@ bool PageProcessor::queuePageLinks() {
         const QString& url = resolvedAt(m_linkIndex);
         if (IsMediaLink(url, m_extensions))
             continue;
-        const QString page = NormalisePageAddress(url);
+        const QString page = vorlane::urls::normalisePageAddress(url);
         if (!page.isEmpty())
             m_cursor.addPage(page, m_cursor.pageKey());
     }

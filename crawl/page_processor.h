@@ -11,7 +11,9 @@
 #include <QStringList>
 #include <QUrl>
 
+namespace vorlane::store {
 class CampaignStore;
+}
 class CrawlCursor;
 struct FetchResult;
 
@@ -22,7 +24,7 @@ public:
 
     // A new crawl, recording into `store` (kept until clear()) under `campaignId` the files whose names end
     // in one of `extensions`.
-    void start(CampaignStore& store, int campaignId, const QStringList& extensions);
+    void start(vorlane::store::CampaignStore& store, int campaignId, const QStringList& extensions);
     void clear(); // no page and no store: nothing is recorded until the next start()
     // From a handler of fileRecorded the crawl was stopped or shut down: not one more link until the next
     // start().
@@ -47,7 +49,7 @@ private:
     void forgetPage();
 
     CrawlCursor& m_cursor;
-    CampaignStore* m_store = nullptr;
+    vorlane::store::CampaignStore* m_store = nullptr;
     int m_campaignId = 0;
     QStringList m_extensions;
     int m_pagesDone = 0;

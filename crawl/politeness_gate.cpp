@@ -34,7 +34,7 @@ PolitenessGate::PolitenessGate(Fetcher& fetcher, QObject* parent) : QObject(pare
     connect(&m_wake, &QTimer::timeout, this, &PolitenessGate::due);
 }
 
-void PolitenessGate::setPolicy(const CrawlPolicy& policy, int transfers) {
+void PolitenessGate::setPolicy(const vorlane::store::CrawlPolicy& policy, int transfers) {
     m_policy = policy;
     m_transfers = transfers;
 }

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+using namespace vorlane;
+
 namespace {
 
 bool isAsciiWhitespace(QChar c) {
@@ -32,19 +34,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray body(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
 
     const ParsedPage page = ExtractLinks(body, contentType);
-    const QUrl base = PageBase(QUrl("http://h/a/page.html"), page.baseHref);
+    const QUrl base = urls::pageBase(QUrl("http://h/a/page.html"), page.baseHref);
     const QStringList extensions{".mp3", ".tar.gz", "ogg"};
     for (const ExtractedLink& link : page.links) {
         if (!link.href.isEmpty() &&
             (isAsciiWhitespace(link.href.front()) || isAsciiWhitespace(link.href.back())))
             std::abort();
-        const QString address = ResolveLink(link.href, base);
-        const QString pageAddress = NormalisePageAddress(address);
-        if (!pageAddress.isEmpty() && (!IsCrawlableAddress(pageAddress) || pageAddress.contains(u'#')))
+        const QString address = urls::resolveLink(link.href, base);
+        const QString pageAddress = urls::normalisePageAddress(address);
+        if (!pageAddress.isEmpty() && (!urls::isCrawlableAddress(pageAddress) || pageAddress.contains(u'#')))
             std::abort();
         (void)IsMediaLink(address, extensions);
-        (void)IsRecordableAddress(address);
-        (void)LastSegment(address);
+        (void)urls::isRecordableAddress(address);
+        (void)urls::lastSegment(address);
     }
     return 0;
 }

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+using namespace vorlane;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString input = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
     const qsizetype newline = input.indexOf(u'\n');
@@ -14,13 +16,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString href = newline < 0 ? input : input.mid(newline + 1);
     const QUrl page(pageText);
 
-    const QString address = ResolveLink(href, page);
-    (void)PageBase(page, href);
+    const QString address = urls::resolveLink(href, page);
+    (void)urls::pageBase(page, href);
     QString withoutBlank = href;
     withoutBlank.remove(QStringLiteral("about:blank"));
-    withoutBlank = CleanAddressText(withoutBlank);
+    withoutBlank = urls::cleanAddressText(withoutBlank);
     // An absolute link is never rewritten beyond the clean-up of its control characters.
-    if (IsAbsoluteLink(withoutBlank) && address != withoutBlank)
+    if (urls::isAbsoluteLink(withoutBlank) && address != withoutBlank)
         std::abort();
     for (const QChar c : address)
         if (c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() < 0xa0))
@@ -28,19 +30,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A resolved address resolves to itself: the same file found from two pages compares equal. (Not when
     // the page's own address holds "about:blank", which resolution removes from links.) Pages are web
     // addresses with a host: that is all the crawl ever resolves against.
-    if (!address.isEmpty() && !IsAbsoluteLink(address) && IsCrawlableAddress(pageText) &&
-        !address.contains(QStringLiteral("about:blank")) && ResolveLink(address, page) != address)
+    if (!address.isEmpty() && !urls::isAbsoluteLink(address) && urls::isCrawlableAddress(pageText) &&
+        !address.contains(QStringLiteral("about:blank")) && urls::resolveLink(address, page) != address)
         std::abort();
 
-    const QString pageAddress = NormalisePageAddress(address);
-    if (!pageAddress.isEmpty() &&
-        (!IsCrawlableAddress(pageAddress) || pageAddress.contains(u'#') || !address.startsWith(pageAddress)))
+    const QString pageAddress = urls::normalisePageAddress(address);
+    if (!pageAddress.isEmpty() && (!urls::isCrawlableAddress(pageAddress) || pageAddress.contains(u'#') ||
+                                   !address.startsWith(pageAddress)))
         std::abort();
-    if (IsCrawlableAddress(address) && !IsRecordableAddress(address))
+    if (urls::isCrawlableAddress(address) && !urls::isRecordableAddress(address))
         std::abort();
     (void)IsMediaLink(address, SplitExtensions(href));
     (void)IsFilteredUrl(address, {href, QString()});
-    (void)LastSegment(address);
+    (void)urls::lastSegment(address);
     (void)PathExtension(href);
     return 0;
 }

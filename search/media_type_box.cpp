@@ -6,7 +6,7 @@
 #include <QComboBox>
 
 void fillMediaTypeBox(Session& session, MessageFacade& messages, QComboBox* box, QWidget* dialog) {
-    const DbResult<QStringList> names = session.mediaTypes();
+    const vorlane::store::DbResult<QStringList> names = session.mediaTypes();
     box->clear();
     if (names)
         box->addItems(names.value());
@@ -17,7 +17,7 @@ void fillMediaTypeBox(Session& session, MessageFacade& messages, QComboBox* box,
 
 void readMediaExtensions(Session& session, MessageFacade& messages, QComboBox* box, int index,
                          QString& extensions, QWidget* dialog) {
-    const DbResult<QString> stored = session.mediaTypeExtensions(box->itemText(index));
+    const vorlane::store::DbResult<QString> stored = session.mediaTypeExtensions(box->itemText(index));
     if (!stored) {
         messages.critical(dialog, stored.error());
         return;

@@ -4,13 +4,13 @@
 
 #include <QPushButton>
 
-SearchActivity::SearchActivity(Session& session, CampaignType type, QPushButton* search,
+SearchActivity::SearchActivity(Session& session, vorlane::store::CampaignType type, QPushButton* search,
                                QPushButton* pauseResume, QPushButton* stop, QObject* parent)
     : QObject(parent), m_session(session), m_type(type), m_search(search), m_pauseResume(pauseResume),
       m_stop(stop) {
     connect(m_pauseResume, &QPushButton::clicked, this, &SearchActivity::togglePause);
     connect(m_stop, &QPushButton::clicked, this, &SearchActivity::stop);
-    connect(&m_session, &Session::searchFinished, this, [this](CampaignType finished) {
+    connect(&m_session, &Session::searchFinished, this, [this](vorlane::store::CampaignType finished) {
         if (finished == m_type)
             enterIdle();
     });

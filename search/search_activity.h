@@ -15,8 +15,8 @@ class SearchActivity : public QObject {
     Q_OBJECT
 public:
     // The buttons belong to the dialog and must outlive this object (make it a child of the dialog).
-    SearchActivity(Session& session, CampaignType type, QPushButton* search, QPushButton* pauseResume,
-                   QPushButton* stop, QObject* parent);
+    SearchActivity(Session& session, vorlane::store::CampaignType type, QPushButton* search,
+                   QPushButton* pauseResume, QPushButton* stop, QObject* parent);
 
     // After a successful start: Search disabled, Pause/Resume and Stop enabled.
     // Does nothing when the crawl has already ended inside its start call.
@@ -33,7 +33,7 @@ private:
     void enterIdle();
 
     Session& m_session;
-    CampaignType m_type;
+    vorlane::store::CampaignType m_type;
     QPushButton* m_search;
     QPushButton* m_pauseResume;
     QPushButton* m_stop;

@@ -5,15 +5,15 @@
 
 #include <QComboBox>
 
-SearchHistory::SearchHistory(Session& session, MessageFacade& messages, CampaignType type, QComboBox* box,
-                             bool& keepShown, QWidget* dialog)
+SearchHistory::SearchHistory(Session& session, MessageFacade& messages, vorlane::store::CampaignType type,
+                             QComboBox* box, bool& keepShown, QWidget* dialog)
     : QObject(dialog), m_session(session), m_messages(messages), m_type(type), m_box(box),
       m_keepShown(keepShown), m_dialog(dialog) {
     connect(m_box, &QComboBox::activated, this, &SearchHistory::picked);
 }
 
 void SearchHistory::load() {
-    const DbResult<QStringList> sources = m_session.history(m_type);
+    const vorlane::store::DbResult<QStringList> sources = m_session.history(m_type);
     m_box->clear();
     m_box->addItem(QString::fromLatin1(kEraseHistoryEntry));
     if (sources)
@@ -35,12 +35,12 @@ void SearchHistory::picked(int index) {
     if (m_box->itemText(index) != QLatin1String(kEraseHistoryEntry))
         return;
     m_keepShown = true;
-    const QString question = m_type == CampaignType::UrlSearch
+    const QString question = m_type == vorlane::store::CampaignType::UrlSearch
                                  ? QStringLiteral("Are you sure you want to erase all url history?")
                                  : QStringLiteral("Are you sure you want to erase all keyword history?");
     if (!m_messages.question(m_dialog, question))
         return;
-    if (const DbStatus erased = m_session.eraseHistory(m_type); !erased) {
+    if (const vorlane::store::DbStatus erased = m_session.eraseHistory(m_type); !erased) {
         m_messages.critical(m_dialog, erased.error());
         return;
     }

@@ -20,8 +20,8 @@ class SearchHistory : public QObject {
 public:
     // `box` is the dialog's editable input box, `keepShown` the dialog's keep-shown flag; both must outlive
     // this object (make it a child of the dialog).
-    SearchHistory(Session& session, MessageFacade& messages, CampaignType type, QComboBox* box,
-                  bool& keepShown, QWidget* dialog);
+    SearchHistory(Session& session, MessageFacade& messages, vorlane::store::CampaignType type,
+                  QComboBox* box, bool& keepShown, QWidget* dialog);
 
     // The command entry, then the stored history; a database failure is shown and leaves the command entry.
     void load();
@@ -33,7 +33,7 @@ private:
 
     Session& m_session;
     MessageFacade& m_messages;
-    CampaignType m_type;
+    vorlane::store::CampaignType m_type;
     QComboBox* m_box;
     bool& m_keepShown;
     QWidget* m_dialog;

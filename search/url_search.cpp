@@ -35,8 +35,9 @@ URLSearch::URLSearch(Session& session, MessageFacade& messages, QWidget* parent)
     layOutDialog(this, grid, {m_search, m_pauseResume, m_stop, m_close},
                  {m_url, m_mediaType, m_depth, m_search, m_pauseResume, m_stop, m_close});
 
-    m_activity = new SearchActivity(session, CampaignType::UrlSearch, m_search, m_pauseResume, m_stop, this);
-    m_history = new SearchHistory(session, messages, CampaignType::UrlSearch, m_url,
+    m_activity = new SearchActivity(session, vorlane::store::CampaignType::UrlSearch, m_search, m_pauseResume,
+                                    m_stop, this);
+    m_history = new SearchHistory(session, messages, vorlane::store::CampaignType::UrlSearch, m_url,
                                   session.keepShown().urlSearch, this);
 
     connect(m_mediaType, &QComboBox::activated, this, &URLSearch::mediaTypePicked);
@@ -54,7 +55,7 @@ URLSearch::URLSearch(Session& session, MessageFacade& messages, QWidget* parent)
 }
 
 void URLSearch::prefillAddressIfIdle() {
-    if (m_url->currentText().isEmpty() && !m_session.isRunning(CampaignType::UrlSearch))
+    if (m_url->currentText().isEmpty() && !m_session.isRunning(vorlane::store::CampaignType::UrlSearch))
         m_url->setEditText(QStringLiteral("http://"));
 }
 
@@ -67,7 +68,7 @@ void URLSearch::mediaTypePicked(int index) {
 }
 
 void URLSearch::search() {
-    m_session.clearResults(CampaignType::UrlSearch);
+    m_session.clearResults(vorlane::store::CampaignType::UrlSearch);
     const QString typed = m_url->currentText();
     const QString address = typed.trimmed();
     if (address.isEmpty() || address == QLatin1String("http://"))
@@ -81,7 +82,8 @@ void URLSearch::search() {
         return refuse(QStringLiteral("Please select a depth for your search."), m_depth);
 
     keepShown() = false;
-    const DbStatus started = m_session.startUrlSearch(address, m_extensions, m_depth->currentText().toInt());
+    const vorlane::store::DbStatus started =
+        m_session.startUrlSearch(address, m_extensions, m_depth->currentText().toInt());
     if (!started) {
         keepShown() = true;
         m_messages.critical(this, started.error());

@@ -28,8 +28,9 @@ WebSearch::WebSearch(Session& session, MessageFacade& messages, QWidget* parent)
     layOutDialog(this, grid, {m_search, m_pauseResume, m_stop, m_close},
                  {m_keyword, m_mediaType, m_engine, m_search, m_pauseResume, m_stop, m_close});
 
-    m_activity = new SearchActivity(session, CampaignType::WebSearch, m_search, m_pauseResume, m_stop, this);
-    m_history = new SearchHistory(session, messages, CampaignType::WebSearch, m_keyword,
+    m_activity = new SearchActivity(session, vorlane::store::CampaignType::WebSearch, m_search, m_pauseResume,
+                                    m_stop, this);
+    m_history = new SearchHistory(session, messages, vorlane::store::CampaignType::WebSearch, m_keyword,
                                   session.keepShown().webSearch, this);
 
     connect(m_mediaType, &QComboBox::activated, this, &WebSearch::mediaTypePicked);
@@ -48,7 +49,7 @@ void WebSearch::fillMediaTypes() {
 }
 
 void WebSearch::fillEngines() {
-    const DbResult<QStringList> names = m_session.searchEngineChoices();
+    const vorlane::store::DbResult<QStringList> names = m_session.searchEngineChoices();
     m_engine->clear();
     m_engine->addItem(Session::allEnginesChoice());
     if (names)
@@ -63,7 +64,7 @@ void WebSearch::mediaTypePicked(int index) {
 }
 
 void WebSearch::search() {
-    m_session.clearResults(CampaignType::WebSearch);
+    m_session.clearResults(vorlane::store::CampaignType::WebSearch);
     const QString typed = m_keyword->currentText();
     const QString keyword = typed.trimmed();
     if (keyword.isEmpty())
@@ -76,7 +77,8 @@ void WebSearch::search() {
     // Unlike the URL dialog, a start leaves the flag set: the first switch to another window keeps the
     // dialog visible.
     keepShown() = true;
-    const DbStatus started = m_session.startWebSearch(keyword, m_extensions, m_engine->currentText());
+    const vorlane::store::DbStatus started =
+        m_session.startWebSearch(keyword, m_extensions, m_engine->currentText());
     if (!started) {
         m_messages.critical(this, started.error());
         return;

@@ -37,9 +37,10 @@ QLabel* makeLabel(const QString& text, QWidget* buddy) {
 CrawlingOptions::CrawlingOptions(QWidget* parent) : QGroupBox(tr("Crawling"), parent) {
     m_sameSite = makeCheck("SameSite", tr("Stay on the start address's site"));
     m_obeyRobots = makeCheck("ObeyRobots", tr("Obey robots.txt"));
-    m_maxPerHost =
-        makeSpin("MaxPerHost", tr("Requests at once per site"), kMaxRequestsPerHost, tr("No limit"));
-    m_hostDelay = makeSpin("HostDelay", tr("Pause between requests to a site"), kMaxHostDelayMs, tr("None"));
+    m_maxPerHost = makeSpin("MaxPerHost", tr("Requests at once per site"),
+                            vorlane::store::kMaxRequestsPerHost, tr("No limit"));
+    m_hostDelay = makeSpin("HostDelay", tr("Pause between requests to a site"),
+                           vorlane::store::kMaxHostDelayMs, tr("None"));
     m_hostDelay->setSuffix(tr(" ms"));
     m_hostDelay->setSingleStep(100);
     m_retryAfter = makeCheck("RetryAfter", tr("When a site asks to wait (Retry-After), wait and retry once"));
@@ -55,7 +56,7 @@ CrawlingOptions::CrawlingOptions(QWidget* parent) : QGroupBox(tr("Crawling"), pa
     layout->addWidget(m_retryAfter);
 }
 
-void CrawlingOptions::setPolicy(const CrawlPolicy& policy) {
+void CrawlingOptions::setPolicy(const vorlane::store::CrawlPolicy& policy) {
     m_sameSite->setChecked(policy.sameSiteOnly);
     m_obeyRobots->setChecked(policy.obeyRobots);
     m_maxPerHost->setValue(policy.maxPerHost);
@@ -63,8 +64,8 @@ void CrawlingOptions::setPolicy(const CrawlPolicy& policy) {
     m_retryAfter->setChecked(policy.honourRetryAfter);
 }
 
-CrawlPolicy CrawlingOptions::policy() const {
-    CrawlPolicy policy;
+vorlane::store::CrawlPolicy CrawlingOptions::policy() const {
+    vorlane::store::CrawlPolicy policy;
     policy.sameSiteOnly = m_sameSite->isChecked();
     policy.obeyRobots = m_obeyRobots->isChecked();
     policy.maxPerHost = m_maxPerHost->value();

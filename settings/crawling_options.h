@@ -5,7 +5,9 @@
 #include <QGroupBox>
 #include <QList>
 
+namespace vorlane::store {
 struct CrawlPolicy;
+}
 class QCheckBox;
 class QSpinBox;
 
@@ -14,8 +16,8 @@ class CrawlingOptions : public QGroupBox {
 public:
     explicit CrawlingOptions(QWidget* parent = nullptr);
 
-    void setPolicy(const CrawlPolicy& policy);
-    CrawlPolicy policy() const;
+    void setPolicy(const vorlane::store::CrawlPolicy& policy);
+    vorlane::store::CrawlPolicy policy() const;
     // The controls in their tab order.
     QList<QWidget*> tabChain() const;
 

@@ -16,7 +16,7 @@
 #include "window_placement.h"
 #include <QCloseEvent>
 
-MainWindow::MainWindow(Database& database, MessageFacade& messages, UrlOpener& opener,
+MainWindow::MainWindow(vorlane::store::Database& database, MessageFacade& messages, UrlOpener& opener,
                        const QString& programFolder, bool trayAvailable, QWidget* parent)
     : QMainWindow(parent), m_database(database), m_messages(messages), m_opener(opener),
       m_programFolder(programFolder), m_trayAvailable(trayAvailable) {
@@ -55,7 +55,7 @@ void MainWindow::load() {
     m_dialogs = std::make_unique<MainDialogs>(*this, *m_session, m_messages, m_opener, m_programFolder);
     m_pane->attach(*m_session);
     wireStatus();
-    const DbStatus loaded = m_session->loadSettings();
+    const vorlane::store::DbStatus loaded = m_session->loadSettings();
     if (!loaded)
         m_messages.critical(nullptr, loaded.error()); // the defaults stay; the program can still search
     if (UserOptions::showStartInfo())
@@ -82,7 +82,8 @@ void MainWindow::loadTray() {
 }
 
 void MainWindow::wireStatus() {
-    for (CampaignType type : {CampaignType::UrlSearch, CampaignType::WebSearch}) {
+    for (vorlane::store::CampaignType type :
+         {vorlane::store::CampaignType::UrlSearch, vorlane::store::CampaignType::WebSearch}) {
         CrawlEngine* engine = &m_session->engine(type);
         connect(engine, &CrawlEngine::started, this, &MainWindow::updateActivityDisplay);
         connect(engine, &CrawlEngine::finished, this, [this] {
@@ -128,8 +129,8 @@ void MainWindow::updateActivityDisplay() {
     if (!m_session || m_ended)
         return;
     // One search runs at a time: while one runs, the other's entry points are off.
-    const bool urlRunning = m_session->isRunning(CampaignType::UrlSearch);
-    const bool webRunning = !urlRunning && m_session->isRunning(CampaignType::WebSearch);
+    const bool urlRunning = m_session->isRunning(vorlane::store::CampaignType::UrlSearch);
+    const bool webRunning = !urlRunning && m_session->isRunning(vorlane::store::CampaignType::WebSearch);
     m_actions->setEnabled(MainAction::WebSearch, !urlRunning);
     m_actions->setEnabled(MainAction::UrlSearch, !webRunning);
     m_status->setActivity(urlRunning   ? QStringLiteral("URL Search running...")

@@ -13,7 +13,9 @@
 #include <memory>
 
 class About;
+namespace vorlane::store {
 class Database;
+}
 class ExitToTray;
 class MainActions;
 class MainDialogs;
@@ -31,8 +33,8 @@ class MainWindow : public QMainWindow {
 public:
     // `programFolder` holds help.htm. `trayAvailable`: whether hiding to the tray can be undone by the user;
     // without a notification area the window is minimised instead of hidden.
-    MainWindow(Database& database, MessageFacade& messages, UrlOpener& opener, const QString& programFolder,
-               bool trayAvailable, QWidget* parent = nullptr);
+    MainWindow(vorlane::store::Database& database, MessageFacade& messages, UrlOpener& opener,
+               const QString& programFolder, bool trayAvailable, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // The load step: sizes the lists, creates the Session and wires it, loads the connection type and
@@ -75,7 +77,7 @@ private:
     // Stores the window's state for the next start; nothing while the window was never shown.
     void saveWindowState();
 
-    Database& m_database;
+    vorlane::store::Database& m_database;
     MessageFacade& m_messages;
     UrlOpener& m_opener;
     QString m_programFolder;

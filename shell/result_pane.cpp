@@ -46,9 +46,10 @@ ResultPane::ResultPane(UrlOpener& opener, MessageFacade& messages, QWidget* pare
 
 void ResultPane::attach(Session& session) {
     const struct {
-        CampaignType type;
+        vorlane::store::CampaignType type;
         int list;
-    } searches[] = {{CampaignType::UrlSearch, kUrlSearchList}, {CampaignType::WebSearch, kWebSearchList}};
+    } searches[] = {{vorlane::store::CampaignType::UrlSearch, kUrlSearchList},
+                    {vorlane::store::CampaignType::WebSearch, kWebSearchList}};
     for (const auto& search : searches) {
         CrawlEngine* engine = &session.engine(search.type);
         ResultList* own = list(search.list);
@@ -60,11 +61,12 @@ void ResultPane::attach(Session& session) {
                     own->AddResultRow(name, address, foundOn);
                 });
     }
-    connect(&session, &Session::resultsCleared, this, [this](CampaignType type) {
-        list(type == CampaignType::UrlSearch ? kUrlSearchList : kWebSearchList)->ClearResultList();
+    connect(&session, &Session::resultsCleared, this, [this](vorlane::store::CampaignType type) {
+        list(type == vorlane::store::CampaignType::UrlSearch ? kUrlSearchList : kWebSearchList)
+            ->ClearResultList();
     });
     connect(&session, &Session::campaignLoaded, this,
-            [this, &session](int campaignId, const QList<FileLinkRow>& rows) {
+            [this, &session](int campaignId, const QList<vorlane::store::FileLinkRow>& rows) {
                 list(kCampaignList)->setCampaignLabel(session.campaignLabel(campaignId));
                 loadCampaignLinks(rows);
             });
@@ -101,7 +103,7 @@ void ResultPane::arrangeLists() {
         list->spreadColumns(column);
 }
 
-void ResultPane::loadCampaignLinks(const QList<FileLinkRow>& rows) {
+void ResultPane::loadCampaignLinks(const QList<vorlane::store::FileLinkRow>& rows) {
     ++m_loadGeneration;
     showList(kCampaignList);
     list(kCampaignList)->ClearResultList();
@@ -121,8 +123,8 @@ void ResultPane::addNextCampaignBatch() {
     QList<ResultRow> batch;
     batch.reserve(end - m_nextCampaignRow);
     for (qsizetype i = m_nextCampaignRow; i < end; ++i) {
-        const FileLinkRow& link = m_campaignRows.at(i);
-        batch.append(ResultRow{DisplayName(link.url), link.url, link.foundOn});
+        const vorlane::store::FileLinkRow& link = m_campaignRows.at(i);
+        batch.append(ResultRow{vorlane::urls::displayName(link.url), link.url, link.foundOn});
     }
     list(kCampaignList)->addResultRows(batch);
     m_nextCampaignRow = end;

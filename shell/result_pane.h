@@ -57,7 +57,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void loadCampaignLinks(const QList<FileLinkRow>& rows);
+    void loadCampaignLinks(const QList<vorlane::store::FileLinkRow>& rows);
     void addNextCampaignBatch();
 
     QuickFilterBar* m_filterBar = nullptr;
@@ -65,7 +65,7 @@ private:
     ResultList* m_lists[kListCount] = {};
     int m_visibleList = kWebSearchList;
 
-    QList<FileLinkRow> m_campaignRows;
+    QList<vorlane::store::FileLinkRow> m_campaignRows;
     qsizetype m_nextCampaignRow = 0;
     bool m_loadingCampaign = false;
     // Counts loads begun and given up; a batch queued for an older load finds it changed and stops.

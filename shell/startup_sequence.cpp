@@ -18,21 +18,21 @@ bool StartupSequence::run() {
     // exactly the windows' own titles.
     StartUp splash;
     splash.showAndPaint();
-    StartupResult prepared = PrepareDatabase(m_programFolder);
+    vorlane::store::StartupResult prepared = vorlane::store::prepareDatabase(m_programFolder);
     // The splash stays above other windows; it goes before any message can show.
     splash.close();
 
     switch (prepared.outcome) {
-    case StartupOutcome::AlreadyRunning:
+    case vorlane::store::StartupOutcome::AlreadyRunning:
         m_messages.information(nullptr, QStringLiteral("The Vorlane application is already running!\n"
                                                        "Check the system tray or Windows Task Manager."));
         m_exitCode = 1;
         return false;
-    case StartupOutcome::Failed:
+    case vorlane::store::StartupOutcome::Failed:
         m_messages.critical(nullptr, prepared.error);
         m_exitCode = 2;
         return false;
-    case StartupOutcome::Ready:
+    case vorlane::store::StartupOutcome::Ready:
         break;
     }
     m_database = std::move(prepared.database);

@@ -27,7 +27,7 @@ public:
     int exitCode() const { return m_exitCode; }
 
     MainWindow* mainWindow() const { return m_window.get(); }
-    Database& database() { return m_database; }
+    vorlane::store::Database& database() { return m_database; }
 
 signals:
     void ended();
@@ -38,6 +38,6 @@ private:
     QString m_programFolder;
     bool m_trayAvailable;
     int m_exitCode = 0;
-    Database m_database; // outlives the window and its context
+    vorlane::store::Database m_database; // outlives the window and its context
     std::unique_ptr<MainWindow> m_window;
 };

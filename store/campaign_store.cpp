@@ -1,6 +1,8 @@
 #include "campaign_store.h"
 #include "statement.h"
 
+namespace vorlane::store {
+
 struct CampaignStore::Prepared {
     explicit Prepared(const QSqlDatabase& db) : insertCampaign(db), insertLink(db), selectLinks(db) {}
     QSqlQuery insertCampaign;
@@ -16,7 +18,7 @@ CampaignStore::~CampaignStore() = default;
 static DbStatus prepareOne(QSqlQuery& query, const QString& sql) {
     query.setForwardOnly(true);
     if (!query.prepare(sql))
-        return DbStatus::failure(DbErrorText(query.lastError()));
+        return DbStatus::failure(dbErrorText(query.lastError()));
     return dbOk();
 }
 
@@ -49,7 +51,7 @@ DbResult<int> CampaignStore::createCampaign(CampaignType type, const QString& so
     if (const DbStatus status = ensurePrepared(); !status)
         return DbResult<int>::failure(status.error());
     QSqlQuery& query = m_prepared->insertCampaign;
-    if (const DbStatus status = ExecPrepared(query, {int(type), TextValue(source)}); !status)
+    if (const DbStatus status = execPrepared(query, {int(type), textValue(source)}); !status)
         return DbResult<int>::failure(status.error());
     const int id = query.lastInsertId().toInt();
     query.finish();
@@ -62,7 +64,7 @@ DbResult<bool> CampaignStore::recordFileLink(int campaignId, const QString& url,
     QSqlQuery& query = m_prepared->insertLink;
     const QVariant foundOnValue =
         foundOn.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(foundOn);
-    if (const DbStatus status = ExecPrepared(query, {campaignId, TextValue(url), foundOnValue}); !status)
+    if (const DbStatus status = execPrepared(query, {campaignId, textValue(url), foundOnValue}); !status)
         return DbResult<bool>::failure(status.error());
     const bool inserted = query.numRowsAffected() > 0;
     query.finish();
@@ -71,11 +73,12 @@ DbResult<bool> CampaignStore::recordFileLink(int campaignId, const QString& url,
 
 DbResult<QList<CampaignRecord>> CampaignStore::campaigns() {
     QSqlQuery query(m_db);
-    const DbStatus status = ExecQuery(
-        query, QStringLiteral("SELECT c.CAMPAIGNID, c.CAMPTYPEID, c.CAMPAIGNSOURCE, "
-                              "CAST(c.CAMPAIGNID AS TEXT) || ' - ' || t.CAMPAIGNTYPE || ' - ' || c.CAMPAIGNSOURCE "
-                              "FROM CAMPAIGNS c JOIN CAMPAIGNTYPES t ON c.CAMPTYPEID = t.CAMPTYPEID "
-                              "ORDER BY c.CAMPAIGNID"));
+    const DbStatus status = execQuery(
+        query,
+        QStringLiteral("SELECT c.CAMPAIGNID, c.CAMPTYPEID, c.CAMPAIGNSOURCE, "
+                       "CAST(c.CAMPAIGNID AS TEXT) || ' - ' || t.CAMPAIGNTYPE || ' - ' || c.CAMPAIGNSOURCE "
+                       "FROM CAMPAIGNS c JOIN CAMPAIGNTYPES t ON c.CAMPTYPEID = t.CAMPTYPEID "
+                       "ORDER BY c.CAMPAIGNID"));
     if (!status)
         return DbResult<QList<CampaignRecord>>::failure(status.error());
     QList<CampaignRecord> campaigns;
@@ -83,7 +86,7 @@ DbResult<QList<CampaignRecord>> CampaignStore::campaigns() {
         campaigns.append({query.value(0).toInt(), CampaignType(query.value(1).toInt()), query.value(2).toString(),
                           query.value(3).toString()});
     if (query.lastError().isValid())
-        return DbResult<QList<CampaignRecord>>::failure(DbErrorText(query.lastError()));
+        return DbResult<QList<CampaignRecord>>::failure(dbErrorText(query.lastError()));
     return campaigns;
 }
 
@@ -91,7 +94,7 @@ DbResult<QList<FileLinkRow>> CampaignStore::campaignLinks(int campaignId) {
     if (const DbStatus status = ensurePrepared(); !status)
         return DbResult<QList<FileLinkRow>>::failure(status.error());
     QSqlQuery& query = m_prepared->selectLinks;
-    if (const DbStatus status = ExecPrepared(query, {campaignId}); !status)
+    if (const DbStatus status = execPrepared(query, {campaignId}); !status)
         return DbResult<QList<FileLinkRow>>::failure(status.error());
     QList<FileLinkRow> rows;
     while (query.next())
@@ -99,17 +102,17 @@ DbResult<QList<FileLinkRow>> CampaignStore::campaignLinks(int campaignId) {
     const QSqlError error = query.lastError();
     query.finish();
     if (error.isValid())
-        return DbResult<QList<FileLinkRow>>::failure(DbErrorText(error));
+        return DbResult<QList<FileLinkRow>>::failure(dbErrorText(error));
     return rows;
 }
 
 DbStatus CampaignStore::deleteCampaign(int campaignId) {
-    return RunInTransaction(m_db, [&]() -> DbStatus {
-        if (auto r = ExecStatement(m_db, QStringLiteral("DELETE FROM FILELINKS WHERE CAMPAIGNID = ?"),
+    return runInTransaction(m_db, [&]() -> DbStatus {
+        if (auto r = execStatement(m_db, QStringLiteral("DELETE FROM FILELINKS WHERE CAMPAIGNID = ?"),
                                    {campaignId});
             !r)
             return DbStatus::failure(r.error());
-        if (auto r = ExecStatement(m_db, QStringLiteral("DELETE FROM CAMPAIGNS WHERE CAMPAIGNID = ?"),
+        if (auto r = execStatement(m_db, QStringLiteral("DELETE FROM CAMPAIGNS WHERE CAMPAIGNID = ?"),
                                    {campaignId});
             !r)
             return DbStatus::failure(r.error());
@@ -118,11 +121,13 @@ DbStatus CampaignStore::deleteCampaign(int campaignId) {
 }
 
 DbStatus CampaignStore::deleteAllCampaigns() {
-    return RunInTransaction(m_db, [&]() -> DbStatus {
-        if (auto r = ExecStatement(m_db, QStringLiteral("DELETE FROM FILELINKS")); !r)
+    return runInTransaction(m_db, [&]() -> DbStatus {
+        if (auto r = execStatement(m_db, QStringLiteral("DELETE FROM FILELINKS")); !r)
             return DbStatus::failure(r.error());
-        if (auto r = ExecStatement(m_db, QStringLiteral("DELETE FROM CAMPAIGNS")); !r)
+        if (auto r = execStatement(m_db, QStringLiteral("DELETE FROM CAMPAIGNS")); !r)
             return DbStatus::failure(r.error());
         return dbOk();
     });
 }
+
+} // namespace vorlane::store

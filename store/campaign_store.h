@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <memory>
 
+namespace vorlane::store {
+
 struct FileLinkRow {
     QString url;
     QString foundOn; // the page the link was found on; empty for links recorded before that was kept
@@ -45,3 +47,5 @@ private:
     QSqlDatabase m_db;
     std::unique_ptr<Prepared> m_prepared; // statements prepared once, on first use
 };
+
+} // namespace vorlane::store

@@ -6,6 +6,8 @@
 #include <QSqlDatabase>
 #include <QStringList>
 
+namespace vorlane::store {
+
 class CategoryStore {
 public:
     explicit CategoryStore(QSqlDatabase db) : m_db(std::move(db)) {}
@@ -21,3 +23,5 @@ public:
 private:
     QSqlDatabase m_db;
 };
+
+} // namespace vorlane::store

@@ -2,9 +2,13 @@
 
 #include <algorithm>
 
+namespace vorlane::store {
+
 CrawlPolicy CrawlPolicy::clamped() const {
     CrawlPolicy policy = *this;
     policy.maxPerHost = std::clamp(maxPerHost, 0, kMaxRequestsPerHost);
     policy.delayMsPerHost = std::clamp(delayMsPerHost, 0, kMaxHostDelayMs);
     return policy;
 }
+
+} // namespace vorlane::store

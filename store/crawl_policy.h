@@ -2,6 +2,8 @@
 // How considerately a crawl treats the sites it visits: the options as stored. Every option defaults to off
 // (or zero), and a crawl with the defaults requests exactly what it always did, in the same order.
 
+namespace vorlane::store {
+
 // A server that asks for a longer pause than this is taken to mean "not now": the retry comes after this.
 inline constexpr int kMaxRetryAfterSeconds = 60;
 inline constexpr int kMaxHostDelayMs = 60000;
@@ -28,3 +30,5 @@ struct CrawlPolicy {
     CrawlPolicy clamped() const;
     bool operator==(const CrawlPolicy&) const = default;
 };
+
+} // namespace vorlane::store

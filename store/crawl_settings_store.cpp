@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QSettings>
 
+namespace vorlane::store {
+
 namespace {
 
 QSettings open() {
@@ -31,13 +33,13 @@ int readInt(const QSettings& settings, const QString& key, int fallback) {
 
 DbResult<StoredCrawlSettings> CrawlSettingsStore::load() {
     const auto connection =
-        QueryFirstValue(m_db, QStringLiteral("SELECT \"CONNECTION\" FROM \"CONNECTION\" LIMIT 1"));
+        queryFirstValue(m_db, QStringLiteral("SELECT \"CONNECTION\" FROM \"CONNECTION\" LIMIT 1"));
     if (!connection)
         return DbResult<StoredCrawlSettings>::failure(connection.error());
     StoredCrawlSettings settings;
     settings.connectionType = connection->toString().trimmed();
     if (const DbStatus status =
-            FillList(m_db, QStringLiteral("SELECT FILTER FROM FILTERS ORDER BY rowid"), settings.filters);
+            fillList(m_db, QStringLiteral("SELECT FILTER FROM FILTERS ORDER BY rowid"), settings.filters);
         !status)
         return DbResult<StoredCrawlSettings>::failure(status.error());
     settings.policy = loadPolicy();
@@ -83,28 +85,30 @@ QString CrawlSettingsStore::savePolicy(const CrawlPolicy& policy) {
 }
 
 DbStatus CrawlSettingsStore::saveDatabasePart(const QString& connectionType, const QStringList& filters) {
-    return RunInTransaction(m_db, [&]() -> DbStatus {
-        auto updated = ExecStatement(m_db, QStringLiteral("UPDATE \"CONNECTION\" SET \"CONNECTION\" = ?"),
-                                     {TextValue(connectionType.trimmed())});
+    return runInTransaction(m_db, [&]() -> DbStatus {
+        auto updated = execStatement(m_db, QStringLiteral("UPDATE \"CONNECTION\" SET \"CONNECTION\" = ?"),
+                                     {textValue(connectionType.trimmed())});
         if (!updated)
             return DbStatus::failure(updated.error());
         // The table must hold its one row; a file that lost it gets it back rather than keeping no choice.
         if (*updated == 0) {
             auto inserted =
-                ExecStatement(m_db, QStringLiteral("INSERT INTO \"CONNECTION\" (\"CONNECTION\") VALUES (?)"),
-                              {TextValue(connectionType.trimmed())});
+                execStatement(m_db, QStringLiteral("INSERT INTO \"CONNECTION\" (\"CONNECTION\") VALUES (?)"),
+                              {textValue(connectionType.trimmed())});
             if (!inserted)
                 return DbStatus::failure(inserted.error());
         }
-        if (auto cleared = ExecStatement(m_db, QStringLiteral("DELETE FROM FILTERS")); !cleared)
+        if (auto cleared = execStatement(m_db, QStringLiteral("DELETE FROM FILTERS")); !cleared)
             return DbStatus::failure(cleared.error());
         QSqlQuery insert(m_db);
         if (!insert.prepare(QStringLiteral("INSERT INTO FILTERS (FILTER) VALUES (?)")))
-            return DbStatus::failure(DbErrorText(insert.lastError()));
+            return DbStatus::failure(dbErrorText(insert.lastError()));
         for (const QString& filter : filters) {
-            if (const DbStatus status = ExecPrepared(insert, {TextValue(filter)}); !status)
+            if (const DbStatus status = execPrepared(insert, {textValue(filter)}); !status)
                 return status;
         }
         return dbOk();
     });
 }
+
+} // namespace vorlane::store

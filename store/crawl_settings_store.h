@@ -9,6 +9,8 @@
 #include <QSqlDatabase>
 #include <QStringList>
 
+namespace vorlane::store {
+
 struct StoredCrawlSettings {
     QString connectionType; // as stored, trimmed
     QStringList filters;    // stored order
@@ -36,3 +38,5 @@ private:
 
     QSqlDatabase m_db;
 };
+
+} // namespace vorlane::store

@@ -12,6 +12,8 @@
 #include <QThread>
 #include <QUuid>
 
+namespace vorlane::store {
+
 namespace {
 
 // SQLite's primary result codes the start-up tells apart (Qt reports extended codes; the low byte is the
@@ -67,7 +69,7 @@ Step run(const QSqlDatabase& db, const QString& sql) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.exec(sql) || (query.isSelect() && !query.next() && query.lastError().isValid()))
-        return {false, classify(query.lastError()), DbErrorText(query.lastError()), {}};
+        return {false, classify(query.lastError()), dbErrorText(query.lastError()), {}};
     return {true, OpenState::Ready, {}, query.isValid() ? query.value(0) : QVariant()};
 }
 
@@ -124,10 +126,10 @@ bool bringSchemaUpToDate(const QSqlDatabase& db, int current, OpenAttempt& attem
         return true;
     QStringList statements;
     if (current == 0) {
-        statements = SchemaCreateStatements();
+        statements = schemaCreateStatements();
     } else {
         for (int v = current; v < kSchemaVersion; ++v)
-            statements += SchemaUpgradeStatements(v);
+            statements += schemaUpgradeStatements(v);
     }
     statements.prepend(QStringLiteral("BEGIN"));
     statements.append(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
@@ -169,7 +171,7 @@ OpenAttempt openChecked(const QString& connectionName, const QString& path) {
         db.setDatabaseName(path);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
         if (!db.open()) {
-            attempt = {classify(db.lastError()), DbErrorText(db.lastError())};
+            attempt = {classify(db.lastError()), dbErrorText(db.lastError())};
         } else {
             // The exclusive locking mode keeps every lock once taken, until the connection closes. The
             // empty write transaction takes the exclusive lock now, so a second copy is refused here and
@@ -287,7 +289,7 @@ void Database::close() {
     m_connectionName.clear();
 }
 
-StartupResult PrepareDatabase(const QString& directory, const QString& fileName) {
+StartupResult prepareDatabase(const QString& directory, const QString& fileName) {
     StartupResult result;
     const QDir dir(directory);
     const QString path = dir.absoluteFilePath(fileName);
@@ -353,3 +355,5 @@ StartupResult PrepareDatabase(const QString& directory, const QString& fileName)
     }
     return result;
 }
+
+} // namespace vorlane::store

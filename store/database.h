@@ -1,12 +1,14 @@
 #pragma once
 // The one connection to the program's database for the whole run, opened by the start-up step.
-// PrepareDatabase creates a missing file from the built-in schema, migrates older files, checks integrity
+// prepareDatabase creates a missing file from the built-in schema, migrates older files, checks integrity
 // (a damaged file is kept aside and replaced by a fresh one), compacts in place when worth it, and takes
 // SQLite's exclusive lock, which it keeps until close(): a second copy of the program cannot open it, and of
 // two copies started at the same moment exactly one gets it.
 
 #include <QSqlDatabase>
 #include <QString>
+
+namespace vorlane::store {
 
 enum class StartupOutcome {
     Ready,          // connection open and locked
@@ -50,4 +52,6 @@ inline constexpr int kCompactMinFreePages = 256;
 inline const char* const kDatabaseFileName = "mc.mdb";
 
 // Opens (or creates) `directory`/`fileName`. The program passes its own folder.
-StartupResult PrepareDatabase(const QString& directory, const QString& fileName = kDatabaseFileName);
+StartupResult prepareDatabase(const QString& directory, const QString& fileName = kDatabaseFileName);
+
+} // namespace vorlane::store

@@ -7,6 +7,8 @@
 #include <utility>
 #include <variant>
 
+namespace vorlane::store {
+
 template <typename T> class DbResult {
 public:
     DbResult(T value) : m_value(std::move(value)) {}
@@ -31,3 +33,5 @@ using DbStatus = DbResult<std::monostate>;
 inline DbStatus dbOk() {
     return DbStatus(std::monostate{});
 }
+
+} // namespace vorlane::store

@@ -7,6 +7,8 @@
 #include <QSqlDatabase>
 #include <QStringList>
 
+namespace vorlane::store {
+
 inline const char* const kKeywordPlaceholder = "<!KW!>";
 inline const char* const kAllEngines = "*All*";
 
@@ -32,3 +34,5 @@ public:
 private:
     QSqlDatabase m_db;
 };
+
+} // namespace vorlane::store

@@ -2,6 +2,8 @@
 #include "queries.h"
 #include "statement.h"
 
+namespace vorlane::store {
+
 static QString markerColumn(CampaignType type) {
     return type == CampaignType::UrlSearch ? QStringLiteral("URLLastClearedCampID")
                                            : QStringLiteral("WebLastClearedCampID");
@@ -16,14 +18,14 @@ DbStatus HistoryStore::fillHistory(CampaignType type, QStringList& list) {
                                        "(SELECT COALESCE(MAX(%1), 0) FROM ClearedHistory) "
                                        "GROUP BY CAMPAIGNSOURCE ORDER BY FIRSTID")
                             .arg(markerColumn(type));
-    return FillList(m_db, sql, list, {int(type)});
+    return fillList(m_db, sql, list, {int(type)});
 }
 
 DbResult<int> HistoryStore::maxCampaignId(CampaignType) {
     // Every campaign, whatever its type: erasing one kind's history must also hide the other kind's
     // campaigns that were made before it, as both share one id sequence.
     const auto value =
-        QueryFirstValue(m_db, QStringLiteral("SELECT COALESCE(MAX(CAMPAIGNID), 0) FROM CAMPAIGNS"));
+        queryFirstValue(m_db, QStringLiteral("SELECT COALESCE(MAX(CAMPAIGNID), 0) FROM CAMPAIGNS"));
     if (!value)
         return DbResult<int>::failure(value.error());
     return value->toInt();
@@ -31,15 +33,15 @@ DbResult<int> HistoryStore::maxCampaignId(CampaignType) {
 
 DbStatus HistoryStore::clearHistory(CampaignType type, int campaignId) {
     const QString column = markerColumn(type);
-    return RunInTransaction(m_db, [&]() -> DbStatus {
+    return runInTransaction(m_db, [&]() -> DbStatus {
         // Every row gets the value, so that MAX() over the table is exactly the new marker, also when it is
         // lower than before.
         auto updated =
-            ExecStatement(m_db, QStringLiteral("UPDATE ClearedHistory SET %1 = ?").arg(column), {campaignId});
+            execStatement(m_db, QStringLiteral("UPDATE ClearedHistory SET %1 = ?").arg(column), {campaignId});
         if (!updated)
             return DbStatus::failure(updated.error());
         if (*updated == 0) {
-            auto inserted = ExecStatement(
+            auto inserted = execStatement(
                 m_db, QStringLiteral("INSERT INTO ClearedHistory (%1) VALUES (?)").arg(column), {campaignId});
             if (!inserted)
                 return DbStatus::failure(inserted.error());
@@ -49,9 +51,11 @@ DbStatus HistoryStore::clearHistory(CampaignType type, int campaignId) {
 }
 
 DbResult<int> HistoryStore::clearedMarker(CampaignType type) {
-    const auto value = QueryFirstValue(
+    const auto value = queryFirstValue(
         m_db, QStringLiteral("SELECT COALESCE(MAX(%1), 0) FROM ClearedHistory").arg(markerColumn(type)));
     if (!value)
         return DbResult<int>::failure(value.error());
     return value->toInt();
 }
+
+} // namespace vorlane::store

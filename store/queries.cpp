@@ -1,21 +1,23 @@
 #include "queries.h"
 #include "statement.h"
 
-DbResult<QVariant> QueryFirstValue(const QSqlDatabase& db, const QString& sql, const QVariantList& binds) {
+namespace vorlane::store {
+
+DbResult<QVariant> queryFirstValue(const QSqlDatabase& db, const QString& sql, const QVariantList& binds) {
     QSqlQuery query(db);
-    const DbStatus status = ExecQuery(query, sql, binds);
+    const DbStatus status = execQuery(query, sql, binds);
     if (!status)
         return DbResult<QVariant>::failure(status.error());
     if (!query.next()) {
         if (query.lastError().isValid())
-            return DbResult<QVariant>::failure(DbErrorText(query.lastError()));
+            return DbResult<QVariant>::failure(dbErrorText(query.lastError()));
         return QVariant();
     }
     return query.value(0);
 }
 
-DbResult<QString> QueryFirstText(const QSqlDatabase& db, const QString& sql, const QVariantList& binds) {
-    const auto value = QueryFirstValue(db, sql, binds);
+DbResult<QString> queryFirstText(const QSqlDatabase& db, const QString& sql, const QVariantList& binds) {
+    const auto value = queryFirstValue(db, sql, binds);
     if (!value)
         return DbResult<QString>::failure(value.error());
     if (value->isNull())
@@ -23,9 +25,9 @@ DbResult<QString> QueryFirstText(const QSqlDatabase& db, const QString& sql, con
     return value->toString();
 }
 
-DbStatus FillList(const QSqlDatabase& db, const QString& sql, QStringList& list, const QVariantList& binds) {
+DbStatus fillList(const QSqlDatabase& db, const QString& sql, QStringList& list, const QVariantList& binds) {
     QSqlQuery query(db);
-    const DbStatus status = ExecQuery(query, sql, binds);
+    const DbStatus status = execQuery(query, sql, binds);
     if (!status)
         return status;
     // Rows are collected first so that a failure half-way leaves the caller's list as it was.
@@ -33,7 +35,9 @@ DbStatus FillList(const QSqlDatabase& db, const QString& sql, QStringList& list,
     while (query.next())
         rows.append(query.value(0).toString());
     if (query.lastError().isValid())
-        return DbStatus::failure(DbErrorText(query.lastError()));
+        return DbStatus::failure(dbErrorText(query.lastError()));
     list.append(rows);
     return dbOk();
 }
+
+} // namespace vorlane::store

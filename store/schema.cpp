@@ -1,8 +1,10 @@
 #include "schema.h"
 
+namespace vorlane::store {
+
 // Every text column compares without letter case, as users expect "Audio" and "audio", or two links
 // differing only in case, to be the same thing.
-QStringList SchemaCreateStatements() {
+QStringList schemaCreateStatements() {
     return {
         QStringLiteral("CREATE TABLE CAMPAIGNTYPES (CAMPTYPEID INTEGER PRIMARY KEY, "
                        "CAMPAIGNTYPE TEXT NOT NULL COLLATE NOCASE)"),
@@ -46,7 +48,7 @@ QStringList SchemaCreateStatements() {
     };
 }
 
-QStringList SchemaUpgradeStatements(int fromVersion) {
+QStringList schemaUpgradeStatements(int fromVersion) {
     switch (fromVersion) {
     case 1:
         return {QStringLiteral("ALTER TABLE FILELINKS ADD COLUMN FOUNDON TEXT COLLATE NOCASE")};
@@ -54,3 +56,5 @@ QStringList SchemaUpgradeStatements(int fromVersion) {
         return {};
     }
 }
+
+} // namespace vorlane::store

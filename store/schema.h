@@ -4,10 +4,14 @@
 
 #include <QStringList>
 
+namespace vorlane::store {
+
 // Stored in PRAGMA user_version. 1: the first layout; 2: FILELINKS.FOUNDON added.
 inline constexpr int kSchemaVersion = 2;
 
 // Creates every table and index of the current version and inserts the seed rows; run on an empty file.
-QStringList SchemaCreateStatements();
+QStringList schemaCreateStatements();
 // The statements that take a file from `fromVersion` to `fromVersion + 1`.
-QStringList SchemaUpgradeStatements(int fromVersion);
+QStringList schemaUpgradeStatements(int fromVersion);
+
+} // namespace vorlane::store

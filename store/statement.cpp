@@ -1,45 +1,49 @@
 #include "statement.h"
 
-QString DbErrorText(const QSqlError& error) {
+namespace vorlane::store {
+
+QString dbErrorText(const QSqlError& error) {
     const QString text = error.text().trimmed();
     return text.isEmpty() ? QStringLiteral("Unknown database error") : text;
 }
 
-DbStatus ExecPrepared(QSqlQuery& query, const QVariantList& binds) {
+DbStatus execPrepared(QSqlQuery& query, const QVariantList& binds) {
     for (qsizetype i = 0; i < binds.size(); ++i)
         query.bindValue(int(i), binds.at(i));
     if (!query.exec())
-        return DbStatus::failure(DbErrorText(query.lastError()));
+        return DbStatus::failure(dbErrorText(query.lastError()));
     return dbOk();
 }
 
-DbStatus ExecQuery(QSqlQuery& query, const QString& sql, const QVariantList& binds) {
+DbStatus execQuery(QSqlQuery& query, const QString& sql, const QVariantList& binds) {
     query.setForwardOnly(true);
     if (!query.prepare(sql))
-        return DbStatus::failure(DbErrorText(query.lastError()));
-    return ExecPrepared(query, binds);
+        return DbStatus::failure(dbErrorText(query.lastError()));
+    return execPrepared(query, binds);
 }
 
-DbResult<int> ExecStatement(const QSqlDatabase& db, const QString& sql, const QVariantList& binds) {
+DbResult<int> execStatement(const QSqlDatabase& db, const QString& sql, const QVariantList& binds) {
     QSqlQuery query(db);
-    const DbStatus status = ExecQuery(query, sql, binds);
+    const DbStatus status = execQuery(query, sql, binds);
     if (!status)
         return DbResult<int>::failure(status.error());
     return query.numRowsAffected();
 }
 
-DbStatus RunInTransaction(QSqlDatabase db, const std::function<DbStatus()>& steps) {
+DbStatus runInTransaction(QSqlDatabase db, const std::function<DbStatus()>& steps) {
     if (!db.transaction())
-        return DbStatus::failure(DbErrorText(db.lastError()));
+        return DbStatus::failure(dbErrorText(db.lastError()));
     const DbStatus status = steps();
     if (!status) {
         db.rollback();
         return status;
     }
     if (!db.commit()) {
-        const QString error = DbErrorText(db.lastError());
+        const QString error = dbErrorText(db.lastError());
         db.rollback();
         return DbStatus::failure(error);
     }
     return dbOk();
 }
+
+} // namespace vorlane::store

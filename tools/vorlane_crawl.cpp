@@ -24,6 +24,8 @@
 #include <optional>
 #include <unistd.h>
 
+using namespace vorlane;
+
 namespace {
 
 enum ExitCode { Done = 0, Stopped = 1, BadArguments = 2, DatabaseFailure = 3, CrawlFailure = 4 };
@@ -188,16 +190,17 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
     }
     int number = 0;
     if (parser.isSet(QStringLiteral("per-host"))) {
-        if (!readInt(parser.value(QStringLiteral("per-host")), number, 0, kMaxRequestsPerHost)) {
-            printError(QStringLiteral("--per-host takes a whole number from 0 to %1").arg(kMaxRequestsPerHost));
+        if (!readInt(parser.value(QStringLiteral("per-host")), number, 0, store::kMaxRequestsPerHost)) {
+            printError(QStringLiteral("--per-host takes a whole number from 0 to %1")
+                           .arg(store::kMaxRequestsPerHost));
             return std::nullopt;
         }
         options.perHost = number;
     }
     if (parser.isSet(QStringLiteral("host-delay"))) {
-        if (!readInt(parser.value(QStringLiteral("host-delay")), number, 0, kMaxHostDelayMs)) {
+        if (!readInt(parser.value(QStringLiteral("host-delay")), number, 0, store::kMaxHostDelayMs)) {
             printError(QStringLiteral("--host-delay takes a whole number of milliseconds from 0 to %1")
-                           .arg(kMaxHostDelayMs));
+                           .arg(store::kMaxHostDelayMs));
             return std::nullopt;
         }
         options.hostDelayMs = number;
@@ -229,7 +232,7 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
         printError(QStringLiteral("a URL search takes exactly one start address"));
         return std::nullopt;
     }
-    options.url = CleanAddressText(positional.first().trimmed());
+    options.url = urls::cleanAddressText(positional.first().trimmed());
     if (!options.url.contains(QLatin1String("://"))) {
         printError(QStringLiteral("the start address must be absolute, e.g. http://example.org/"));
         return std::nullopt;
@@ -258,7 +261,7 @@ int main(int argc, char* argv[]) {
     // The default database is a fresh one, seeded like the program's own, that goes away at the end.
     QTemporaryDir scratch;
     QString directory = scratch.path();
-    QString fileName = QString::fromLatin1(kDatabaseFileName);
+    QString fileName = QString::fromLatin1(store::kDatabaseFileName);
     if (!options->dbFile.isEmpty()) {
         const QFileInfo file(options->dbFile);
         directory = file.absolutePath();
@@ -267,13 +270,13 @@ int main(int argc, char* argv[]) {
         printError(QStringLiteral("cannot create a temporary folder: %1").arg(scratch.errorString()));
         return DatabaseFailure;
     }
-    StartupResult opened = PrepareDatabase(directory, fileName);
-    if (opened.outcome == StartupOutcome::AlreadyRunning) {
+    store::StartupResult opened = store::prepareDatabase(directory, fileName);
+    if (opened.outcome == store::StartupOutcome::AlreadyRunning) {
         printError(
             QStringLiteral("the database %1 is in use by another program").arg(directory + u'/' + fileName));
         return DatabaseFailure;
     }
-    if (opened.outcome != StartupOutcome::Ready) {
+    if (opened.outcome != store::StartupOutcome::Ready) {
         printError(
             QStringLiteral("cannot open the database %1: %2").arg(directory + u'/' + fileName, opened.error));
         return DatabaseFailure;
@@ -282,7 +285,7 @@ int main(int argc, char* argv[]) {
         printError(opened.notice);
 
     Session session(opened.database);
-    if (const DbStatus loaded = session.loadSettings(); !loaded) {
+    if (const store::DbStatus loaded = session.loadSettings(); !loaded) {
         printError(QStringLiteral("cannot read the settings: %1").arg(loaded.error()));
         return DatabaseFailure;
     }
@@ -311,7 +314,7 @@ int main(int argc, char* argv[]) {
         settings.concurrency = options->concurrency;
     if (options->timeoutSeconds > 0)
         settings.timeoutSeconds = options->timeoutSeconds;
-    CrawlPolicy& policy = settings.policy;
+    store::CrawlPolicy& policy = settings.policy;
     policy.sameSiteOnly = options->sameSite.value_or(policy.sameSiteOnly);
     policy.obeyRobots = options->obeyRobots.value_or(policy.obeyRobots);
     policy.honourRetryAfter = options->retryAfter.value_or(policy.honourRetryAfter);
@@ -319,7 +322,8 @@ int main(int argc, char* argv[]) {
     policy.delayMsPerHost = options->hostDelayMs.value_or(policy.delayMsPerHost);
     session.useCrawlSettings(settings);
 
-    const CampaignType type = options->web ? CampaignType::WebSearch : CampaignType::UrlSearch;
+    const store::CampaignType type =
+        options->web ? store::CampaignType::WebSearch : store::CampaignType::UrlSearch;
     CrawlEngine& engine = session.engine(type);
     int exitCode = Done;
     bool outputFailed = false;
@@ -328,7 +332,7 @@ int main(int argc, char* argv[]) {
     const auto printAddress = [&outputFailed, &session, type](const QString&, const QString& address) {
         if (outputFailed)
             return;
-        const QByteArray line = ShownAddress(address).toUtf8() + '\n';
+        const QByteArray line = urls::shownAddress(address).toUtf8() + '\n';
         if (std::fwrite(line.constData(), 1, size_t(line.size()), stdout) == size_t(line.size()) &&
             std::fflush(stdout) == 0)
             return;
@@ -341,7 +345,7 @@ int main(int argc, char* argv[]) {
     QObject::connect(&engine, &CrawlEngine::fileRecorded, &app, printAddress);
     if (!options->quiet) {
         QObject::connect(&engine, &CrawlEngine::messageChanged, &app, [](const QString& text) {
-            std::fprintf(stderr, "%s\n", qPrintable(ShownText(text)));
+            std::fprintf(stderr, "%s\n", qPrintable(urls::shownText(text)));
         });
         QObject::connect(&engine, &CrawlEngine::progress, &app, [](int pages, int queued, int files) {
             if (pages % 100 == 0)
@@ -367,9 +371,9 @@ int main(int argc, char* argv[]) {
     };
     QObject::connect(&stopSignal, &QSocketNotifier::activated, &app, stopOnSignal);
 
-    const DbStatus started = options->web
-                                 ? session.startWebSearch(options->keyword, options->types, options->engine)
-                                 : session.startUrlSearch(options->url, options->types, options->depth);
+    const store::DbStatus started =
+        options->web ? session.startWebSearch(options->keyword, options->types, options->engine)
+                     : session.startUrlSearch(options->url, options->types, options->depth);
     if (!started) {
         printError(QStringLiteral("the search cannot start: %1").arg(started.error()));
         return CrawlFailure;

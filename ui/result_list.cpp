@@ -110,7 +110,7 @@ void ResultList::OpenSelectedResult() {
     const QString address = selectedAddress();
     if (address.isNull())
         return;
-    if (!IsRecordableAddress(address)) {
+    if (!vorlane::urls::isRecordableAddress(address)) {
         m_messages.critical(this, QStringLiteral("Only http, https and ftp addresses are opened. "
                                                  "This address was not opened:\n") +
                                       address);

@@ -48,8 +48,8 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
         // Rows may come from a database written before links were cleaned up: a control or a bidirectional
         // override kept there must not break or reorder the row on screen.
         if (index.column() == FileColumn)
-            return ShownText(entry.row.fileName);
-        return ShownAddress(columnText(entry.row, index.column()));
+            return vorlane::urls::shownText(entry.row.fileName);
+        return vorlane::urls::shownAddress(columnText(entry.row, index.column()));
     case Qt::ToolTipRole:
         return m_toolTip.isEmpty() ? QVariant() : QVariant(m_toolTip);
     case Qt::DecorationRole:
@@ -99,8 +99,8 @@ QMimeData* ResultListModel::mimeData(const QModelIndexList& indexes) const {
     QStringList lines;
     for (int shownRow : shownRows) {
         // One line of text per row, whatever is stored.
-        const QString address = ShownAddress(row(shownRow).url);
-        if (!IsRecordableAddress(address))
+        const QString address = vorlane::urls::shownAddress(row(shownRow).url);
+        if (!vorlane::urls::isRecordableAddress(address))
             continue;
         urls.append(QUrl(address, QUrl::TolerantMode));
         lines.append(address);

@@ -3,6 +3,8 @@
 #include "urls/percent_encode.h"
 #include "urls/resolve.h"
 
+namespace vorlane::urls {
+
 namespace {
 
 bool isHidden(char32_t c) {
@@ -30,7 +32,7 @@ char32_t codePointAt(QStringView text, qsizetype i, qsizetype& units) {
 
 } // namespace
 
-QString ShownText(const QString& text) {
+QString shownText(const QString& text) {
     qsizetype units = 1;
     qsizetype first = 0;
     while (first < text.size() && !isHidden(codePointAt(text, first, units)))
@@ -42,17 +44,19 @@ QString ShownText(const QString& text) {
     for (qsizetype i = first; i < text.size(); i += units) {
         const char32_t c = codePointAt(text, i, units);
         if (isHidden(c))
-            AppendPercentEncoded(shown, c);
+            appendPercentEncoded(shown, c);
         else
             shown.append(QStringView(text).sliced(i, units));
     }
     return shown;
 }
 
-QString ShownAddress(const QString& address) {
-    return ShownText(CleanAddressText(address));
+QString shownAddress(const QString& address) {
+    return shownText(cleanAddressText(address));
 }
 
-QString DisplayName(const QString& address) {
-    return ShownText(LastSegment(CleanAddressText(address)));
+QString displayName(const QString& address) {
+    return shownText(lastSegment(cleanAddressText(address)));
 }
+
+} // namespace vorlane::urls

@@ -4,15 +4,19 @@
 
 #include <QString>
 
+namespace vorlane::urls {
+
 // `text` with every character that is invisible or changes the layout of what surrounds it percent-encoded
 // (as UTF-8): controls, format characters such as bidirectional overrides and zero-width marks, and line
 // and paragraph separators. Idempotent; text without such characters comes back as it is.
-QString ShownText(const QString& text);
+QString shownText(const QString& text);
 
-// An address as shown or printed: as a browser reads it (CleanAddressText), then through ShownText. One
+// An address as shown or printed: as a browser reads it (cleanAddressText), then through shownText. One
 // line, and it reads in the order it is written.
-QString ShownAddress(const QString& address);
+QString shownAddress(const QString& address);
 
 // The name a file link is shown under: the last segment of its shown address, so "x\u202Egnp.mp3" cannot
 // pose as a ".png".
-QString DisplayName(const QString& address);
+QString displayName(const QString& address);
+
+} // namespace vorlane::urls

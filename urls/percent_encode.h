@@ -3,8 +3,10 @@
 
 #include <QString>
 
+namespace vorlane::urls {
+
 // Appends the character's UTF-8 bytes as "%XX" each, in upper-case hex as browsers write them.
-inline void AppendPercentEncoded(QString& out, char32_t codePoint) {
+inline void appendPercentEncoded(QString& out, char32_t codePoint) {
     static constexpr char16_t kHex[] = u"0123456789ABCDEF";
     const QByteArray bytes = QString::fromUcs4(&codePoint, 1).toUtf8();
     for (const char byte : bytes) {
@@ -12,3 +14,5 @@ inline void AppendPercentEncoded(QString& out, char32_t codePoint) {
         out.append(u'%').append(QChar(kHex[b >> 4])).append(QChar(kHex[b & 0xF]));
     }
 }
+
+} // namespace vorlane::urls

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace vorlane::urls {
+
 namespace {
 
 const QString kAboutBlank = QStringLiteral("about:blank");
@@ -44,7 +46,7 @@ bool hasHttpScheme(const QUrl& url) {
 
 } // namespace
 
-QString CleanAddressText(const QString& text) {
+QString cleanAddressText(const QString& text) {
     const QStringView view(text);
     qsizetype begin = 0;
     qsizetype end = view.size();
@@ -61,27 +63,27 @@ QString CleanAddressText(const QString& text) {
         if (isAsciiTabOrNewline(c.unicode()))
             continue;
         if (isControl(c.unicode()))
-            AppendPercentEncoded(cleaned, c.unicode());
+            appendPercentEncoded(cleaned, c.unicode());
         else
             cleaned.append(c);
     }
     return cleaned;
 }
 
-bool IsAbsoluteLink(const QString& href) {
+bool isAbsoluteLink(const QString& href) {
     const qsizetype length = schemeLength(href);
     return length > 0 && QStringView(href).mid(length).startsWith(u"://");
 }
 
-QString ResolveLink(const QString& href, const QUrl& base) {
+QString resolveLink(const QString& href, const QUrl& base) {
     QString link = href;
     link.remove(kAboutBlank);
     // Before anything else: a line break or an escape sequence in a link must never reach a stored
     // address, a list row or a printed line, and a browser would not keep them either.
-    link = CleanAddressText(link);
+    link = cleanAddressText(link);
     // An absolute link is the page author's text: kept as written so that the same file found through
     // different pages compares equal.
-    if (IsAbsoluteLink(link))
+    if (isAbsoluteLink(link))
         return link;
 
     // mailto:, javascript:, data: and the like are never fetched nor recorded; they stay as written.
@@ -115,10 +117,10 @@ QString ResolveLink(const QString& href, const QUrl& base) {
     return resolved.toString(QUrl::FullyEncoded);
 }
 
-QUrl PageBase(const QUrl& pageAddress, const QString& baseHref) {
+QUrl pageBase(const QUrl& pageAddress, const QString& baseHref) {
     if (baseHref.isEmpty())
         return pageAddress;
-    const QUrl base(ResolveLink(baseHref, pageAddress), QUrl::TolerantMode);
+    const QUrl base(resolveLink(baseHref, pageAddress), QUrl::TolerantMode);
     if (!base.isValid() || base.host().isEmpty())
         return pageAddress;
     const QString scheme = base.scheme();
@@ -127,11 +129,11 @@ QUrl PageBase(const QUrl& pageAddress, const QString& baseHref) {
     return base;
 }
 
-QString LastSegment(const QString& address) {
+QString lastSegment(const QString& address) {
     return address.mid(address.lastIndexOf(u'/') + 1);
 }
 
-QString NormalisePageAddress(const QString& address) {
+QString normalisePageAddress(const QString& address) {
     const qsizetype hash = address.indexOf(u'#');
     const QString withoutFragment = hash < 0 ? address : address.left(hash);
     const QUrl url(withoutFragment, QUrl::TolerantMode);
@@ -139,3 +141,5 @@ QString NormalisePageAddress(const QString& address) {
         return {};
     return withoutFragment;
 }
+
+} // namespace vorlane::urls

@@ -2,6 +2,8 @@
 
 #include <QUrl>
 
+namespace vorlane::urls {
+
 namespace {
 
 // The scheme of an absolute address in lower case, or empty. Only addresses with an authority ("://")
@@ -15,12 +17,14 @@ QString schemeOf(const QString& address) {
 
 } // namespace
 
-bool IsCrawlableAddress(const QString& address) {
+bool isCrawlableAddress(const QString& address) {
     const QString scheme = schemeOf(address);
     return scheme == u"http" || scheme == u"https";
 }
 
-bool IsRecordableAddress(const QString& address) {
+bool isRecordableAddress(const QString& address) {
     const QString scheme = schemeOf(address);
     return scheme == u"http" || scheme == u"https" || scheme == u"ftp";
 }
+
+} // namespace vorlane::urls

@@ -3,8 +3,12 @@
 
 #include <QString>
 
+namespace vorlane::urls {
+
 // Only http and https addresses (with a host) are fetched as pages.
-bool IsCrawlableAddress(const QString& address);
+bool isCrawlableAddress(const QString& address);
 // Only http, https and ftp addresses (with a host) are recorded as files and handed to the system's "open"
 // action.
-bool IsRecordableAddress(const QString& address);
+bool isRecordableAddress(const QString& address);
+
+} // namespace vorlane::urls

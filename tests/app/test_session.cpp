@@ -11,6 +11,8 @@
 #include <QSqlQuery>
 #include <QtTest>
 
+using namespace vorlane;
+
 class TestSession : public QObject {
     Q_OBJECT
 
@@ -30,9 +32,10 @@ private slots:
         const auto [connection, timeoutSeconds, concurrency] =
             fetchRow<QString, int, int>({"connection", "timeoutSeconds", "concurrency"});
         SessionFixture app;
-        const CrawlPolicy policy{.sameSiteOnly = true, .maxPerHost = 3};
+        const store::CrawlPolicy policy{.sameSiteOnly = true, .maxPerHost = 3};
         QVERIFY(app.session.saveSettings({connection, {"ads"}, policy}).ok());
-        for (const CampaignType type : {CampaignType::UrlSearch, CampaignType::WebSearch}) {
+        for (const store::CampaignType type :
+             {store::CampaignType::UrlSearch, store::CampaignType::WebSearch}) {
             const CrawlSettings& used = app.session.engine(type).settings();
             QCOMPARE(used.connectionType, connection);
             QCOMPARE(used.timeoutSeconds, timeoutSeconds);
@@ -50,7 +53,8 @@ private slots:
     }
     void isRecording() {
         QFETCH(bool, web);
-        const CampaignType type = web ? CampaignType::WebSearch : CampaignType::UrlSearch;
+        const store::CampaignType type =
+            web ? store::CampaignType::WebSearch : store::CampaignType::UrlSearch;
         SessionFixture app;
         HttpFixture& site = app.startSite();
         // Neither search gets past its first page until it is stopped.
@@ -58,9 +62,9 @@ private slots:
         silent.hang = true;
         site.setRoute("/", silent);
         site.setRoute("/find?q=jazz", silent);
-        EngineStore engines(app.database.connection());
+        store::EngineStore engines(app.database.connection());
         QVERIFY(engines.add("Local") && engines.setStartPage("Local", site.url("/find?q=<!KW!>")));
-        QVERIFY(CampaignStore(app.database.connection()).createCampaign(type, "earlier"));
+        QVERIFY(store::CampaignStore(app.database.connection()).createCampaign(type, "earlier"));
         QVERIFY(web ? app.session.startWebSearch("jazz", ".mp3", "Local")
                     : app.session.startUrlSearch(site.url("/"), ".mp3", 2));
         const int running = app.session.engine(type).campaignId();
@@ -80,12 +84,12 @@ private slots:
     // the error comes back.
     void deleteAllWhoseHistoryMarkersCannotBeReset() {
         SessionFixture app;
-        QVERIFY(CampaignStore(app.database.connection())
-                    .createCampaign(CampaignType::UrlSearch, "http://a.test/"));
+        QVERIFY(store::CampaignStore(app.database.connection())
+                    .createCampaign(store::CampaignType::UrlSearch, "http://a.test/"));
         QVERIFY(QSqlQuery(app.database.connection()).exec("DROP TABLE ClearedHistory"));
         QSignalSpy deleted(&app.session, &Session::campaignsDeleted);
         QSignalSpy changed(&app.session, &Session::campaignsChanged);
-        const DbStatus status = app.session.deleteAllCampaigns();
+        const store::DbStatus status = app.session.deleteAllCampaigns();
         QVERIFY(!status);
         QVERIFY(!status.error().isEmpty());
         QVERIFY(app.campaignLabels().isEmpty());

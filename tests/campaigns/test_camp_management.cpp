@@ -14,6 +14,8 @@
 #include <QSqlQuery>
 #include <QtTest>
 
+using namespace vorlane;
+
 class TestCampManagement : public QObject {
     Q_OBJECT
 
@@ -26,12 +28,12 @@ class TestCampManagement : public QObject {
     QPushButton* button(const char* name) { return control<QPushButton>(m_dialog, name); }
     // Three campaigns: 1 with two links, 2 without, 3 with one; then the dialog.
     void openWithCampaigns() {
-        CampaignStore store(m_app->database.connection());
-        QVERIFY(store.createCampaign(CampaignType::UrlSearch, "http://a.test/"));
+        store::CampaignStore store(m_app->database.connection());
+        QVERIFY(store.createCampaign(store::CampaignType::UrlSearch, "http://a.test/"));
         QVERIFY(store.recordFileLink(1, "http://a.test/x/one.mp3", "http://a.test/"));
         QVERIFY(store.recordFileLink(1, "http://a.test/two.ogg"));
-        QVERIFY(store.createCampaign(CampaignType::WebSearch, "jazz - live"));
-        QVERIFY(store.createCampaign(CampaignType::UrlSearch, "http://b.test/"));
+        QVERIFY(store.createCampaign(store::CampaignType::WebSearch, "jazz - live"));
+        QVERIFY(store.createCampaign(store::CampaignType::UrlSearch, "http://b.test/"));
         QVERIFY(store.recordFileLink(3, "http://b.test/three.mp3"));
         m_dialog = new CampManagement(m_app->session, m_app->messages, m_app->ownerWindow());
     }
@@ -61,7 +63,7 @@ private slots:
         pick(campaigns(), m_labels[id - 1]);
         QVERIFY(loaded.size() == 1 && loaded.first().at(0).toInt() == id);
         QStringList got;
-        for (const FileLinkRow& row : loaded.first().at(1).value<QList<FileLinkRow>>())
+        for (const store::FileLinkRow& row : loaded.first().at(1).value<QList<store::FileLinkRow>>())
             got << row.url + '|' + row.foundOn;
         QCOMPARE(got, links);
         QVERIFY(m_app->messages.shown().isEmpty() && !QApplication::overrideCursor());
@@ -104,9 +106,9 @@ private slots:
         const auto [button, yes, message, left, links] =
             fetchRow<QString, bool, QString, QStringList, int>({"button", "yes", "message", "left", "links"});
         openWithCampaigns();
-        HistoryStore history(m_app->database.connection());
-        QVERIFY(history.clearHistory(CampaignType::UrlSearch, 3) &&
-                history.clearHistory(CampaignType::WebSearch, 2));
+        store::HistoryStore history(m_app->database.connection());
+        QVERIFY(history.clearHistory(store::CampaignType::UrlSearch, 3) &&
+                history.clearHistory(store::CampaignType::WebSearch, 2));
         QSignalSpy cleared(&m_app->session, &Session::campaignsDeleted);
         const bool picked = !message.startsWith("Please");
         if (picked && button == "DelCamp")
@@ -126,11 +128,12 @@ private slots:
         QCOMPARE(count.value(0).toInt(), links);
         QCOMPARE(cleared.size(), left != m_labels ? 1 : 0);
         // Only Delete All puts the history markers back to 0.
-        QCOMPARE((QList<int>{history.clearedMarker(CampaignType::UrlSearch).value(),
-                             history.clearedMarker(CampaignType::WebSearch).value()}),
+        QCOMPARE((QList<int>{history.clearedMarker(store::CampaignType::UrlSearch).value(),
+                             history.clearedMarker(store::CampaignType::WebSearch).value()}),
                  (left.isEmpty() ? QList<int>{0, 0} : QList<int>{3, 2}));
         // Ids go on after Delete All, so an old marker could never hide a new campaign.
-        QVERIFY(CampaignStore(m_app->database.connection()).createCampaign(CampaignType::UrlSearch, "new"));
+        QVERIFY(store::CampaignStore(m_app->database.connection())
+                    .createCampaign(store::CampaignType::UrlSearch, "new"));
         QCOMPARE(m_app->campaignLabels().last(), "4 - URL Search - new");
     }
 
@@ -143,7 +146,7 @@ private slots:
         pick(control<QComboBox>(search, "Combo1"), "Audio");
         pick(control<QComboBox>(search, "Combo2"), "2");
         click(control<QPushButton>(search, "SearchBtn"));
-        QVERIFY(m_app->session.engine(CampaignType::UrlSearch).isRunning());
+        QVERIFY(m_app->session.engine(store::CampaignType::UrlSearch).isRunning());
         const QString label = "1 - URL Search - " + m_app->site->url("/");
         QCOMPARE(entries(campaigns()), QStringList{label});
         pick(campaigns(), label);
@@ -156,8 +159,8 @@ private slots:
                 shown[3].kind == ScriptedMessages::Kind::Critical);
         QCOMPARE(m_app->campaignLabels(), QStringList{label});
 
-        m_app->session.engine(CampaignType::UrlSearch).stop();
-        QTRY_VERIFY_WITH_TIMEOUT(!m_app->session.engine(CampaignType::UrlSearch).isRunning(), 20000);
+        m_app->session.engine(store::CampaignType::UrlSearch).stop();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_app->session.engine(store::CampaignType::UrlSearch).isRunning(), 20000);
         m_app->messages.answerNext(true);
         click(button("DelAllCamp"));
         QVERIFY(m_app->campaignLabels().isEmpty());

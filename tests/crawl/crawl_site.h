@@ -95,7 +95,7 @@ struct Probe {
 };
 
 inline CrawlSettings crawlSettings(int timeoutSeconds, int concurrency, const QStringList& filters = {},
-                                   const CrawlPolicy& policy = {}) {
+                                   const vorlane::store::CrawlPolicy& policy = {}) {
     CrawlSettings settings;
     settings.timeoutSeconds = timeoutSeconds;
     settings.concurrency = concurrency;

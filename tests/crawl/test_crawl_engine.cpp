@@ -9,11 +9,13 @@
 #include "tests/support/table_rows.h"
 #include "tests/support/temp_database.h"
 
+using namespace vorlane;
+
 namespace {
 
 // Replaces the seeded engines by "name|link" lines ("name|" stands for a NULL link).
 void useEngines(const HttpFixture& server, QSqlDatabase db, const QStringList& engines) {
-    EngineStore store(db);
+    store::EngineStore store(db);
     const auto seeded = store.names();
     for (const QString& name : seeded.value())
         QVERIFY(store.remove(name).ok());
@@ -155,12 +157,14 @@ private slots:
         for (const int transfers : {1, 8}) {
             server.clearRequests();
             const qint64 bigBefore = server.bytesStreamed("/big.html");
-            CrawlEngine engine(web ? CampaignType::WebSearch : CampaignType::UrlSearch, db.connection());
+            CrawlEngine engine(web ? store::CampaignType::WebSearch : store::CampaignType::UrlSearch,
+                               db.connection());
             // A silent page ends at the time-out, which is short where there is one.
             engine.setSettings(crawlSettings(site.filter(" ?").isEmpty() ? 10 : 1, transfers, filterList));
             Probe probe(engine);
-            const DbStatus started = web ? engine.startWebCrawl(start, ".mp3", engines.first())
-                                         : engine.startUrlCrawl(server.url(start), ".mp3,.ogg,.txt", depth);
+            const store::DbStatus started =
+                web ? engine.startWebCrawl(start, ".mp3", engines.first())
+                    : engine.startUrlCrawl(server.url(start), ".mp3,.ogg,.txt", depth);
             QVERIFY2(started.ok(), qPrintable(started.error()));
             QVERIFY(engine.isRunning());
             QVERIFY(probe.waitDone());
@@ -175,9 +179,9 @@ private slots:
             QCOMPARE(probe.recorded(), addresses(server, recorded));
             for (const auto& args : probe.files) // the name shown is the address's last segment
                 QCOMPARE(args.at(0).toString(), args.at(1).toString().section(u'/', -1));
-            const auto rows = CampaignStore(db.connection()).campaignLinks(engine.campaignId());
+            const auto rows = store::CampaignStore(db.connection()).campaignLinks(engine.campaignId());
             QStringList stored;
-            for (const FileLinkRow& row : rows.value())
+            for (const store::FileLinkRow& row : rows.value())
                 stored << row.url;
             QCOMPARE(stored, addresses(server, recorded));
 
@@ -256,7 +260,8 @@ private slots:
         const bool web = !engines.isEmpty();
         if (web)
             useEngines(server, db.connection(), engines);
-        CrawlEngine engine(web ? CampaignType::WebSearch : CampaignType::UrlSearch, db.connection());
+        CrawlEngine engine(web ? store::CampaignType::WebSearch : store::CampaignType::UrlSearch,
+                           db.connection());
         engine.setSettings(crawlSettings(60, 8));
         const auto start = [&] {
             return web ? engine.startWebCrawl("jazz", ".mp3", "*All*")
@@ -298,7 +303,7 @@ private slots:
             hrefs << QStringLiteral("f%1.mp3").arg(i);
         server.setPage("/", HttpFixture::linksPage(hrefs));
         TempDatabase db;
-        CrawlEngine engine(CampaignType::UrlSearch, db.connection());
+        CrawlEngine engine(store::CampaignType::UrlSearch, db.connection());
         Probe probe(engine);
         connect(&engine, &CrawlEngine::fileRecorded, &engine, [&engine] { engine.stop(); });
         QVERIFY(engine.startUrlCrawl(server.url("/"), QStringLiteral(".mp3"), 1).ok());
@@ -306,7 +311,7 @@ private slots:
         QVERIFY(probe.stopped());
         QCOMPARE(probe.files.size(), 1);
         QCOMPARE(Probe::column(probe.messages, 0).last(), QStringLiteral("Stopped."));
-        QCOMPARE(CampaignStore(db.connection()).campaignLinks(engine.campaignId()).value().size(), 1);
+        QCOMPARE(store::CampaignStore(db.connection()).campaignLinks(engine.campaignId()).value().size(), 1);
     }
 
     // Pause holds processing and new transfers; after Resume the crawl ends as it would have without a pause.
@@ -319,7 +324,7 @@ private slots:
         QVERIFY(buildSite(server, site));
         server.setLatencyMs(30);
         TempDatabase db;
-        CrawlEngine engine(CampaignType::UrlSearch, db.connection());
+        CrawlEngine engine(store::CampaignType::UrlSearch, db.connection());
         engine.setSettings(crawlSettings(10, 2));
         Probe probe(engine);
         connect(&engine, &CrawlEngine::fileRecorded, &engine, [&engine, &probe] {
@@ -350,11 +355,11 @@ private slots:
         HttpFixture server;
         server.setPage("/", HttpFixture::linksPage({QStringLiteral("x.mp3")}));
         TempDatabase db;
-        CrawlEngine engine(CampaignType::UrlSearch, db.connection());
+        CrawlEngine engine(store::CampaignType::UrlSearch, db.connection());
         Probe probe(engine);
         QSignalSpy started(&engine, &CrawlEngine::started);
         db.close();
-        const DbStatus status = engine.startUrlCrawl(server.url("/"), QStringLiteral(".mp3"), 1);
+        const store::DbStatus status = engine.startUrlCrawl(server.url("/"), QStringLiteral(".mp3"), 1);
         QVERIFY(!status.ok() && !status.error().isEmpty());
         QVERIFY(!engine.isRunning());
         // A crawl that went ahead anyway would show its start page within this while.
@@ -378,7 +383,7 @@ private slots:
         QVERIFY(buildSite(server, {"/ > a.html x.mp3 y.mp3 b.html", "/a.html > a.mp3", "/b.html > b.mp3"}));
         server.setLatencyMs(50);
         TempDatabase db;
-        CrawlEngine engine(CampaignType::UrlSearch, db.connection());
+        CrawlEngine engine(store::CampaignType::UrlSearch, db.connection());
         Probe probe(engine);
         QList<qsizetype> atAbort; // messages, files, levels
         const auto abort = [&] {

@@ -8,6 +8,8 @@
 #include "crawl/served_media.h"
 #include "tests/support/table_rows.h"
 
+using namespace vorlane;
+
 class TestLinkRules : public QObject {
     Q_OBJECT
 
@@ -66,8 +68,8 @@ private slots:
     void addressKinds() {
         auto [address, crawlable, recordable] =
             fetchRow<QString, bool, bool>({"address", "crawlable", "recordable"});
-        QCOMPARE(IsCrawlableAddress(address), crawlable);
-        QCOMPARE(IsRecordableAddress(address), recordable);
+        QCOMPARE(urls::isCrawlableAddress(address), crawlable);
+        QCOMPARE(urls::isRecordableAddress(address), recordable);
     }
 
     void servesMediaType_data() {

@@ -8,7 +8,9 @@
 
 #include <algorithm>
 
-Q_DECLARE_METATYPE(CrawlPolicy)
+using namespace vorlane;
+
+Q_DECLARE_METATYPE(store::CrawlPolicy)
 
 namespace {
 
@@ -38,8 +40,8 @@ class TestPoliteness : public QObject {
 
     // A URL search of the server from "/", three levels deep: the pages crawled and the files recorded.
     std::pair<QStringList, QStringList> crawl(TempDatabase& db, const HttpFixture& server,
-                                              const CrawlPolicy& policy) {
-        CrawlEngine engine(CampaignType::UrlSearch, db.connection());
+                                              const store::CrawlPolicy& policy) {
+        CrawlEngine engine(store::CampaignType::UrlSearch, db.connection());
         engine.setSettings(crawlSettings(10, 8, {}, policy));
         Probe probe(engine);
         if (!engine.startUrlCrawl(server.url("/"), QStringLiteral(".mp3"), 3).ok() || !probe.waitDone())
@@ -85,7 +87,7 @@ private slots:
     // Each gate against a site built for it ("{other}": the same server under another site's name).
     // `requests`: every request the server saw, sorted.
     void policyCrawl_data() {
-        addColumns<CrawlPolicy, QStringList, QString, QString, QString>(
+        addColumns<store::CrawlPolicy, QStringList, QString, QString, QString>(
             {"policy", "site", "crawled", "recorded", "requests"});
         using L = QStringList;
         // With every gate on but nothing to refuse, the crawl is the plain one (pages in order, the same
@@ -95,26 +97,27 @@ private slots:
             pages << QStringLiteral("/p%1.html > m%1.mp3 p1.html").arg(i);
         const QString inOrder = "/ /p1.html /p2.html /p3.html /p4.html /p5.html /p6.html";
         const QString found = "/top.mp3 /m1.mp3 /m2.mp3 /m3.mp3 /m4.mp3 /m5.mp3 /m6.mp3";
-        const CrawlPolicy all{.sameSiteOnly = true,
-                              .obeyRobots = true,
-                              .maxPerHost = 2,
-                              .delayMsPerHost = 5,
-                              .honourRetryAfter = true};
+        const store::CrawlPolicy all{.sameSiteOnly = true,
+                                     .obeyRobots = true,
+                                     .maxPerHost = 2,
+                                     .delayMsPerHost = 5,
+                                     .honourRetryAfter = true};
         addRow("every gate, nothing refused", all, pages, inOrder, found, inOrder + " /robots.txt");
         // The same, at least so far apart as the limits per host make them (see policyCrawl).
-        addRow("one transfer at a time", CrawlPolicy{.maxPerHost = 1}, pages, inOrder, found, inOrder);
-        addRow("delay per host", CrawlPolicy{.delayMsPerHost = 200}, pages, inOrder, found, inOrder);
-        addRow("both", CrawlPolicy{.maxPerHost = 2, .delayMsPerHost = 120}, pages, inOrder, found, inOrder);
+        addRow("one transfer at a time", store::CrawlPolicy{.maxPerHost = 1}, pages, inOrder, found, inOrder);
+        addRow("delay per host", store::CrawlPolicy{.delayMsPerHost = 200}, pages, inOrder, found, inOrder);
+        addRow("both", store::CrawlPolicy{.maxPerHost = 2, .delayMsPerHost = 120}, pages, inOrder, found,
+               inOrder);
 
         const L sites{"/ > own.html {other}/other.html {other}/far.mp3", "/own.html > own.mp3",
                       "/other.html > other.mp3"};
-        addRow("other sites followed", CrawlPolicy{}, sites, "/ /own.html {other}/other.html",
+        addRow("other sites followed", store::CrawlPolicy{}, sites, "/ /own.html {other}/other.html",
                "{other}/far.mp3 /own.mp3 {other}/other.mp3", "/ /other.html /own.html");
         // Files are recorded wherever they are; only pages stay on the site.
-        addRow("same site only", CrawlPolicy{.sameSiteOnly = true}, sites, "/ /own.html",
+        addRow("same site only", store::CrawlPolicy{.sameSiteOnly = true}, sites, "/ /own.html",
                "{other}/far.mp3 /own.mp3", "/ /own.html");
 
-        const CrawlPolicy obey{.obeyRobots = true}, honour{.honourRetryAfter = true};
+        const store::CrawlPolicy obey{.obeyRobots = true}, honour{.honourRetryAfter = true};
         const L robots{"/ > private/a.html open.html", "/private/a.html > secret.mp3 /private/b.html",
                        "/private/b.html > ", "/open.html > public.mp3 /private/b.html"};
         addRow("robots: disallowed path", obey,
@@ -137,13 +140,13 @@ private slots:
         const QString once = "/ /busy.html /calm.html", twice = "/ /busy.html /busy.html /calm.html";
         addRow("Retry-After on 429", honour, busy("429:1"), once, "/refused.mp3", twice);
         addRow("Retry-After on 503", honour, busy("503:1"), once, "/refused.mp3", twice);
-        addRow("Retry-After not honoured", CrawlPolicy{}, busy("429:1"), once, "/refused.mp3", once);
+        addRow("Retry-After not honoured", store::CrawlPolicy{}, busy("429:1"), once, "/refused.mp3", once);
         addRow("no Retry-After", honour, busy("429:"), once, "/refused.mp3", once);
         addRow("Retry-After on another status", honour, busy("500:1"), once, "/refused.mp3", once);
     }
     void policyCrawl() {
         auto [policy, site, crawled, recorded, requests] =
-            fetchRow<CrawlPolicy, QStringList, QString, QString, QString>(
+            fetchRow<store::CrawlPolicy, QStringList, QString, QString, QString>(
                 {"policy", "site", "crawled", "recorded", "requests"});
         HttpFixture server;
         // "localhost" reaches the same server but names another site.
@@ -174,7 +177,7 @@ private slots:
         HttpFixture server;
         QVERIFY(buildSite(server, {"/ > busy.html", "/busy.html 503:1 "}));
         TempDatabase db;
-        CrawlEngine engine(CampaignType::UrlSearch, db.connection());
+        CrawlEngine engine(store::CampaignType::UrlSearch, db.connection());
         engine.setSettings(crawlSettings(10, 8, {}, {.honourRetryAfter = true}));
         Probe probe(engine);
         QVERIFY(engine.startUrlCrawl(server.url("/"), ".mp3", 2).ok());

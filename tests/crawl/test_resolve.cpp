@@ -7,6 +7,8 @@
 #include "urls/resolve.h"
 #include "tests/support/table_rows.h"
 
+using namespace vorlane;
+
 using namespace Qt::Literals::StringLiterals;
 
 class TestResolve : public QObject {
@@ -64,8 +66,8 @@ private slots:
     void resolveLink() {
         auto [page, base, href, expected] =
             fetchRow<QString, QString, QString, QString>({"page", "base", "href", "expected"});
-        const QUrl from = base.isEmpty() ? QUrl(page) : PageBase(QUrl(page), base);
-        QCOMPARE(ResolveLink(href, from), expected);
+        const QUrl from = base.isEmpty() ? QUrl(page) : urls::pageBase(QUrl(page), base);
+        QCOMPARE(urls::resolveLink(href, from), expected);
     }
 
     // Links written to break a printed line, drive a terminal or pose as another file type: the address
@@ -104,9 +106,9 @@ private slots:
     }
     void hostileLink() {
         auto [href, address, name] = fetchRow<QString, QString, QString>({"href", "address", "name"});
-        const QString resolved = ResolveLink(href, QUrl(QStringLiteral("http://h/a/b/page.html")));
+        const QString resolved = urls::resolveLink(href, QUrl(QStringLiteral("http://h/a/b/page.html")));
         QCOMPARE(resolved, address);
-        QCOMPARE(DisplayName(resolved), name);
+        QCOMPARE(urls::displayName(resolved), name);
     }
 
     // "last": the file name shown for an address; "page": the address queued for a link ("" when none);
@@ -134,7 +136,8 @@ private slots:
         if (kind.startsWith(u"search "))
             QCOMPARE(EngineSearchAddress(address, kind.mid(7)), expected);
         else
-            QCOMPARE(kind == u"last" ? LastSegment(address) : NormalisePageAddress(address), expected);
+            QCOMPARE(kind == u"last" ? urls::lastSegment(address) : urls::normalisePageAddress(address),
+                     expected);
     }
 
     // A depth below 1 crawls the start page only.

@@ -17,17 +17,19 @@
 #include <QSqlQuery>
 #include <QtTest>
 
+using namespace vorlane;
+
 namespace {
 
 // Object names and texts of one dialog; `choice` is the depth or the engine.
 struct Kind {
-    CampaignType type;
+    store::CampaignType type;
     const char *history, *mediaType, *choice, *search, *pauseResume, *stop, *running, *paused;
 };
 // clang-format off
-const Kind kUrl{CampaignType::UrlSearch, "URL", "Combo1", "Combo2", "SearchBtn", "PauseResume", "StopBtn",
+const Kind kUrl{store::CampaignType::UrlSearch, "URL", "Combo1", "Combo2", "SearchBtn", "PauseResume", "StopBtn",
                 "URL Search running...", "URL Search paused"};
-const Kind kWeb{CampaignType::WebSearch, "KeyWord", "Combo4", "SEngine", "WebSearchBtn", "WebPauseResume",
+const Kind kWeb{store::CampaignType::WebSearch, "KeyWord", "Combo4", "SEngine", "WebSearchBtn", "WebPauseResume",
                 "WebStop", "Web Search running...", "Web Search paused"};
 // clang-format on
 const QString kErase = QString::fromLatin1(kEraseHistoryEntry);
@@ -41,7 +43,7 @@ class TestSearchDialogs : public QObject {
     QDialog* m_dialog = nullptr;
     Kind m_kind = kUrl;
 
-    bool web() const { return m_kind.type == CampaignType::WebSearch; }
+    bool web() const { return m_kind.type == store::CampaignType::WebSearch; }
     QComboBox* box(const char* name) { return control<QComboBox>(m_dialog, name); }
     QPushButton* button(const char* name) { return control<QPushButton>(m_dialog, name); }
     CrawlEngine& engine() { return m_app->session.engine(m_kind.type); }
@@ -65,17 +67,18 @@ class TestSearchDialogs : public QObject {
         if (!choice.isEmpty())
             pick(box(m_kind.choice), choice);
     }
-    void record(CampaignType type, const QStringList& sources) {
+    void record(store::CampaignType type, const QStringList& sources) {
         for (const QString& source : sources)
-            QVERIFY(CampaignStore(m_app->database.connection()).createCampaign(type, source));
+            QVERIFY(store::CampaignStore(m_app->database.connection()).createCampaign(type, source));
     }
     // Replaces the stored engines by local ones, so no test reaches the internet.
     void useLocalEngines(const QStringList& names) {
         QVERIFY(QSqlQuery(m_app->database.connection()).exec("DELETE FROM SENGINES"));
-        EngineStore engines(m_app->database.connection());
+        store::EngineStore engines(m_app->database.connection());
         for (const QString& name : names) {
             QVERIFY(engines.add(name));
-            QVERIFY(engines.setStartPage(name, m_app->site->url("/" + name + "?q=" + kKeywordPlaceholder)));
+            QVERIFY(engines.setStartPage(name,
+                                         m_app->site->url("/" + name + "?q=" + store::kKeywordPlaceholder)));
         }
     }
     // A filled-in dialog on a site whose pages answer slowly: a crawl stays running for seconds.
@@ -122,16 +125,18 @@ private slots:
     void opensWithHistoryAndNothingPicked() {
         QFETCH(bool, web);
         // A source listed once whatever its letter case, as first typed.
-        record(CampaignType::UrlSearch, {"http://a.test/", "http://b.test/", "HTTP://A.TEST/"});
-        record(CampaignType::WebSearch, {"jazz", "blues", "Jazz"});
+        record(store::CampaignType::UrlSearch, {"http://a.test/", "http://b.test/", "HTTP://A.TEST/"});
+        record(store::CampaignType::WebSearch, {"jazz", "blues", "Jazz"});
         openDialog(web);
         const QStringList history = web ? QStringList{kErase, "jazz", "blues"}
                                         : QStringList{kErase, "http://a.test/", "http://b.test/"};
         QCOMPARE(entries(box(m_kind.history)), history);
-        QCOMPARE(entries(box(m_kind.mediaType)), CategoryStore(m_app->database.connection()).names().value());
+        QCOMPARE(entries(box(m_kind.mediaType)),
+                 store::CategoryStore(m_app->database.connection()).names().value());
         QStringList choices;
         if (web)
-            QVERIFY(EngineStore(m_app->database.connection()).fillDistinctNames(choices << kAllEngines));
+            QVERIFY(store::EngineStore(m_app->database.connection())
+                        .fillDistinctNames(choices << store::kAllEngines));
         for (int depth = 2; !web && depth <= 1000; ++depth)
             choices << QString::number(depth);
         QCOMPARE(entries(box(m_kind.choice)), choices);
@@ -147,10 +152,10 @@ private slots:
             return web ? static_cast<WebSearch*>(m_dialog)->pickedExtensions()
                        : static_cast<URLSearch*>(m_dialog)->pickedExtensions();
         };
-        CategoryStore categories(m_app->database.connection());
+        store::CategoryStore categories(m_app->database.connection());
         pick(box(m_kind.mediaType), "Audio");
         QCOMPARE(extensions(), categories.fileExtensions("Audio").value());
-        QVERIFY(categories.add("Bare") && EngineStore(m_app->database.connection()).add("Local"));
+        QVERIFY(categories.add("Bare") && store::EngineStore(m_app->database.connection()).add("Local"));
         emit m_app->session.categoriesChanged();
         emit m_app->session.enginesChanged();
         QCOMPARE(box(m_kind.mediaType)->currentIndex(), -1);
@@ -204,7 +209,7 @@ private slots:
         fill(text, mediaType, choice);
         // The list is emptied before any check: no message may have been shown at that moment.
         QList<int> messagesAtClear;
-        connect(&m_app->session, &Session::resultsCleared, this, [&](CampaignType type) {
+        connect(&m_app->session, &Session::resultsCleared, this, [&](store::CampaignType type) {
             QCOMPARE(type, m_kind.type);
             messagesAtClear << int(m_app->messages.shown().size());
         });
@@ -369,8 +374,10 @@ private slots:
     }
     void eraseHistory() {
         const auto [web, yes] = fetchRow<bool, bool>({"web", "yes"});
-        const CampaignType type = web ? CampaignType::WebSearch : CampaignType::UrlSearch;
-        const CampaignType other = web ? CampaignType::UrlSearch : CampaignType::WebSearch;
+        const store::CampaignType type =
+            web ? store::CampaignType::WebSearch : store::CampaignType::UrlSearch;
+        const store::CampaignType other =
+            web ? store::CampaignType::UrlSearch : store::CampaignType::WebSearch;
         record(type, {"first", "second"});
         record(other, {"elsewhere"});
         const QStringList labelsBefore = m_app->campaignLabels();
@@ -383,7 +390,7 @@ private slots:
         QCOMPARE(m_app->messages.texts(), QStringList{question.arg(web ? "keyword" : "url")});
         QCOMPARE(m_app->messages.shown().first().kind, ScriptedMessages::Kind::Question);
         QVERIFY(keepShown());
-        HistoryStore markers(m_app->database.connection());
+        store::HistoryStore markers(m_app->database.connection());
         QCOMPARE(markers.clearedMarker(type).value(), yes ? 3 : 0);
         QCOMPARE(markers.clearedMarker(other).value(), 0);
         // Erasing hides sources; it never deletes campaigns.
@@ -403,7 +410,9 @@ private slots:
         m_app->messages.answerNext(true);
         pick(history, kErase);
         QCOMPARE(entries(history), QStringList{kErase});
-        QCOMPARE(HistoryStore(m_app->database.connection()).clearedMarker(CampaignType::WebSearch).value(),
+        QCOMPARE(store::HistoryStore(m_app->database.connection())
+                     .clearedMarker(store::CampaignType::WebSearch)
+                     .value(),
                  0);
     }
 };

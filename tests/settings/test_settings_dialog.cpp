@@ -18,6 +18,8 @@
 #include <QSpinBox>
 #include <QtTest>
 
+using namespace vorlane;
+
 // Declares text columns and adds one row per list, named by its first entry.
 static void table(std::initializer_list<const char*> columns, std::initializer_list<QStringList> rows) {
     for (const char* column : columns)
@@ -55,16 +57,16 @@ class TestSettingsDialog : public QObject {
             enter(group == "MT" ? "SearchCat" : "SENG", "Fresh", group == "MT" ? "Add2" : "Add3");
     }
     QSqlDatabase db() { return m_app->database.connection(); }
-    QStringList categories() { return CategoryStore(db()).names().value(); }
-    QStringList engines() { return EngineStore(db()).names().value(); }
-    QStringList storedFilters() { return CrawlSettingsStore(db()).load()->filters; }
+    QStringList categories() { return store::CategoryStore(db()).names().value(); }
+    QStringList engines() { return store::EngineStore(db()).names().value(); }
+    QStringList storedFilters() { return store::CrawlSettingsStore(db()).load()->filters; }
     // Everything the media-type and engine groups can write, and the filter words OK would write.
     QStringList snapshot() {
         QStringList all = entries(list("FilterWords"));
         for (const QString& name : categories())
-            all << "type:" + name + "=" + CategoryStore(db()).fileExtensions(name).value();
+            all << "type:" + name + "=" + store::CategoryStore(db()).fileExtensions(name).value();
         for (const QString& name : engines())
-            all << "engine:" + name + "=" + EngineStore(db()).startPage(name).value();
+            all << "engine:" + name + "=" + store::EngineStore(db()).startPage(name).value();
         return all;
     }
     // The one box shown since the test cleared them.
@@ -204,10 +206,10 @@ private slots:
     void extensionsJoinedInOrderAndDeleted() {
         openDialog();
         addFresh("MT");
-        QVERIFY(CategoryStore(db()).fileExtensions("Fresh")->isNull());
+        QVERIFY(store::CategoryStore(db()).fileExtensions("Fresh")->isNull());
         enter("Ext", ".mp3", "AddExt");
         enter("Ext", ".ogg", "AddExt");
-        QCOMPARE(CategoryStore(db()).fileExtensions("Fresh").value(), QString(".mp3,.ogg"));
+        QCOMPARE(store::CategoryStore(db()).fileExtensions("Fresh").value(), QString(".mp3,.ogg"));
         QVERIFY(child<QLineEdit>("Ext")->text().isEmpty());
         list("MT")->setCurrentRow(0);
         list("MT")->setCurrentRow(list("MT")->count() - 1);
@@ -217,7 +219,7 @@ private slots:
             m_app->messages.answerNext(true);
             list("FileExt")->setCurrentRow(0);
             press("DelExt");
-            const QString stored = CategoryStore(db()).fileExtensions("Fresh").value();
+            const QString stored = store::CategoryStore(db()).fileExtensions("Fresh").value();
             QVERIFY(!stored.isNull());
             QCOMPARE(stored, left);
         }
@@ -226,8 +228,8 @@ private slots:
                  QStringList(2, "Are you sure you want to permanently delete the selected extension?"));
 
         // What another version may have stored: nothing (NULL) shows no extension, empty pieces stay.
-        QVERIFY(CategoryStore(db()).setFileExtensions("Fresh", ".a,,.b").ok());
-        QVERIFY(CategoryStore(db()).add("Never set").ok());
+        QVERIFY(store::CategoryStore(db()).setFileExtensions("Fresh", ".a,,.b").ok());
+        QVERIFY(store::CategoryStore(db()).add("Never set").ok());
         openDialog();
         list("MT")->setCurrentRow(entries(list("MT")).indexOf("Fresh"));
         QCOMPARE(entries(list("FileExt")), QStringList({".a", "", ".b"}));
@@ -313,12 +315,12 @@ private slots:
         const QStringList expected = ok ? filters + QStringList{"tracker", "Ads", "ads"} : filters;
         QCOMPARE(storedFilters(), expected);
         QCOMPARE(m_app->session.crawlSettings().filters, ok ? expected : loadedFilters);
-        QCOMPARE(CrawlSettingsStore(db()).load()->connectionType, ok ? other : connection);
+        QCOMPARE(store::CrawlSettingsStore(db()).load()->connectionType, ok ? other : connection);
         QCOMPARE(m_app->session.crawlSettings().connectionType, ok ? other : connection);
-        const CrawlPolicy policy{.obeyRobots = ok, .delayMsPerHost = ok ? 700 : 0};
-        QCOMPARE(CrawlSettingsStore::loadPolicy(), policy);
-        QCOMPARE(m_app->session.engine(CampaignType::UrlSearch).settings().policy, policy);
-        QCOMPARE(m_app->session.engine(CampaignType::WebSearch).settings().policy, policy);
+        const store::CrawlPolicy policy{.obeyRobots = ok, .delayMsPerHost = ok ? 700 : 0};
+        QCOMPARE(store::CrawlSettingsStore::loadPolicy(), policy);
+        QCOMPARE(m_app->session.engine(store::CampaignType::UrlSearch).settings().policy, policy);
+        QCOMPARE(m_app->session.engine(store::CampaignType::WebSearch).settings().policy, policy);
 
         // The next opening shows what is stored; confirmed unchanged, it rewrites the same rows once each.
         openDialog();
@@ -344,7 +346,7 @@ private slots:
         QFETCH(QString, storedTexts);
         QFETCH(QString, shown);
         QStringList stored = storedTexts.split(',');
-        QVERIFY(CrawlSettingsStore(db()).save({stored.takeFirst(), {}, {}}).ok());
+        QVERIFY(store::CrawlSettingsStore(db()).save({stored.takeFirst(), {}, {}}).ok());
         const QStringList keys{"SameSite", "ObeyRobots", "MaxPerHost", "HostDelayMs", "RetryAfter"};
         {
             QSettings settings("Vorlane", "Vorlane");
@@ -360,7 +362,7 @@ private slots:
                                  QString::number(child<QSpinBox>("HostDelay")->value()),
                                  QString::number(child<QCheckBox>("RetryAfter")->isChecked())};
         QCOMPARE(actual, shown.split(','));
-        QCOMPARE(m_app->session.engine(CampaignType::UrlSearch).settings().policy,
+        QCOMPARE(m_app->session.engine(store::CampaignType::UrlSearch).settings().policy,
                  m_app->session.crawlSettings().policy);
         QCOMPARE(entries(list("MT")) + entries(list("SE")) + entries(list("FilterWords")),
                  categories() + engines() + storedFilters());

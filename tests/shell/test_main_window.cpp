@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <QToolBar>
 
+using namespace vorlane;
+
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
@@ -117,7 +119,8 @@ private slots:
 
         WindowFixture f;
         Session& session = f.window->session();
-        CrawlEngine& engine = session.engine(urlSearch ? CampaignType::UrlSearch : CampaignType::WebSearch);
+        CrawlEngine& engine =
+            session.engine(urlSearch ? store::CampaignType::UrlSearch : store::CampaignType::WebSearch);
         QVERIFY(QSqlQuery(f.database.connection())
                     .exec(QString("INSERT INTO SENGINES(ENGINE, STARTPAGE) VALUES('Local', '%1')")
                               .arg(site.url("/?q=<!KW!>"))));
@@ -149,7 +152,7 @@ private slots:
                  qPrintable(own->campaignLabel()));
 
         // A new search of the same kind empties only its own list.
-        session.clearResults(urlSearch ? CampaignType::UrlSearch : CampaignType::WebSearch);
+        session.clearResults(urlSearch ? store::CampaignType::UrlSearch : store::CampaignType::WebSearch);
         QCOMPARE(own->rowCount(), 0);
     }
 
@@ -164,7 +167,7 @@ private slots:
         WindowFixture f;
         ResultList* list = f.list(3);
         list->AddResultRow("old.mp3", "http://old.test/old.mp3"); // from an earlier campaign
-        QList<FileLinkRow> rows;
+        QList<store::FileLinkRow> rows;
         for (int i = 0; i < count; ++i)
             rows.append({QString("http://site.test/d/%1.mp3").arg(i), QStringLiteral("http://site.test/")});
         // The message panel and whether the window shows it is busy.

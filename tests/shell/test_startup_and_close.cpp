@@ -25,6 +25,8 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 
+using namespace vorlane;
+
 namespace {
 
 bool splashShowing() {
@@ -87,7 +89,7 @@ QString stored(const TempUserOptions& options) {
     return text("ShowAskTrayExit") + '|' + text("Exit");
 }
 
-void store(TempUserOptions& options, const QString& answers) {
+void storeAnswers(TempUserOptions& options, const QString& answers) {
     const QStringList parts = answers.split('|');
     for (int i = 0; i < 2; ++i)
         if (parts[i] != "~")
@@ -247,13 +249,13 @@ private slots:
         QFETCH(QString, steps);
         QFETCH(QString, outcome);
         QFETCH(QString, after);
-        store(m_options, before);
+        storeAnswers(m_options, before);
         WindowFixture f(trayAvailable);
         QCOMPARE(f.window->tray()->menu().defaultAction()->objectName(), QStringLiteral("openwin"));
         // "crawl" first: the steps come in the middle of a URL Search on a site wide enough to keep it busy,
         // every page linking files and further pages, slowly.
         HttpFixture site;
-        CrawlEngine& engine = f.window->session().engine(CampaignType::UrlSearch);
+        CrawlEngine& engine = f.window->session().engine(store::CampaignType::UrlSearch);
         if (steps.startsWith("crawl ")) {
             steps.remove(0, 6);
             site.setLatencyMs(30);
@@ -285,11 +287,12 @@ private slots:
         QCOMPARE(f.list(2)->rowCount(), rowsShown);
         // The file opens again through the start-up step, passes its quick_check (a damaged file would be
         // kept aside with a notice) and holds every row that was shown.
-        const StartupResult reopened = PrepareDatabase(f.database.directory());
-        QCOMPARE(reopened.outcome, StartupOutcome::Ready);
+        const store::StartupResult reopened = store::prepareDatabase(f.database.directory());
+        QCOMPARE(reopened.outcome, store::StartupOutcome::Ready);
         QVERIFY2(reopened.notice.isEmpty(), qPrintable(reopened.notice));
-        QCOMPARE(CampaignStore(reopened.database.connection()).campaignLinks(engine.campaignId())->size(),
-                 rowsShown);
+        QCOMPARE(
+            store::CampaignStore(reopened.database.connection()).campaignLinks(engine.campaignId())->size(),
+            rowsShown);
     }
 
     // With a large desktop font the tip's bold captions still fit their buttons, side by side.

@@ -27,14 +27,16 @@
 #include <cstdio>
 #include <memory>
 
+using namespace vorlane;
+
 namespace {
 
 enum ProbeExit { ProbeReady = 0, ProbeAlreadyRunning = 3, ProbeFailed = 4 };
 
-ProbeExit probeExit(StartupOutcome outcome) {
-    return outcome == StartupOutcome::Ready            ? ProbeReady
-           : outcome == StartupOutcome::AlreadyRunning ? ProbeAlreadyRunning
-                                                       : ProbeFailed;
+ProbeExit probeExit(store::StartupOutcome outcome) {
+    return outcome == store::StartupOutcome::Ready            ? ProbeReady
+           : outcome == store::StartupOutcome::AlreadyRunning ? ProbeAlreadyRunning
+                                                              : ProbeFailed;
 }
 
 // Role "--race <dir>": says "ready", makes one start-up attempt when a line arrives on standard input,
@@ -45,7 +47,7 @@ int raceForTheLock(const QString& dir) {
     char line[8];
     if (!std::fgets(line, sizeof line, stdin))
         return ProbeFailed;
-    const StartupResult started = PrepareDatabase(dir);
+    const store::StartupResult started = store::prepareDatabase(dir);
     const ProbeExit outcome = probeExit(started.outcome);
     std::printf("%d\n", int(outcome));
     std::fflush(stdout);
@@ -63,9 +65,10 @@ QByteArray nextLine(QProcess& child) {
 
 // Role "--record <dir>": records links until killed, printing each index once its insert has committed.
 int recordForever(const QString& dir) {
-    StartupResult started = PrepareDatabase(dir);
-    CampaignStore campaigns(started.database.connection());
-    const auto id = campaigns.createCampaign(CampaignType::UrlSearch, QStringLiteral("http://start.test/"));
+    store::StartupResult started = store::prepareDatabase(dir);
+    store::CampaignStore campaigns(started.database.connection());
+    const auto id =
+        campaigns.createCampaign(store::CampaignType::UrlSearch, QStringLiteral("http://start.test/"));
     for (int i = 0; id; ++i) {
         if (!campaigns.recordFileLink(*id, QStringLiteral("http://files.test/%1.mp3").arg(i)))
             break;
@@ -75,9 +78,9 @@ int recordForever(const QString& dir) {
     return ProbeFailed;
 }
 
-// QueryFirstValue's answer as text: 'the value' in quotes, NULL, "no row" or the error.
+// queryFirstValue's answer as text: 'the value' in quotes, NULL, "no row" or the error.
 QString firstText(const QSqlDatabase& db, const QString& sql) {
-    const auto value = QueryFirstValue(db, sql);
+    const auto value = store::queryFirstValue(db, sql);
     if (!value)
         return QStringLiteral("error: ") + value.error();
     return !value->isValid() ? "no row" : value->isNull() ? "NULL" : "'" + value->toString() + "'";
@@ -126,7 +129,7 @@ private slots:
     }
     void cleanup() { m_temp.reset(); }
 
-    // The seed rows of a fresh file, and QueryFirstValue telling no row, NULL and empty text apart.
+    // The seed rows of a fresh file, and queryFirstValue telling no row, NULL and empty text apart.
     void firstValueOnAFreshFile_data() {
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("expected");
@@ -190,8 +193,8 @@ private slots:
         existing.close();
         const QByteArray original = readAll(path);
 
-        const StartupResult started = PrepareDatabase(dir.path());
-        QVERIFY2(started.outcome == StartupOutcome::Ready, qPrintable(started.error));
+        const store::StartupResult started = store::prepareDatabase(dir.path());
+        QVERIFY2(started.outcome == store::StartupOutcome::Ready, qPrintable(started.error));
         QCOMPARE(firstText(started.database.connection(), "SELECT COUNT(*) FROM CAMPAIGNTYPES"), "'2'");
         const QStringList aside = dir.entryList({QStringLiteral("mc.mdb.damaged-*")}, QDir::Files);
         QCOMPARE(aside.size(), damaged ? 1 : 0);
@@ -204,14 +207,15 @@ private slots:
         // No password exists in SQLite, so a file the program creates is the owner's alone.
         const auto others = QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
         if (file != QLatin1String("mc.mdb") || damaged)
-            QCOMPARE(QFile::permissions(dir.filePath(kDatabaseFileName)) & others, QFile::Permissions());
+            QCOMPARE(QFile::permissions(dir.filePath(store::kDatabaseFileName)) & others,
+                     QFile::Permissions());
     }
 
     void oldVersionIsMigrated() {
         QTemporaryDir tmp;
         // The first released layout: FILELINKS without FOUNDON.
         // clang-format off
-        buildFile(tmp.filePath(kDatabaseFileName), {
+        buildFile(tmp.filePath(store::kDatabaseFileName), {
             "CREATE TABLE CAMPAIGNTYPES (CAMPTYPEID INTEGER PRIMARY KEY, CAMPAIGNTYPE TEXT NOT NULL COLLATE NOCASE)",
             "CREATE TABLE CAMPAIGNS (CAMPAIGNID INTEGER PRIMARY KEY AUTOINCREMENT, CAMPTYPEID INTEGER NOT NULL, CAMPAIGNSOURCE TEXT NOT NULL DEFAULT '' COLLATE NOCASE)",
             "CREATE TABLE FILELINKS (CAMPAIGNID INTEGER NOT NULL, URL TEXT NOT NULL COLLATE NOCASE)",
@@ -221,10 +225,10 @@ private slots:
             "INSERT INTO FILELINKS VALUES (1, 'http://old.test/a.mp3')", "PRAGMA user_version = 1"});
         // clang-format on
 
-        const StartupResult started = PrepareDatabase(tmp.path());
-        QVERIFY2(started.outcome == StartupOutcome::Ready, qPrintable(started.error));
+        const store::StartupResult started = store::prepareDatabase(tmp.path());
+        QVERIFY2(started.outcome == store::StartupOutcome::Ready, qPrintable(started.error));
         QCOMPARE(firstText(started.database.connection(), "PRAGMA user_version"), "'2'");
-        CampaignStore campaigns(started.database.connection());
+        store::CampaignStore campaigns(started.database.connection());
         QCOMPARE(campaigns.recordFileLink(1, "http://old.test/b.mp3", "http://old.test/").value(), true);
         QCOMPARE(campaigns.recordFileLink(1, "HTTP://OLD.TEST/A.MP3").value(), false);
         const auto rows = campaigns.campaignLinks(1);
@@ -235,42 +239,44 @@ private slots:
 
     void newerVersionIsLeftAlone() {
         QTemporaryDir tmp;
-        const QString path = tmp.filePath(kDatabaseFileName);
+        const QString path = tmp.filePath(store::kDatabaseFileName);
         buildFile(path, {"CREATE TABLE FUTURE (X)", "PRAGMA user_version = 99"});
         const QByteArray original = readAll(path);
-        const StartupResult started = PrepareDatabase(tmp.path());
-        QCOMPARE(started.outcome, StartupOutcome::Failed);
+        const store::StartupResult started = store::prepareDatabase(tmp.path());
+        QCOMPARE(started.outcome, store::StartupOutcome::Failed);
         QVERIFY(started.error.contains(QStringLiteral("newer version")));
         QCOMPARE(readAll(path), original);
     }
 
     void compactsOnlyWhenWorthIt() {
         TempDatabase& temp = *m_temp;
-        QVERIFY(CampaignStore(temp.connection()).createCampaign(CampaignType::WebSearch, "bulk").ok());
+        QVERIFY(store::CampaignStore(temp.connection())
+                    .createCampaign(store::CampaignType::WebSearch, "bulk")
+                    .ok());
         QVERIFY(QSqlQuery(temp.connection())
                     .exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
                           "INSERT INTO FILELINKS (CAMPAIGNID, URL) "
                           "SELECT 1, 'http://bulk.test/' || i || '/' || hex(randomblob(30)) FROM n"));
         const QString dir = temp.directory();
         temp.close();
-        StartupResult unchanged = PrepareDatabase(dir);
-        QVERIFY(unchanged.outcome == StartupOutcome::Ready && !unchanged.compacted);
-        QVERIFY(CampaignStore(unchanged.database.connection()).deleteAllCampaigns().ok());
+        store::StartupResult unchanged = store::prepareDatabase(dir);
+        QVERIFY(unchanged.outcome == store::StartupOutcome::Ready && !unchanged.compacted);
+        QVERIFY(store::CampaignStore(unchanged.database.connection()).deleteAllCampaigns().ok());
         unchanged.database.close();
 
-        const qint64 before = QFileInfo(QDir(dir).filePath(kDatabaseFileName)).size();
-        const StartupResult compacted = PrepareDatabase(dir);
-        QVERIFY(compacted.outcome == StartupOutcome::Ready && compacted.compacted);
+        const qint64 before = QFileInfo(QDir(dir).filePath(store::kDatabaseFileName)).size();
+        const store::StartupResult compacted = store::prepareDatabase(dir);
+        QVERIFY(compacted.outcome == store::StartupOutcome::Ready && compacted.compacted);
         QCOMPARE(firstText(compacted.database.connection(), "PRAGMA freelist_count"), "'0'");
-        QVERIFY(QFileInfo(QDir(dir).filePath(kDatabaseFileName)).size() < before / 4);
+        QVERIFY(QFileInfo(QDir(dir).filePath(store::kDatabaseFileName)).size() < before / 4);
     }
 
     void secondProcessIsRefused() {
         TempDatabase& first = *m_temp;
         QCOMPARE(runProbe(first.directory()), int(ProbeAlreadyRunning));
         // The refused start took nothing from the running one: it still writes.
-        const auto id =
-            CampaignStore(first.connection()).createCampaign(CampaignType::UrlSearch, "still here");
+        const auto id = store::CampaignStore(first.connection())
+                            .createCampaign(store::CampaignType::UrlSearch, "still here");
         QVERIFY2(id.ok(), qPrintable(id.error()));
         first.close();
         QCOMPARE(runProbe(first.directory()), int(ProbeReady));
@@ -291,7 +297,7 @@ private slots:
         for (int pair = 0; pair < kPairs; ++pair) {
             const QString dir = tmp.filePath(QString::number(pair));
             if (!fresh)
-                QVERIFY(PrepareDatabase(dir).outcome == StartupOutcome::Ready);
+                QVERIFY(store::prepareDatabase(dir).outcome == store::StartupOutcome::Ready);
             for (int copy = 0; copy < 2; ++copy) {
                 copies.push_back(std::make_unique<QProcess>());
                 copies.back()->start(QCoreApplication::applicationFilePath(),
@@ -318,9 +324,9 @@ private slots:
                  QStringList(kPairs, QStringLiteral("%1 %2").arg(ProbeReady).arg(ProbeAlreadyRunning)));
         for (int pair = 0; pair < kPairs; ++pair) {
             const QString dir = tmp.filePath(QString::number(pair));
-            QVERIFY(QFileInfo(QDir(dir).filePath(kDatabaseFileName)).size() > 0);
-            const StartupResult started = PrepareDatabase(dir);
-            QVERIFY2(started.outcome == StartupOutcome::Ready && started.notice.isEmpty(),
+            QVERIFY(QFileInfo(QDir(dir).filePath(store::kDatabaseFileName)).size() > 0);
+            const store::StartupResult started = store::prepareDatabase(dir);
+            QVERIFY2(started.outcome == store::StartupOutcome::Ready && started.notice.isEmpty(),
                      qPrintable(started.error + started.notice));
             QCOMPARE(firstText(started.database.connection(), "SELECT COUNT(*) FROM CAMPAIGNTYPES"), "'2'");
         }
@@ -340,10 +346,10 @@ private slots:
         const int lastCommitted = lines.last().toInt();
         QCOMPARE(lastCommitted, lines.size() - 1);
 
-        const StartupResult started = PrepareDatabase(tmp.path());
-        QVERIFY2(started.outcome == StartupOutcome::Ready, qPrintable(started.error));
+        const store::StartupResult started = store::prepareDatabase(tmp.path());
+        QVERIFY2(started.outcome == store::StartupOutcome::Ready, qPrintable(started.error));
         QVERIFY2(started.notice.isEmpty(), qPrintable(started.notice)); // quick_check passed
-        const auto links = CampaignStore(started.database.connection()).campaignLinks(1);
+        const auto links = store::CampaignStore(started.database.connection()).campaignLinks(1);
         // Everything reported is there; at most the one insert in flight when the kill came may be extra.
         QVERIFY(links->size() == lastCommitted + 1 || links->size() == lastCommitted + 2);
         for (int i = 0; i <= lastCommitted; ++i)
@@ -365,15 +371,16 @@ private slots:
         QFETCH(QString, source);
         QFETCH(QString, url);
         QFETCH(QString, foundOn);
-        CampaignStore store(db());
-        const auto id = store.createCampaign(CampaignType::WebSearch, source);
+        store::CampaignStore store(db());
+        const auto id = store.createCampaign(store::CampaignType::WebSearch, source);
         QVERIFY2(id.ok(), qPrintable(id.error()));
         QCOMPARE(store.recordFileLink(*id, url, foundOn).value(), true);
         const auto campaigns = store.campaigns();
         QCOMPARE(campaigns->size(), 1);
-        const CampaignRecord& campaign = campaigns->first();
+        const store::CampaignRecord& campaign = campaigns->first();
         QCOMPARE(campaign.label, QString::number(*id) + " - Web Search - " + source);
-        QVERIFY(campaign.id == *id && campaign.type == CampaignType::WebSearch && campaign.source == source);
+        QVERIFY(campaign.id == *id && campaign.type == store::CampaignType::WebSearch &&
+                campaign.source == source);
         const auto links = store.campaignLinks(*id);
         QCOMPARE(links->size(), 1);
         QCOMPARE(links->first().url + " < " + links->first().foundOn, url + " < " + foundOn);
@@ -392,18 +399,19 @@ private slots:
         QFETCH(QString, second);
         QFETCH(bool, sameCampaign);
         QFETCH(bool, secondIsNew);
-        CampaignStore store(db());
-        const int a = store.createCampaign(CampaignType::UrlSearch, "a").value();
-        const int b = sameCampaign ? a : store.createCampaign(CampaignType::UrlSearch, "b").value();
+        store::CampaignStore store(db());
+        const int a = store.createCampaign(store::CampaignType::UrlSearch, "a").value();
+        const int b = sameCampaign ? a : store.createCampaign(store::CampaignType::UrlSearch, "b").value();
         QCOMPARE(store.recordFileLink(a, "http://a.test/x.mp3").value(), true);
         QCOMPARE(store.recordFileLink(b, second).value(), secondIsNew);
-        QCOMPARE(QueryFirstValue(db(), "SELECT COUNT(*) FROM FILELINKS")->toInt(), secondIsNew ? 2 : 1);
+        QCOMPARE(store::queryFirstValue(db(), "SELECT COUNT(*) FROM FILELINKS")->toInt(),
+                 secondIsNew ? 2 : 1);
         QCOMPARE(store.campaignLinks(a)->first().url, "http://a.test/x.mp3"); // the first spelling is kept
     }
 
     void failuresCarryTheDatabaseText() {
-        CampaignStore store(db());
-        const int id = store.createCampaign(CampaignType::UrlSearch, "x").value();
+        store::CampaignStore store(db());
+        const int id = store.createCampaign(store::CampaignType::UrlSearch, "x").value();
         QVERIFY(store.recordFileLink(id, "http://a.test/1.mp3").value()); // statements now prepared
         QVERIFY(QSqlQuery(db()).exec("DROP TABLE FILELINKS"));
         const auto recorded = store.recordFileLink(id, "http://a.test/2.mp3");
@@ -414,22 +422,22 @@ private slots:
         QCOMPARE(store.campaigns()->size(), 1); // rolled back: the campaign row is still there
 
         QStringList list{"kept"};
-        const auto filled = FillList(db(), "SELECT X FROM NO_SUCH_TABLE", list);
+        const auto filled = store::fillList(db(), "SELECT X FROM NO_SUCH_TABLE", list);
         QVERIFY2(!filled.ok() && filled.error().contains("NO_SUCH_TABLE"), qPrintable(filled.error()));
         QCOMPARE(list, QStringList{"kept"});
-        QVERIFY(!QueryFirstValue(db(), "SELEC 1").ok());
+        QVERIFY(!store::queryFirstValue(db(), "SELEC 1").ok());
     }
 
     // Names match without letter case; unicode and quotes are kept.
     void mediaTypesAndEngines() {
-        CategoryStore types(db());
+        store::CategoryStore types(db());
         const QStringList seededTypes = types.names().value();
         QVERIFY(types.add("Tracker's 音").ok() && types.setFileExtensions("TRACKER'S 音", ".mod,.xm").ok());
         QCOMPARE(types.fileExtensions("tracker's 音").value(), QStringLiteral(".mod,.xm"));
         QVERIFY(types.remove("tracker's 音").ok());
         QCOMPARE(types.names().value(), seededTypes);
 
-        EngineStore engines(db());
+        store::EngineStore engines(db());
         const QStringList seeded = engines.names().value();
         QVERIFY(engines.add(seeded.first().toUpper()).ok()); // the same name twice is listed once
         QStringList distinct{"first"};
@@ -449,13 +457,13 @@ private slots:
     void historyMarkerColumns_data() {
         QTest::addColumn<int>("type");
         QTest::addColumn<QString>("columns"); // URL,Web after clearing `type`'s history at campaign 7
-        QTest::newRow("URL searches") << int(CampaignType::UrlSearch) << "7,0";
-        QTest::newRow("web searches") << int(CampaignType::WebSearch) << "0,7";
+        QTest::newRow("URL searches") << int(store::CampaignType::UrlSearch) << "7,0";
+        QTest::newRow("web searches") << int(store::CampaignType::WebSearch) << "0,7";
     }
     void historyMarkerColumns() {
         QFETCH(int, type);
         QFETCH(QString, columns);
-        QVERIFY(HistoryStore(db()).clearHistory(CampaignType(type), 7).ok());
+        QVERIFY(store::HistoryStore(db()).clearHistory(store::CampaignType(type), 7).ok());
         QSqlQuery query(db());
         QVERIFY(query.exec("SELECT URLLastClearedCampID, WebLastClearedCampID FROM ClearedHistory") &&
                 query.next());
@@ -464,8 +472,9 @@ private slots:
 
     void fillListAppends() {
         QStringList list{"kept"};
-        QVERIFY(FillList(db(), "SELECT CAMPAIGNTYPE FROM CAMPAIGNTYPES ORDER BY CAMPTYPEID", list).ok());
-        QVERIFY(FillList(db(), "SELECT ? UNION ALL SELECT ?", list, {"it's", "ünï"}).ok());
+        QVERIFY(
+            store::fillList(db(), "SELECT CAMPAIGNTYPE FROM CAMPAIGNTYPES ORDER BY CAMPTYPEID", list).ok());
+        QVERIFY(store::fillList(db(), "SELECT ? UNION ALL SELECT ?", list, {"it's", "ünï"}).ok());
         QCOMPARE(list, (QStringList{"kept", "URL Search", "Web Search", "it's", "ünï"}));
     }
 
@@ -505,7 +514,7 @@ private slots:
         QFETCH(QString, connection);
         QFETCH(QStringList, filters);
         QFETCH(bool, saved);
-        CrawlSettingsStore store(db());
+        store::CrawlSettingsStore store(db());
         QVERIFY(store.save({"ISDN", {"old", "words"}, {}}).ok());
         QVERIFY(QSqlQuery(db()).exec("CREATE TRIGGER REFUSE BEFORE INSERT ON FILTERS WHEN NEW.FILTER = 'bad' "
                                      "BEGIN SELECT RAISE(ABORT, 'refused by test'); END"));
@@ -520,7 +529,7 @@ private slots:
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (argc == 3 && qstrcmp(argv[1], "--probe") == 0) // one start-up attempt, told by the exit status
-        return probeExit(PrepareDatabase(QString::fromLocal8Bit(argv[2])).outcome);
+        return probeExit(store::prepareDatabase(QString::fromLocal8Bit(argv[2])).outcome);
     if (argc == 3 && qstrcmp(argv[1], "--race") == 0)
         return raceForTheLock(QString::fromLocal8Bit(argv[2]));
     if (argc == 3 && qstrcmp(argv[1], "--record") == 0)

@@ -40,7 +40,7 @@ struct SessionFixture {
     QStringList campaignLabels() {
         QStringList labels;
         const auto campaigns = session.campaigns();
-        for (const CampaignRecord& campaign : campaigns.value())
+        for (const vorlane::store::CampaignRecord& campaign : campaigns.value())
             labels << campaign.label;
         return labels;
     }

@@ -15,7 +15,7 @@ public:
     QString error() const { return m_error; }
 
     QSqlDatabase connection() const { return m_database.connection(); }
-    Database& database() { return m_database; }
+    vorlane::store::Database& database() { return m_database; }
     QString directory() const { return m_dir.path(); }
     QString filePath() const { return m_database.filePath(); }
     // Releases the lock (e.g. so another process may open the file); the folder stays.
@@ -23,6 +23,6 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    Database m_database;
+    vorlane::store::Database m_database;
     QString m_error;
 };

@@ -10,6 +10,8 @@
 #include <QProcess>
 #include <unistd.h>
 
+using namespace vorlane;
+
 using namespace Qt::Literals::StringLiterals;
 
 class TestVorlaneCrawl : public QObject {
@@ -76,7 +78,7 @@ private slots:
         server.setPage("/find?q=blue%20note", HttpFixture::linksPage({"hit.mp3"}));
         TempDatabase db, locked;
         {
-            EngineStore engines(db.connection());
+            store::EngineStore engines(db.connection());
             QVERIFY(engines.add("Local").ok() &&
                     engines.setStartPage("Local", server.url("/find?q=<!KW!>")).ok());
         }
