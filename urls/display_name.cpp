@@ -3,6 +3,8 @@
 #include "urls/percent_encode.h"
 #include "urls/resolve.h"
 
+#include <QStringDecoder>
+
 namespace vorlane::urls {
 
 namespace {
@@ -28,6 +30,43 @@ char32_t codePointAt(QStringView text, qsizetype i, qsizetype& units) {
     }
     units = 1;
     return c.unicode();
+}
+
+int hexValue(QChar c) {
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    return -1;
+}
+
+// Runs of "%XX" decoded as UTF-8; a run that is not whole UTF-8 stays as written.
+QString percentDecoded(const QString& text) {
+    if (!text.contains(u'%'))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        QByteArray bytes;
+        qsizetype end = i;
+        while (end + 2 < text.size() && text[end] == u'%' && hexValue(text[end + 1]) >= 0 &&
+               hexValue(text[end + 2]) >= 0) {
+            bytes.append(char(hexValue(text[end + 1]) * 16 + hexValue(text[end + 2])));
+            end += 3;
+        }
+        if (bytes.isEmpty()) {
+            out.append(text[i++]);
+            continue;
+        }
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString decoded = utf8.decode(bytes);
+        out.append(utf8.hasError() ? QStringView(text).sliced(i, end - i) : QStringView(decoded));
+        i = end;
+    }
+    return out;
 }
 
 } // namespace
@@ -56,7 +95,7 @@ QString shownAddress(const QString& address) {
 }
 
 QString displayName(const QString& address) {
-    return shownText(lastSegment(cleanAddressText(address)));
+    return shownText(percentDecoded(lastSegment(cleanAddressText(address))));
 }
 
 } // namespace vorlane::urls

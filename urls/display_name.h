@@ -15,8 +15,9 @@ QString shownText(const QString& text);
 // line, and it reads in the order it is written.
 QString shownAddress(const QString& address);
 
-// The name a file link is shown under: the last segment of its shown address, so "x\u202Egnp.mp3" cannot
-// pose as a ".png".
+// The name a file link is shown under: the last segment of its address, percent-decoded as UTF-8 ("caf%C3%A9"
+// shows as "café"; a run that is not UTF-8 stays as written), then through shownText, so "x\u202Egnp.mp3"
+// cannot pose as a ".png".
 QString displayName(const QString& address);
 
 } // namespace vorlane::urls

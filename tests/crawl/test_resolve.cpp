@@ -103,6 +103,10 @@ private slots:
         addRow("relative trimmed", u"\x01 x.mp3\n "_s, u"http://h/a/b/x.mp3"_s, u"x.mp3"_s);
         addRow("relative right-to-left override", u"rel-rtl\u202Egnp.mp3"_s,
                u"http://h/a/b/rel-rtl%E2%80%AEgnp.mp3"_s, u"rel-rtl%E2%80%AEgnp.mp3"_s);
+        // Names show decoded where the bytes are UTF-8; the address stays as recorded.
+        addRow("name decoded", u"caf\u00e9 %28live%29.mp3"_s, u"http://h/a/b/caf%C3%A9%20%28live%29.mp3"_s,
+               u"caf\u00e9 (live).mp3"_s);
+        addRow("name not UTF-8 stays", u"http://h2/caf%E9.mp3"_s, u"http://h2/caf%E9.mp3"_s, u"caf%E9.mp3"_s);
     }
     void hostileLink() {
         auto [href, address, name] = fetchRow<QString, QString, QString>({"href", "address", "name"});
