@@ -8,9 +8,9 @@ Session::Session(vorlane::store::Database& database, QObject* parent)
     : QObject(parent), m_database(database),
       m_urlEngine(vorlane::store::CampaignType::UrlSearch, database.connection()),
       m_webEngine(vorlane::store::CampaignType::WebSearch, database.connection()) {
-    for (CrawlEngine* engine : {&m_urlEngine, &m_webEngine}) {
+    for (vorlane::crawl::CrawlEngine* engine : {&m_urlEngine, &m_webEngine}) {
         const vorlane::store::CampaignType type = engine->kind();
-        connect(engine, &CrawlEngine::finished, this,
+        connect(engine, &vorlane::crawl::CrawlEngine::finished, this,
                 [this, type](bool stopped) { emit searchFinished(type, stopped); });
     }
 }
@@ -23,11 +23,11 @@ vorlane::store::DbStatus Session::loadSettings() {
     auto stored = storedSettings();
     if (!stored)
         return vorlane::store::DbStatus::failure(stored.error());
-    useCrawlSettings(CrawlSettings::fromStored(stored.value(), m_settings));
+    useCrawlSettings(vorlane::crawl::CrawlSettings::fromStored(stored.value(), m_settings));
     return vorlane::store::dbOk();
 }
 
-void Session::useCrawlSettings(const CrawlSettings& settings) {
+void Session::useCrawlSettings(const vorlane::crawl::CrawlSettings& settings) {
     m_settings = settings;
     m_urlEngine.setSettings(m_settings);
     m_webEngine.setSettings(m_settings);
@@ -160,7 +160,7 @@ vorlane::store::DbStatus Session::loadCampaign(int campaignId) {
 }
 
 bool Session::isRecording(int campaignId) const {
-    for (const CrawlEngine* engine : {&m_urlEngine, &m_webEngine}) {
+    for (const vorlane::crawl::CrawlEngine* engine : {&m_urlEngine, &m_webEngine}) {
         if (engine->isRunning() && (campaignId == 0 || engine->campaignId() == campaignId))
             return true;
     }
@@ -214,7 +214,7 @@ vorlane::store::DbStatus Session::startWebSearch(const QString& keyword, const Q
 }
 
 void Session::pause(vorlane::store::CampaignType type) {
-    CrawlEngine& crawl = engine(type);
+    vorlane::crawl::CrawlEngine& crawl = engine(type);
     if (!crawl.isRunning() || crawl.isPaused())
         return;
     crawl.pause();
@@ -224,7 +224,7 @@ void Session::pause(vorlane::store::CampaignType type) {
 }
 
 void Session::resume(vorlane::store::CampaignType type) {
-    CrawlEngine& crawl = engine(type);
+    vorlane::crawl::CrawlEngine& crawl = engine(type);
     if (!crawl.isRunning() || !crawl.isPaused())
         return;
     crawl.resume();
@@ -234,7 +234,7 @@ void Session::resume(vorlane::store::CampaignType type) {
 }
 
 void Session::stop(vorlane::store::CampaignType type) {
-    CrawlEngine& crawl = engine(type);
+    vorlane::crawl::CrawlEngine& crawl = engine(type);
     if (crawl.isRunning())
         crawl.stop();
 }
@@ -247,7 +247,7 @@ bool Session::isPaused(vorlane::store::CampaignType type) const {
     return (type == vorlane::store::CampaignType::UrlSearch ? m_urlEngine : m_webEngine).isPaused();
 }
 
-CrawlEngine& Session::engine(vorlane::store::CampaignType type) {
+vorlane::crawl::CrawlEngine& Session::engine(vorlane::store::CampaignType type) {
     return type == vorlane::store::CampaignType::UrlSearch ? m_urlEngine : m_webEngine;
 }
 

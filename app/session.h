@@ -37,10 +37,10 @@ public:
     vorlane::store::DbResult<vorlane::store::StoredCrawlSettings> storedSettings();
     // Saves, then reloads. The database part is saved first and alone decides whether anything is saved.
     vorlane::store::DbStatus saveSettings(const vorlane::store::StoredCrawlSettings& settings);
-    const CrawlSettings& crawlSettings() const { return m_settings; }
+    const vorlane::crawl::CrawlSettings& crawlSettings() const { return m_settings; }
     // Puts settings in force for this run without storing them (the command line's overrides).
-    void useCrawlSettings(const CrawlSettings& settings);
-    static const QStringList& connectionTypes() { return kConnectionTypes; }
+    void useCrawlSettings(const vorlane::crawl::CrawlSettings& settings);
+    static const QStringList& connectionTypes() { return vorlane::crawl::kConnectionTypes; }
     // The engine choice that searches with every engine.
     static QString allEnginesChoice();
     // What a search link holds where the keyword goes.
@@ -102,7 +102,7 @@ public:
         return isRunning(vorlane::store::CampaignType::UrlSearch) ||
                isRunning(vorlane::store::CampaignType::WebSearch);
     }
-    CrawlEngine& engine(vorlane::store::CampaignType type);
+    vorlane::crawl::CrawlEngine& engine(vorlane::store::CampaignType type);
 
     // Aborts every transfer, ends both engines and closes the database, in that order. Idempotent.
     void shutDown();
@@ -119,8 +119,8 @@ signals:
 
 private:
     vorlane::store::Database& m_database;
-    CrawlSettings m_settings;
+    vorlane::crawl::CrawlSettings m_settings;
     KeepShownFlags m_keepShown;
-    CrawlEngine m_urlEngine;
-    CrawlEngine m_webEngine;
+    vorlane::crawl::CrawlEngine m_urlEngine;
+    vorlane::crawl::CrawlEngine m_webEngine;
 };

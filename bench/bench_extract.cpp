@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
     std::printf("page mix: %lld pages, %.1f MiB, %.1f KiB average\n", static_cast<long long>(pages.size()),
                 double(totalBytes) / (1024 * 1024), double(totalBytes) / 1024 / double(pages.size()));
 
-    const QStringList extensions = SplitExtensions(".mp3,.ogg");
+    const QStringList extensions = crawl::splitExtensions(".mp3,.ogg");
     const int rounds = 3;
     double bestExtract = 0;
     double bestWhole = 0;
@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
             const QUrl base = urls::pageBase(address, parsed.baseHref);
             for (const ExtractedLink& extracted : parsed.links) {
                 const QString resolved = urls::resolveLink(extracted.href, base);
-                if (IsMediaLink(resolved, extensions))
+                if (crawl::isMediaLink(resolved, extensions))
                     ++media;
                 else
                     (void)urls::normalisePageAddress(resolved);

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <unistd.h>
 
+using namespace vorlane;
+
 namespace {
 
 qint64 residentBytes() {
@@ -54,7 +56,7 @@ int main(int argc, char** argv) {
     const qint64 before = residentBytes();
     QElapsedTimer timer;
     timer.start();
-    PageQueue queue;
+    crawl::PageQueue queue;
     for (int n = 0; n < count; ++n)
         queue.add(address(n));
     const double addSeconds = double(timer.nsecsElapsed()) / 1e9;

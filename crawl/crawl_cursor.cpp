@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace vorlane::crawl {
+
 void CrawlCursor::start(const QList<CrawlSegment>& segments) {
     clear();
     m_segments = segments;
@@ -81,3 +83,5 @@ QString CrawlCursor::addressOf(int key) const {
 QString CrawlCursor::foundOnAddress(int key) const {
     return key > 0 ? addressOf(m_foundOn.at(key - 1)) : QString();
 }
+
+} // namespace vorlane::crawl

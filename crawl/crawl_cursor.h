@@ -9,6 +9,8 @@
 #include <QList>
 #include <QString>
 
+namespace vorlane::crawl {
+
 class CrawlCursor {
 public:
     void start(const QList<CrawlSegment>& segments); // at the first segment's start page
@@ -49,3 +51,5 @@ private:
     int m_pageKey = 0;
     QString m_pageAddress;
 };
+
+} // namespace vorlane::crawl

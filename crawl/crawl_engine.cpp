@@ -11,21 +11,23 @@
 #include <QMetaObject>
 #include <optional>
 
+namespace vorlane::crawl {
+
 // The cursor says which page is processed next; the pipeline fetches ahead of it, and the page processor
 // never runs ahead of it.
 struct CrawlEngine::State {
-    State(vorlane::store::CampaignType k, QSqlDatabase database)
+    State(store::CampaignType k, QSqlDatabase database)
         : kind(k), connectionName(database.connectionName()) {}
 
     enum class Stage { SelectPage, AwaitPage, Links };
 
-    vorlane::store::CampaignType kind;
+    store::CampaignType kind;
     // By name rather than a handle: a held handle would keep the connection from closing at shutdown.
     QString connectionName;
     CrawlSettings settings; // as set: the filters apply at once, the rest at the next start
     // Made at each start and released by abortAll(), so that no prepared statement outlives a connection
     // closed at shutdown.
-    std::optional<vorlane::store::CampaignStore> campaigns;
+    std::optional<store::CampaignStore> campaigns;
 
     CrawlCursor cursor;
     FetchPipeline pipeline;
@@ -54,7 +56,7 @@ struct CrawlEngine::State {
     }
 };
 
-CrawlEngine::CrawlEngine(vorlane::store::CampaignType kind, QSqlDatabase db, QObject* parent)
+CrawlEngine::CrawlEngine(store::CampaignType kind, QSqlDatabase db, QObject* parent)
     : QObject(parent), d(std::make_unique<State>(kind, db)) {
     connect(&d->pipeline, &FetchPipeline::pageArrived, this, [this](int key) {
         if (key == d->awaitedKey() && !d->paused)
@@ -75,7 +77,7 @@ CrawlEngine::~CrawlEngine() {
     abortAll();
 }
 
-vorlane::store::CampaignType CrawlEngine::kind() const {
+store::CampaignType CrawlEngine::kind() const {
     return d->kind;
 }
 
@@ -104,34 +106,33 @@ int CrawlEngine::stopCampaignId() const {
     return d->stopCampaignId;
 }
 
-vorlane::store::DbStatus CrawlEngine::startUrlCrawl(const QString& startAddress, const QString& fileExt,
-                                                    int depth) {
-    return start({UrlSearchSegment(startAddress, depth)}, startAddress.trimmed(), fileExt);
+store::DbStatus CrawlEngine::startUrlCrawl(const QString& startAddress, const QString& fileExt, int depth) {
+    return start({urlSearchSegment(startAddress, depth)}, startAddress.trimmed(), fileExt);
 }
 
-vorlane::store::DbStatus CrawlEngine::startWebCrawl(const QString& keyword, const QString& fileExt,
-                                                    const QString& engine) {
-    auto engines = vorlane::store::EngineStore(QSqlDatabase::database(d->connectionName, false))
-                       .enginesForSearch(engine);
+store::DbStatus CrawlEngine::startWebCrawl(const QString& keyword, const QString& fileExt,
+                                           const QString& engine) {
+    auto engines =
+        store::EngineStore(QSqlDatabase::database(d->connectionName, false)).enginesForSearch(engine);
     if (!engines)
-        return vorlane::store::DbStatus::failure(engines.error());
-    return start(WebSearchSegments(engines.value(), keyword), keyword.trimmed(), fileExt);
+        return store::DbStatus::failure(engines.error());
+    return start(webSearchSegments(engines.value(), keyword), keyword.trimmed(), fileExt);
 }
 
-vorlane::store::DbStatus CrawlEngine::start(const QList<CrawlSegment>& segments, const QString& source,
-                                            const QString& fileExt) {
+store::DbStatus CrawlEngine::start(const QList<CrawlSegment>& segments, const QString& source,
+                                   const QString& fileExt) {
     if (d->running)
-        return vorlane::store::DbStatus::failure(tr("A search is already running."));
+        return store::DbStatus::failure(tr("A search is already running."));
     if (!d->campaigns)
         d->campaigns.emplace(QSqlDatabase::database(d->connectionName, false));
     auto created = d->campaigns->createCampaign(d->kind, source);
     if (!created)
-        return vorlane::store::DbStatus::failure(created.error());
+        return store::DbStatus::failure(created.error());
 
     d->resetCrawl();
     d->campaignId = created.value();
     d->cursor.start(segments);
-    d->page.start(*d->campaigns, d->campaignId, SplitExtensions(fileExt));
+    d->page.start(*d->campaigns, d->campaignId, splitExtensions(fileExt));
     d->pipeline.configure(d->settings);
     d->running = true;
     d->paused = false;
@@ -139,7 +140,7 @@ vorlane::store::DbStatus CrawlEngine::start(const QList<CrawlSegment>& segments,
     emit started(d->campaignId);
     emit messageChanged(QStringLiteral("Wait..."));
     scheduleStep();
-    return vorlane::store::dbOk();
+    return store::dbOk();
 }
 
 void CrawlEngine::pause() {
@@ -258,7 +259,7 @@ bool CrawlEngine::takePage() {
     emit messageChanged(QStringLiteral("Crawling: ") + d->cursor.pageAddress());
     if (!d->running)
         return false; // shut down from a handler of the text
-    emit levelChanged(LevelText(d->cursor.segment(), d->cursor.pageLevel()));
+    emit levelChanged(levelText(d->cursor.segment(), d->cursor.pageLevel()));
     if (!d->running)
         return false;
     d->page.take(*result);
@@ -284,3 +285,5 @@ void CrawlEngine::finish(bool stopped) {
     emit messageChanged(stopped ? QStringLiteral("Stopped.") : QStringLiteral("Done."));
     emit finished(stopped);
 }
+
+} // namespace vorlane::crawl

@@ -12,15 +12,17 @@
 #include <QStringList>
 #include <memory>
 
+namespace vorlane::crawl {
+
 struct CrawlSegment;
 
 class CrawlEngine : public QObject {
     Q_OBJECT
 public:
-    CrawlEngine(vorlane::store::CampaignType kind, QSqlDatabase db, QObject* parent = nullptr);
+    CrawlEngine(store::CampaignType kind, QSqlDatabase db, QObject* parent = nullptr);
     ~CrawlEngine() override;
 
-    vorlane::store::CampaignType kind() const;
+    store::CampaignType kind() const;
     // The filter words apply from the next page on, even to a running crawl; the time-out, the concurrency
     // and the politeness options from the next start.
     void setSettings(const CrawlSettings& settings);
@@ -29,11 +31,10 @@ public:
     // URL search: creates the campaign, then crawls `depth` levels from `startAddress` (level 1 is the
     // start page). `fileExt` is the media type's FILEEXT text. A campaign that cannot be created means no
     // crawl: the database's error comes back and nothing is emitted.
-    vorlane::store::DbStatus startUrlCrawl(const QString& startAddress, const QString& fileExt, int depth);
+    store::DbStatus startUrlCrawl(const QString& startAddress, const QString& fileExt, int depth);
     // Web search: the keyword (percent-encoded) in place of every "<!KW!>" of one engine's link, or of
     // every engine's for "*All*"; each engine's results crawled before the next engine's.
-    vorlane::store::DbStatus startWebCrawl(const QString& keyword, const QString& fileExt,
-                                           const QString& engine);
+    store::DbStatus startWebCrawl(const QString& keyword, const QString& fileExt, const QString& engine);
 
     bool isRunning() const;
     bool isPaused() const;
@@ -55,8 +56,7 @@ signals:
     void finished(bool stopped);
 
 private:
-    vorlane::store::DbStatus start(const QList<CrawlSegment>& segments, const QString& source,
-                                   const QString& fileExt);
+    store::DbStatus start(const QList<CrawlSegment>& segments, const QString& source, const QString& fileExt);
     void scheduleStep();
     void step();
     void passOver();
@@ -68,3 +68,5 @@ private:
     struct State;
     std::unique_ptr<State> d;
 };
+
+} // namespace vorlane::crawl

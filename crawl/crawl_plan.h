@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+namespace vorlane::crawl {
+
 // Levels crawled after each engine's result page (the result page is level 1).
 inline constexpr int kWebSearchLevels = 1000;
 
@@ -17,12 +19,13 @@ struct CrawlSegment {
 };
 
 // The engine's link with the keyword, percent-encoded as a URL component, in place of every "<!KW!>".
-QString EngineSearchAddress(const QString& link, const QString& keyword);
+QString engineSearchAddress(const QString& link, const QString& keyword);
 
-CrawlSegment UrlSearchSegment(const QString& startAddress, int depth);
+CrawlSegment urlSearchSegment(const QString& startAddress, int depth);
 // One segment per engine in the given order; an engine whose link is NULL or blank is left out.
-QList<CrawlSegment> WebSearchSegments(const QList<vorlane::store::EngineLink>& engines,
-                                      const QString& keyword);
+QList<CrawlSegment> webSearchSegments(const QList<store::EngineLink>& engines, const QString& keyword);
 
 // The second status panel while a page of `segment` at `level` is crawled.
-QString LevelText(const CrawlSegment& segment, int level);
+QString levelText(const CrawlSegment& segment, int level);
+
+} // namespace vorlane::crawl

@@ -3,20 +3,22 @@
 #include <QLocale>
 #include <algorithm>
 
-QString SiteHost(const QUrl& url) {
+namespace vorlane::crawl {
+
+QString siteHost(const QUrl& url) {
     QString host = url.host().toLower();
     if (host.startsWith(QLatin1String("www.")) && host.size() > 4)
         host.remove(0, 4);
     return host;
 }
 
-bool SameSite(const QUrl& a, const QUrl& b) {
-    const QString host = SiteHost(a);
-    return !host.isEmpty() && host == SiteHost(b);
+bool sameSite(const QUrl& a, const QUrl& b) {
+    const QString host = siteHost(a);
+    return !host.isEmpty() && host == siteHost(b);
 }
 
-qint64 RetryAfterMs(const QByteArray& value, const QDateTime& nowUtc) {
-    constexpr qint64 cap = qint64(vorlane::store::kMaxRetryAfterSeconds) * 1000;
+qint64 retryAfterMs(const QByteArray& value, const QDateTime& nowUtc) {
+    constexpr qint64 cap = qint64(store::kMaxRetryAfterSeconds) * 1000;
     const QByteArray text = value.trimmed();
     if (text.isEmpty())
         return -1;
@@ -34,3 +36,5 @@ qint64 RetryAfterMs(const QByteArray& value, const QDateTime& nowUtc) {
     when.setTimeSpec(Qt::UTC);
     return std::clamp<qint64>(nowUtc.msecsTo(when), 0, cap);
 }
+
+} // namespace vorlane::crawl

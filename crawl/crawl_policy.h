@@ -8,11 +8,15 @@
 #include <QString>
 #include <QUrl>
 
+namespace vorlane::crawl {
+
 // The host that names a site: lower case, one leading "www." dropped. Scheme and port do not count, so
 // http://www.a.example/ and https://a.example:8443/ are one site; b.a.example is another.
-QString SiteHost(const QUrl& url);
-bool SameSite(const QUrl& a, const QUrl& b);
+QString siteHost(const QUrl& url);
+bool sameSite(const QUrl& a, const QUrl& b);
 
 // The wait a Retry-After header value asks for, in milliseconds, capped at kMaxRetryAfterSeconds: either
 // delay-seconds or an HTTP date (a date past gives 0). -1 when the value is neither.
-qint64 RetryAfterMs(const QByteArray& value, const QDateTime& nowUtc);
+qint64 retryAfterMs(const QByteArray& value, const QDateTime& nowUtc);
+
+} // namespace vorlane::crawl

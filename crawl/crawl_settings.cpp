@@ -2,10 +2,12 @@
 
 #include "store/crawl_settings_store.h"
 
+namespace vorlane::crawl {
+
 // Slow dial-up and ISDN links get few parallel fetches, since more would only share the same thin line and
 // make every page time out; the broadband types and "Unknown" (most users today) get 8. "T2" counts like
 // "T1".
-std::optional<ConnectionProfile> ConnectionProfileOf(const QString& connectionType) {
+std::optional<ConnectionProfile> connectionProfileOf(const QString& connectionType) {
     struct Known {
         const char* text;
         ConnectionProfile profile;
@@ -22,10 +24,10 @@ std::optional<ConnectionProfile> ConnectionProfileOf(const QString& connectionTy
     return std::nullopt;
 }
 
-CrawlSettings CrawlSettings::fromStored(const vorlane::store::StoredCrawlSettings& stored,
+CrawlSettings CrawlSettings::fromStored(const store::StoredCrawlSettings& stored,
                                         const CrawlSettings& previous) {
     CrawlSettings settings = previous;
-    if (const auto profile = ConnectionProfileOf(stored.connectionType)) {
+    if (const auto profile = connectionProfileOf(stored.connectionType)) {
         settings.connectionType = stored.connectionType.trimmed();
         settings.timeoutSeconds = profile->timeoutSeconds;
         settings.concurrency = profile->concurrency;
@@ -34,3 +36,5 @@ CrawlSettings CrawlSettings::fromStored(const vorlane::store::StoredCrawlSetting
     settings.policy = stored.policy.clamped();
     return settings;
 }
+
+} // namespace vorlane::crawl

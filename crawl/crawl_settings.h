@@ -11,6 +11,8 @@ namespace vorlane::store {
 struct StoredCrawlSettings;
 }
 
+namespace vorlane::crawl {
+
 // The connection types offered to the user, in the order shown.
 inline const QStringList kConnectionTypes = {"Unknown", "33k", "56k", "ISDN", "Cable", "DSL", "T1", "T2"};
 
@@ -22,18 +24,19 @@ struct ConnectionProfile {
 
 // The profile of a connection type's text (surrounding blanks ignored; letter case counts); nullopt for a
 // text that is none of the known types.
-std::optional<ConnectionProfile> ConnectionProfileOf(const QString& connectionType);
+std::optional<ConnectionProfile> connectionProfileOf(const QString& connectionType);
 
 struct CrawlSettings {
     QString connectionType = QStringLiteral("Unknown");
     int timeoutSeconds = 30;
     int concurrency = 8;
     QStringList filters;
-    vorlane::store::CrawlPolicy policy;
+    store::CrawlPolicy policy;
 
     // The stored settings in force. A connection type that is none of the known ones keeps `previous`'s
     // type, time-out and concurrency, as if it had not been saved.
-    static CrawlSettings fromStored(const vorlane::store::StoredCrawlSettings& stored,
-                                    const CrawlSettings& previous);
+    static CrawlSettings fromStored(const store::StoredCrawlSettings& stored, const CrawlSettings& previous);
     bool operator==(const CrawlSettings&) const = default;
 };
+
+} // namespace vorlane::crawl

@@ -1,5 +1,7 @@
 #include "crawl/fetch_failure.h"
 
+namespace vorlane::crawl {
+
 QString failureText(FetchFailure reason) {
     switch (reason) {
     case FetchFailure::None:
@@ -25,3 +27,5 @@ QString failureText(FetchFailure reason) {
     }
     return QStringLiteral("failed");
 }
+
+} // namespace vorlane::crawl

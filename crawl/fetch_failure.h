@@ -3,6 +3,8 @@
 
 #include <QString>
 
+namespace vorlane::crawl {
+
 enum class FetchFailure {
     None,      // a page came whole
     TimedOut,  // no answer within the time-out
@@ -18,3 +20,5 @@ enum class FetchFailure {
 
 // A short text for the user ("timed out", "too large"); empty for None.
 QString failureText(FetchFailure reason);
+
+} // namespace vorlane::crawl

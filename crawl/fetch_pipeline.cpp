@@ -8,6 +8,8 @@
 #include <QDateTime>
 #include <algorithm>
 
+namespace vorlane::crawl {
+
 namespace {
 
 // Pages buffered ahead (in flight or fetched, not yet taken), as a multiple of the concurrency: keeps
@@ -77,13 +79,13 @@ void FetchPipeline::release(int first) {
 
 bool FetchPipeline::passesOver(int key, const QString& address, const QStringList& filters,
                                const CrawlSegment& segment) const {
-    return IsFilteredUrl(address, filters) || (key > 0 && m_gate.rulesOut(address, segment));
+    return isFilteredUrl(address, filters) || (key > 0 && m_gate.rulesOut(address, segment));
 }
 
 void FetchPipeline::request(int key, const QString& address) {
     Slot slot;
     slot.address = address;
-    if (vorlane::urls::isCrawlableAddress(address)) {
+    if (urls::isCrawlableAddress(address)) {
         if (m_policy.gatesTransfers()) {
             // Started by the gate's release() once fill() has requested what it can.
             m_slots.insert(key, slot);
@@ -143,7 +145,7 @@ void FetchPipeline::onFinished(int ticket, const FetchResult& result) {
     slot->ticket = 0;
     if (m_policy.honourRetryAfter && !slot->retried &&
         (result.httpStatus == 429 || result.httpStatus == 503)) {
-        const qint64 wait = RetryAfterMs(result.retryAfter, QDateTime::currentDateTimeUtc());
+        const qint64 wait = retryAfterMs(result.retryAfter, QDateTime::currentDateTimeUtc());
         if (wait >= 0) {
             // Once only: a second refusal is the page's answer. The whole host waits, not just this page.
             slot->retried = true;
@@ -155,3 +157,5 @@ void FetchPipeline::onFinished(int ticket, const FetchResult& result) {
     slot->result = result;
     emit pageArrived(key);
 }
+
+} // namespace vorlane::crawl

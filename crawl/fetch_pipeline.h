@@ -12,6 +12,8 @@
 #include <QStringList>
 #include <optional>
 
+namespace vorlane::crawl {
+
 class CrawlCursor;
 
 class FetchPipeline : public QObject {
@@ -62,8 +64,10 @@ private:
 
     Fetcher m_fetcher;
     PolitenessGate m_gate{m_fetcher};
-    vorlane::store::CrawlPolicy m_policy;
+    store::CrawlPolicy m_policy;
     int m_transfers = 1;
     QHash<int, Slot> m_slots;
     QHash<int, int> m_ticketKeys; // ticket -> page key
 };
+
+} // namespace vorlane::crawl

@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <algorithm>
 
+namespace vorlane::crawl {
+
 namespace {
 
 // Qt opens at most six HTTP/1 connections per host and manager; more managers let a crawl of one site
@@ -60,11 +62,11 @@ struct Fetcher::Transfer {
     FetchResult result;
 };
 
-QString CrawlerUserAgent() {
+QString crawlerUserAgent() {
     return QStringLiteral("Vorlane/" VORLANE_VERSION);
 }
 
-QString DispositionFileName(const QByteArray& header) {
+QString dispositionFileName(const QByteArray& header) {
     const QString text = QString::fromLatin1(header);
     static const QRegularExpression extended(
         QStringLiteral(R"((?:^|;)\s*filename\*\s*=\s*([^']*)'[^']*'([^;]*))"),
@@ -116,7 +118,7 @@ QNetworkAccessManager* Fetcher::leastBusyManager() {
 
 int Fetcher::fetch(const QUrl& url, bool anyType) {
     QNetworkRequest request(url);
-    request.setHeader(QNetworkRequest::UserAgentHeader, CrawlerUserAgent());
+    request.setHeader(QNetworkRequest::UserAgentHeader, crawlerUserAgent());
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(kMaxRedirects);
     request.setTransferTimeout(m_timeoutSeconds * 1000);
@@ -149,7 +151,7 @@ void Fetcher::onMetaData(QNetworkReply* reply) {
         return;
     transfer->result.body.clear(); // whatever came before these headers was a redirect's
     transfer->result.contentType = lastHeaderValue(reply->rawHeader("Content-Type"));
-    transfer->result.dispositionFileName = DispositionFileName(reply->rawHeader("Content-Disposition"));
+    transfer->result.dispositionFileName = dispositionFileName(reply->rawHeader("Content-Disposition"));
     if (!transfer->anyType && !isPageType(transfer->result.contentType)) {
         abandon(reply, FetchFailure::NotPage);
         return;
@@ -211,7 +213,7 @@ void Fetcher::onFinished(QNetworkReply* reply) {
                 result.outcome = FetchResult::Outcome::NotPage;
                 result.failure = FetchFailure::NotPage;
                 result.body.clear();
-                result.dispositionFileName = DispositionFileName(reply->rawHeader("Content-Disposition"));
+                result.dispositionFileName = dispositionFileName(reply->rawHeader("Content-Disposition"));
             }
         } else {
             result.outcome = FetchResult::Outcome::Failed;
@@ -250,3 +252,5 @@ void Fetcher::cancelAll() {
         reply->abort();
     }
 }
+
+} // namespace vorlane::crawl

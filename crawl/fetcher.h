@@ -17,6 +17,8 @@
 class QNetworkAccessManager;
 class QNetworkReply;
 
+namespace vorlane::crawl {
+
 inline constexpr qint64 kMaxPageBytes = 8 * 1024 * 1024;
 inline constexpr int kMaxRedirects = 10;
 
@@ -38,11 +40,11 @@ struct FetchResult {
 };
 
 // "Vorlane/<version>", the User-Agent every request carries.
-QString CrawlerUserAgent();
+QString crawlerUserAgent();
 
 // The file name of a Content-Disposition header value ("attachment; filename=\"a b.mp3\"", or the
 // RFC 6266 filename*=UTF-8''... form); empty when it names none.
-QString DispositionFileName(const QByteArray& header);
+QString dispositionFileName(const QByteArray& header);
 
 class Fetcher : public QObject {
     Q_OBJECT
@@ -79,3 +81,5 @@ private:
     int m_timeoutSeconds = 30;
     int m_nextTicket = 1;
 };
+
+} // namespace vorlane::crawl

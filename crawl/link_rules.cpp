@@ -1,5 +1,7 @@
 #include "crawl/link_rules.h"
 
+namespace vorlane::crawl {
+
 namespace {
 
 QStringView withoutDot(QStringView extension) {
@@ -24,7 +26,7 @@ QStringView pathOf(const QString& address) {
 
 } // namespace
 
-QStringList SplitExtensions(const QString& fileExt) {
+QStringList splitExtensions(const QString& fileExt) {
     QStringList extensions;
     for (const QStringView item : QStringView(fileExt).split(u',')) {
         const QStringView trimmed = item.trimmed();
@@ -34,7 +36,7 @@ QStringList SplitExtensions(const QString& fileExt) {
     return extensions;
 }
 
-QString PathExtension(const QString& address) {
+QString pathExtension(const QString& address) {
     const QStringView path = pathOf(address);
     const QStringView name = path.mid(path.lastIndexOf(u'/') + 1);
     const qsizetype dot = name.lastIndexOf(u'.');
@@ -43,7 +45,7 @@ QString PathExtension(const QString& address) {
     return name.mid(dot).toString();
 }
 
-bool IsMediaLink(const QString& address, const QStringList& extensions) {
+bool isMediaLink(const QString& address, const QStringList& extensions) {
     // The name's whole tail is compared, so a media type may list ".tar.gz" as well as ".gz".
     const QStringView path = pathOf(address);
     const QStringView name = path.mid(path.lastIndexOf(u'/') + 1);
@@ -57,7 +59,7 @@ bool IsMediaLink(const QString& address, const QStringList& extensions) {
     return false;
 }
 
-bool IsFilteredUrl(const QString& address, const QStringList& filters) {
+bool isFilteredUrl(const QString& address, const QStringList& filters) {
     for (const QString& word : filters) {
         // An empty word is a blank line in the filter list, not a wish to block every page.
         if (!word.isEmpty() && address.contains(word, Qt::CaseSensitive))
@@ -65,3 +67,5 @@ bool IsFilteredUrl(const QString& address, const QStringList& filters) {
     }
     return false;
 }
+
+} // namespace vorlane::crawl

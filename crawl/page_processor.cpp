@@ -9,6 +9,8 @@
 #include "urls/resolve.h"
 #include "urls/scheme_rules.h"
 
+namespace vorlane::crawl {
+
 namespace {
 
 // Small enough that a huge page leaves the event loop turning, large enough that ordinary pages take one
@@ -19,8 +21,7 @@ constexpr int kLinksPerTurn = 256;
 
 PageProcessor::PageProcessor(CrawlCursor& cursor, QObject* parent) : QObject(parent), m_cursor(cursor) {}
 
-void PageProcessor::start(vorlane::store::CampaignStore& store, int campaignId,
-                          const QStringList& extensions) {
+void PageProcessor::start(store::CampaignStore& store, int campaignId, const QStringList& extensions) {
     clear();
     m_store = &store;
     m_campaignId = campaignId;
@@ -43,19 +44,19 @@ void PageProcessor::take(const FetchResult& result) {
         m_parsed = ExtractLinks(result.body, result.contentType);
         m_base = result.finalUrl;
         if (!m_parsed.baseHref.isEmpty()) {
-            const QUrl declared(vorlane::urls::resolveLink(m_parsed.baseHref, result.finalUrl));
+            const QUrl declared(urls::resolveLink(m_parsed.baseHref, result.finalUrl));
             if (declared.isValid() && !declared.isRelative())
                 m_base = declared;
         }
         m_resolved.resize(m_parsed.links.size());
     } else if (result.outcome == FetchResult::Outcome::NotPage &&
-               ServesMediaType(result.contentType, result.dispositionFileName, m_extensions)) {
+               servesMediaType(result.contentType, result.dispositionFileName, m_extensions)) {
         recordFile(m_cursor.pageAddress(), m_cursor.foundOnAddress(m_cursor.pageKey()));
     }
 }
 
 bool PageProcessor::recordFile(const QString& address, const QString& foundOn) {
-    if (!vorlane::urls::isRecordableAddress(address))
+    if (!urls::isRecordableAddress(address))
         return true;
     if (!m_store)
         return false;
@@ -64,7 +65,7 @@ bool PageProcessor::recordFile(const QString& address, const QString& foundOn) {
         return false;
     if (recorded.value()) {
         ++m_filesFound;
-        emit fileRecorded(vorlane::urls::displayName(address), address, foundOn);
+        emit fileRecorded(urls::displayName(address), address, foundOn);
     }
     return true;
 }
@@ -72,7 +73,7 @@ bool PageProcessor::recordFile(const QString& address, const QString& foundOn) {
 const QString& PageProcessor::resolvedAt(qsizetype index) {
     QString& url = m_resolved[index];
     if (url.isNull())
-        url = vorlane::urls::resolveLink(m_parsed.links.at(index).href, m_base);
+        url = urls::resolveLink(m_parsed.links.at(index).href, m_base);
     return url;
 }
 
@@ -92,7 +93,7 @@ bool PageProcessor::recordFileLinks() {
         if (m_interrupted)
             return false;
         const QString& url = resolvedAt(m_linkIndex);
-        if (IsMediaLink(url, m_extensions) && !recordFile(url, m_cursor.pageAddress())) {
+        if (isMediaLink(url, m_extensions) && !recordFile(url, m_cursor.pageAddress())) {
             // The store failed: the rest of this pass is abandoned, the page-link pass still runs.
             m_linkIndex = int(links.size());
             break;
@@ -114,9 +115,9 @@ bool PageProcessor::queuePageLinks() {
         if (links.at(m_linkIndex).source != LinkSource::Anchor)
             continue;
         const QString& url = resolvedAt(m_linkIndex);
-        if (IsMediaLink(url, m_extensions))
+        if (isMediaLink(url, m_extensions))
             continue;
-        const QString page = vorlane::urls::normalisePageAddress(url);
+        const QString page = urls::normalisePageAddress(url);
         if (!page.isEmpty())
             m_cursor.addPage(page, m_cursor.pageKey());
     }
@@ -128,3 +129,5 @@ void PageProcessor::forgetPage() {
     m_parsed = {};
     m_resolved.clear();
 }
+
+} // namespace vorlane::crawl

@@ -14,6 +14,9 @@
 namespace vorlane::store {
 class CampaignStore;
 }
+
+namespace vorlane::crawl {
+
 class CrawlCursor;
 struct FetchResult;
 
@@ -24,7 +27,7 @@ public:
 
     // A new crawl, recording into `store` (kept until clear()) under `campaignId` the files whose names end
     // in one of `extensions`.
-    void start(vorlane::store::CampaignStore& store, int campaignId, const QStringList& extensions);
+    void start(store::CampaignStore& store, int campaignId, const QStringList& extensions);
     void clear(); // no page and no store: nothing is recorded until the next start()
     // From a handler of fileRecorded the crawl was stopped or shut down: not one more link until the next
     // start().
@@ -49,7 +52,7 @@ private:
     void forgetPage();
 
     CrawlCursor& m_cursor;
-    vorlane::store::CampaignStore* m_store = nullptr;
+    store::CampaignStore* m_store = nullptr;
     int m_campaignId = 0;
     QStringList m_extensions;
     int m_pagesDone = 0;
@@ -62,3 +65,5 @@ private:
     bool m_filePass = true;
     int m_linkIndex = 0;
 };
+
+} // namespace vorlane::crawl

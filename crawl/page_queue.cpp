@@ -1,5 +1,7 @@
 #include "crawl/page_queue.h"
 
+namespace vorlane::crawl {
+
 std::pair<int, size_t> PageQueue::find(const QString& address) const {
     size_t probe = qHash(address.toCaseFolded());
     for (;;) {
@@ -29,3 +31,5 @@ void PageQueue::clear() {
     m_items.clear();
     m_positions.clear();
 }
+
+} // namespace vorlane::crawl

@@ -8,6 +8,8 @@
 
 #include <utility>
 
+namespace vorlane::crawl {
+
 class PageQueue {
 public:
     bool add(const QString& address); // false when already present (letter case ignored)
@@ -26,3 +28,5 @@ private:
     // later one moves on to the next probe.
     QHash<size_t, int> m_positions;
 };
+
+} // namespace vorlane::crawl

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <limits>
 
+namespace vorlane::crawl {
+
 namespace {
 
 constexpr qint64 kNoWake = std::numeric_limits<qint64>::max();
@@ -34,7 +36,7 @@ PolitenessGate::PolitenessGate(Fetcher& fetcher, QObject* parent) : QObject(pare
     connect(&m_wake, &QTimer::timeout, this, &PolitenessGate::due);
 }
 
-void PolitenessGate::setPolicy(const vorlane::store::CrawlPolicy& policy, int transfers) {
+void PolitenessGate::setPolicy(const store::CrawlPolicy& policy, int transfers) {
     m_policy = policy;
     m_transfers = transfers;
 }
@@ -58,7 +60,7 @@ bool PolitenessGate::rulesOut(const QString& address, const CrawlSegment& segmen
     if (!m_policy.sameSiteOnly && !m_policy.obeyRobots)
         return false;
     const QUrl url(address);
-    if (m_policy.sameSiteOnly && !segment.webSearch && !SameSite(url, QUrl(segment.startAddress)))
+    if (m_policy.sameSiteOnly && !segment.webSearch && !sameSite(url, QUrl(segment.startAddress)))
         return true;
     if (m_policy.obeyRobots) {
         const auto robots = m_robots.constFind(originOf(url));
@@ -197,3 +199,5 @@ bool PolitenessGate::robotsFetched(int ticket, const FetchResult& result) {
         robots.rules = RobotsRules::disallowAll();
     return true;
 }
+
+} // namespace vorlane::crawl

@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <QUrl>
 
+namespace vorlane::crawl {
+
 class Fetcher;
 struct CrawlSegment;
 struct FetchResult;
@@ -25,7 +27,7 @@ public:
     explicit PolitenessGate(Fetcher& fetcher, QObject* parent = nullptr);
 
     // `transfers`: the connection's concurrency, which release() keeps to.
-    void setPolicy(const vorlane::store::CrawlPolicy& policy, int transfers);
+    void setPolicy(const store::CrawlPolicy& policy, int transfers);
     void clear(); // after every transfer was cancelled: nothing held, hosts idle; robots.txt read is kept
     void forgetRobots(); // for a new crawl
 
@@ -75,7 +77,7 @@ private:
     bool isBusy(const Host& host) const;
 
     Fetcher& m_fetcher;
-    vorlane::store::CrawlPolicy m_policy;
+    store::CrawlPolicy m_policy;
     int m_transfers = 1;
 
     QMap<int, Held> m_held; // by page key, so that release() goes in queue order
@@ -87,3 +89,5 @@ private:
     QElapsedTimer m_clock;
     QTimer m_wake;
 };
+
+} // namespace vorlane::crawl

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+namespace vorlane::crawl {
+
 namespace {
 
 // Percent-escapes in upper case and bytes outside ASCII escaped, so that a pattern written either way
@@ -130,3 +132,5 @@ bool RobotsRules::allows(const QString& target) const {
     }
     return allowed;
 }
+
+} // namespace vorlane::crawl

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+namespace vorlane::crawl {
+
 class RobotsRules {
 public:
     RobotsRules() = default; // allows everything
@@ -25,3 +27,5 @@ private:
     };
     QList<Rule> m_rules;
 };
+
+} // namespace vorlane::crawl

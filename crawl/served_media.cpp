@@ -2,6 +2,8 @@
 
 #include <QMimeDatabase>
 
+namespace vorlane::crawl {
+
 namespace {
 
 bool hasExtension(const QString& fileName, const QStringList& extensions) {
@@ -13,7 +15,7 @@ bool hasExtension(const QString& fileName, const QStringList& extensions) {
 
 } // namespace
 
-bool ServesMediaType(const QByteArray& contentType, const QString& dispositionFileName,
+bool servesMediaType(const QByteArray& contentType, const QString& dispositionFileName,
                      const QStringList& extensions) {
     if (extensions.isEmpty())
         return false;
@@ -32,3 +34,5 @@ bool ServesMediaType(const QByteArray& contentType, const QString& dispositionFi
     }
     return false;
 }
+
+} // namespace vorlane::crawl

@@ -7,5 +7,9 @@
 #include <QString>
 #include <QStringList>
 
-bool ServesMediaType(const QByteArray& contentType, const QString& dispositionFileName,
+namespace vorlane::crawl {
+
+bool servesMediaType(const QByteArray& contentType, const QString& dispositionFileName,
                      const QStringList& extensions);
+
+} // namespace vorlane::crawl

@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const QString pageAddress = urls::normalisePageAddress(address);
         if (!pageAddress.isEmpty() && (!urls::isCrawlableAddress(pageAddress) || pageAddress.contains(u'#')))
             std::abort();
-        (void)IsMediaLink(address, extensions);
+        (void)crawl::isMediaLink(address, extensions);
         (void)urls::isRecordableAddress(address);
         (void)urls::lastSegment(address);
     }

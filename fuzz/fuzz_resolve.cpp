@@ -40,9 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     if (urls::isCrawlableAddress(address) && !urls::isRecordableAddress(address))
         std::abort();
-    (void)IsMediaLink(address, SplitExtensions(href));
-    (void)IsFilteredUrl(address, {href, QString()});
+    (void)crawl::isMediaLink(address, crawl::splitExtensions(href));
+    (void)crawl::isFilteredUrl(address, {href, QString()});
     (void)urls::lastSegment(address);
-    (void)PathExtension(href);
+    (void)crawl::pathExtension(href);
     return 0;
 }

@@ -84,15 +84,15 @@ void MainWindow::loadTray() {
 void MainWindow::wireStatus() {
     for (vorlane::store::CampaignType type :
          {vorlane::store::CampaignType::UrlSearch, vorlane::store::CampaignType::WebSearch}) {
-        CrawlEngine* engine = &m_session->engine(type);
-        connect(engine, &CrawlEngine::started, this, &MainWindow::updateActivityDisplay);
-        connect(engine, &CrawlEngine::finished, this, [this] {
+        vorlane::crawl::CrawlEngine* engine = &m_session->engine(type);
+        connect(engine, &vorlane::crawl::CrawlEngine::started, this, &MainWindow::updateActivityDisplay);
+        connect(engine, &vorlane::crawl::CrawlEngine::finished, this, [this] {
             m_status->flushProgress();
             updateActivityDisplay();
         });
-        connect(engine, &CrawlEngine::messageChanged, m_status, &StatusPanels::setMessage);
-        connect(engine, &CrawlEngine::levelChanged, m_status, &StatusPanels::setLevel);
-        connect(engine, &CrawlEngine::progress, m_status, &StatusPanels::setProgress);
+        connect(engine, &vorlane::crawl::CrawlEngine::messageChanged, m_status, &StatusPanels::setMessage);
+        connect(engine, &vorlane::crawl::CrawlEngine::levelChanged, m_status, &StatusPanels::setLevel);
+        connect(engine, &vorlane::crawl::CrawlEngine::progress, m_status, &StatusPanels::setProgress);
     }
     connect(m_session.get(), &Session::activityChanged, m_status, &StatusPanels::setActivity);
 }

@@ -51,12 +51,12 @@ void ResultPane::attach(Session& session) {
     } searches[] = {{vorlane::store::CampaignType::UrlSearch, kUrlSearchList},
                     {vorlane::store::CampaignType::WebSearch, kWebSearchList}};
     for (const auto& search : searches) {
-        CrawlEngine* engine = &session.engine(search.type);
+        vorlane::crawl::CrawlEngine* engine = &session.engine(search.type);
         ResultList* own = list(search.list);
-        connect(engine, &CrawlEngine::started, own, [&session, own](int campaignId) {
+        connect(engine, &vorlane::crawl::CrawlEngine::started, own, [&session, own](int campaignId) {
             own->setCampaignLabel(session.campaignLabel(campaignId));
         });
-        connect(engine, &CrawlEngine::fileRecorded, own,
+        connect(engine, &vorlane::crawl::CrawlEngine::fileRecorded, own,
                 [own](const QString& name, const QString& address, const QString& foundOn) {
                     own->AddResultRow(name, address, foundOn);
                 });

@@ -10,7 +10,7 @@ inline constexpr int kMaxHostDelayMs = 60000;
 inline constexpr int kMaxRequestsPerHost = 64;
 
 struct CrawlPolicy {
-    // URL search only: pages are crawled only on the start address's site (see SameSite). Files found on
+    // URL search only: pages are crawled only on the start address's site (see sameSite). Files found on
     // those pages are recorded wherever they are. A web search follows results to any site by its nature,
     // so there the option does not apply.
     bool sameSiteOnly = false;

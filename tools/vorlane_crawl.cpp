@@ -309,7 +309,7 @@ int main(int argc, char* argv[]) {
             return BadArguments;
         }
     }
-    CrawlSettings settings = session.crawlSettings();
+    crawl::CrawlSettings settings = session.crawlSettings();
     if (options->concurrency > 0)
         settings.concurrency = options->concurrency;
     if (options->timeoutSeconds > 0)
@@ -324,7 +324,7 @@ int main(int argc, char* argv[]) {
 
     const store::CampaignType type =
         options->web ? store::CampaignType::WebSearch : store::CampaignType::UrlSearch;
-    CrawlEngine& engine = session.engine(type);
+    crawl::CrawlEngine& engine = session.engine(type);
     int exitCode = Done;
     bool outputFailed = false;
     // One address a line, whatever the page wrote: a reader of this output must never see two addresses,
@@ -342,17 +342,17 @@ int main(int argc, char* argv[]) {
                        .arg(QString::fromLocal8Bit(std::strerror(errno))));
         session.stop(type);
     };
-    QObject::connect(&engine, &CrawlEngine::fileRecorded, &app, printAddress);
+    QObject::connect(&engine, &crawl::CrawlEngine::fileRecorded, &app, printAddress);
     if (!options->quiet) {
-        QObject::connect(&engine, &CrawlEngine::messageChanged, &app, [](const QString& text) {
+        QObject::connect(&engine, &crawl::CrawlEngine::messageChanged, &app, [](const QString& text) {
             std::fprintf(stderr, "%s\n", qPrintable(urls::shownText(text)));
         });
-        QObject::connect(&engine, &CrawlEngine::progress, &app, [](int pages, int queued, int files) {
+        QObject::connect(&engine, &crawl::CrawlEngine::progress, &app, [](int pages, int queued, int files) {
             if (pages % 100 == 0)
                 std::fprintf(stderr, "%d pages crawled, %d queued, %d files\n", pages, queued, files);
         });
     }
-    QObject::connect(&engine, &CrawlEngine::finished, &app, [&exitCode, &outputFailed](bool stopped) {
+    QObject::connect(&engine, &crawl::CrawlEngine::finished, &app, [&exitCode, &outputFailed](bool stopped) {
         exitCode = outputFailed ? CrawlFailure : stopped ? Stopped : Done;
         QCoreApplication::quit();
     });

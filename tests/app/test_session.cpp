@@ -36,7 +36,7 @@ private slots:
         QVERIFY(app.session.saveSettings({connection, {"ads"}, policy}).ok());
         for (const store::CampaignType type :
              {store::CampaignType::UrlSearch, store::CampaignType::WebSearch}) {
-            const CrawlSettings& used = app.session.engine(type).settings();
+            const crawl::CrawlSettings& used = app.session.engine(type).settings();
             QCOMPARE(used.connectionType, connection);
             QCOMPARE(used.timeoutSeconds, timeoutSeconds);
             QCOMPARE(used.concurrency, concurrency);

@@ -69,10 +69,12 @@ inline QStringList addresses(const HttpFixture& server, const QString& targets) 
 }
 
 struct Probe {
-    explicit Probe(CrawlEngine& engine)
-        : finished(&engine, &CrawlEngine::finished), files(&engine, &CrawlEngine::fileRecorded),
-          messages(&engine, &CrawlEngine::messageChanged), levels(&engine, &CrawlEngine::levelChanged),
-          progress(&engine, &CrawlEngine::progress) {}
+    explicit Probe(vorlane::crawl::CrawlEngine& engine)
+        : finished(&engine, &vorlane::crawl::CrawlEngine::finished),
+          files(&engine, &vorlane::crawl::CrawlEngine::fileRecorded),
+          messages(&engine, &vorlane::crawl::CrawlEngine::messageChanged),
+          levels(&engine, &vorlane::crawl::CrawlEngine::levelChanged),
+          progress(&engine, &vorlane::crawl::CrawlEngine::progress) {}
     QSignalSpy finished, files, messages, levels, progress;
 
     bool waitDone(int ms = 20000) { return !finished.isEmpty() || finished.wait(ms); }
@@ -94,9 +96,10 @@ struct Probe {
     }
 };
 
-inline CrawlSettings crawlSettings(int timeoutSeconds, int concurrency, const QStringList& filters = {},
-                                   const vorlane::store::CrawlPolicy& policy = {}) {
-    CrawlSettings settings;
+inline vorlane::crawl::CrawlSettings crawlSettings(int timeoutSeconds, int concurrency,
+                                                   const QStringList& filters = {},
+                                                   const vorlane::store::CrawlPolicy& policy = {}) {
+    vorlane::crawl::CrawlSettings settings;
     settings.timeoutSeconds = timeoutSeconds;
     settings.concurrency = concurrency;
     settings.filters = filters;

@@ -157,8 +157,8 @@ private slots:
         for (const int transfers : {1, 8}) {
             server.clearRequests();
             const qint64 bigBefore = server.bytesStreamed("/big.html");
-            CrawlEngine engine(web ? store::CampaignType::WebSearch : store::CampaignType::UrlSearch,
-                               db.connection());
+            crawl::CrawlEngine engine(web ? store::CampaignType::WebSearch : store::CampaignType::UrlSearch,
+                                      db.connection());
             // A silent page ends at the time-out, which is short where there is one.
             engine.setSettings(crawlSettings(site.filter(" ?").isEmpty() ? 10 : 1, transfers, filterList));
             Probe probe(engine);
@@ -210,25 +210,26 @@ private slots:
 
     // The reason a transfer reports, from each place the fetcher decides it.
     void fetchFailure_data() {
-        addColumns<QString, QString, FetchFailure>({"route", "target", "failure"});
-        addRow("a page", "/p.html > ", "/p.html", FetchFailure::None);
-        addRow("a page with an error status", "/p.html 404: ", "/p.html", FetchFailure::HttpError);
-        addRow("a silent server", "/p.html ?", "/p.html", FetchFailure::TimedOut);
-        addRow("a closed port", "", "http://127.0.0.1:1/", FetchFailure::Refused);
-        addRow("a length past the cap", "/p.html ! 9000000", "/p.html", FetchFailure::TooLarge);
-        addRow("a stream past the cap", "/p.html !! 9000000", "/p.html", FetchFailure::TooLarge);
-        addRow("another type", "/p.bin ~ application/octet-stream", "/p.bin", FetchFailure::NotPage);
+        addColumns<QString, QString, crawl::FetchFailure>({"route", "target", "failure"});
+        addRow("a page", "/p.html > ", "/p.html", crawl::FetchFailure::None);
+        addRow("a page with an error status", "/p.html 404: ", "/p.html", crawl::FetchFailure::HttpError);
+        addRow("a silent server", "/p.html ?", "/p.html", crawl::FetchFailure::TimedOut);
+        addRow("a closed port", "", "http://127.0.0.1:1/", crawl::FetchFailure::Refused);
+        addRow("a length past the cap", "/p.html ! 9000000", "/p.html", crawl::FetchFailure::TooLarge);
+        addRow("a stream past the cap", "/p.html !! 9000000", "/p.html", crawl::FetchFailure::TooLarge);
+        addRow("another type", "/p.bin ~ application/octet-stream", "/p.bin", crawl::FetchFailure::NotPage);
     }
 
     void fetchFailure() {
         auto [route, target, failure] =
-            fetchRow<QString, QString, FetchFailure>({"route", "target", "failure"});
+            fetchRow<QString, QString, crawl::FetchFailure>({"route", "target", "failure"});
         HttpFixture server;
         QVERIFY(buildSite(server, {route}));
-        Fetcher fetcher;
+        crawl::Fetcher fetcher;
         fetcher.setTimeoutSeconds(route.endsWith(u'?') ? 1 : 30); // short only where it is the answer
-        std::optional<FetchResult> result;
-        connect(&fetcher, &Fetcher::finished, this, [&](int, const FetchResult& r) { result = r; });
+        std::optional<crawl::FetchResult> result;
+        connect(&fetcher, &crawl::Fetcher::finished, this,
+                [&](int, const crawl::FetchResult& r) { result = r; });
         fetcher.fetch(QUrl(addresses(server, target).first()));
         QTRY_VERIFY_WITH_TIMEOUT(result, 20000);
         QCOMPARE(result->failure, failure);
@@ -260,8 +261,8 @@ private slots:
         const bool web = !engines.isEmpty();
         if (web)
             useEngines(server, db.connection(), engines);
-        CrawlEngine engine(web ? store::CampaignType::WebSearch : store::CampaignType::UrlSearch,
-                           db.connection());
+        crawl::CrawlEngine engine(web ? store::CampaignType::WebSearch : store::CampaignType::UrlSearch,
+                                  db.connection());
         engine.setSettings(crawlSettings(60, 8));
         const auto start = [&] {
             return web ? engine.startWebCrawl("jazz", ".mp3", "*All*")
@@ -303,9 +304,9 @@ private slots:
             hrefs << QStringLiteral("f%1.mp3").arg(i);
         server.setPage("/", HttpFixture::linksPage(hrefs));
         TempDatabase db;
-        CrawlEngine engine(store::CampaignType::UrlSearch, db.connection());
+        crawl::CrawlEngine engine(store::CampaignType::UrlSearch, db.connection());
         Probe probe(engine);
-        connect(&engine, &CrawlEngine::fileRecorded, &engine, [&engine] { engine.stop(); });
+        connect(&engine, &crawl::CrawlEngine::fileRecorded, &engine, [&engine] { engine.stop(); });
         QVERIFY(engine.startUrlCrawl(server.url("/"), QStringLiteral(".mp3"), 1).ok());
         QVERIFY(probe.waitDone());
         QVERIFY(probe.stopped());
@@ -324,10 +325,10 @@ private slots:
         QVERIFY(buildSite(server, site));
         server.setLatencyMs(30);
         TempDatabase db;
-        CrawlEngine engine(store::CampaignType::UrlSearch, db.connection());
+        crawl::CrawlEngine engine(store::CampaignType::UrlSearch, db.connection());
         engine.setSettings(crawlSettings(10, 2));
         Probe probe(engine);
-        connect(&engine, &CrawlEngine::fileRecorded, &engine, [&engine, &probe] {
+        connect(&engine, &crawl::CrawlEngine::fileRecorded, &engine, [&engine, &probe] {
             if (probe.files.size() == 1)
                 engine.pause();
         });
@@ -355,9 +356,9 @@ private slots:
         HttpFixture server;
         server.setPage("/", HttpFixture::linksPage({QStringLiteral("x.mp3")}));
         TempDatabase db;
-        CrawlEngine engine(store::CampaignType::UrlSearch, db.connection());
+        crawl::CrawlEngine engine(store::CampaignType::UrlSearch, db.connection());
         Probe probe(engine);
-        QSignalSpy started(&engine, &CrawlEngine::started);
+        QSignalSpy started(&engine, &crawl::CrawlEngine::started);
         db.close();
         const store::DbStatus status = engine.startUrlCrawl(server.url("/"), QStringLiteral(".mp3"), 1);
         QVERIFY(!status.ok() && !status.error().isEmpty());
@@ -383,7 +384,7 @@ private slots:
         QVERIFY(buildSite(server, {"/ > a.html x.mp3 y.mp3 b.html", "/a.html > a.mp3", "/b.html > b.mp3"}));
         server.setLatencyMs(50);
         TempDatabase db;
-        CrawlEngine engine(store::CampaignType::UrlSearch, db.connection());
+        crawl::CrawlEngine engine(store::CampaignType::UrlSearch, db.connection());
         Probe probe(engine);
         QList<qsizetype> atAbort; // messages, files, levels
         const auto abort = [&] {
@@ -391,8 +392,8 @@ private slots:
                 atAbort = {probe.messages.size(), probe.files.size(), probe.levels.size()}, engine.abortAll();
         };
         if (when == u"fileRecorded")
-            connect(&engine, &CrawlEngine::fileRecorded, &engine, abort);
-        connect(&engine, &CrawlEngine::messageChanged, &engine, [&](const QString& text) {
+            connect(&engine, &crawl::CrawlEngine::fileRecorded, &engine, abort);
+        connect(&engine, &crawl::CrawlEngine::messageChanged, &engine, [&](const QString& text) {
             if (text.startsWith(when))
                 abort();
         });

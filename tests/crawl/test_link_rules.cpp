@@ -37,7 +37,7 @@ private slots:
     void mediaLink() {
         auto [address, fileExt, expected] =
             fetchRow<QString, QString, bool>({"address", "fileExt", "expected"});
-        QCOMPARE(IsMediaLink(address, SplitExtensions(fileExt)), expected);
+        QCOMPARE(crawl::isMediaLink(address, crawl::splitExtensions(fileExt)), expected);
     }
 
     void filteredUrl_data() {
@@ -53,7 +53,7 @@ private slots:
 
     void filteredUrl() {
         auto [filters, expected] = fetchRow<QStringList, bool>({"filters", "expected"});
-        QCOMPARE(IsFilteredUrl(QStringLiteral("http://h/ads/banner.html"), filters), expected);
+        QCOMPARE(crawl::isFilteredUrl(QStringLiteral("http://h/ads/banner.html"), filters), expected);
     }
 
     void addressKinds_data() {
@@ -87,7 +87,7 @@ private slots:
         auto [contentType, fileName, extensions, media] =
             fetchRow<QByteArray, QString, QString, bool>({"contentType", "fileName", "extensions", "media"});
         const QStringList list = extensions.isEmpty() ? QStringList() : extensions.split(u',');
-        QCOMPARE(ServesMediaType(contentType, fileName, list), media);
+        QCOMPARE(crawl::servesMediaType(contentType, fileName, list), media);
     }
 
     void dispositionFileName_data() {
@@ -103,7 +103,7 @@ private slots:
     }
     void dispositionFileName() {
         auto [header, name] = fetchRow<QByteArray, QString>({"header", "name"});
-        QCOMPARE(DispositionFileName(header), name);
+        QCOMPARE(crawl::dispositionFileName(header), name);
     }
 
     void robots_data() {
@@ -142,7 +142,8 @@ private slots:
     }
     void robots() {
         auto [robots, target, allowed] = fetchRow<QString, QString, bool>({"robots", "target", "allowed"});
-        QCOMPARE(RobotsRules::parse(robots.toUtf8(), QStringLiteral("Vorlane")).allows(target), allowed);
+        QCOMPARE(crawl::RobotsRules::parse(robots.toUtf8(), QStringLiteral("Vorlane")).allows(target),
+                 allowed);
     }
 };
 

@@ -41,7 +41,7 @@ class TestPoliteness : public QObject {
     // A URL search of the server from "/", three levels deep: the pages crawled and the files recorded.
     std::pair<QStringList, QStringList> crawl(TempDatabase& db, const HttpFixture& server,
                                               const store::CrawlPolicy& policy) {
-        CrawlEngine engine(store::CampaignType::UrlSearch, db.connection());
+        crawl::CrawlEngine engine(store::CampaignType::UrlSearch, db.connection());
         engine.setSettings(crawlSettings(10, 8, {}, policy));
         Probe probe(engine);
         if (!engine.startUrlCrawl(server.url("/"), QStringLiteral(".mp3"), 3).ok() || !probe.waitDone())
@@ -68,7 +68,7 @@ private slots:
         const QDateTime now = QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC);
         if (value == u"date")
             value = QLocale::c().toString(now.addSecs(secondsFromNow), "ddd, dd MMM yyyy hh:mm:ss 'GMT'");
-        QCOMPARE(RetryAfterMs(value.toLatin1(), now), waitMs);
+        QCOMPARE(crawl::retryAfterMs(value.toLatin1(), now), waitMs);
     }
 
     void sameSite_data() {
@@ -81,7 +81,7 @@ private slots:
     }
     void sameSite() {
         auto [a, b, same] = fetchRow<QString, QString, bool>({"a", "b", "same"});
-        QCOMPARE(SameSite(QUrl(a), QUrl(b)), same);
+        QCOMPARE(crawl::sameSite(QUrl(a), QUrl(b)), same);
     }
 
     // Each gate against a site built for it ("{other}": the same server under another site's name).
@@ -177,7 +177,7 @@ private slots:
         HttpFixture server;
         QVERIFY(buildSite(server, {"/ > busy.html", "/busy.html 503:1 "}));
         TempDatabase db;
-        CrawlEngine engine(store::CampaignType::UrlSearch, db.connection());
+        crawl::CrawlEngine engine(store::CampaignType::UrlSearch, db.connection());
         engine.setSettings(crawlSettings(10, 8, {}, {.honourRetryAfter = true}));
         Probe probe(engine);
         QVERIFY(engine.startUrlCrawl(server.url("/"), ".mp3", 2).ok());

@@ -138,7 +138,7 @@ private slots:
     void pageText() {
         auto [kind, address, expected] = fetchRow<QString, QString, QString>({"kind", "address", "expected"});
         if (kind.startsWith(u"search "))
-            QCOMPARE(EngineSearchAddress(address, kind.mid(7)), expected);
+            QCOMPARE(crawl::engineSearchAddress(address, kind.mid(7)), expected);
         else
             QCOMPARE(kind == u"last" ? urls::lastSegment(address) : urls::normalisePageAddress(address),
                      expected);
@@ -147,10 +147,10 @@ private slots:
     // A depth below 1 crawls the start page only.
     void urlSegment() {
         for (const auto& [depth, maxLevel] : {std::pair{-3, 1}, {0, 1}, {1, 1}, {5, 5}}) {
-            const CrawlSegment url = UrlSearchSegment(QStringLiteral(" http://h/ "), depth);
+            const crawl::CrawlSegment url = crawl::urlSearchSegment(QStringLiteral(" http://h/ "), depth);
             QCOMPARE(url.maxLevel, maxLevel);
             QCOMPARE(url.startAddress, QStringLiteral("http://h/"));
-            QCOMPARE(LevelText(url, 3), QStringLiteral("level 3"));
+            QCOMPARE(crawl::levelText(url, 3), QStringLiteral("level 3"));
         }
     }
 
@@ -167,7 +167,7 @@ private slots:
     }
     void duplicates() {
         auto [added, expected] = fetchRow<QString, QString>({"added", "expected"});
-        PageQueue queue;
+        crawl::PageQueue queue;
         for (const QString& address : added.split(u' ')) {
             const bool known = queue.contains(address.toUpper());
             QCOMPARE(queue.add(address), !known);

@@ -46,7 +46,7 @@ class TestSearchDialogs : public QObject {
     bool web() const { return m_kind.type == store::CampaignType::WebSearch; }
     QComboBox* box(const char* name) { return control<QComboBox>(m_dialog, name); }
     QPushButton* button(const char* name) { return control<QPushButton>(m_dialog, name); }
-    CrawlEngine& engine() { return m_app->session.engine(m_kind.type); }
+    crawl::CrawlEngine& engine() { return m_app->session.engine(m_kind.type); }
     bool& keepShown() {
         return web() ? m_app->session.keepShown().webSearch : m_app->session.keepShown().urlSearch;
     }
@@ -289,8 +289,8 @@ private slots:
         const QString typed = "  " + source + " ";
         fill(typed, "Audio", choice);
         keepShown() = true;
-        QSignalSpy recorded(&engine(), &CrawlEngine::fileRecorded);
-        QSignalSpy finished(&engine(), &CrawlEngine::finished);
+        QSignalSpy recorded(&engine(), &crawl::CrawlEngine::fileRecorded);
+        QSignalSpy finished(&engine(), &crawl::CrawlEngine::finished);
         click(button(m_kind.search));
 
         QVERIFY(m_app->messages.shown().isEmpty());
@@ -315,8 +315,8 @@ private slots:
         QFETCH(bool, web);
         openBusyDialog(web);
         QSignalSpy activity(&m_app->session, &Session::activityChanged);
-        QSignalSpy finished(&engine(), &CrawlEngine::finished);
-        QSignalSpy recorded(&engine(), &CrawlEngine::fileRecorded);
+        QSignalSpy finished(&engine(), &crawl::CrawlEngine::finished);
+        QSignalSpy recorded(&engine(), &crawl::CrawlEngine::fileRecorded);
         click(button(m_kind.search));
         QVERIFY(engine().isRunning());
         expectButtons(false, true, "Pause", true);

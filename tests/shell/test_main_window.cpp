@@ -119,7 +119,7 @@ private slots:
 
         WindowFixture f;
         Session& session = f.window->session();
-        CrawlEngine& engine =
+        crawl::CrawlEngine& engine =
             session.engine(urlSearch ? store::CampaignType::UrlSearch : store::CampaignType::WebSearch);
         QVERIFY(QSqlQuery(f.database.connection())
                     .exec(QString("INSERT INTO SENGINES(ENGINE, STARTPAGE) VALUES('Local', '%1')")

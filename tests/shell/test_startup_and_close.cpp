@@ -255,7 +255,7 @@ private slots:
         // "crawl" first: the steps come in the middle of a URL Search on a site wide enough to keep it busy,
         // every page linking files and further pages, slowly.
         HttpFixture site;
-        CrawlEngine& engine = f.window->session().engine(store::CampaignType::UrlSearch);
+        crawl::CrawlEngine& engine = f.window->session().engine(store::CampaignType::UrlSearch);
         if (steps.startsWith("crawl ")) {
             steps.remove(0, 6);
             site.setLatencyMs(30);

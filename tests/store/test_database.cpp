@@ -495,7 +495,8 @@ private slots:
     void connectionType() {
         QFETCH(QString, text);
         QFETCH(QString, derived);
-        const CrawlSettings type = CrawlSettings::fromStored({text, {}, {}}, {"previous", 99, 5, {}, {}});
+        const crawl::CrawlSettings type =
+            crawl::CrawlSettings::fromStored({text, {}, {}}, {"previous", 99, 5, {}, {}});
         QCOMPARE(QString("%1/%2/%3").arg(type.timeoutSeconds).arg(type.concurrency).arg(type.connectionType),
                  derived);
     }
