@@ -277,12 +277,15 @@ void CrawlEngine::releaseHeld() {
 }
 
 void CrawlEngine::finish(bool stopped) {
+    const int pagesDone = d->page.pagesDone();
+    const int filesFound = d->page.filesFound();
     d->resetCrawl();
     d->running = false;
     d->paused = false;
     // Panel 1 is written before the queue is emptied on a stop, after it when done; both happen here in one
-    // step, so only the text differs.
+    // step, so only the text differs. The queue is empty now, and the figures say so.
     emit messageChanged(stopped ? QStringLiteral("Stopped.") : QStringLiteral("Done."));
+    emit progress(pagesDone, 0, filesFound);
     emit finished(stopped);
 }
 

@@ -65,6 +65,8 @@ private slots:
                L{"/ > x.MP3 y.mp3?id=1 z.mp notmedia. p.html#a p.html#b mailto:a@b.c javascript:void(0)",
                  "/p.html > "},
                url, "/", 3, "", "/ /z.mp /notmedia. /p.html", "", "/x.MP3 /y.mp3?id=1");
+        addRow("a file link's fragment is not part of the file", L{"/ > x.mp3 x.mp3#t=30 X.MP3#t=60 y.mp3#a"}, url,
+               "/", 1, "", "/", "", "/x.mp3 /y.mp3");
         addRow("the same file on three pages is one row",
                L{"/ > a.html b.html s.mp3", "/a.html > s.mp3 S.MP3", "/b.html > /s.mp3"}, url, "/", 2, "",
                "/ /a.html /b.html", "", "/s.mp3");
@@ -174,6 +176,8 @@ private slots:
             for (const QString& address : pages)
                 texts << "Crawling: " + address;
             QCOMPARE(Probe::column(probe.messages, 0), texts << "Done.");
+            // The last figures: every page done, nothing left queued, every file counted.
+            QCOMPARE(probe.progress.last(), (QVariantList{int(pages.size()), 0, int(probe.files.size())}));
             if (web)
                 QCOMPARE(Probe::column(probe.levels, 0).join(u' ').remove("Engine: "), levels);
             QCOMPARE(probe.recorded(), addresses(server, recorded));
