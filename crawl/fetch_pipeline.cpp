@@ -49,6 +49,7 @@ void FetchPipeline::cancelAll() {
 void FetchPipeline::reset() {
     cancelAll();
     m_gate.forgetRobots();
+    m_fetcher.forgetCookies(); // a search's cookies end with it
 }
 
 bool FetchPipeline::hasRoom() const {

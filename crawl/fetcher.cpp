@@ -1,6 +1,9 @@
 #include "fetcher.h"
 
 #include <QNetworkAccessManager>
+#include <QNetworkCookieJar>
+#include <QNetworkProxyFactory>
+#include <QLocale>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QRegularExpression>
@@ -9,6 +12,25 @@
 namespace vorlane::crawl {
 
 namespace {
+
+// "de-DE,de;q=0.9,en;q=0.8" from the system's languages, best first.
+QByteArray acceptLanguage() {
+    QByteArrayList tags;
+    for (const QString& language : QLocale::system().uiLanguages()) {
+        const bool plain = !language.isEmpty() && language.size() <= 35 &&
+                           std::all_of(language.cbegin(), language.cend(), [](QChar c) {
+                               return c.isDigit() || c == u'-' || (c.unicode() < 128 && c.isLetter());
+                           });
+        if (plain && !tags.contains(language.toLatin1()))
+            tags.append(language.toLatin1());
+    }
+    if (tags.isEmpty())
+        return QByteArrayLiteral("en");
+    QByteArray header = tags.first();
+    for (qsizetype i = 1; i < tags.size(); ++i)
+        header += ',' + tags.at(i) + ";q=" + QByteArray::number(std::max(0.1, 1.0 - 0.1 * double(i)), 'f', 1);
+    return header;
+}
 
 // Qt opens at most six HTTP/1 connections per host and manager; more managers let a crawl of one site
 // really keep the requested number of transfers in flight.
@@ -89,6 +111,9 @@ QString dispositionFileName(const QByteArray& header) {
 }
 
 Fetcher::Fetcher(QObject* parent) : QObject(parent) {
+    // The system's proxy settings (the environment's http_proxy on Linux, the Internet options on
+    // Windows), decided here rather than left to each platform's default.
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
     setConcurrency(1);
 }
 
@@ -103,12 +128,26 @@ void Fetcher::setTimeoutSeconds(int seconds) {
 void Fetcher::setConcurrency(int transfers) {
     const int wanted =
         std::max(1, (std::max(1, transfers) + kConnectionsPerManager - 1) / kConnectionsPerManager);
+    if (!m_cookies)
+        forgetCookies();
     while (int(m_managers.size()) < wanted) {
         auto* manager = new QNetworkAccessManager(this);
         manager->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+        manager->setCookieJar(m_cookies);
+        m_cookies->setParent(this); // the managers share it; the fetcher keeps it
         m_managers.push_back(manager);
         m_load.insert(manager, 0);
     }
+}
+
+void Fetcher::forgetCookies() {
+    auto* jar = new QNetworkCookieJar(this);
+    for (QNetworkAccessManager* manager : m_managers) {
+        manager->setCookieJar(jar);
+        jar->setParent(this);
+    }
+    delete m_cookies;
+    m_cookies = jar;
 }
 
 QNetworkAccessManager* Fetcher::leastBusyManager() {
@@ -119,6 +158,9 @@ QNetworkAccessManager* Fetcher::leastBusyManager() {
 int Fetcher::fetch(const QUrl& url, bool anyType) {
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::UserAgentHeader, crawlerUserAgent());
+    // What a browser asks for: a page first, anything else after, in the user's languages.
+    request.setRawHeader("Accept", "text/html,application/xhtml+xml;q=0.9,*/*;q=0.8");
+    request.setRawHeader("Accept-Language", acceptLanguage());
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(kMaxRedirects);
     request.setTransferTimeout(m_timeoutSeconds * 1000);

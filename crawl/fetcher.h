@@ -15,6 +15,7 @@
 #include <vector>
 
 class QNetworkAccessManager;
+class QNetworkCookieJar;
 class QNetworkReply;
 
 namespace vorlane::crawl {
@@ -62,6 +63,9 @@ public:
     void cancel(int ticket);
     void cancelAll(); // aborts every transfer at once; none of them reports
     int inFlight() const { return int(m_transfers.size()); }
+    // Forgets every cookie: the next transfers start a new session. All transfers share one jar, kept in
+    // memory only, so a cookie a site sets on one page comes back on all its later pages.
+    void forgetCookies();
 
 signals:
     void finished(int ticket, const FetchResult& result);
@@ -76,6 +80,7 @@ private:
     QNetworkAccessManager* leastBusyManager();
 
     std::vector<QNetworkAccessManager*> m_managers;
+    QNetworkCookieJar* m_cookies = nullptr; // owned by this fetcher, shared by the managers
     QHash<QNetworkReply*, std::shared_ptr<Transfer>> m_transfers;
     QHash<QNetworkAccessManager*, int> m_load;
     int m_timeoutSeconds = 30;

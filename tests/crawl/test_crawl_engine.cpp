@@ -224,6 +224,39 @@ private slots:
         addRow("another type", "/p.bin ~ application/octet-stream", "/p.bin", crawl::FetchFailure::NotPage);
     }
 
+    // A site that sets a session cookie on its first page serves the next ones only with it: every later
+    // request of the search carries it, however many transfers run at once.
+    void cookiesReachEveryLaterRequest_data() {
+        addColumns<int>({"transfers"});
+        addRow("one transfer", 1);
+        addRow("eight transfers", 8);
+    }
+    void cookiesReachEveryLaterRequest() {
+        auto [transfers] = fetchRow<int>({"transfers"});
+        HttpFixture server;
+        HttpFixture::Route route;
+        route.body = HttpFixture::linksPage({"a.html", "b.html", "c.html", "d.html"}).toUtf8();
+        route.headers = {{"Set-Cookie", "session=42; Path=/"}};
+        server.setRoute("/", route);
+        route.headers.clear();
+        route.cookie = "session=42";
+        for (const QString page : {"a", "b", "c", "d"}) {
+            route.body = HttpFixture::linksPage({page + ".mp3"}).toUtf8();
+            server.setRoute("/" + page + ".html", route);
+        }
+        TempDatabase db;
+        crawl::CrawlEngine engine(store::CampaignType::UrlSearch, db.connection());
+        engine.setSettings(crawlSettings(10, transfers));
+        Probe probe(engine);
+        QVERIFY(engine.startUrlCrawl(server.url("/"), ".mp3", 2).ok());
+        QVERIFY(probe.waitDone());
+        QCOMPARE(probe.recorded(), addresses(server, "/a.mp3 /b.mp3 /c.mp3 /d.mp3"));
+        // Requests ask for a page first, in the user's languages.
+        const auto first = server.requests().first();
+        QCOMPARE(first.accept, QByteArray("text/html,application/xhtml+xml;q=0.9,*/*;q=0.8"));
+        QVERIFY(!first.acceptLanguage.isEmpty());
+    }
+
     void fetchFailure() {
         auto [route, target, failure] =
             fetchRow<QString, QString, crawl::FetchFailure>({"route", "target", "failure"});

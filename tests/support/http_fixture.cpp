@@ -47,7 +47,9 @@ struct HttpFixture::Impl {
         {
             std::lock_guard lock(mutex);
             requests.append(
-                {target, QByteArray::fromStdString(req.get_header_value("User-Agent")), clock.elapsed()});
+                {target, QByteArray::fromStdString(req.get_header_value("User-Agent")), clock.elapsed(),
+                 QByteArray::fromStdString(req.get_header_value("Accept")),
+                 QByteArray::fromStdString(req.get_header_value("Accept-Language"))});
             const auto it = routes.constFind(target);
             if (it != routes.cend()) {
                 route = *it;
@@ -66,6 +68,13 @@ struct HttpFixture::Impl {
             return;
         }
         pause(route.delayMs);
+        if (!route.cookie.isEmpty() &&
+            !QByteArray::fromStdString(req.get_header_value("Cookie")).replace(' ', "").split(';').contains(
+                route.cookie)) {
+            res.status = 403;
+            res.set_content("<html><body>Forbidden</body></html>", "text/html");
+            return;
+        }
         res.status = route.status;
         for (const auto& [name, value] : route.headers)
             res.set_header(name.toStdString(), value.toStdString());

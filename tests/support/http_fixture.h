@@ -22,12 +22,15 @@ public:
         bool hang = false;      // never answers (until the fixture goes away)
         qint64 streamBytes = 0; // > 0: `body`, then filler up to this many bytes, streamed
         bool chunked = false;   // streamed without a Content-Length
+        QByteArray cookie = QByteArray(); // "name=value": answered 403 unless the request carries this cookie
     };
 
     struct Request {
         QString target; // path and query, as sent
         QByteArray userAgent;
         qint64 receivedMs; // since the fixture started
+        QByteArray accept;
+        QByteArray acceptLanguage;
     };
 
     HttpFixture();
