@@ -5,3 +5,5 @@
 #include "store/campaign_store.h"
 #include "store/campaign_type.h"
 #include "store/db_result.h"
+
+namespace vorlane::app {} // namespace vorlane::app

@@ -14,6 +14,8 @@
 #include <QObject>
 #include <QStringList>
 
+namespace vorlane::app {
+
 // The flags the tool windows share: whether a window stays up once when another of the program's windows
 // becomes active (a message box of its own, a save dialog).
 struct KeepShownFlags {
@@ -25,7 +27,7 @@ struct KeepShownFlags {
 class Session : public QObject {
     Q_OBJECT
 public:
-    explicit Session(vorlane::store::Database& database, QObject* parent = nullptr);
+    explicit Session(store::Database& database, QObject* parent = nullptr);
     ~Session() override;
 
     KeepShownFlags& keepShown() { return m_keepShown; }
@@ -33,76 +35,73 @@ public:
     // --- Settings ---------------------------------------------------------------------------------------
     // The stored crawl settings put in force; the engines take them (filters at once, the rest at their
     // next start). On failure the previous settings stay.
-    vorlane::store::DbStatus loadSettings();
-    vorlane::store::DbResult<vorlane::store::StoredCrawlSettings> storedSettings();
+    store::DbStatus loadSettings();
+    store::DbResult<store::StoredCrawlSettings> storedSettings();
     // Saves, then reloads. The database part is saved first and alone decides whether anything is saved.
-    vorlane::store::DbStatus saveSettings(const vorlane::store::StoredCrawlSettings& settings);
-    const vorlane::crawl::CrawlSettings& crawlSettings() const { return m_settings; }
+    store::DbStatus saveSettings(const store::StoredCrawlSettings& settings);
+    const crawl::CrawlSettings& crawlSettings() const { return m_settings; }
     // Puts settings in force for this run without storing them (the command line's overrides).
-    void useCrawlSettings(const vorlane::crawl::CrawlSettings& settings);
-    static const QStringList& connectionTypes() { return vorlane::crawl::kConnectionTypes; }
+    void useCrawlSettings(const crawl::CrawlSettings& settings);
+    static const QStringList& connectionTypes() { return crawl::kConnectionTypes; }
     // The engine choice that searches with every engine.
     static QString allEnginesChoice();
     // What a search link holds where the keyword goes.
     static QString keywordPlaceholder();
 
     // --- Media types and search engines (written at once) -----------------------------------------------
-    vorlane::store::DbResult<QStringList> mediaTypes();
+    store::DbResult<QStringList> mediaTypes();
     // The FILEEXT text (".mp3,.ogg"); a null string when the type has none or does not exist.
-    vorlane::store::DbResult<QString> mediaTypeExtensions(const QString& name);
-    vorlane::store::DbStatus addMediaType(const QString& name);    // categoriesChanged on success
-    vorlane::store::DbStatus deleteMediaType(const QString& name); // likewise
-    vorlane::store::DbStatus setMediaTypeExtensions(const QString& name, const QString& joined);
+    store::DbResult<QString> mediaTypeExtensions(const QString& name);
+    store::DbStatus addMediaType(const QString& name);    // categoriesChanged on success
+    store::DbStatus deleteMediaType(const QString& name); // likewise
+    store::DbStatus setMediaTypeExtensions(const QString& name, const QString& joined);
 
-    vorlane::store::DbResult<QStringList> searchEngines(); // stored order
-    vorlane::store::DbResult<QStringList>
-    searchEngineChoices(); // distinct names, for picking one to search with
-    vorlane::store::DbResult<QString> searchLink(const QString& engine); // null string when none
-    vorlane::store::DbStatus addSearchEngine(const QString& name);       // enginesChanged on success
-    vorlane::store::DbStatus deleteSearchEngine(const QString& name);    // likewise
-    vorlane::store::DbStatus setSearchLink(const QString& engine, const QString& link);
+    store::DbResult<QStringList> searchEngines();       // stored order
+    store::DbResult<QStringList> searchEngineChoices(); // distinct names, for picking one to search with
+    store::DbResult<QString> searchLink(const QString& engine); // null string when none
+    store::DbStatus addSearchEngine(const QString& name);       // enginesChanged on success
+    store::DbStatus deleteSearchEngine(const QString& name);    // likewise
+    store::DbStatus setSearchLink(const QString& engine, const QString& link);
 
     // --- Search history -----------------------------------------------------------------------------------
     // The sources of earlier searches of one kind since its history was last erased.
-    vorlane::store::DbResult<QStringList> history(vorlane::store::CampaignType type);
+    store::DbResult<QStringList> history(store::CampaignType type);
     // Hides every source recorded so far from the kind's history.
-    vorlane::store::DbStatus eraseHistory(vorlane::store::CampaignType type);
+    store::DbStatus eraseHistory(store::CampaignType type);
 
     // --- Campaigns
     // ------------------------------------------------------------------------------------------
-    vorlane::store::DbResult<QList<vorlane::store::CampaignRecord>> campaigns();
+    store::DbResult<QList<store::CampaignRecord>> campaigns();
     // The campaign's label ("<id> - <type> - <source>"); the bare id when it cannot be read.
     QString campaignLabel(int campaignId);
-    vorlane::store::DbResult<QList<vorlane::store::FileLinkRow>> campaignLinks(int campaignId);
+    store::DbResult<QList<store::FileLinkRow>> campaignLinks(int campaignId);
     // Reads the campaign's links and hands them on through campaignLoaded.
-    vorlane::store::DbStatus loadCampaign(int campaignId);
+    store::DbStatus loadCampaign(int campaignId);
     // True when a running search records into the campaign (any campaign for 0).
     bool isRecording(int campaignId) const;
     // Each in one transaction; campaignsDeleted and campaignsChanged follow, also after a failure of the
     // second part of deleteAllCampaigns (the history markers back to 0), whose error comes back.
-    vorlane::store::DbStatus deleteCampaign(int campaignId);
-    vorlane::store::DbStatus deleteAllCampaigns();
+    store::DbStatus deleteCampaign(int campaignId);
+    store::DbStatus deleteAllCampaigns();
 
     // --- Searches -----------------------------------------------------------------------------------------
     // Empties the search's result list (a new search is being asked for).
-    void clearResults(vorlane::store::CampaignType type);
+    void clearResults(store::CampaignType type);
     // Each creates the campaign (campaignsChanged) and starts the engine; a campaign that cannot be created
     // means no search, and the error comes back.
-    vorlane::store::DbStatus startUrlSearch(const QString& address, const QString& extensions, int depth);
-    vorlane::store::DbStatus startWebSearch(const QString& keyword, const QString& extensions,
-                                            const QString& engine);
+    store::DbStatus startUrlSearch(const QString& address, const QString& extensions, int depth);
+    store::DbStatus startWebSearch(const QString& keyword, const QString& extensions, const QString& engine);
     // Pause holds the search where it is, resume continues it at once (activityChanged tells which);
     // stop ends it "Stopped." at its next step. Each does nothing while the search is not running.
-    void pause(vorlane::store::CampaignType type);
-    void resume(vorlane::store::CampaignType type);
-    void stop(vorlane::store::CampaignType type);
-    bool isRunning(vorlane::store::CampaignType type) const;
-    bool isPaused(vorlane::store::CampaignType type) const;
+    void pause(store::CampaignType type);
+    void resume(store::CampaignType type);
+    void stop(store::CampaignType type);
+    bool isRunning(store::CampaignType type) const;
+    bool isPaused(store::CampaignType type) const;
     bool anySearchRunning() const {
-        return isRunning(vorlane::store::CampaignType::UrlSearch) ||
-               isRunning(vorlane::store::CampaignType::WebSearch);
+        return isRunning(store::CampaignType::UrlSearch) || isRunning(store::CampaignType::WebSearch);
     }
-    vorlane::crawl::CrawlEngine& engine(vorlane::store::CampaignType type);
+    crawl::CrawlEngine& engine(store::CampaignType type);
 
     // Aborts every transfer, ends both engines and closes the database, in that order. Idempotent.
     void shutDown();
@@ -111,16 +110,18 @@ signals:
     void categoriesChanged(); // a media type was added or deleted
     void enginesChanged();    // a search engine was added or deleted
     void campaignsChanged();  // a campaign was created or deleted
-    void campaignLoaded(int campaignId, const QList<vorlane::store::FileLinkRow>& rows);
+    void campaignLoaded(int campaignId, const QList<store::FileLinkRow>& rows);
     void campaignsDeleted(); // one or all campaigns are gone: a loaded campaign's list empties
-    void resultsCleared(vorlane::store::CampaignType type);
+    void resultsCleared(store::CampaignType type);
     void activityChanged(const QString& text); // "URL Search paused", "Web Search running..."
-    void searchFinished(vorlane::store::CampaignType type, bool stopped);
+    void searchFinished(store::CampaignType type, bool stopped);
 
 private:
-    vorlane::store::Database& m_database;
-    vorlane::crawl::CrawlSettings m_settings;
+    store::Database& m_database;
+    crawl::CrawlSettings m_settings;
     KeepShownFlags m_keepShown;
-    vorlane::crawl::CrawlEngine m_urlEngine;
-    vorlane::crawl::CrawlEngine m_webEngine;
+    crawl::CrawlEngine m_urlEngine;
+    crawl::CrawlEngine m_webEngine;
 };
+
+} // namespace vorlane::app

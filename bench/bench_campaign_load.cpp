@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
     CampManagement dialog(fixture.session, fixture.messages, &owner);
     auto* campaigns = control<QComboBox>(&dialog, "Campaigns");
     qsizetype delivered = 0;
-    QObject::connect(&fixture.session, &Session::campaignLoaded,
+    QObject::connect(&fixture.session, &app::Session::campaignLoaded,
                      [&](int, const QList<store::FileLinkRow>& rows) { delivered = rows.size(); });
 
     for (int run = 1; run <= runs; ++run) {

@@ -26,7 +26,7 @@ public:
 
 } // namespace
 
-CampManagement::CampManagement(Session& session, MessageFacade& messages, QWidget* parent)
+CampManagement::CampManagement(vorlane::app::Session& session, MessageFacade& messages, QWidget* parent)
     : ToolDialog(session.keepShown().campaigns, parent), m_session(session), m_messages(messages),
       m_chooser(saveDialogChooser()) {
     setObjectName(QStringLiteral("CampManagement"));
@@ -61,7 +61,7 @@ CampManagement::CampManagement(Session& session, MessageFacade& messages, QWidge
     connect(m_export, &QPushButton::clicked, this, &CampManagement::exportSelected);
     connect(m_close, &QPushButton::clicked, this, &CampManagement::hide);
     connect(m_campaigns, &QComboBox::currentIndexChanged, this, &CampManagement::updateExportEnabled);
-    connect(&session, &Session::campaignsChanged, this, &CampManagement::fillCampaigns);
+    connect(&session, &vorlane::app::Session::campaignsChanged, this, &CampManagement::fillCampaigns);
 
     fillCampaigns();
 }

@@ -13,12 +13,14 @@
 class MessageFacade;
 class QComboBox;
 class QPushButton;
+namespace vorlane::app {
 class Session;
+}
 
 class CampManagement : public ToolDialog {
     Q_OBJECT
 public:
-    CampManagement(Session& session, MessageFacade& messages, QWidget* parent = nullptr);
+    CampManagement(vorlane::app::Session& session, MessageFacade& messages, QWidget* parent = nullptr);
 
     // Replaces the platform save dialog Export... asks with (tests answer without a real dialog).
     void setFileChooser(ExportFileChooser chooser) { m_chooser = std::move(chooser); }
@@ -38,7 +40,7 @@ private:
     // links for it.
     bool refuseWhileRecording(int campaignId);
 
-    Session& m_session;
+    vorlane::app::Session& m_session;
     MessageFacade& m_messages;
     QComboBox* m_campaigns;
     QPushButton* m_delete;

@@ -5,7 +5,8 @@
 
 #include <QComboBox>
 
-void fillMediaTypeBox(Session& session, MessageFacade& messages, QComboBox* box, QWidget* dialog) {
+void fillMediaTypeBox(vorlane::app::Session& session, MessageFacade& messages, QComboBox* box,
+                      QWidget* dialog) {
     const vorlane::store::DbResult<QStringList> names = session.mediaTypes();
     box->clear();
     if (names)
@@ -15,7 +16,7 @@ void fillMediaTypeBox(Session& session, MessageFacade& messages, QComboBox* box,
         messages.critical(dialog, names.error());
 }
 
-void readMediaExtensions(Session& session, MessageFacade& messages, QComboBox* box, int index,
+void readMediaExtensions(vorlane::app::Session& session, MessageFacade& messages, QComboBox* box, int index,
                          QString& extensions, QWidget* dialog) {
     const vorlane::store::DbResult<QString> stored = session.mediaTypeExtensions(box->itemText(index));
     if (!stored) {

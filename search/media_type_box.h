@@ -6,12 +6,15 @@ class MessageFacade;
 class QComboBox;
 class QString;
 class QWidget;
+namespace vorlane::app {
 class Session;
+}
 
 // Refills `box` with the stored media types, leaving it without a selection; a failure is shown.
-void fillMediaTypeBox(Session& session, MessageFacade& messages, QComboBox* box, QWidget* dialog);
+void fillMediaTypeBox(vorlane::app::Session& session, MessageFacade& messages, QComboBox* box,
+                      QWidget* dialog);
 // The extensions of the media type picked at `index` into `extensions`. A type without extensions yields
 // an empty text: keeping the previous type's would find the wrong files under this type's name. A failure
 // is shown and leaves `extensions` as it was.
-void readMediaExtensions(Session& session, MessageFacade& messages, QComboBox* box, int index,
+void readMediaExtensions(vorlane::app::Session& session, MessageFacade& messages, QComboBox* box, int index,
                          QString& extensions, QWidget* dialog);

@@ -4,16 +4,18 @@
 
 #include <QPushButton>
 
-SearchActivity::SearchActivity(Session& session, vorlane::store::CampaignType type, QPushButton* search,
-                               QPushButton* pauseResume, QPushButton* stop, QObject* parent)
+SearchActivity::SearchActivity(vorlane::app::Session& session, vorlane::store::CampaignType type,
+                               QPushButton* search, QPushButton* pauseResume, QPushButton* stop,
+                               QObject* parent)
     : QObject(parent), m_session(session), m_type(type), m_search(search), m_pauseResume(pauseResume),
       m_stop(stop) {
     connect(m_pauseResume, &QPushButton::clicked, this, &SearchActivity::togglePause);
     connect(m_stop, &QPushButton::clicked, this, &SearchActivity::stop);
-    connect(&m_session, &Session::searchFinished, this, [this](vorlane::store::CampaignType finished) {
-        if (finished == m_type)
-            enterIdle();
-    });
+    connect(&m_session, &vorlane::app::Session::searchFinished, this,
+            [this](vorlane::store::CampaignType finished) {
+                if (finished == m_type)
+                    enterIdle();
+            });
     enterIdle();
 }
 

@@ -8,14 +8,16 @@
 
 #include <QObject>
 
+namespace vorlane::app {
 class Session;
+}
 class QPushButton;
 
 class SearchActivity : public QObject {
     Q_OBJECT
 public:
     // The buttons belong to the dialog and must outlive this object (make it a child of the dialog).
-    SearchActivity(Session& session, vorlane::store::CampaignType type, QPushButton* search,
+    SearchActivity(vorlane::app::Session& session, vorlane::store::CampaignType type, QPushButton* search,
                    QPushButton* pauseResume, QPushButton* stop, QObject* parent);
 
     // After a successful start: Search disabled, Pause/Resume and Stop enabled.
@@ -32,7 +34,7 @@ public:
 private:
     void enterIdle();
 
-    Session& m_session;
+    vorlane::app::Session& m_session;
     vorlane::store::CampaignType m_type;
     QPushButton* m_search;
     QPushButton* m_pauseResume;

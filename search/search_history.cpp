@@ -5,8 +5,9 @@
 
 #include <QComboBox>
 
-SearchHistory::SearchHistory(Session& session, MessageFacade& messages, vorlane::store::CampaignType type,
-                             QComboBox* box, bool& keepShown, QWidget* dialog)
+SearchHistory::SearchHistory(vorlane::app::Session& session, MessageFacade& messages,
+                             vorlane::store::CampaignType type, QComboBox* box, bool& keepShown,
+                             QWidget* dialog)
     : QObject(dialog), m_session(session), m_messages(messages), m_type(type), m_box(box),
       m_keepShown(keepShown), m_dialog(dialog) {
     connect(m_box, &QComboBox::activated, this, &SearchHistory::picked);

@@ -11,7 +11,9 @@
 class MessageFacade;
 class QComboBox;
 class QWidget;
+namespace vorlane::app {
 class Session;
+}
 
 inline const char* const kEraseHistoryEntry = "--->>Erase History*";
 
@@ -20,7 +22,7 @@ class SearchHistory : public QObject {
 public:
     // `box` is the dialog's editable input box, `keepShown` the dialog's keep-shown flag; both must outlive
     // this object (make it a child of the dialog).
-    SearchHistory(Session& session, MessageFacade& messages, vorlane::store::CampaignType type,
+    SearchHistory(vorlane::app::Session& session, MessageFacade& messages, vorlane::store::CampaignType type,
                   QComboBox* box, bool& keepShown, QWidget* dialog);
 
     // The command entry, then the stored history; a database failure is shown and leaves the command entry.
@@ -31,7 +33,7 @@ public:
 private:
     void picked(int index);
 
-    Session& m_session;
+    vorlane::app::Session& m_session;
     MessageFacade& m_messages;
     vorlane::store::CampaignType m_type;
     QComboBox* m_box;

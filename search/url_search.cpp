@@ -18,7 +18,7 @@ constexpr int kLastDepth = 1000;
 
 } // namespace
 
-URLSearch::URLSearch(Session& session, MessageFacade& messages, QWidget* parent)
+URLSearch::URLSearch(vorlane::app::Session& session, MessageFacade& messages, QWidget* parent)
     : ToolDialog(session.keepShown().urlSearch, parent), m_session(session), m_messages(messages) {
     setObjectName(QStringLiteral("URLSearch"));
     setWindowTitle(QStringLiteral("URL Search"));
@@ -43,7 +43,7 @@ URLSearch::URLSearch(Session& session, MessageFacade& messages, QWidget* parent)
     connect(m_mediaType, &QComboBox::activated, this, &URLSearch::mediaTypePicked);
     connect(m_search, &QPushButton::clicked, this, &URLSearch::search);
     connect(m_close, &QPushButton::clicked, this, &URLSearch::hide);
-    connect(&session, &Session::categoriesChanged, this, &URLSearch::fillMediaTypes);
+    connect(&session, &vorlane::app::Session::categoriesChanged, this, &URLSearch::fillMediaTypes);
 
     m_history->load();
     fillMediaTypes();

@@ -10,12 +10,14 @@ class QComboBox;
 class QPushButton;
 class SearchActivity;
 class SearchHistory;
+namespace vorlane::app {
 class Session;
+}
 
 class URLSearch : public ToolDialog {
     Q_OBJECT
 public:
-    URLSearch(Session& session, MessageFacade& messages, QWidget* parent = nullptr);
+    URLSearch(vorlane::app::Session& session, MessageFacade& messages, QWidget* parent = nullptr);
 
     // The main window calls this before showing the dialog: "http://" into an empty address box while no
     // URL search runs.
@@ -30,7 +32,7 @@ private:
     void search();
     void refuse(const QString& text, QWidget* focus);
 
-    Session& m_session;
+    vorlane::app::Session& m_session;
     MessageFacade& m_messages;
     QString m_extensions; // of the media type picked
     QComboBox* m_url;

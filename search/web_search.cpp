@@ -11,7 +11,7 @@
 #include <QGridLayout>
 #include <QPushButton>
 
-WebSearch::WebSearch(Session& session, MessageFacade& messages, QWidget* parent)
+WebSearch::WebSearch(vorlane::app::Session& session, MessageFacade& messages, QWidget* parent)
     : ToolDialog(session.keepShown().webSearch, parent), m_session(session), m_messages(messages) {
     setObjectName(QStringLiteral("WebSearch"));
     setWindowTitle(QStringLiteral("Web Search"));
@@ -36,8 +36,8 @@ WebSearch::WebSearch(Session& session, MessageFacade& messages, QWidget* parent)
     connect(m_mediaType, &QComboBox::activated, this, &WebSearch::mediaTypePicked);
     connect(m_search, &QPushButton::clicked, this, &WebSearch::search);
     connect(m_close, &QPushButton::clicked, this, &WebSearch::hide);
-    connect(&session, &Session::categoriesChanged, this, &WebSearch::fillMediaTypes);
-    connect(&session, &Session::enginesChanged, this, &WebSearch::fillEngines);
+    connect(&session, &vorlane::app::Session::categoriesChanged, this, &WebSearch::fillMediaTypes);
+    connect(&session, &vorlane::app::Session::enginesChanged, this, &WebSearch::fillEngines);
 
     m_history->load();
     fillEngines();
@@ -51,7 +51,7 @@ void WebSearch::fillMediaTypes() {
 void WebSearch::fillEngines() {
     const vorlane::store::DbResult<QStringList> names = m_session.searchEngineChoices();
     m_engine->clear();
-    m_engine->addItem(Session::allEnginesChoice());
+    m_engine->addItem(vorlane::app::Session::allEnginesChoice());
     if (names)
         m_engine->addItems(names.value());
     m_engine->setCurrentIndex(-1);

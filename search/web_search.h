@@ -10,12 +10,14 @@ class QComboBox;
 class QPushButton;
 class SearchActivity;
 class SearchHistory;
+namespace vorlane::app {
 class Session;
+}
 
 class WebSearch : public ToolDialog {
     Q_OBJECT
 public:
-    WebSearch(Session& session, MessageFacade& messages, QWidget* parent = nullptr);
+    WebSearch(vorlane::app::Session& session, MessageFacade& messages, QWidget* parent = nullptr);
 
     // The extensions of the media type picked last (empty for a type without any).
     const QString& pickedExtensions() const { return m_extensions; }
@@ -27,7 +29,7 @@ private:
     void search();
     void refuse(const QString& text, QWidget* focus);
 
-    Session& m_session;
+    vorlane::app::Session& m_session;
     MessageFacade& m_messages;
     QString m_extensions; // of the media type picked
     QComboBox* m_keyword;

@@ -39,7 +39,7 @@ NamedListEditor::Setup MediaTypesEditor::setup() {
     return setup;
 }
 
-MediaTypesEditor::MediaTypesEditor(Session& session, MessageFacade& messages, QWidget* parent)
+MediaTypesEditor::MediaTypesEditor(vorlane::app::Session& session, MessageFacade& messages, QWidget* parent)
     : NamedListEditor(setup(), messages, parent), m_session(session) {
     connect(this, &NamedListEditor::nameSelected, this, &MediaTypesEditor::showExtensions);
     connect(this, &NamedListEditor::addNameRequested, this, &MediaTypesEditor::addType);

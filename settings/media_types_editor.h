@@ -4,12 +4,14 @@
 
 #include "ui/named_list_editor.h"
 
+namespace vorlane::app {
 class Session;
+}
 
 class MediaTypesEditor : public NamedListEditor {
     Q_OBJECT
 public:
-    MediaTypesEditor(Session& session, MessageFacade& messages, QWidget* parent = nullptr);
+    MediaTypesEditor(vorlane::app::Session& session, MessageFacade& messages, QWidget* parent = nullptr);
 
 private:
     static Setup setup();
@@ -19,5 +21,5 @@ private:
     void addExtension(const QString& type, const QString& typed);
     void deleteExtension(const QString& type, int row);
 
-    Session& m_session;
+    vorlane::app::Session& m_session;
 };

@@ -21,7 +21,8 @@ NamedListEditor::Setup SearchEnginesEditor::setup() {
     return setup;
 }
 
-SearchEnginesEditor::SearchEnginesEditor(Session& session, MessageFacade& messages, QWidget* parent)
+SearchEnginesEditor::SearchEnginesEditor(vorlane::app::Session& session, MessageFacade& messages,
+                                         QWidget* parent)
     : NamedListEditor(setup(), messages, parent), m_session(session) {
     connect(this, &NamedListEditor::nameSelected, this, &SearchEnginesEditor::showLink);
     connect(this, &NamedListEditor::addNameRequested, this, &SearchEnginesEditor::addEngine);
@@ -55,7 +56,7 @@ void SearchEnginesEditor::deleteEngine(const QString& name) {
 void SearchEnginesEditor::updateLink(const QString& engine, const QString& link) {
     if (link.isEmpty())
         return refuse(tr("Please enter a link to update the Search Engine."), Box::NewValue);
-    if (!link.contains(Session::keywordPlaceholder()))
+    if (!link.contains(vorlane::app::Session::keywordPlaceholder()))
         return refuse(tr("You must replace the keyword in the URL with <!KW!>."), Box::NewValue);
     if (!link.contains(QLatin1String("https://")) && !link.contains(QLatin1String("http://")))
         return refuse(tr("You must include the protocol (http:// or https://) in the URL."), Box::NewValue);

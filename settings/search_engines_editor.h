@@ -4,12 +4,14 @@
 
 #include "ui/named_list_editor.h"
 
+namespace vorlane::app {
 class Session;
+}
 
 class SearchEnginesEditor : public NamedListEditor {
     Q_OBJECT
 public:
-    SearchEnginesEditor(Session& session, MessageFacade& messages, QWidget* parent = nullptr);
+    SearchEnginesEditor(vorlane::app::Session& session, MessageFacade& messages, QWidget* parent = nullptr);
 
 private:
     static Setup setup();
@@ -18,5 +20,5 @@ private:
     void deleteEngine(const QString& name);
     void updateLink(const QString& engine, const QString& link);
 
-    Session& m_session;
+    vorlane::app::Session& m_session;
 };

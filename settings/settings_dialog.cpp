@@ -17,7 +17,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-Settings::Settings(Session& session, MessageFacade& messages, QWidget* parent)
+Settings::Settings(vorlane::app::Session& session, MessageFacade& messages, QWidget* parent)
     : QDialog(parent), m_session(session), m_messages(messages) {
     setObjectName(QStringLiteral("Settings"));
     setWindowTitle(tr("Settings"));
@@ -64,7 +64,7 @@ QGroupBox* Settings::buildConnection() {
     m_connection->setObjectName(QStringLiteral("Connex"));
     m_connection->setAccessibleName(tr("Choose One:"));
     m_connection->setEditable(false);
-    m_connection->addItems(Session::connectionTypes());
+    m_connection->addItems(vorlane::app::Session::connectionTypes());
     auto* label = new QLabel(tr("Choose One:"));
     label->setBuddy(m_connection);
 
@@ -97,7 +97,7 @@ void Settings::load() {
     if (stored) {
         // A stored text that is none of the entries shows as "Unknown", the first entry.
         m_connection->setCurrentIndex(
-            std::max<int>(0, Session::connectionTypes().indexOf(stored->connectionType)));
+            std::max<int>(0, vorlane::app::Session::connectionTypes().indexOf(stored->connectionType)));
         m_filter->setWords(stored->filters);
     } else {
         note(stored.error());

@@ -14,13 +14,15 @@ class QComboBox;
 class QGroupBox;
 class QPushButton;
 class SearchEnginesEditor;
+namespace vorlane::app {
 class Session;
+}
 class UrlFilterGroup;
 
 class Settings : public QDialog {
     Q_OBJECT
 public:
-    Settings(Session& session, MessageFacade& messages, QWidget* parent = nullptr);
+    Settings(vorlane::app::Session& session, MessageFacade& messages, QWidget* parent = nullptr);
     ~Settings() override;
 
 protected:
@@ -33,7 +35,7 @@ private:
     void load();
     void confirm();
 
-    Session& m_session;
+    vorlane::app::Session& m_session;
     MessageFacade& m_messages;
 
     MediaTypesEditor* m_mediaTypes = nullptr;

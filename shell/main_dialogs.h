@@ -11,7 +11,9 @@ class About;
 class CampManagement;
 class MessageFacade;
 class QWidget;
+namespace vorlane::app {
 class Session;
+}
 class URLSearch;
 class UrlOpener;
 class WebSearch;
@@ -19,7 +21,7 @@ class WebSearch;
 class MainDialogs {
 public:
     // `programFolder` holds help.htm.
-    MainDialogs(QWidget& window, Session& session, MessageFacade& messages, UrlOpener& opener,
+    MainDialogs(QWidget& window, vorlane::app::Session& session, MessageFacade& messages, UrlOpener& opener,
                 const QString& programFolder);
     ~MainDialogs();
     MainDialogs(const MainDialogs&) = delete;
@@ -48,7 +50,7 @@ public:
 
 private:
     QWidget& m_window;
-    Session& m_session;
+    vorlane::app::Session& m_session;
     MessageFacade& m_messages;
     UrlOpener& m_opener;
     QString m_programFolder;

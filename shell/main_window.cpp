@@ -51,7 +51,7 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::load() {
     m_pane->arrangeLists();
-    m_session = std::make_unique<Session>(m_database);
+    m_session = std::make_unique<vorlane::app::Session>(m_database);
     m_dialogs = std::make_unique<MainDialogs>(*this, *m_session, m_messages, m_opener, m_programFolder);
     m_pane->attach(*m_session);
     wireStatus();
@@ -94,7 +94,7 @@ void MainWindow::wireStatus() {
         connect(engine, &vorlane::crawl::CrawlEngine::levelChanged, m_status, &StatusPanels::setLevel);
         connect(engine, &vorlane::crawl::CrawlEngine::progress, m_status, &StatusPanels::setProgress);
     }
-    connect(m_session.get(), &Session::activityChanged, m_status, &StatusPanels::setActivity);
+    connect(m_session.get(), &vorlane::app::Session::activityChanged, m_status, &StatusPanels::setActivity);
 }
 
 void MainWindow::runAction(MainAction action) {

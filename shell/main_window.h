@@ -21,7 +21,9 @@ class MainActions;
 class MainDialogs;
 class MessageFacade;
 class ResultPane;
+namespace vorlane::app {
 class Session;
+}
 class StatusPanels;
 class Tray;
 class URLSearch;
@@ -50,7 +52,7 @@ public:
     void shutDownApplication();
     bool hasEnded() const { return m_ended; }
 
-    Session& session() { return *m_session; }
+    vorlane::app::Session& session() { return *m_session; }
     ResultPane* resultPane() const { return m_pane; }
     StatusPanels* statusPanels() const { return m_status; }
     Tray* tray() const { return m_tray.get(); }
@@ -91,7 +93,7 @@ private:
     bool m_ended = false;
 
     // Declared in this order so the dialogs go before the session they hold references into.
-    std::unique_ptr<Session> m_session;
+    std::unique_ptr<vorlane::app::Session> m_session;
     std::unique_ptr<Tray> m_tray;
     std::unique_ptr<MainDialogs> m_dialogs;
 };

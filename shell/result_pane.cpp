@@ -44,7 +44,7 @@ ResultPane::ResultPane(UrlOpener& opener, MessageFacade& messages, QWidget* pare
     m_area->installEventFilter(this);
 }
 
-void ResultPane::attach(Session& session) {
+void ResultPane::attach(vorlane::app::Session& session) {
     const struct {
         vorlane::store::CampaignType type;
         int list;
@@ -61,16 +61,17 @@ void ResultPane::attach(Session& session) {
                     own->AddResultRow(name, address, foundOn);
                 });
     }
-    connect(&session, &Session::resultsCleared, this, [this](vorlane::store::CampaignType type) {
-        list(type == vorlane::store::CampaignType::UrlSearch ? kUrlSearchList : kWebSearchList)
-            ->ClearResultList();
-    });
-    connect(&session, &Session::campaignLoaded, this,
+    connect(&session, &vorlane::app::Session::resultsCleared, this,
+            [this](vorlane::store::CampaignType type) {
+                list(type == vorlane::store::CampaignType::UrlSearch ? kUrlSearchList : kWebSearchList)
+                    ->ClearResultList();
+            });
+    connect(&session, &vorlane::app::Session::campaignLoaded, this,
             [this, &session](int campaignId, const QList<vorlane::store::FileLinkRow>& rows) {
                 list(kCampaignList)->setCampaignLabel(session.campaignLabel(campaignId));
                 loadCampaignLinks(rows);
             });
-    connect(&session, &Session::campaignsDeleted, this, [this] {
+    connect(&session, &vorlane::app::Session::campaignsDeleted, this, [this] {
         stopCampaignLoad();
         list(kCampaignList)->ClearResultList();
         list(kCampaignList)->setCampaignLabel(QString());

@@ -13,7 +13,9 @@
 class MessageFacade;
 class QuickFilterBar;
 class ResultList;
+namespace vorlane::app {
 class Session;
+}
 class UrlOpener;
 struct WindowState;
 
@@ -30,7 +32,7 @@ public:
 
     // Engine rows go to their search's list, labelled with the campaign they belong to; a cleared search
     // empties its list; a loaded campaign fills ListView3 and a deletion empties it.
-    void attach(Session& session);
+    void attach(vorlane::app::Session& session);
 
     ResultList* list(int number) const; // nullptr outside 1..3
     int visibleList() const { return m_visibleList; }

@@ -133,15 +133,17 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
          QStringLiteral("N")},
         {QStringLiteral("web"), QStringLiteral("Web search for KEYWORD."), QStringLiteral("KEYWORD")},
         {QStringLiteral("engine"), QStringLiteral("Web search: the engine to use (default *All*)."),
-         QStringLiteral("NAME"), Session::allEnginesChoice()},
+         QStringLiteral("NAME"), app::Session::allEnginesChoice()},
         {QStringLiteral("concurrency"), QStringLiteral("Pages fetched at once (1-64)."), QStringLiteral("K")},
         {QStringLiteral("timeout"), QStringLiteral("Transfer time-out in seconds."), QStringLiteral("S")},
-        {QStringLiteral("same-site"), QStringLiteral("URL search: stay on the start address's site (yes/no)."),
-         QStringLiteral("YES|NO")},
+        {QStringLiteral("same-site"),
+         QStringLiteral("URL search: stay on the start address's site (yes/no)."), QStringLiteral("YES|NO")},
         {QStringLiteral("robots"), QStringLiteral("Obey robots.txt (yes/no)."), QStringLiteral("YES|NO")},
-        {QStringLiteral("retry-after"), QStringLiteral("Wait as a server's Retry-After asks, then retry once (yes/no)."),
+        {QStringLiteral("retry-after"),
+         QStringLiteral("Wait as a server's Retry-After asks, then retry once (yes/no)."),
          QStringLiteral("YES|NO")},
-        {QStringLiteral("per-host"), QStringLiteral("Requests at once per host (0: no limit)."), QStringLiteral("N")},
+        {QStringLiteral("per-host"), QStringLiteral("Requests at once per host (0: no limit)."),
+         QStringLiteral("N")},
         {QStringLiteral("host-delay"), QStringLiteral("Milliseconds between requests to one host."),
          QStringLiteral("MS")},
         {{QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("No progress on standard error.")},
@@ -284,14 +286,14 @@ int main(int argc, char* argv[]) {
     if (!opened.notice.isEmpty() && !options->quiet)
         printError(opened.notice);
 
-    Session session(opened.database);
+    app::Session session(opened.database);
     if (const store::DbStatus loaded = session.loadSettings(); !loaded) {
         printError(QStringLiteral("cannot read the settings: %1").arg(loaded.error()));
         return DatabaseFailure;
     }
     // An engine the database does not know would search nothing and still end "Done.".
-    if (options->web && sameEngineName(options->engine, Session::allEnginesChoice())) {
-        options->engine = Session::allEnginesChoice();
+    if (options->web && sameEngineName(options->engine, app::Session::allEnginesChoice())) {
+        options->engine = app::Session::allEnginesChoice();
     } else if (options->web) {
         const auto engines = session.searchEngineChoices();
         if (!engines) {
@@ -302,10 +304,9 @@ int main(int argc, char* argv[]) {
             return sameEngineName(name, options->engine);
         });
         if (known == engines->end()) {
-            printError(
-                QStringLiteral("unknown search engine \"%1\"; choose one of: %2")
-                    .arg(options->engine,
-                         (*engines + QStringList{Session::allEnginesChoice()}).join(QStringLiteral(", "))));
+            printError(QStringLiteral("unknown search engine \"%1\"; choose one of: %2")
+                           .arg(options->engine, (*engines + QStringList{app::Session::allEnginesChoice()})
+                                                     .join(QStringLiteral(", "))));
             return BadArguments;
         }
     }

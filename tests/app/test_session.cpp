@@ -73,7 +73,7 @@ private slots:
         QVERIFY(app.session.isRecording(0)); // any campaign
         QVERIFY(!app.session.isRecording(1));
 
-        QSignalSpy finished(&app.session, &Session::searchFinished);
+        QSignalSpy finished(&app.session, &app::Session::searchFinished);
         app.session.stop(type);
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
         QVERIFY(!app.session.isRecording(running));
@@ -87,8 +87,8 @@ private slots:
         QVERIFY(store::CampaignStore(app.database.connection())
                     .createCampaign(store::CampaignType::UrlSearch, "http://a.test/"));
         QVERIFY(QSqlQuery(app.database.connection()).exec("DROP TABLE ClearedHistory"));
-        QSignalSpy deleted(&app.session, &Session::campaignsDeleted);
-        QSignalSpy changed(&app.session, &Session::campaignsChanged);
+        QSignalSpy deleted(&app.session, &app::Session::campaignsDeleted);
+        QSignalSpy changed(&app.session, &app::Session::campaignsChanged);
         const store::DbStatus status = app.session.deleteAllCampaigns();
         QVERIFY(!status);
         QVERIFY(!status.error().isEmpty());

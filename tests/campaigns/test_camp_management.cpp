@@ -59,7 +59,7 @@ private slots:
         QVERIFY(campaigns()->currentIndex() == -1 && !button("ExportBtn")->isEnabled());
         QCOMPARE(tabOrder(campaigns(), 5),
                  (QStringList{"Campaigns", "DelCamp", "DelAllCamp", "Clse", "ExportBtn"}));
-        QSignalSpy loaded(&m_app->session, &Session::campaignLoaded);
+        QSignalSpy loaded(&m_app->session, &app::Session::campaignLoaded);
         pick(campaigns(), m_labels[id - 1]);
         QVERIFY(loaded.size() == 1 && loaded.first().at(0).toInt() == id);
         QStringList got;
@@ -109,7 +109,7 @@ private slots:
         store::HistoryStore history(m_app->database.connection());
         QVERIFY(history.clearHistory(store::CampaignType::UrlSearch, 3) &&
                 history.clearHistory(store::CampaignType::WebSearch, 2));
-        QSignalSpy cleared(&m_app->session, &Session::campaignsDeleted);
+        QSignalSpy cleared(&m_app->session, &app::Session::campaignsDeleted);
         const bool picked = !message.startsWith("Please");
         if (picked && button == "DelCamp")
             pick(campaigns(), m_labels[0]);

@@ -209,7 +209,7 @@ private slots:
         fill(text, mediaType, choice);
         // The list is emptied before any check: no message may have been shown at that moment.
         QList<int> messagesAtClear;
-        connect(&m_app->session, &Session::resultsCleared, this, [&](store::CampaignType type) {
+        connect(&m_app->session, &app::Session::resultsCleared, this, [&](store::CampaignType type) {
             QCOMPARE(type, m_kind.type);
             messagesAtClear << int(m_app->messages.shown().size());
         });
@@ -314,7 +314,7 @@ private slots:
     void pauseResumeStop() {
         QFETCH(bool, web);
         openBusyDialog(web);
-        QSignalSpy activity(&m_app->session, &Session::activityChanged);
+        QSignalSpy activity(&m_app->session, &app::Session::activityChanged);
         QSignalSpy finished(&engine(), &crawl::CrawlEngine::finished);
         QSignalSpy recorded(&engine(), &crawl::CrawlEngine::fileRecorded);
         click(button(m_kind.search));
@@ -351,7 +351,7 @@ private slots:
     void campaignThatCannotBeCreated() {
         QFETCH(bool, web);
         openBusyDialog(web);
-        QSignalSpy campaignsChanged(&m_app->session, &Session::campaignsChanged);
+        QSignalSpy campaignsChanged(&m_app->session, &app::Session::campaignsChanged);
         QVERIFY(QSqlQuery(m_app->database.connection()).exec("DROP TABLE CAMPAIGNS"));
         const QStringList historyBefore = entries(box(m_kind.history));
         click(button(m_kind.search));

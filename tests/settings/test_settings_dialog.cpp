@@ -94,8 +94,8 @@ private slots:
         m_userOptions.clear();
         m_app = std::make_unique<SessionFixture>();
         QVERIFY(m_app->session.loadSettings().ok());
-        connect(&m_app->session, &Session::categoriesChanged, this, [this] { m_changes << "MT"; });
-        connect(&m_app->session, &Session::enginesChanged, this, [this] { m_changes << "SE"; });
+        connect(&m_app->session, &app::Session::categoriesChanged, this, [this] { m_changes << "MT"; });
+        connect(&m_app->session, &app::Session::enginesChanged, this, [this] { m_changes << "SE"; });
     }
     void cleanup() {
         m_dialog.reset();

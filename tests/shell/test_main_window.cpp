@@ -118,7 +118,7 @@ private slots:
                       {.body = HttpFixture::linksPage({"c.mp3"}).toUtf8(), .headers = {}, .delayMs = 700});
 
         WindowFixture f;
-        Session& session = f.window->session();
+        app::Session& session = f.window->session();
         crawl::CrawlEngine& engine =
             session.engine(urlSearch ? store::CampaignType::UrlSearch : store::CampaignType::WebSearch);
         QVERIFY(QSqlQuery(f.database.connection())

@@ -19,7 +19,7 @@ struct SessionFixture {
     TempDatabase database;
     ScriptedMessages messages;
     RecordingOpener opener;
-    Session session{database.database()};
+    vorlane::app::Session session{database.database()};
     std::unique_ptr<QWidget> owner;
 
     SessionFixture() {
