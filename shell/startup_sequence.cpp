@@ -5,8 +5,8 @@
 #include "ui/message_facade.h"
 #include <QGuiApplication>
 
-StartupSequence::StartupSequence(MessageFacade& messages, UrlOpener& opener, const QString& programFolder,
-                                 bool trayAvailable, QObject* parent)
+StartupSequence::StartupSequence(vorlane::ui::MessageFacade& messages, vorlane::ui::UrlOpener& opener,
+                                 const QString& programFolder, bool trayAvailable, QObject* parent)
     : QObject(parent), m_messages(messages), m_opener(opener), m_programFolder(programFolder),
       m_trayAvailable(trayAvailable) {}
 
@@ -15,7 +15,7 @@ StartupSequence::~StartupSequence() {
 }
 
 bool StartupSequence::run() {
-    QGuiApplication::setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
+    QGuiApplication::setApplicationDisplayName(QString::fromLatin1(vorlane::ui::kApplicationTitle));
 
     StartUp splash;
     splash.showAndPaint();
