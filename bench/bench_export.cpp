@@ -8,12 +8,14 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+using namespace vorlane;
+
 namespace {
 
 // Rows shaped like a real crawl's: long addresses, a few with commas, quotes or non-ASCII names, which
 // take the slower quoting and escaping paths.
-QList<ExportRow> sampleRows(int count) {
-    QList<ExportRow> rows;
+QList<ui::ExportRow> sampleRows(int count) {
+    QList<ui::ExportRow> rows;
     rows.reserve(count);
     const QString campaign = QStringLiteral("42 - Audio (mp3, ogg) - http://www.example.com/archive/");
     for (int i = 0; i < count; ++i) {
@@ -28,15 +30,15 @@ QList<ExportRow> sampleRows(int count) {
     return rows;
 }
 
-const char* nameOf(ExportFormat format) {
+const char* nameOf(ui::ExportFormat format) {
     switch (format) {
-    case ExportFormat::PlainList:
+    case ui::ExportFormat::PlainList:
         return "plain list";
-    case ExportFormat::M3u:
+    case ui::ExportFormat::M3u:
         return "m3u";
-    case ExportFormat::Csv:
+    case ui::ExportFormat::Csv:
         return "csv";
-    case ExportFormat::JsonLines:
+    case ui::ExportFormat::JsonLines:
         return "json lines";
     }
     return "?";
@@ -51,22 +53,22 @@ int main(int argc, char* argv[]) {
     const int runs = args.size() > 2 ? args[2].toInt() : 3;
     QTextStream out(stdout);
 
-    const QList<ExportRow> rows = sampleRows(count);
+    const QList<ui::ExportRow> rows = sampleRows(count);
     QTemporaryDir dir;
     if (!dir.isValid()) {
         out << "no temporary folder\n";
         return 1;
     }
     out << "rows " << count << "\n";
-    for (ExportFormat format : exportFormats()) {
+    for (ui::ExportFormat format : ui::exportFormats()) {
         for (int run = 1; run <= runs; ++run) {
             QElapsedTimer timer;
             timer.start();
-            const QByteArray bytes = exportRows(rows, format);
+            const QByteArray bytes = ui::exportRows(rows, format);
             const double buildMs = timer.nsecsElapsed() / 1e6;
             timer.restart();
             QString error;
-            if (!writeExport(dir.filePath("out." + exportSuffix(format)), rows, format, &error)) {
+            if (!ui::writeExport(dir.filePath("out." + ui::exportSuffix(format)), rows, format, &error)) {
                 out << error << "\n";
                 return 1;
             }

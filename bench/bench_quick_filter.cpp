@@ -16,21 +16,23 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+using namespace vorlane;
+
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int count = argc > 1 ? atoi(argv[1]) : 100000;
     const int runs = argc > 2 ? atoi(argv[2]) : 3;
-    const QList<ResultRow> rows = makeBenchRows(count);
-    const QList<ResultRow> arrivals = makeBenchRows(1000, 7);
+    const QList<ui::ResultRow> rows = makeBenchRows(count);
+    const QList<ui::ResultRow> arrivals = makeBenchRows(1000, 7);
     const QString typed = QStringLiteral("TRACK-12");
     std::printf("rows=%d, filter typed: %s\n", count, qPrintable(typed));
     for (int run = 1; run <= runs; ++run) {
         RecordingOpener opener;
         ScriptedMessages messages;
         QWidget window;
-        auto* bar = new QuickFilterBar(&window);
-        auto* list = new ResultList(opener, messages, &window);
+        auto* bar = new ui::QuickFilterBar(&window);
+        auto* list = new ui::ResultList(opener, messages, &window);
         bar->setGeometry(0, 0, 900, 30);
         list->setGeometry(0, 30, 900, 600);
         window.show();
@@ -48,12 +50,12 @@ int main(int argc, char** argv) {
         const int shown = list->rowCount();
 
         clock.restart();
-        list->headerClicked(ResultListModel::UrlColumn);
+        list->headerClicked(ui::ResultListModel::UrlColumn);
         const double sortFiltered = settleMs(clock);
 
         clock.restart();
-        for (const ResultRow& row : arrivals)
-            list->AddResultRow(row.fileName, row.url, row.foundOn);
+        for (const ui::ResultRow& row : arrivals)
+            list->addResultRow(row.fileName, row.url, row.foundOn);
         const double arrive = settleMs(clock) / double(arrivals.size());
 
         clock.restart();
@@ -61,13 +63,13 @@ int main(int argc, char** argv) {
         const double cleared = settleMs(clock);
         // The same arrivals without a filter, for comparison: a sorted list places each row either way.
         clock.restart();
-        for (const ResultRow& row : arrivals)
-            list->AddResultRow(row.fileName, row.url, row.foundOn);
+        for (const ui::ResultRow& row : arrivals)
+            list->addResultRow(row.fileName, row.url, row.foundOn);
         const double arriveUnfiltered = settleMs(clock) / double(arrivals.size());
 
         QTemporaryDir dir;
         list->commands().setFileChooser([&](QWidget*, const QString&, const QString&) {
-            return ExportTarget{dir.filePath(QStringLiteral("out.csv")), {}};
+            return ui::ExportTarget{dir.filePath(QStringLiteral("out.csv")), {}};
         });
         bar->box()->setText(QStringLiteral("track")); // every row
         clock.restart();

@@ -10,17 +10,19 @@
 #include <QElapsedTimer>
 #include <cstdio>
 
+using namespace vorlane;
+
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int count = argc > 1 ? atoi(argv[1]) : 100000;
     const int runs = argc > 2 ? atoi(argv[2]) : 3;
-    const QList<ResultRow> rows = makeBenchRows(count);
+    const QList<ui::ResultRow> rows = makeBenchRows(count);
     std::printf("rows=%d\n", count);
     for (int run = 1; run <= runs; ++run) {
         RecordingOpener opener;
         ScriptedMessages messages;
-        ResultList list(opener, messages);
+        ui::ResultList list(opener, messages);
         list.resize(900, 600);
         list.show();
         QCoreApplication::processEvents();
@@ -31,26 +33,26 @@ int main(int argc, char** argv) {
         const double batch = settleMs(clock);
 
         clock.restart();
-        list.headerClicked(ResultListModel::UrlColumn);
+        list.headerClicked(ui::ResultListModel::UrlColumn);
         const double sortAsc = settleMs(clock);
         clock.restart();
-        list.headerClicked(ResultListModel::FileColumn);
+        list.headerClicked(ui::ResultListModel::FileColumn);
         const double sortDesc = settleMs(clock);
 
-        ResultList oneByOne(opener, messages);
+        ui::ResultList oneByOne(opener, messages);
         oneByOne.resize(900, 600);
         oneByOne.show();
         QCoreApplication::processEvents();
         clock.restart();
-        for (const ResultRow& row : rows)
-            oneByOne.AddResultRow(row.fileName, row.url, row.foundOn);
+        for (const ui::ResultRow& row : rows)
+            oneByOne.addResultRow(row.fileName, row.url, row.foundOn);
         const double single = settleMs(clock);
 
         // The model alone, without a view to lay out: what sorting itself costs.
-        ResultListModel model;
+        ui::ResultListModel model;
         model.appendRows(rows);
         clock.restart();
-        model.sort(ResultListModel::UrlColumn, Qt::AscendingOrder);
+        model.sort(ui::ResultListModel::UrlColumn, Qt::AscendingOrder);
         const double modelSort = double(clock.nsecsElapsed()) / 1e6;
 
         std::printf("run %d: model-only sort %.1f ms; append batch %.1f ms, append row by row %.1f ms, sort "

@@ -7,9 +7,9 @@
 #include <QElapsedTimer>
 #include <QList>
 
-inline QList<ResultRow> makeBenchRows(int count, int salt = 0) {
+inline QList<vorlane::ui::ResultRow> makeBenchRows(int count, int salt = 0) {
     const char* const types[] = {"mp3", "ogg", "flac", "wav", "m4a", "mp4", "jpg"};
-    QList<ResultRow> rows;
+    QList<vorlane::ui::ResultRow> rows;
     rows.reserve(count);
     for (int i = 0; i < count; ++i) {
         const int key = int((quint64(i + salt) * 2654435761u) % 1000003u);

@@ -26,19 +26,20 @@ public:
 
 } // namespace
 
-CampManagement::CampManagement(vorlane::app::Session& session, MessageFacade& messages, QWidget* parent)
-    : ToolDialog(session.keepShown().campaigns, parent), m_session(session), m_messages(messages),
-      m_chooser(saveDialogChooser()) {
+CampManagement::CampManagement(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages,
+                               QWidget* parent)
+    : vorlane::ui::ToolDialog(session.keepShown().campaigns, parent), m_session(session),
+      m_messages(messages), m_chooser(vorlane::ui::saveDialogChooser()) {
     setObjectName(QStringLiteral("CampManagement"));
     setWindowTitle(QStringLiteral("Campaign Management"));
 
     auto* grid = new QGridLayout;
-    m_campaigns =
-        makeLabelledCombo("Campaigns", QStringLiteral("Select a saved Campaign:"), false, 48, grid, 0, this);
-    m_delete = makeDialogButton("DelCamp", QStringLiteral("Delete"), this);
-    m_deleteAll = makeDialogButton("DelAllCamp", QStringLiteral("Delete All"), this);
-    m_export = makeDialogButton("ExportBtn", QStringLiteral("Export..."), this);
-    m_close = makeDialogButton("Clse", QStringLiteral("Close"), this);
+    m_campaigns = vorlane::ui::makeLabelledCombo("Campaigns", QStringLiteral("Select a saved Campaign:"),
+                                                 false, 48, grid, 0, this);
+    m_delete = vorlane::ui::makeDialogButton("DelCamp", QStringLiteral("Delete"), this);
+    m_deleteAll = vorlane::ui::makeDialogButton("DelAllCamp", QStringLiteral("Delete All"), this);
+    m_export = vorlane::ui::makeDialogButton("ExportBtn", QStringLiteral("Export..."), this);
+    m_close = vorlane::ui::makeDialogButton("Clse", QStringLiteral("Close"), this);
     auto* buttons = new QHBoxLayout;
     // Export... stands apart from the buttons that delete, and comes last on Tab so the established order of
     // those stays as users know it.
@@ -152,15 +153,17 @@ void CampManagement::exportSelected() {
     const QString label = m_campaigns->currentText();
     // The save dialog is a window of the program; without the flag its activation would hide this one.
     keepShown() = true;
-    const ExportTarget target = m_chooser(this, QStringLiteral("Export campaign"), exportFilters());
+    const vorlane::ui::ExportTarget target =
+        m_chooser(this, QStringLiteral("Export campaign"), vorlane::ui::exportFilters());
     if (target.path.isEmpty())
         return;
     QString path = target.path;
-    std::optional<ExportFormat> format = exportFormatForFile(path);
+    std::optional<vorlane::ui::ExportFormat> format = vorlane::ui::exportFormatForFile(path);
     if (!format) {
-        format = exportFormatForFilter(target.filter).value_or(ExportFormat::PlainList);
+        format =
+            vorlane::ui::exportFormatForFilter(target.filter).value_or(vorlane::ui::ExportFormat::PlainList);
         if (QFileInfo(path).suffix().isEmpty())
-            path += QLatin1Char('.') + exportSuffix(*format);
+            path += QLatin1Char('.') + vorlane::ui::exportSuffix(*format);
     }
     QString error;
     const bool written = [&] {
@@ -171,11 +174,12 @@ void CampManagement::exportSelected() {
             error = links.error();
             return false;
         }
-        QList<ExportRow> rows;
+        QList<vorlane::ui::ExportRow> rows;
         rows.reserve(links.value().size());
         for (const vorlane::store::FileLinkRow& link : links.value())
-            rows.append(ExportRow{vorlane::urls::displayName(link.url), link.url, label, link.foundOn});
-        return writeExport(path, rows, *format, &error);
+            rows.append(
+                vorlane::ui::ExportRow{vorlane::urls::displayName(link.url), link.url, label, link.foundOn});
+        return vorlane::ui::writeExport(path, rows, *format, &error);
     }();
     if (!written)
         m_messages.critical(this, error);

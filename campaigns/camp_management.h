@@ -10,20 +10,23 @@
 #include "ui/tool_dialog.h"
 #include "ui/result_actions.h"
 
+namespace vorlane::ui {
 class MessageFacade;
+}
 class QComboBox;
 class QPushButton;
 namespace vorlane::app {
 class Session;
 }
 
-class CampManagement : public ToolDialog {
+class CampManagement : public vorlane::ui::ToolDialog {
     Q_OBJECT
 public:
-    CampManagement(vorlane::app::Session& session, MessageFacade& messages, QWidget* parent = nullptr);
+    CampManagement(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages,
+                   QWidget* parent = nullptr);
 
     // Replaces the platform save dialog Export... asks with (tests answer without a real dialog).
-    void setFileChooser(ExportFileChooser chooser) { m_chooser = std::move(chooser); }
+    void setFileChooser(vorlane::ui::ExportFileChooser chooser) { m_chooser = std::move(chooser); }
 
 private:
     void fillCampaigns();
@@ -41,11 +44,11 @@ private:
     bool refuseWhileRecording(int campaignId);
 
     vorlane::app::Session& m_session;
-    MessageFacade& m_messages;
+    vorlane::ui::MessageFacade& m_messages;
     QComboBox* m_campaigns;
     QPushButton* m_delete;
     QPushButton* m_deleteAll;
     QPushButton* m_export;
     QPushButton* m_close;
-    ExportFileChooser m_chooser;
+    vorlane::ui::ExportFileChooser m_chooser;
 };

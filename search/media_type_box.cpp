@@ -5,7 +5,7 @@
 
 #include <QComboBox>
 
-void fillMediaTypeBox(vorlane::app::Session& session, MessageFacade& messages, QComboBox* box,
+void fillMediaTypeBox(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages, QComboBox* box,
                       QWidget* dialog) {
     const vorlane::store::DbResult<QStringList> names = session.mediaTypes();
     box->clear();
@@ -16,8 +16,8 @@ void fillMediaTypeBox(vorlane::app::Session& session, MessageFacade& messages, Q
         messages.critical(dialog, names.error());
 }
 
-void readMediaExtensions(vorlane::app::Session& session, MessageFacade& messages, QComboBox* box, int index,
-                         QString& extensions, QWidget* dialog) {
+void readMediaExtensions(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages, QComboBox* box,
+                         int index, QString& extensions, QWidget* dialog) {
     const vorlane::store::DbResult<QString> stored = session.mediaTypeExtensions(box->itemText(index));
     if (!stored) {
         messages.critical(dialog, stored.error());

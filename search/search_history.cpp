@@ -5,7 +5,7 @@
 
 #include <QComboBox>
 
-SearchHistory::SearchHistory(vorlane::app::Session& session, MessageFacade& messages,
+SearchHistory::SearchHistory(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages,
                              vorlane::store::CampaignType type, QComboBox* box, bool& keepShown,
                              QWidget* dialog)
     : QObject(dialog), m_session(session), m_messages(messages), m_type(type), m_box(box),

@@ -8,7 +8,9 @@
 
 #include <QObject>
 
+namespace vorlane::ui {
 class MessageFacade;
+}
 class QComboBox;
 class QWidget;
 namespace vorlane::app {
@@ -22,8 +24,8 @@ class SearchHistory : public QObject {
 public:
     // `box` is the dialog's editable input box, `keepShown` the dialog's keep-shown flag; both must outlive
     // this object (make it a child of the dialog).
-    SearchHistory(vorlane::app::Session& session, MessageFacade& messages, vorlane::store::CampaignType type,
-                  QComboBox* box, bool& keepShown, QWidget* dialog);
+    SearchHistory(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages,
+                  vorlane::store::CampaignType type, QComboBox* box, bool& keepShown, QWidget* dialog);
 
     // The command entry, then the stored history; a database failure is shown and leaves the command entry.
     void load();
@@ -34,7 +36,7 @@ private:
     void picked(int index);
 
     vorlane::app::Session& m_session;
-    MessageFacade& m_messages;
+    vorlane::ui::MessageFacade& m_messages;
     vorlane::store::CampaignType m_type;
     QComboBox* m_box;
     bool& m_keepShown;

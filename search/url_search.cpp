@@ -18,22 +18,25 @@ constexpr int kLastDepth = 1000;
 
 } // namespace
 
-URLSearch::URLSearch(vorlane::app::Session& session, MessageFacade& messages, QWidget* parent)
-    : ToolDialog(session.keepShown().urlSearch, parent), m_session(session), m_messages(messages) {
+URLSearch::URLSearch(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages, QWidget* parent)
+    : vorlane::ui::ToolDialog(session.keepShown().urlSearch, parent), m_session(session),
+      m_messages(messages) {
     setObjectName(QStringLiteral("URLSearch"));
     setWindowTitle(QStringLiteral("URL Search"));
 
     auto* grid = new QGridLayout;
-    m_url = makeLabelledCombo("URL", QStringLiteral("Enter URL:"), true, 32, grid, 0, this);
-    m_mediaType = makeLabelledCombo("Combo1", QStringLiteral("Select Media Type:"), false, 14, grid, 1, this);
-    m_depth = makeLabelledCombo("Combo2", QStringLiteral("Select Search Depth:"), false, 6, grid, 2, this);
+    m_url = vorlane::ui::makeLabelledCombo("URL", QStringLiteral("Enter URL:"), true, 32, grid, 0, this);
+    m_mediaType = vorlane::ui::makeLabelledCombo("Combo1", QStringLiteral("Select Media Type:"), false, 14,
+                                                 grid, 1, this);
+    m_depth = vorlane::ui::makeLabelledCombo("Combo2", QStringLiteral("Select Search Depth:"), false, 6, grid,
+                                             2, this);
 
-    m_search = makeDialogButton("SearchBtn", QStringLiteral("Search"), this);
-    m_pauseResume = makeDialogButton("PauseResume", QStringLiteral("Pause"), this);
-    m_stop = makeDialogButton("StopBtn", QStringLiteral("Stop"), this);
-    m_close = makeDialogButton("Clse", QStringLiteral("Close"), this);
-    layOutDialog(this, grid, {m_search, m_pauseResume, m_stop, m_close},
-                 {m_url, m_mediaType, m_depth, m_search, m_pauseResume, m_stop, m_close});
+    m_search = vorlane::ui::makeDialogButton("SearchBtn", QStringLiteral("Search"), this);
+    m_pauseResume = vorlane::ui::makeDialogButton("PauseResume", QStringLiteral("Pause"), this);
+    m_stop = vorlane::ui::makeDialogButton("StopBtn", QStringLiteral("Stop"), this);
+    m_close = vorlane::ui::makeDialogButton("Clse", QStringLiteral("Close"), this);
+    vorlane::ui::layOutDialog(this, grid, {m_search, m_pauseResume, m_stop, m_close},
+                              {m_url, m_mediaType, m_depth, m_search, m_pauseResume, m_stop, m_close});
 
     m_activity = new SearchActivity(session, vorlane::store::CampaignType::UrlSearch, m_search, m_pauseResume,
                                     m_stop, this);
@@ -94,5 +97,5 @@ void URLSearch::search() {
 }
 
 void URLSearch::refuse(const QString& text, QWidget* focus) {
-    refuseInput(m_messages, keepShown(), this, text, focus);
+    vorlane::ui::refuseInput(m_messages, keepShown(), this, text, focus);
 }

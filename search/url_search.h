@@ -5,7 +5,9 @@
 
 #include "ui/tool_dialog.h"
 
+namespace vorlane::ui {
 class MessageFacade;
+}
 class QComboBox;
 class QPushButton;
 class SearchActivity;
@@ -14,10 +16,11 @@ namespace vorlane::app {
 class Session;
 }
 
-class URLSearch : public ToolDialog {
+class URLSearch : public vorlane::ui::ToolDialog {
     Q_OBJECT
 public:
-    URLSearch(vorlane::app::Session& session, MessageFacade& messages, QWidget* parent = nullptr);
+    URLSearch(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages,
+              QWidget* parent = nullptr);
 
     // The main window calls this before showing the dialog: "http://" into an empty address box while no
     // URL search runs.
@@ -33,7 +36,7 @@ private:
     void refuse(const QString& text, QWidget* focus);
 
     vorlane::app::Session& m_session;
-    MessageFacade& m_messages;
+    vorlane::ui::MessageFacade& m_messages;
     QString m_extensions; // of the media type picked
     QComboBox* m_url;
     QComboBox* m_mediaType;

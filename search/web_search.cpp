@@ -11,22 +11,26 @@
 #include <QGridLayout>
 #include <QPushButton>
 
-WebSearch::WebSearch(vorlane::app::Session& session, MessageFacade& messages, QWidget* parent)
-    : ToolDialog(session.keepShown().webSearch, parent), m_session(session), m_messages(messages) {
+WebSearch::WebSearch(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages, QWidget* parent)
+    : vorlane::ui::ToolDialog(session.keepShown().webSearch, parent), m_session(session),
+      m_messages(messages) {
     setObjectName(QStringLiteral("WebSearch"));
     setWindowTitle(QStringLiteral("Web Search"));
 
     auto* grid = new QGridLayout;
-    m_keyword = makeLabelledCombo("KeyWord", QStringLiteral("Enter Keyword:"), true, 32, grid, 0, this);
-    m_mediaType = makeLabelledCombo("Combo4", QStringLiteral("Select Media Type:"), false, 14, grid, 1, this);
-    m_engine = makeLabelledCombo("SEngine", QStringLiteral("Select Engine:"), false, 14, grid, 2, this);
+    m_keyword =
+        vorlane::ui::makeLabelledCombo("KeyWord", QStringLiteral("Enter Keyword:"), true, 32, grid, 0, this);
+    m_mediaType = vorlane::ui::makeLabelledCombo("Combo4", QStringLiteral("Select Media Type:"), false, 14,
+                                                 grid, 1, this);
+    m_engine =
+        vorlane::ui::makeLabelledCombo("SEngine", QStringLiteral("Select Engine:"), false, 14, grid, 2, this);
 
-    m_search = makeDialogButton("WebSearchBtn", QStringLiteral("Search"), this);
-    m_pauseResume = makeDialogButton("WebPauseResume", QStringLiteral("Pause"), this);
-    m_stop = makeDialogButton("WebStop", QStringLiteral("Stop"), this);
-    m_close = makeDialogButton("Clse", QStringLiteral("Close"), this);
-    layOutDialog(this, grid, {m_search, m_pauseResume, m_stop, m_close},
-                 {m_keyword, m_mediaType, m_engine, m_search, m_pauseResume, m_stop, m_close});
+    m_search = vorlane::ui::makeDialogButton("WebSearchBtn", QStringLiteral("Search"), this);
+    m_pauseResume = vorlane::ui::makeDialogButton("WebPauseResume", QStringLiteral("Pause"), this);
+    m_stop = vorlane::ui::makeDialogButton("WebStop", QStringLiteral("Stop"), this);
+    m_close = vorlane::ui::makeDialogButton("Clse", QStringLiteral("Close"), this);
+    vorlane::ui::layOutDialog(this, grid, {m_search, m_pauseResume, m_stop, m_close},
+                              {m_keyword, m_mediaType, m_engine, m_search, m_pauseResume, m_stop, m_close});
 
     m_activity = new SearchActivity(session, vorlane::store::CampaignType::WebSearch, m_search, m_pauseResume,
                                     m_stop, this);
@@ -88,5 +92,5 @@ void WebSearch::search() {
 }
 
 void WebSearch::refuse(const QString& text, QWidget* focus) {
-    refuseInput(m_messages, keepShown(), this, text, focus);
+    vorlane::ui::refuseInput(m_messages, keepShown(), this, text, focus);
 }

@@ -5,7 +5,9 @@
 
 #include "ui/tool_dialog.h"
 
+namespace vorlane::ui {
 class MessageFacade;
+}
 class QComboBox;
 class QPushButton;
 class SearchActivity;
@@ -14,10 +16,11 @@ namespace vorlane::app {
 class Session;
 }
 
-class WebSearch : public ToolDialog {
+class WebSearch : public vorlane::ui::ToolDialog {
     Q_OBJECT
 public:
-    WebSearch(vorlane::app::Session& session, MessageFacade& messages, QWidget* parent = nullptr);
+    WebSearch(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages,
+              QWidget* parent = nullptr);
 
     // The extensions of the media type picked last (empty for a type without any).
     const QString& pickedExtensions() const { return m_extensions; }
@@ -30,7 +33,7 @@ private:
     void refuse(const QString& text, QWidget* focus);
 
     vorlane::app::Session& m_session;
-    MessageFacade& m_messages;
+    vorlane::ui::MessageFacade& m_messages;
     QString m_extensions; // of the media type picked
     QComboBox* m_keyword;
     QComboBox* m_mediaType;

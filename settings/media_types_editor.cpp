@@ -18,7 +18,7 @@ QString joined(const QStringList& extensions) {
 
 } // namespace
 
-NamedListEditor::Setup MediaTypesEditor::setup() {
+vorlane::ui::NamedListEditor::Setup MediaTypesEditor::setup() {
     Setup setup;
     setup.title = tr("Media Types");
     setup.values = Values::Several;
@@ -39,13 +39,15 @@ NamedListEditor::Setup MediaTypesEditor::setup() {
     return setup;
 }
 
-MediaTypesEditor::MediaTypesEditor(vorlane::app::Session& session, MessageFacade& messages, QWidget* parent)
-    : NamedListEditor(setup(), messages, parent), m_session(session) {
-    connect(this, &NamedListEditor::nameSelected, this, &MediaTypesEditor::showExtensions);
-    connect(this, &NamedListEditor::addNameRequested, this, &MediaTypesEditor::addType);
-    connect(this, &NamedListEditor::deleteNameRequested, this, &MediaTypesEditor::deleteType);
-    connect(this, &NamedListEditor::addValueRequested, this, &MediaTypesEditor::addExtension);
-    connect(this, &NamedListEditor::deleteValueRequested, this, &MediaTypesEditor::deleteExtension);
+MediaTypesEditor::MediaTypesEditor(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages,
+                                   QWidget* parent)
+    : vorlane::ui::NamedListEditor(setup(), messages, parent), m_session(session) {
+    connect(this, &vorlane::ui::NamedListEditor::nameSelected, this, &MediaTypesEditor::showExtensions);
+    connect(this, &vorlane::ui::NamedListEditor::addNameRequested, this, &MediaTypesEditor::addType);
+    connect(this, &vorlane::ui::NamedListEditor::deleteNameRequested, this, &MediaTypesEditor::deleteType);
+    connect(this, &vorlane::ui::NamedListEditor::addValueRequested, this, &MediaTypesEditor::addExtension);
+    connect(this, &vorlane::ui::NamedListEditor::deleteValueRequested, this,
+            &MediaTypesEditor::deleteExtension);
 }
 
 void MediaTypesEditor::showExtensions(const QString& type) {

@@ -8,10 +8,11 @@ namespace vorlane::app {
 class Session;
 }
 
-class MediaTypesEditor : public NamedListEditor {
+class MediaTypesEditor : public vorlane::ui::NamedListEditor {
     Q_OBJECT
 public:
-    MediaTypesEditor(vorlane::app::Session& session, MessageFacade& messages, QWidget* parent = nullptr);
+    MediaTypesEditor(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages,
+                     QWidget* parent = nullptr);
 
 private:
     static Setup setup();

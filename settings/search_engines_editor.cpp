@@ -2,7 +2,7 @@
 
 #include "app/session.h"
 
-NamedListEditor::Setup SearchEnginesEditor::setup() {
+vorlane::ui::NamedListEditor::Setup SearchEnginesEditor::setup() {
     Setup setup;
     setup.title = tr("Search Engines");
     setup.values = Values::One;
@@ -21,13 +21,14 @@ NamedListEditor::Setup SearchEnginesEditor::setup() {
     return setup;
 }
 
-SearchEnginesEditor::SearchEnginesEditor(vorlane::app::Session& session, MessageFacade& messages,
+SearchEnginesEditor::SearchEnginesEditor(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages,
                                          QWidget* parent)
-    : NamedListEditor(setup(), messages, parent), m_session(session) {
-    connect(this, &NamedListEditor::nameSelected, this, &SearchEnginesEditor::showLink);
-    connect(this, &NamedListEditor::addNameRequested, this, &SearchEnginesEditor::addEngine);
-    connect(this, &NamedListEditor::deleteNameRequested, this, &SearchEnginesEditor::deleteEngine);
-    connect(this, &NamedListEditor::addValueRequested, this, &SearchEnginesEditor::updateLink);
+    : vorlane::ui::NamedListEditor(setup(), messages, parent), m_session(session) {
+    connect(this, &vorlane::ui::NamedListEditor::nameSelected, this, &SearchEnginesEditor::showLink);
+    connect(this, &vorlane::ui::NamedListEditor::addNameRequested, this, &SearchEnginesEditor::addEngine);
+    connect(this, &vorlane::ui::NamedListEditor::deleteNameRequested, this,
+            &SearchEnginesEditor::deleteEngine);
+    connect(this, &vorlane::ui::NamedListEditor::addValueRequested, this, &SearchEnginesEditor::updateLink);
 }
 
 void SearchEnginesEditor::showLink(const QString& engine) {

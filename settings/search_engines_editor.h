@@ -8,10 +8,11 @@ namespace vorlane::app {
 class Session;
 }
 
-class SearchEnginesEditor : public NamedListEditor {
+class SearchEnginesEditor : public vorlane::ui::NamedListEditor {
     Q_OBJECT
 public:
-    SearchEnginesEditor(vorlane::app::Session& session, MessageFacade& messages, QWidget* parent = nullptr);
+    SearchEnginesEditor(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages,
+                        QWidget* parent = nullptr);
 
 private:
     static Setup setup();

@@ -17,7 +17,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-Settings::Settings(vorlane::app::Session& session, MessageFacade& messages, QWidget* parent)
+Settings::Settings(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages, QWidget* parent)
     : QDialog(parent), m_session(session), m_messages(messages) {
     setObjectName(QStringLiteral("Settings"));
     setWindowTitle(tr("Settings"));
@@ -31,8 +31,8 @@ Settings::Settings(vorlane::app::Session& session, MessageFacade& messages, QWid
     QGroupBox* connection = buildConnection();
     m_crawling = new CrawlingOptions;
 
-    m_ok = makeDialogButton("Command1", tr("OK"), nullptr);
-    m_cancel = makeDialogButton("Command2", tr("Cancel"), nullptr);
+    m_ok = vorlane::ui::makeDialogButton("Command1", tr("OK"), nullptr);
+    m_cancel = vorlane::ui::makeDialogButton("Command2", tr("Cancel"), nullptr);
     connect(m_ok, &QPushButton::clicked, this, &Settings::confirm);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -106,7 +106,7 @@ void Settings::load() {
         m_ok->setEnabled(false);
     }
 
-    const auto fill = [&note](NamedListEditor* editor, const auto& names) {
+    const auto fill = [&note](vorlane::ui::NamedListEditor* editor, const auto& names) {
         if (names) {
             editor->setNames(names.value());
         } else {

@@ -9,7 +9,9 @@
 
 class CrawlingOptions;
 class MediaTypesEditor;
+namespace vorlane::ui {
 class MessageFacade;
+}
 class QComboBox;
 class QGroupBox;
 class QPushButton;
@@ -22,7 +24,7 @@ class UrlFilterGroup;
 class Settings : public QDialog {
     Q_OBJECT
 public:
-    Settings(vorlane::app::Session& session, MessageFacade& messages, QWidget* parent = nullptr);
+    Settings(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages, QWidget* parent = nullptr);
     ~Settings() override;
 
 protected:
@@ -36,7 +38,7 @@ private:
     void confirm();
 
     vorlane::app::Session& m_session;
-    MessageFacade& m_messages;
+    vorlane::ui::MessageFacade& m_messages;
 
     MediaTypesEditor* m_mediaTypes = nullptr;
     SearchEnginesEditor* m_engines = nullptr;

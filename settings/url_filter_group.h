@@ -6,7 +6,9 @@
 #include <QList>
 #include <QStringList>
 
+namespace vorlane::ui {
 class MessageFacade;
+}
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -14,7 +16,7 @@ class QPushButton;
 class UrlFilterGroup : public QGroupBox {
     Q_OBJECT
 public:
-    explicit UrlFilterGroup(MessageFacade& messages, QWidget* parent = nullptr);
+    explicit UrlFilterGroup(vorlane::ui::MessageFacade& messages, QWidget* parent = nullptr);
 
     void setWords(const QStringList& words);
     QStringList words() const;
@@ -26,7 +28,7 @@ private:
     void removeWord();
     void refuse(const QString& text, QWidget* focus = nullptr);
 
-    MessageFacade& m_messages;
+    vorlane::ui::MessageFacade& m_messages;
     QListWidget* m_words = nullptr;
     QLineEdit* m_newWord = nullptr;
     QPushButton* m_add = nullptr;

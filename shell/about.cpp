@@ -10,7 +10,7 @@
 
 About::About(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("About"));
-    setAccessibleName(QStringLiteral("About ") + QString::fromLatin1(kApplicationTitle));
+    setAccessibleName(QStringLiteral("About ") + QString::fromLatin1(vorlane::ui::kApplicationTitle));
     setAttribute(Qt::WA_DeleteOnClose);
     m_parts = BuildSplashFrame(this);
 

@@ -5,6 +5,8 @@
 #include "ui/url_opener.h"
 #include <QApplication>
 
+using namespace vorlane;
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Vorlane"));
@@ -13,8 +15,8 @@ int main(int argc, char** argv) {
     // Hiding to the tray or closing the about box must not end the program; only shutDownApplication does.
     app.setQuitOnLastWindowClosed(false);
 
-    QMessageBoxFacade messages;
-    DesktopUrlOpener opener;
+    ui::QMessageBoxFacade messages;
+    ui::DesktopUrlOpener opener;
     StartupSequence startup(messages, opener, QCoreApplication::applicationDirPath(), Tray::isAvailable());
     QObject::connect(&startup, &StartupSequence::ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     if (!startup.run())

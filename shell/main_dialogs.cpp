@@ -20,8 +20,9 @@ void bringForward(QWidget* dialog) {
 
 } // namespace
 
-MainDialogs::MainDialogs(QWidget& window, vorlane::app::Session& session, MessageFacade& messages,
-                         UrlOpener& opener, const QString& programFolder)
+MainDialogs::MainDialogs(QWidget& window, vorlane::app::Session& session,
+                         vorlane::ui::MessageFacade& messages, vorlane::ui::UrlOpener& opener,
+                         const QString& programFolder)
     : m_window(window), m_session(session), m_messages(messages), m_opener(opener),
       m_programFolder(programFolder) {}
 

@@ -9,20 +9,24 @@
 
 class About;
 class CampManagement;
+namespace vorlane::ui {
 class MessageFacade;
+}
 class QWidget;
 namespace vorlane::app {
 class Session;
 }
 class URLSearch;
+namespace vorlane::ui {
 class UrlOpener;
+}
 class WebSearch;
 
 class MainDialogs {
 public:
     // `programFolder` holds help.htm.
-    MainDialogs(QWidget& window, vorlane::app::Session& session, MessageFacade& messages, UrlOpener& opener,
-                const QString& programFolder);
+    MainDialogs(QWidget& window, vorlane::app::Session& session, vorlane::ui::MessageFacade& messages,
+                vorlane::ui::UrlOpener& opener, const QString& programFolder);
     ~MainDialogs();
     MainDialogs(const MainDialogs&) = delete;
     MainDialogs& operator=(const MainDialogs&) = delete;
@@ -51,8 +55,8 @@ public:
 private:
     QWidget& m_window;
     vorlane::app::Session& m_session;
-    MessageFacade& m_messages;
-    UrlOpener& m_opener;
+    vorlane::ui::MessageFacade& m_messages;
+    vorlane::ui::UrlOpener& m_opener;
     QString m_programFolder;
 
     URLSearch* m_urlSearch = nullptr;

@@ -16,12 +16,13 @@
 #include "window_placement.h"
 #include <QCloseEvent>
 
-MainWindow::MainWindow(vorlane::store::Database& database, MessageFacade& messages, UrlOpener& opener,
-                       const QString& programFolder, bool trayAvailable, QWidget* parent)
+MainWindow::MainWindow(vorlane::store::Database& database, vorlane::ui::MessageFacade& messages,
+                       vorlane::ui::UrlOpener& opener, const QString& programFolder, bool trayAvailable,
+                       QWidget* parent)
     : QMainWindow(parent), m_database(database), m_messages(messages), m_opener(opener),
       m_programFolder(programFolder), m_trayAvailable(trayAvailable) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QString::fromLatin1(kApplicationTitle));
+    setWindowTitle(QString::fromLatin1(vorlane::ui::kApplicationTitle));
     setAccessibleName(windowTitle());
     setWindowIcon(ApplicationIcon());
 
@@ -38,7 +39,7 @@ MainWindow::MainWindow(vorlane::store::Database& database, MessageFacade& messag
         if (complete)
             m_status->setMessage(QStringLiteral("Done."));
     });
-    m_status = new StatusPanels(this);
+    m_status = new vorlane::ui::StatusPanels(this);
     setStatusBar(m_status);
 
     // The designed inner area; a floor keeps every list wider than its column margins.
@@ -90,11 +91,15 @@ void MainWindow::wireStatus() {
             m_status->flushProgress();
             updateActivityDisplay();
         });
-        connect(engine, &vorlane::crawl::CrawlEngine::messageChanged, m_status, &StatusPanels::setMessage);
-        connect(engine, &vorlane::crawl::CrawlEngine::levelChanged, m_status, &StatusPanels::setLevel);
-        connect(engine, &vorlane::crawl::CrawlEngine::progress, m_status, &StatusPanels::setProgress);
+        connect(engine, &vorlane::crawl::CrawlEngine::messageChanged, m_status,
+                &vorlane::ui::StatusPanels::setMessage);
+        connect(engine, &vorlane::crawl::CrawlEngine::levelChanged, m_status,
+                &vorlane::ui::StatusPanels::setLevel);
+        connect(engine, &vorlane::crawl::CrawlEngine::progress, m_status,
+                &vorlane::ui::StatusPanels::setProgress);
     }
-    connect(m_session.get(), &vorlane::app::Session::activityChanged, m_status, &StatusPanels::setActivity);
+    connect(m_session.get(), &vorlane::app::Session::activityChanged, m_status,
+            &vorlane::ui::StatusPanels::setActivity);
 }
 
 void MainWindow::runAction(MainAction action) {
@@ -222,7 +227,7 @@ void MainWindow::shutDownApplication() {
 }
 
 void MainWindow::restoreWindowState() {
-    const WindowState state = WindowState::read();
+    const vorlane::ui::WindowState state = vorlane::ui::WindowState::read();
     applyPlacement(*this, state);
     m_pane->restoreLists(state);
 }
@@ -230,7 +235,7 @@ void MainWindow::restoreWindowState() {
 void MainWindow::saveWindowState() {
     if (!m_everShown)
         return;
-    WindowState state;
+    vorlane::ui::WindowState state;
     recordPlacement(*this, state);
     m_pane->recordLists(state);
     state.write();

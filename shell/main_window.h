@@ -19,15 +19,21 @@ class Database;
 class ExitToTray;
 class MainActions;
 class MainDialogs;
+namespace vorlane::ui {
 class MessageFacade;
+}
 class ResultPane;
 namespace vorlane::app {
 class Session;
 }
+namespace vorlane::ui {
 class StatusPanels;
+}
 class Tray;
 class URLSearch;
+namespace vorlane::ui {
 class UrlOpener;
+}
 class WebSearch;
 
 class MainWindow : public QMainWindow {
@@ -35,8 +41,9 @@ class MainWindow : public QMainWindow {
 public:
     // `programFolder` holds help.htm. `trayAvailable`: whether hiding to the tray can be undone by the user;
     // without a notification area the window is minimised instead of hidden.
-    MainWindow(vorlane::store::Database& database, MessageFacade& messages, UrlOpener& opener,
-               const QString& programFolder, bool trayAvailable, QWidget* parent = nullptr);
+    MainWindow(vorlane::store::Database& database, vorlane::ui::MessageFacade& messages,
+               vorlane::ui::UrlOpener& opener, const QString& programFolder, bool trayAvailable,
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // The load step: sizes the lists, creates the Session and wires it, loads the connection type and
@@ -54,7 +61,7 @@ public:
 
     vorlane::app::Session& session() { return *m_session; }
     ResultPane* resultPane() const { return m_pane; }
-    StatusPanels* statusPanels() const { return m_status; }
+    vorlane::ui::StatusPanels* statusPanels() const { return m_status; }
     Tray* tray() const { return m_tray.get(); }
     URLSearch* urlSearch() const;
     WebSearch* webSearch() const;
@@ -80,13 +87,13 @@ private:
     void saveWindowState();
 
     vorlane::store::Database& m_database;
-    MessageFacade& m_messages;
-    UrlOpener& m_opener;
+    vorlane::ui::MessageFacade& m_messages;
+    vorlane::ui::UrlOpener& m_opener;
     QString m_programFolder;
     bool m_trayAvailable;
 
     ResultPane* m_pane = nullptr;
-    StatusPanels* m_status = nullptr;
+    vorlane::ui::StatusPanels* m_status = nullptr;
     MainActions* m_actions = nullptr;
     QPointer<ExitToTray> m_question;
     bool m_everShown = false;

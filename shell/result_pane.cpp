@@ -16,16 +16,17 @@ namespace {
 // Rows of a loaded campaign added between two turns of the event loop.
 constexpr qsizetype kCampaignBatch = 25000;
 
-static_assert(ResultPane::kListCount == WindowState::kListCount);
+static_assert(ResultPane::kListCount == vorlane::ui::WindowState::kListCount);
 
 } // namespace
 
-ResultPane::ResultPane(UrlOpener& opener, MessageFacade& messages, QWidget* parent) : QWidget(parent) {
+ResultPane::ResultPane(vorlane::ui::UrlOpener& opener, vorlane::ui::MessageFacade& messages, QWidget* parent)
+    : QWidget(parent) {
     setObjectName(QStringLiteral("ResultPane"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    m_filterBar = new QuickFilterBar(this);
+    m_filterBar = new vorlane::ui::QuickFilterBar(this);
     layout->addWidget(m_filterBar);
     m_area = new QWidget(this);
     m_area->setObjectName(QStringLiteral("ResultArea"));
@@ -34,7 +35,7 @@ ResultPane::ResultPane(UrlOpener& opener, MessageFacade& messages, QWidget* pare
     const char* const names[] = {"ListView1", "ListView2", "ListView3"};
     const char* const accessible[] = {"Web Search results", "URL Search results", "Campaign links"};
     for (int i = 0; i < kListCount; ++i) {
-        auto* list = new ResultList(opener, messages, m_area);
+        auto* list = new vorlane::ui::ResultList(opener, messages, m_area);
         list->setObjectName(QString::fromLatin1(names[i]));
         list->setAccessibleName(QString::fromLatin1(accessible[i]));
         list->move(0, 0);
@@ -52,19 +53,19 @@ void ResultPane::attach(vorlane::app::Session& session) {
                     {vorlane::store::CampaignType::WebSearch, kWebSearchList}};
     for (const auto& search : searches) {
         vorlane::crawl::CrawlEngine* engine = &session.engine(search.type);
-        ResultList* own = list(search.list);
+        vorlane::ui::ResultList* own = list(search.list);
         connect(engine, &vorlane::crawl::CrawlEngine::started, own, [&session, own](int campaignId) {
             own->setCampaignLabel(session.campaignLabel(campaignId));
         });
         connect(engine, &vorlane::crawl::CrawlEngine::fileRecorded, own,
                 [own](const QString& name, const QString& address, const QString& foundOn) {
-                    own->AddResultRow(name, address, foundOn);
+                    own->addResultRow(name, address, foundOn);
                 });
     }
     connect(&session, &vorlane::app::Session::resultsCleared, this,
             [this](vorlane::store::CampaignType type) {
                 list(type == vorlane::store::CampaignType::UrlSearch ? kUrlSearchList : kWebSearchList)
-                    ->ClearResultList();
+                    ->clearResultList();
             });
     connect(&session, &vorlane::app::Session::campaignLoaded, this,
             [this, &session](int campaignId, const QList<vorlane::store::FileLinkRow>& rows) {
@@ -73,12 +74,12 @@ void ResultPane::attach(vorlane::app::Session& session) {
             });
     connect(&session, &vorlane::app::Session::campaignsDeleted, this, [this] {
         stopCampaignLoad();
-        list(kCampaignList)->ClearResultList();
+        list(kCampaignList)->clearResultList();
         list(kCampaignList)->setCampaignLabel(QString());
     });
 }
 
-ResultList* ResultPane::list(int number) const {
+vorlane::ui::ResultList* ResultPane::list(int number) const {
     return number >= 1 && number <= kListCount ? m_lists[number - 1] : nullptr;
 }
 
@@ -93,21 +94,21 @@ void ResultPane::arrangeLists() {
     const int width = m_area->width();
     const int height = m_area->height();
     // With no room left under the toolbar a list keeps its height rather than vanish.
-    for (ResultList* list : m_lists)
+    for (vorlane::ui::ResultList* list : m_lists)
         list->resize(width, height > 0 ? height : list->height());
     // Minimised, the area's size is no measure of what the user will see again.
     if (window()->isMinimized())
         return;
     // Three columns share the width, less the margin the scroll bar needs.
-    const int column = qMax(0, width / ResultListModel::ColumnCount - TwipsToPixelsX(this, 100));
-    for (ResultList* list : m_lists)
+    const int column = qMax(0, width / vorlane::ui::ResultListModel::ColumnCount - TwipsToPixelsX(this, 100));
+    for (vorlane::ui::ResultList* list : m_lists)
         list->spreadColumns(column);
 }
 
 void ResultPane::loadCampaignLinks(const QList<vorlane::store::FileLinkRow>& rows) {
     ++m_loadGeneration;
     showList(kCampaignList);
-    list(kCampaignList)->ClearResultList();
+    list(kCampaignList)->clearResultList();
     m_campaignRows = rows;
     m_nextCampaignRow = 0;
     m_loadingCampaign = !rows.isEmpty();
@@ -121,11 +122,11 @@ void ResultPane::loadCampaignLinks(const QList<vorlane::store::FileLinkRow>& row
 
 void ResultPane::addNextCampaignBatch() {
     const qsizetype end = qMin(m_campaignRows.size(), m_nextCampaignRow + kCampaignBatch);
-    QList<ResultRow> batch;
+    QList<vorlane::ui::ResultRow> batch;
     batch.reserve(end - m_nextCampaignRow);
     for (qsizetype i = m_nextCampaignRow; i < end; ++i) {
         const vorlane::store::FileLinkRow& link = m_campaignRows.at(i);
-        batch.append(ResultRow{vorlane::urls::displayName(link.url), link.url, link.foundOn});
+        batch.append(vorlane::ui::ResultRow{vorlane::urls::displayName(link.url), link.url, link.foundOn});
     }
     list(kCampaignList)->addResultRows(batch);
     m_nextCampaignRow = end;
@@ -148,9 +149,9 @@ void ResultPane::stopCampaignLoad() {
         emit campaignLoadEnded(false);
 }
 
-void ResultPane::restoreLists(const WindowState& state) {
+void ResultPane::restoreLists(const vorlane::ui::WindowState& state) {
     for (int i = 0; i < kListCount; ++i) {
-        const ListViewState& stored = state.lists[i];
+        const vorlane::ui::ListViewState& stored = state.lists[i];
         if (!stored.columnWidths.isEmpty())
             m_lists[i]->setUserColumnWidths(stored.columnWidths);
         if (stored.sortColumn >= 0)
@@ -160,10 +161,10 @@ void ResultPane::restoreLists(const WindowState& state) {
         showList(state.visibleList);
 }
 
-void ResultPane::recordLists(WindowState& state) const {
+void ResultPane::recordLists(vorlane::ui::WindowState& state) const {
     state.visibleList = m_visibleList;
     for (int i = 0; i < kListCount; ++i) {
-        const ResultList* list = m_lists[i];
+        const vorlane::ui::ResultList* list = m_lists[i];
         if (list->hasUserColumnWidths())
             state.lists[i].columnWidths = list->columnWidths();
         if (list->rows().isSorted()) {

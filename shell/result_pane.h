@@ -10,14 +10,18 @@
 #include <QList>
 #include <QWidget>
 
+namespace vorlane::ui {
 class MessageFacade;
 class QuickFilterBar;
 class ResultList;
+} // namespace vorlane::ui
 namespace vorlane::app {
 class Session;
 }
+namespace vorlane::ui {
 class UrlOpener;
 struct WindowState;
+} // namespace vorlane::ui
 
 class ResultPane : public QWidget {
     Q_OBJECT
@@ -28,16 +32,17 @@ public:
     static constexpr int kUrlSearchList = 2;
     static constexpr int kCampaignList = 3;
 
-    ResultPane(UrlOpener& opener, MessageFacade& messages, QWidget* parent = nullptr);
+    ResultPane(vorlane::ui::UrlOpener& opener, vorlane::ui::MessageFacade& messages,
+               QWidget* parent = nullptr);
 
     // Engine rows go to their search's list, labelled with the campaign they belong to; a cleared search
     // empties its list; a loaded campaign fills ListView3 and a deletion empties it.
     void attach(vorlane::app::Session& session);
 
-    ResultList* list(int number) const; // nullptr outside 1..3
+    vorlane::ui::ResultList* list(int number) const; // nullptr outside 1..3
     int visibleList() const { return m_visibleList; }
     void showList(int number);
-    QuickFilterBar* quickFilter() const { return m_filterBar; }
+    vorlane::ui::QuickFilterBar* quickFilter() const { return m_filterBar; }
 
     // Every list fills the area; the columns share its width while the window is not minimised.
     void arrangeLists();
@@ -46,8 +51,8 @@ public:
     void stopCampaignLoad();
 
     // The shown list and each list's hand-sized column widths and sort, to and from the stored state.
-    void restoreLists(const WindowState& state);
-    void recordLists(WindowState& state) const;
+    void restoreLists(const vorlane::ui::WindowState& state);
+    void recordLists(vorlane::ui::WindowState& state) const;
 
 signals:
     // A campaign's links began to arrive in ListView3...
@@ -62,9 +67,9 @@ private:
     void loadCampaignLinks(const QList<vorlane::store::FileLinkRow>& rows);
     void addNextCampaignBatch();
 
-    QuickFilterBar* m_filterBar = nullptr;
+    vorlane::ui::QuickFilterBar* m_filterBar = nullptr;
     QWidget* m_area = nullptr;
-    ResultList* m_lists[kListCount] = {};
+    vorlane::ui::ResultList* m_lists[kListCount] = {};
     int m_visibleList = kWebSearchList;
 
     QList<vorlane::store::FileLinkRow> m_campaignRows;

@@ -40,7 +40,7 @@ SplashFrame BuildSplashFrame(QWidget* host) {
     parts.frame = new QFrame(host);
     parts.frame->setObjectName(QStringLiteral("Frame1"));
     parts.frame->setFrameShape(QFrame::Box);
-    parts.frame->setAccessibleName(QString::fromLatin1(kApplicationTitle));
+    parts.frame->setAccessibleName(QString::fromLatin1(vorlane::ui::kApplicationTitle));
     outer->addWidget(parts.frame);
 
     auto* grid = new QGridLayout(parts.frame);
@@ -50,8 +50,9 @@ SplashFrame BuildSplashFrame(QWidget* host) {
     parts.logo->setAccessibleName(QStringLiteral("Logo"));
     parts.logo->setPixmap(ApplicationLogo(96));
     parts.logo->setFixedSize(96, 96);
-    parts.productName = label(parts.frame, "lblProductName", QString::fromLatin1(kApplicationTitle),
-                              face("Arial", 32.25, true));
+    parts.productName =
+        label(parts.frame, "lblProductName", QString::fromLatin1(vorlane::ui::kApplicationTitle),
+              face("Arial", 32.25, true));
     parts.version = label(parts.frame, "lblVersion", VersionText(), face("Arial", 12, true));
     parts.copyright = label(parts.frame, "lblCopyright",
                             QStringLiteral("Finds the audio, video and pictures that web pages link to.\n"

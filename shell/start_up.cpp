@@ -6,7 +6,7 @@
 
 StartUp::StartUp(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("StartUp"));
-    setAccessibleName(QString::fromLatin1(kApplicationTitle));
+    setAccessibleName(QString::fromLatin1(vorlane::ui::kApplicationTitle));
     m_parts = BuildSplashFrame(this);
 }
 

@@ -4,8 +4,8 @@
 #include "start_up.h"
 #include "ui/message_facade.h"
 
-StartupSequence::StartupSequence(MessageFacade& messages, UrlOpener& opener, const QString& programFolder,
-                                 bool trayAvailable, QObject* parent)
+StartupSequence::StartupSequence(vorlane::ui::MessageFacade& messages, vorlane::ui::UrlOpener& opener,
+                                 const QString& programFolder, bool trayAvailable, QObject* parent)
     : QObject(parent), m_messages(messages), m_opener(opener), m_programFolder(programFolder),
       m_trayAvailable(trayAvailable) {}
 

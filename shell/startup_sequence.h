@@ -10,16 +10,20 @@
 #include <memory>
 
 class MainWindow;
+namespace vorlane::ui {
 class MessageFacade;
+}
 class StartUp;
+namespace vorlane::ui {
 class UrlOpener;
+}
 
 class StartupSequence : public QObject {
     Q_OBJECT
 public:
     // `programFolder` holds mc.mdb and help.htm; the program passes its own folder.
-    StartupSequence(MessageFacade& messages, UrlOpener& opener, const QString& programFolder,
-                    bool trayAvailable, QObject* parent = nullptr);
+    StartupSequence(vorlane::ui::MessageFacade& messages, vorlane::ui::UrlOpener& opener,
+                    const QString& programFolder, bool trayAvailable, QObject* parent = nullptr);
     ~StartupSequence() override;
 
     // True when the main window stands; false when the program must end now with exitCode().
@@ -33,8 +37,8 @@ signals:
     void ended();
 
 private:
-    MessageFacade& m_messages;
-    UrlOpener& m_opener;
+    vorlane::ui::MessageFacade& m_messages;
+    vorlane::ui::UrlOpener& m_opener;
     QString m_programFolder;
     bool m_trayAvailable;
     int m_exitCode = 0;

@@ -7,7 +7,7 @@ Tray::Tray(QObject* parent) : QObject(parent) {
     setObjectName(QStringLiteral("Tray"));
     m_pop.setObjectName(QStringLiteral("pop"));
     m_pop.setTitle(QStringLiteral("Hidden"));
-    m_pop.setAccessibleName(QString::fromLatin1(kApplicationTitle));
+    m_pop.setAccessibleName(QString::fromLatin1(vorlane::ui::kApplicationTitle));
 
     auto add = [this](const char* name, const QString& caption, void (Tray::*signal)()) {
         QAction* action = m_pop.addAction(caption);
@@ -23,7 +23,7 @@ Tray::Tray(QObject* parent) : QObject(parent) {
     m_pop.setDefaultAction(openwin);
 
     m_icon.setIcon(ApplicationIcon());
-    m_icon.setToolTip(QString::fromLatin1(kApplicationTitle));
+    m_icon.setToolTip(QString::fromLatin1(vorlane::ui::kApplicationTitle));
     m_icon.setContextMenu(&m_pop);
     connect(&m_icon, &QSystemTrayIcon::activated, this, &Tray::activated);
 }

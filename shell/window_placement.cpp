@@ -5,7 +5,7 @@
 #include <QScreen>
 #include <QWidget>
 
-void applyPlacement(QWidget& window, const WindowState& state) {
+void applyPlacement(QWidget& window, const vorlane::ui::WindowState& state) {
     if (state.size)
         window.resize(*state.size);
     if (state.position) {
@@ -23,7 +23,7 @@ void applyPlacement(QWidget& window, const WindowState& state) {
         window.setWindowState(window.windowState() | Qt::WindowMaximized);
 }
 
-void recordPlacement(const QWidget& window, WindowState& state) {
+void recordPlacement(const QWidget& window, vorlane::ui::WindowState& state) {
     const QRect normal =
         window.isMaximized() || window.isMinimized() ? window.normalGeometry() : window.geometry();
     if (normal.isValid()) {

@@ -4,7 +4,9 @@
 // position is taken only where a good part of the window is visible on a screen there now.
 
 class QWidget;
+namespace vorlane::ui {
 struct WindowState;
+}
 
-void applyPlacement(QWidget& window, const WindowState& state);
-void recordPlacement(const QWidget& window, WindowState& state);
+void applyPlacement(QWidget& window, const vorlane::ui::WindowState& state);
+void recordPlacement(const QWidget& window, vorlane::ui::WindowState& state);

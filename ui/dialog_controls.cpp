@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace vorlane::ui {
+
 void layOutDialog(QWidget* dialog, QGridLayout* grid, std::initializer_list<QPushButton*> buttons,
                   std::initializer_list<QWidget*> tabChain) {
     auto* row = new QHBoxLayout;
@@ -57,3 +59,5 @@ void refuseInput(MessageFacade& messages, bool& keepShown, QWidget* dialog, cons
     messages.critical(dialog, text);
     focus->setFocus();
 }
+
+} // namespace vorlane::ui

@@ -4,13 +4,15 @@
 
 #include <initializer_list>
 
-class MessageFacade;
 class QComboBox;
 class QGridLayout;
 class QPushButton;
 class QString;
 class QWidget;
 
+namespace vorlane::ui {
+
+class MessageFacade;
 // The grid of labelled boxes above a right-aligned row of `buttons`; Tab then runs through `tabChain` in
 // the order given.
 void layOutDialog(QWidget* dialog, QGridLayout* grid, std::initializer_list<QPushButton*> buttons,
@@ -24,3 +26,5 @@ QComboBox* makeLabelledCombo(const char* objectName, const QString& label, bool 
 // Shows why the input was refused, keeps the dialog up through the message (its `keepShown` flag) and puts
 // the focus on the box at fault.
 void refuseInput(MessageFacade& messages, bool& keepShown, QWidget* dialog, const QString& text, QWidget* focus);
+
+} // namespace vorlane::ui

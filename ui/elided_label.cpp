@@ -2,6 +2,8 @@
 
 #include <QResizeEvent>
 
+namespace vorlane::ui {
+
 ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent) {
     setTextFormat(Qt::PlainText); // text from the web is never markup
 }
@@ -34,3 +36,5 @@ void ElidedLabel::elide() {
     const int room = contentsRect().width() - 2 * margin() - 2 * std::max(0, indent());
     setText(fontMetrics().elidedText(m_fullText, Qt::ElideRight, std::max(0, room)));
 }
+
+} // namespace vorlane::ui

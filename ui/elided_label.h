@@ -5,6 +5,8 @@
 
 #include <QLabel>
 
+namespace vorlane::ui {
+
 class ElidedLabel : public QLabel {
     Q_OBJECT
 public:
@@ -24,3 +26,5 @@ private:
 
     QString m_fullText;
 };
+
+} // namespace vorlane::ui

@@ -5,7 +5,9 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-QString FileTypePattern(const QString& fileName) {
+namespace vorlane::ui {
+
+QString fileTypePattern(const QString& fileName) {
     const qsizetype dot = fileName.indexOf(QLatin1Char('.'));
     return QStringLiteral("*.") + (dot < 0 ? fileName : fileName.mid(dot + 1));
 }
@@ -15,12 +17,12 @@ int FileTypeIcons::indexFor(const QString& pattern) {
     if (found != m_indexByPattern.constEnd())
         return found.value();
     const int index = int(m_icons.size());
-    m_icons.append(DrawFileTypeIcon(pattern));
+    m_icons.append(drawFileTypeIcon(pattern));
     m_indexByPattern.insert(pattern, index);
     return index;
 }
 
-QIcon FileTypeIcons::DrawFileTypeIcon(const QString& pattern) {
+QIcon FileTypeIcons::drawFileTypeIcon(const QString& pattern) {
     // The provider and the MIME database both work from a name; nothing is opened. A name that cannot
     // exist on disk is fine: only its suffix is looked at.
     const QString sample = QStringLiteral("file") + pattern.mid(1);
@@ -129,3 +131,5 @@ QIcon FileTypeIcons::builtInIcon(Kind kind) {
         icon.addPixmap(drawSheet(size, kind));
     return icon;
 }
+
+} // namespace vorlane::ui

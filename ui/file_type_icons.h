@@ -11,9 +11,11 @@
 #include <QMimeDatabase>
 #include <QString>
 
+namespace vorlane::ui {
+
 // "*." followed by the text after the name's first "." (the whole name when it has none):
 // "song.live.mp3" -> "*.live.mp3", "README" -> "*.README".
-QString FileTypePattern(const QString& fileName);
+QString fileTypePattern(const QString& fileName);
 
 class FileTypeIcons {
 public:
@@ -25,7 +27,7 @@ public:
     int count() const { return int(m_icons.size()); }
 
     // The icon the desktop would show for files named like the pattern; never null.
-    QIcon DrawFileTypeIcon(const QString& pattern);
+    QIcon drawFileTypeIcon(const QString& pattern);
 
     static Kind kindOf(const QMimeType& mime);
     // The built-in picture of a kind, drawn by the program so it exists on every platform.
@@ -38,3 +40,5 @@ private:
     QList<QIcon> m_icons;
     QHash<int, QIcon> m_builtIn; // by Kind, drawn on first need
 };
+
+} // namespace vorlane::ui

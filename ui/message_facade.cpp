@@ -2,6 +2,8 @@
 
 #include <QMessageBox>
 
+namespace vorlane::ui {
+
 void QMessageBoxFacade::critical(QWidget* parent, const QString& text) {
     QMessageBox::critical(parent, QString::fromLatin1(kApplicationTitle), text);
 }
@@ -17,3 +19,5 @@ bool QMessageBoxFacade::question(QWidget* parent, const QString& text) {
 void QMessageBoxFacade::information(QWidget* parent, const QString& text) {
     QMessageBox::information(parent, QString::fromLatin1(kApplicationTitle), text);
 }
+
+} // namespace vorlane::ui

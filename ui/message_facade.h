@@ -6,6 +6,8 @@
 
 class QWidget;
 
+namespace vorlane::ui {
+
 inline const char* const kApplicationTitle = "Vorlane";
 
 class MessageFacade {
@@ -25,3 +27,5 @@ public:
     bool question(QWidget* parent, const QString& text) override;
     void information(QWidget* parent, const QString& text) override;
 };
+
+} // namespace vorlane::ui

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace vorlane::ui {
+
 namespace {
 
 QListWidget* makeList(const NamedListEditor::Control& control) {
@@ -207,3 +209,5 @@ void NamedListEditor::deleteValue() {
     if (m_messages.question(window(), m_setup.confirmValueDeletion))
         emit deleteValueRequested(owner, row);
 }
+
+} // namespace vorlane::ui

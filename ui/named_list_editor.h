@@ -8,11 +8,13 @@
 #include <QString>
 #include <QStringList>
 
-class MessageFacade;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
 
+namespace vorlane::ui {
+
+class MessageFacade;
 class NamedListEditor : public QGroupBox {
     Q_OBJECT
 public:
@@ -84,3 +86,5 @@ private:
     QPushButton* m_addValue = nullptr;
     QPushButton* m_deleteValue = nullptr; // null with One
 };
+
+} // namespace vorlane::ui

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+namespace vorlane::ui {
+
 QuickFilterBar::QuickFilterBar(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("QuickFilterBar"));
     m_box = new QLineEdit(this);
@@ -77,3 +79,5 @@ bool QuickFilterBar::eventFilter(QObject* watched, QEvent* event) {
     }
     return QWidget::eventFilter(watched, event);
 }
+
+} // namespace vorlane::ui

@@ -10,6 +10,9 @@
 
 class QLabel;
 class QLineEdit;
+
+namespace vorlane::ui {
+
 class ResultList;
 
 class QuickFilterBar : public QWidget {
@@ -36,3 +39,5 @@ private:
     QPointer<ResultList> m_list;
     QList<QMetaObject::Connection> m_connections;
 };
+
+} // namespace vorlane::ui

@@ -9,6 +9,8 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 
+namespace vorlane::ui {
+
 ExportFileChooser saveDialogChooser() {
     return [](QWidget* parent, const QString& caption, const QString& filters) {
         ExportTarget target;
@@ -34,7 +36,7 @@ ResultActions::ResultActions(ResultList& list, MessageFacade& messages)
     m_copyAll = make(QStringLiteral("Copy all addresses"), "CopyAllAddresses",
                      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)});
     m_export = make(QStringLiteral("Export…"), "ExportResults", {QKeySequence(Qt::CTRL | Qt::Key_E)});
-    connect(m_open, &QAction::triggered, &m_list, &ResultList::OpenSelectedResult);
+    connect(m_open, &QAction::triggered, &m_list, &ResultList::openSelectedResult);
     connect(m_copyAddress, &QAction::triggered, this, &ResultActions::copyAddress);
     connect(m_copyAll, &QAction::triggered, this, &ResultActions::copyAllAddresses);
     connect(m_export, &QAction::triggered, this, &ResultActions::exportShownRows);
@@ -104,3 +106,5 @@ bool ResultActions::handleKey(QKeyEvent* event) {
         }
     return false;
 }
+
+} // namespace vorlane::ui

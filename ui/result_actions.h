@@ -8,10 +8,13 @@
 #include <QObject>
 #include <functional>
 
-class MessageFacade;
 class QAction;
 class QKeyEvent;
 class QWidget;
+
+namespace vorlane::ui {
+
+class MessageFacade;
 class ResultList;
 
 // What the user picked in a save dialog: the path (empty when cancelled) and the filter entry selected.
@@ -65,3 +68,5 @@ private:
     QAction* m_copyAll = nullptr;
     QAction* m_export = nullptr;
 };
+
+} // namespace vorlane::ui

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <algorithm>
 
+namespace vorlane::ui {
+
 namespace {
 
 struct FormatInfo {
@@ -38,7 +40,7 @@ constexpr char kHex[] = "0123456789ABCDEF";
 // it into an option line of aria2c; a line separator or a bidirectional override would break or reorder
 // the line in a viewer. The percent-encoded form names the same resource.
 QByteArray lineSafeAddress(const QString& url) {
-    QByteArray bytes = vorlane::urls::shownText(url).toUtf8();
+    QByteArray bytes = urls::shownText(url).toUtf8();
     auto unsafe = [](char c) { return static_cast<unsigned char>(c) <= 0x20 || c == 0x7F; };
     if (std::none_of(bytes.cbegin(), bytes.cend(), unsafe))
         return bytes;
@@ -258,6 +260,8 @@ QString copyText(const QList<ExportRow>& rows) {
     QStringList addresses;
     addresses.reserve(rows.size());
     for (const ExportRow& row : rows)
-        addresses.append(vorlane::urls::shownAddress(row.url)); // one line each, whatever is stored
+        addresses.append(urls::shownAddress(row.url)); // one line each, whatever is stored
     return addresses.join(QLatin1Char('\n'));
 }
+
+} // namespace vorlane::ui

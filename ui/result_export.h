@@ -17,6 +17,8 @@
 #include <QString>
 #include <optional>
 
+namespace vorlane::ui {
+
 struct ExportRow {
     QString fileName;
     QString url;
@@ -51,3 +53,5 @@ bool writeExport(const QString& path, const QList<ExportRow>& rows, ExportFormat
 // Text for the clipboard's "Copy all addresses": the addresses in row order, one a line, no final
 // line break.
 QString copyText(const QList<ExportRow>& rows);
+
+} // namespace vorlane::ui

@@ -8,6 +8,8 @@
 #include <QKeyEvent>
 #include <QUrl>
 
+namespace vorlane::ui {
+
 ResultList::ResultList(UrlOpener& opener, MessageFacade& messages, QWidget* parent)
     : QTreeView(parent), m_opener(opener), m_messages(messages) {
     const QString hint = QString::fromLatin1(kResultListHint);
@@ -48,7 +50,7 @@ ResultList::~ResultList() {
     setModel(nullptr); // the model is a member and goes first otherwise
 }
 
-void ResultList::AddResultRow(const QString& fileName, const QString& url, const QString& foundOn) {
+void ResultList::addResultRow(const QString& fileName, const QString& url, const QString& foundOn) {
     m_model.appendRow(ResultRow{fileName, url, foundOn});
 }
 
@@ -56,7 +58,7 @@ void ResultList::addResultRows(const QList<ResultRow>& rows) {
     m_model.appendRows(rows);
 }
 
-void ResultList::ClearResultList() {
+void ResultList::clearResultList() {
     m_model.clear();
 }
 
@@ -106,11 +108,11 @@ void ResultList::restoreSort(int column, Qt::SortOrder order) {
     header()->setSortIndicator(column, order);
 }
 
-void ResultList::OpenSelectedResult() {
+void ResultList::openSelectedResult() {
     const QString address = selectedAddress();
     if (address.isNull())
         return;
-    if (!vorlane::urls::isRecordableAddress(address)) {
+    if (!urls::isRecordableAddress(address)) {
         m_messages.critical(this, QStringLiteral("Only http, https and ftp addresses are opened. "
                                                  "This address was not opened:\n") +
                                       address);
@@ -121,7 +123,7 @@ void ResultList::OpenSelectedResult() {
 
 void ResultList::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        OpenSelectedResult();
+        openSelectedResult();
         event->accept();
         return;
     }
@@ -134,5 +136,7 @@ void ResultList::keyPressEvent(QKeyEvent* event) {
 
 void ResultList::mouseDoubleClickEvent(QMouseEvent* event) {
     QTreeView::mouseDoubleClickEvent(event);
-    OpenSelectedResult();
+    openSelectedResult();
 }
+
+} // namespace vorlane::ui

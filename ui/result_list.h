@@ -9,6 +9,8 @@
 #include "result_list_model.h"
 #include <QTreeView>
 
+namespace vorlane::ui {
+
 class MessageFacade;
 class ResultActions;
 class UrlOpener;
@@ -28,12 +30,12 @@ public:
     ResultActions& commands() { return *m_actions; }
 
     // Appends one row; its icon is the one stored for the name's file-type pattern.
-    void AddResultRow(const QString& fileName, const QString& url, const QString& foundOn = {});
+    void addResultRow(const QString& fileName, const QString& url, const QString& foundOn = {});
     void addResultRows(const QList<ResultRow>& rows);
     // Empties the list at once.
-    void ClearResultList();
+    void clearResultList();
     // Hands the selected row's address to the opener; nothing without a selection.
-    void OpenSelectedResult();
+    void openSelectedResult();
     // The selected row's address; a null string without a selection.
     QString selectedAddress() const;
 
@@ -73,3 +75,5 @@ private:
     // Starts descending so the first click sorts ascending, which is what a reader expects.
     Qt::SortOrder m_direction = Qt::DescendingOrder;
 };
+
+} // namespace vorlane::ui

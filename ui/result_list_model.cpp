@@ -6,6 +6,8 @@
 #include <QUrl>
 #include <algorithm>
 
+namespace vorlane::ui {
+
 namespace {
 
 // Below this many rows a batch joining a sorted list is placed row by row; above it the whole list is
@@ -48,8 +50,8 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
         // Rows may come from a database written before links were cleaned up: a control or a bidirectional
         // override kept there must not break or reorder the row on screen.
         if (index.column() == FileColumn)
-            return vorlane::urls::shownText(entry.row.fileName);
-        return vorlane::urls::shownAddress(columnText(entry.row, index.column()));
+            return urls::shownText(entry.row.fileName);
+        return urls::shownAddress(columnText(entry.row, index.column()));
     case Qt::ToolTipRole:
         return m_toolTip.isEmpty() ? QVariant() : QVariant(m_toolTip);
     case Qt::DecorationRole:
@@ -99,8 +101,8 @@ QMimeData* ResultListModel::mimeData(const QModelIndexList& indexes) const {
     QStringList lines;
     for (int shownRow : shownRows) {
         // One line of text per row, whatever is stored.
-        const QString address = vorlane::urls::shownAddress(row(shownRow).url);
-        if (!vorlane::urls::isRecordableAddress(address))
+        const QString address = urls::shownAddress(row(shownRow).url);
+        if (!urls::isRecordableAddress(address))
             continue;
         urls.append(QUrl(address, QUrl::TolerantMode));
         lines.append(address);
@@ -118,7 +120,7 @@ Qt::DropActions ResultListModel::supportedDragActions() const {
 }
 
 ResultListModel::Entry ResultListModel::makeEntry(const ResultRow& row) {
-    return Entry{row, m_icons.indexFor(FileTypePattern(row.fileName))};
+    return Entry{row, m_icons.indexFor(fileTypePattern(row.fileName))};
 }
 
 bool ResultListModel::before(const Entry& a, const Entry& b) const {
@@ -341,3 +343,5 @@ void ResultListModel::resort() {
     changePersistentIndexList(oldIndexes, newIndexes);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
+
+} // namespace vorlane::ui

@@ -13,6 +13,8 @@
 #include <QString>
 #include <vector>
 
+namespace vorlane::ui {
+
 struct ResultRow {
     QString fileName;
     QString url;
@@ -87,3 +89,5 @@ private:
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     QString m_toolTip;
 };
+
+} // namespace vorlane::ui

@@ -5,6 +5,8 @@
 #include <QAccessible>
 #include <QLabel>
 
+namespace vorlane::ui {
+
 namespace {
 
 QString longProgressText(int pagesDone, int pagesQueued, int filesFound) {
@@ -132,3 +134,5 @@ void StatusPanels::flushProgress() {
     panel->setAccessibleName(full);
     m_progressTimer.start(); // the next figures wait for the interval to pass
 }
+
+} // namespace vorlane::ui

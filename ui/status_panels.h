@@ -13,9 +13,11 @@
 #include <array>
 #include <optional>
 
-class ElidedLabel;
 class QLabel;
 
+namespace vorlane::ui {
+
+class ElidedLabel;
 class StatusPanels : public QStatusBar {
     Q_OBJECT
 public:
@@ -56,3 +58,5 @@ private:
     };
     std::optional<Figures> m_pendingProgress;
 };
+
+} // namespace vorlane::ui

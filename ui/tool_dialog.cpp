@@ -7,6 +7,8 @@
 #include <QScreen>
 #include <QWindow>
 
+namespace vorlane::ui {
+
 ToolDialog::ToolDialog(bool& keepShown, QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_keepShown(keepShown) {
@@ -57,3 +59,5 @@ void ToolDialog::onFocusWindowChanged(QWindow* window) {
     }
     hide();
 }
+
+} // namespace vorlane::ui

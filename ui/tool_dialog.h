@@ -8,6 +8,8 @@
 
 class QWindow;
 
+namespace vorlane::ui {
+
 class ToolDialog : public QDialog {
     Q_OBJECT
 public:
@@ -25,3 +27,5 @@ private:
     bool& m_keepShown;
     bool m_placed = false;
 };
+
+} // namespace vorlane::ui

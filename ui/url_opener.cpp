@@ -2,7 +2,11 @@
 
 #include <QDesktopServices>
 
+namespace vorlane::ui {
+
 bool DesktopUrlOpener::open(const QUrl& url)
 {
     return QDesktopServices::openUrl(url);
 }
+
+} // namespace vorlane::ui

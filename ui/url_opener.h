@@ -3,6 +3,8 @@
 
 #include <QUrl>
 
+namespace vorlane::ui {
+
 class UrlOpener {
 public:
     virtual ~UrlOpener() = default;
@@ -13,3 +15,5 @@ class DesktopUrlOpener final : public UrlOpener {
 public:
     bool open(const QUrl& url) override;
 };
+
+} // namespace vorlane::ui

@@ -3,6 +3,8 @@
 #include <QSettings>
 #include <QStringList>
 
+namespace vorlane::ui {
+
 namespace {
 
 constexpr int kMaxColumnWidth = 20000;
@@ -91,3 +93,5 @@ void WindowState::write() const {
     }
     settings.sync();
 }
+
+} // namespace vorlane::ui

@@ -10,6 +10,8 @@
 #include <QSize>
 #include <optional>
 
+namespace vorlane::ui {
+
 struct ListViewState {
     QList<int> columnWidths; // empty: the window spreads the columns itself
     int sortColumn = -1;     // -1: never sorted
@@ -29,3 +31,5 @@ struct WindowState {
     static WindowState read();
     void write() const;
 };
+
+} // namespace vorlane::ui

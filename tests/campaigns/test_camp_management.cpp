@@ -71,7 +71,7 @@ private slots:
         // Export... writes the whole campaign (here JSON Lines), or says why it could not.
         const QString target = m_app->database.directory() + '/' + exportTo;
         m_dialog->setFileChooser([&](QWidget*, const QString&, const QString& filters) {
-            return ExportTarget{target, filters.split(";;").last()};
+            return ui::ExportTarget{target, filters.split(";;").last()};
         });
         click(button("ExportBtn"));
         if (exportTo.startsWith("missing/")) {
@@ -80,13 +80,13 @@ private slots:
             return;
         }
         QVERIFY(m_app->messages.shown().isEmpty());
-        QList<ExportRow> rows;
+        QList<ui::ExportRow> rows;
         for (const QString& link : links)
             rows.append({QUrl(link.section('|', 0, 0)).fileName(), link.section('|', 0, 0), m_labels[id - 1],
                          link.section('|', 1)});
         QFile file(target + ".jsonl");
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), exportRows(rows, ExportFormat::JsonLines));
+        QCOMPARE(file.readAll(), ui::exportRows(rows, ui::ExportFormat::JsonLines));
     }
 
     // Each delete button with each answer: the question, the list, the stored rows and links, the markers.

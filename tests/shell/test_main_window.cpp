@@ -81,7 +81,7 @@ private slots:
             }
         }
         // No room left under the toolbar: the height stays, the width follows.
-        ResultList* list = f.list(2);
+        ui::ResultList* list = f.list(2);
         const int height = list->height();
         area->resize(area->width() - 40, 0);
         f.pane()->arrangeLists();
@@ -127,7 +127,7 @@ private slots:
         QVERIFY((urlSearch ? engine.startUrlCrawl(site.url("/"), ".mp3", 2)
                            : engine.startWebCrawl("song", ".mp3", "Local"))
                     .ok());
-        ResultList* own = f.list(urlSearch ? 2 : 1);
+        ui::ResultList* own = f.list(urlSearch ? 2 : 1);
         QTRY_COMPARE_WITH_TIMEOUT(own->rowCount(), 2, 5000);
 
         // While it runs, the other search's entry points are disabled; the panels tell which one runs.
@@ -165,8 +165,8 @@ private slots:
     void campaignLinksLoadInBatches() {
         QFETCH(int, count);
         WindowFixture f;
-        ResultList* list = f.list(3);
-        list->AddResultRow("old.mp3", "http://old.test/old.mp3"); // from an earlier campaign
+        ui::ResultList* list = f.list(3);
+        list->addResultRow("old.mp3", "http://old.test/old.mp3"); // from an earlier campaign
         QList<store::FileLinkRow> rows;
         for (int i = 0; i < count; ++i)
             rows.append({QString("http://site.test/d/%1.mp3").arg(i), QStringLiteral("http://site.test/")});
@@ -199,7 +199,7 @@ private slots:
         WindowFixture f;
         for (int i = 1; i <= 2; ++i)
             for (const char* name : {"a.ogg", "b.mp3", "c.mp3"})
-                f.list(i)->AddResultRow(name, QStringLiteral("http://s.test/") + name);
+                f.list(i)->addResultRow(name, QStringLiteral("http://s.test/") + name);
         QTest::keyClicks(f.window->findChild<QLineEdit*>("QuickFilter"), "mp3");
         QCOMPARE(f.pane()->quickFilter()->countText(), QStringLiteral("2 of 3 shown"));
         f.trigger("Two");
@@ -273,11 +273,11 @@ private slots:
         QCOMPARE(f.visibleList(), list);
         QCOMPARE(f.window->isMaximized(), maximized);
         QCOMPARE(maximized ? f.window->normalGeometry() : f.window->geometry(), geometry);
-        ResultList* shown = f.list(list);
+        ui::ResultList* shown = f.list(list);
         // Without widths set by hand the columns are still spread by the window.
         const int spread = f.spreadColumn();
         QCOMPARE(shown->columnWidths(), (widths.isEmpty() ? QList<int>{spread, spread, spread} : widths));
-        const ResultListModel& model = shown->rows();
+        const ui::ResultListModel& model = shown->rows();
         QCOMPARE(model.isSorted(), !clicks.isEmpty());
         if (!clicks.isEmpty()) {
             const Qt::SortOrder order = clicks.size() % 2 ? Qt::AscendingOrder : Qt::DescendingOrder;
@@ -286,8 +286,8 @@ private slots:
                             shown->header()->sortIndicatorOrder()}),
                 (QList<int>{clicks.last(), order, clicks.last(), order}));
             // Rows arriving now take their sorted place, and the next click flips the restored direction.
-            shown->AddResultRow("b.mp3", "http://s.test/b.mp3");
-            shown->AddResultRow("a.mp3", "http://s.test/a.mp3");
+            shown->addResultRow("b.mp3", "http://s.test/b.mp3");
+            shown->addResultRow("a.mp3", "http://s.test/a.mp3");
             QCOMPARE(model.row(0).fileName, QString(order == Qt::AscendingOrder ? "a.mp3" : "b.mp3"));
             shown->headerClicked(clicks.last());
             QVERIFY(model.sortOrder() != order);

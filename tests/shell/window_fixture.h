@@ -33,7 +33,7 @@ struct WindowFixture {
     }
 
     ResultPane* pane() const { return window->resultPane(); }
-    ResultList* list(int number) const { return pane()->list(number); }
+    vorlane::ui::ResultList* list(int number) const { return pane()->list(number); }
 
     // The one result list shown, or -1 when more than one is.
     int visibleList() const {

@@ -4,7 +4,7 @@
 #include "ui/url_opener.h"
 #include <QList>
 
-class RecordingOpener final : public UrlOpener {
+class RecordingOpener final : public vorlane::ui::UrlOpener {
 public:
     bool open(const QUrl& url) override
     {

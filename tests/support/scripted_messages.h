@@ -6,7 +6,7 @@
 #include <QQueue>
 #include <QString>
 
-class ScriptedMessages final : public MessageFacade {
+class ScriptedMessages final : public vorlane::ui::MessageFacade {
 public:
     enum class Kind { Critical, Question, Information };
     struct Shown {

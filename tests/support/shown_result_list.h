@@ -11,13 +11,13 @@
 struct ShownResultList {
     RecordingOpener opener;
     ScriptedMessages messages;
-    ResultList list{opener, messages};
+    vorlane::ui::ResultList list{opener, messages};
 
     explicit ShownResultList(std::initializer_list<QStringList> rows) {
         list.resize(600, 300);
         list.show();
         for (const QStringList& row : rows)
-            list.AddResultRow(row.at(0), row.at(1), row.at(2));
+            list.addResultRow(row.at(0), row.at(1), row.at(2));
     }
     void select(int row) {
         list.setCurrentIndex(list.rows().index(row, 0));

@@ -13,8 +13,10 @@
 #include <optional>
 #include <utility>
 
-Q_DECLARE_METATYPE(ExportRow)
-Q_DECLARE_METATYPE(ExportFormat)
+using namespace vorlane;
+
+Q_DECLARE_METATYPE(ui::ExportRow)
+Q_DECLARE_METATYPE(ui::ExportFormat)
 
 namespace {
 
@@ -62,48 +64,48 @@ private slots:
     void everyFormatReadsBack_data() {
         // Line-based formats cannot hold a line break or a leading space in an address, so the addresses
         // and titles expected there are given separately.
-        addColumns<QList<ExportRow>, QStringList, QStringList>({"rows", "lineAddresses", "lineTitles"});
+        addColumns<QList<ui::ExportRow>, QStringList, QStringList>({"rows", "lineAddresses", "lineTitles"});
 
-        const ExportRow plain{"song.mp3", "http://example.com/music/song.mp3",
-                              "3 - Audio - http://example.com/", "http://example.com/music/"};
-        QTest::newRow("no rows") << QList<ExportRow>{} << QStringList{} << QStringList{};
-        const ExportRow punct{"a,b \"quoted\".mp3", "http://h.test/a,b%22q%22.mp3?x=1,2&y=\"3\"",
-                              "5 - Video, \"HD\" - h.test", "http://h.test/list,\"1\""};
+        const ui::ExportRow plain{"song.mp3", "http://example.com/music/song.mp3",
+                                  "3 - Audio - http://example.com/", "http://example.com/music/"};
+        QTest::newRow("no rows") << QList<ui::ExportRow>{} << QStringList{} << QStringList{};
+        const ui::ExportRow punct{"a,b \"quoted\".mp3", "http://h.test/a,b%22q%22.mp3?x=1,2&y=\"3\"",
+                                  "5 - Video, \"HD\" - h.test", "http://h.test/list,\"1\""};
         QTest::newRow("commas and quotes")
-            << QList<ExportRow>{punct, plain} << QStringList{punct.url, plain.url}
+            << QList<ui::ExportRow>{punct, plain} << QStringList{punct.url, plain.url}
             << QStringList{punct.fileName, plain.fileName};
-        const ExportRow breaks{"two\nlines\r\n.mp3", "http://h.test/x\ny\rz.mp3", "camp\r\naign",
-                               "http://h.test/\n"};
-        const ExportRow spaces{" lead.mp3", " \thttp://h.test/a b.mp3", "", ""};
+        const ui::ExportRow breaks{"two\nlines\r\n.mp3", "http://h.test/x\ny\rz.mp3", "camp\r\naign",
+                                   "http://h.test/\n"};
+        const ui::ExportRow spaces{" lead.mp3", " \thttp://h.test/a b.mp3", "", ""};
         QTest::newRow("line breaks, spaces and tabs")
-            << QList<ExportRow>{breaks, spaces}
+            << QList<ui::ExportRow>{breaks, spaces}
             << QStringList{"http://h.test/x%0Ay%0Dz.mp3", "%20%09http://h.test/a%20b.mp3"}
             << QStringList{"two lines  .mp3", " lead.mp3"};
-        const ExportRow unicode{QString::fromUtf8("Grüße – 日本 🎵 back\\slash\t\x01\x1f.mp3"),
-                                QString::fromUtf8("http://bücher.test/日本/🎵\\x.mp3"),
-                                QString::fromUtf8("9 - Musik - ü"),
-                                QString::fromUtf8("http://bücher.test/é")};
+        const ui::ExportRow unicode{QString::fromUtf8("Grüße – 日本 🎵 back\\slash\t\x01\x1f.mp3"),
+                                    QString::fromUtf8("http://bücher.test/日本/🎵\\x.mp3"),
+                                    QString::fromUtf8("9 - Musik - ü"),
+                                    QString::fromUtf8("http://bücher.test/é")};
         QTest::newRow("unicode and JSON escapes")
-            << QList<ExportRow>{unicode} << QStringList{unicode.url} << QStringList{unicode.fileName};
+            << QList<ui::ExportRow>{unicode} << QStringList{unicode.url} << QStringList{unicode.fileName};
         // Rows without an address mean nothing to a player or a download tool.
-        const ExportRow noAddress{"lost.mp3", "", "", ""};
-        QTest::newRow("row without address")
-            << QList<ExportRow>{noAddress, plain} << QStringList{plain.url} << QStringList{plain.fileName};
+        const ui::ExportRow noAddress{"lost.mp3", "", "", ""};
+        QTest::newRow("row without address") << QList<ui::ExportRow>{noAddress, plain}
+                                             << QStringList{plain.url} << QStringList{plain.fileName};
     }
 
     void everyFormatReadsBack() {
-        QFETCH(QList<ExportRow>, rows);
+        QFETCH(QList<ui::ExportRow>, rows);
         QFETCH(QStringList, lineAddresses);
         QFETCH(QStringList, lineTitles);
         QList<QStringList> fields;
-        for (const ExportRow& row : rows)
+        for (const ui::ExportRow& row : rows)
             fields << QStringList{row.fileName, row.url, row.campaign, row.foundOn};
 
-        const auto records = parseCsv(exportRows(rows, ExportFormat::Csv));
+        const auto records = parseCsv(ui::exportRows(rows, ui::ExportFormat::Csv));
         QVERIFY(records.has_value());
         QCOMPARE(*records, (QList<QStringList>{{"file", "address", "campaign", "found on"}} + fields));
 
-        QList<QByteArray> lines = exportRows(rows, ExportFormat::JsonLines).split('\n');
+        QList<QByteArray> lines = ui::exportRows(rows, ui::ExportFormat::JsonLines).split('\n');
         QCOMPARE(lines.takeLast(), QByteArray()); // every line ends in a line break
         QList<QStringList> objects;
         for (const QByteArray& line : lines) {
@@ -114,12 +116,12 @@ private slots:
         }
         QCOMPARE(objects, fields);
 
-        const auto playlist = parseM3u(exportRows(rows, ExportFormat::M3u));
+        const auto playlist = parseM3u(ui::exportRows(rows, ui::ExportFormat::M3u));
         QVERIFY(playlist.has_value());
         QCOMPARE(playlist->first, lineTitles);
         QCOMPARE(playlist->second, lineAddresses);
 
-        QCOMPARE(QString::fromUtf8(exportRows(rows, ExportFormat::PlainList)),
+        QCOMPARE(QString::fromUtf8(ui::exportRows(rows, ui::ExportFormat::PlainList)),
                  lineAddresses.isEmpty() ? QString() : lineAddresses.join('\n') + '\n');
     }
 
@@ -140,15 +142,15 @@ private slots:
         const QString path = dir.filePath(where);
         QStringList entries = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
 
-        const QList<ExportRow> longer(9000, {"f.ogg", "http://h.test/f.ogg", "7 - Audio - h.test", ""});
+        const QList<ui::ExportRow> longer(9000, {"f.ogg", "http://h.test/f.ogg", "7 - Audio - h.test", ""});
         QString error;
-        QCOMPARE(writeExport(path, longer, ExportFormat::Csv, &error), ok);
-        QCOMPARE(writeExport(path, longer.mid(4000), ExportFormat::M3u), ok); // no error text wanted
+        QCOMPARE(ui::writeExport(path, longer, ui::ExportFormat::Csv, &error), ok);
+        QCOMPARE(ui::writeExport(path, longer.mid(4000), ui::ExportFormat::M3u), ok); // no error text wanted
         QVERIFY2(ok ? error.isEmpty() : error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
         if (ok) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::ReadOnly));
-            QCOMPARE(file.readAll(), exportRows(longer.mid(4000), ExportFormat::M3u));
+            QCOMPARE(file.readAll(), ui::exportRows(longer.mid(4000), ui::ExportFormat::M3u));
             entries << where;
             entries.sort();
         }

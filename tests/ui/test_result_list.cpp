@@ -18,7 +18,9 @@
 #include <QTest>
 #include <tuple>
 
-Q_DECLARE_METATYPE(ExportFormat)
+using namespace vorlane;
+
+Q_DECLARE_METATYPE(ui::ExportFormat)
 
 namespace {
 
@@ -29,7 +31,7 @@ const QString kA = "http://site.test/m/a.wav", kB = "http://site.test/z/b.mp3",
 // Three rows of site.test and one of another host, in arrival order; the list has the keyboard focus and
 // a (hidden) quick filter bar attached.
 struct Shown : ShownResultList {
-    QuickFilterBar bar;
+    ui::QuickFilterBar bar;
     Shown()
         : ShownResultList({{"b.mp3", kB, "http://site.test/"},
                            {"C.ogg", kOdd, "http://site.test/"},
@@ -40,7 +42,7 @@ struct Shown : ShownResultList {
     }
 };
 
-QStringList column(const ResultList& list, int column) {
+QStringList column(const ui::ResultList& list, int column) {
     QStringList out;
     for (int i = 0; i < list.rowCount(); ++i)
         out << list.rows().index(i, column).data().toString();
@@ -113,8 +115,8 @@ private slots:
         Shown s;
         QVERIFY(QTest::qWaitForWindowExposed(&s.list));
         if (!only.isEmpty()) {
-            s.list.ClearResultList();
-            s.list.AddResultRow("a.mp3", only);
+            s.list.clearResultList();
+            s.list.addResultRow("a.mp3", only);
         }
         if (selected >= 0)
             s.select(selected);
@@ -138,14 +140,15 @@ private slots:
     }
 
     void oneIconPerPattern() {
-        QCOMPARE((QStringList{FileTypePattern("song.mp3"), FileTypePattern("song.live.mp3"),
-                              FileTypePattern("dl"), FileTypePattern("odd."), FileTypePattern("")}),
-                 (QStringList{"*.mp3", "*.live.mp3", "*.dl", "*.", "*."}));
+        QCOMPARE(
+            (QStringList{ui::fileTypePattern("song.mp3"), ui::fileTypePattern("song.live.mp3"),
+                         ui::fileTypePattern("dl"), ui::fileTypePattern("odd."), ui::fileTypePattern("")}),
+            (QStringList{"*.mp3", "*.live.mp3", "*.dl", "*.", "*."}));
         RecordingOpener opener;
         ScriptedMessages messages;
-        ResultList list(opener, messages); // the stored pictures outlive a cleared list, so a fresh one
+        ui::ResultList list(opener, messages); // the stored pictures outlive a cleared list, so a fresh one
         for (const char* name : {"a.mp3", "b.mp3", "c.avi", "d.live.mp3", "noext"})
-            list.AddResultRow(name, QStringLiteral("http://s.test/") + name);
+            list.addResultRow(name, QStringLiteral("http://s.test/") + name);
         QCOMPARE(list.rows().iconPatternCount(), 4);
         for (int i = 0; i < list.rowCount(); ++i)
             QVERIFY2(!list.rows().index(i, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16).isNull(),
@@ -189,23 +192,24 @@ private slots:
     void exportWritesTheShownRows_data() {
         // name: as the chooser returns it, empty when cancelled; picked: the filter entry picked in the
         // dialog; written: empty when nothing is written
-        addColumns<QString, QString, QString, ExportFormat>({"name", "picked", "written", "format"});
-        const QString csv = exportFilter(ExportFormat::Csv), m3u = exportFilter(ExportFormat::M3u);
-        QTest::newRow("suffix decides") << "out.jsonl" << csv << "out.jsonl" << ExportFormat::JsonLines;
-        QTest::newRow("suffix decides, any case") << "out.M3U" << csv << "out.M3U" << ExportFormat::M3u;
-        QTest::newRow("no suffix: the picked filter's") << "out" << csv << "out.csv" << ExportFormat::Csv;
+        addColumns<QString, QString, QString, ui::ExportFormat>({"name", "picked", "written", "format"});
+        const QString csv = ui::exportFilter(ui::ExportFormat::Csv),
+                      m3u = ui::exportFilter(ui::ExportFormat::M3u);
+        QTest::newRow("suffix decides") << "out.jsonl" << csv << "out.jsonl" << ui::ExportFormat::JsonLines;
+        QTest::newRow("suffix decides, any case") << "out.M3U" << csv << "out.M3U" << ui::ExportFormat::M3u;
+        QTest::newRow("no suffix: the picked filter's") << "out" << csv << "out.csv" << ui::ExportFormat::Csv;
         QTest::newRow("unknown suffix kept, picked format")
-            << "out.list" << m3u << "out.list" << ExportFormat::M3u;
+            << "out.list" << m3u << "out.list" << ui::ExportFormat::M3u;
         QTest::newRow("nothing known: address list")
-            << "out" << QString() << "out.txt" << ExportFormat::PlainList;
-        QTest::newRow("cancelled") << "" << csv << "" << ExportFormat::Csv;
-        QTest::newRow("unwritable: a message") << "missing/out.csv" << csv << "" << ExportFormat::Csv;
+            << "out" << QString() << "out.txt" << ui::ExportFormat::PlainList;
+        QTest::newRow("cancelled") << "" << csv << "" << ui::ExportFormat::Csv;
+        QTest::newRow("unwritable: a message") << "missing/out.csv" << csv << "" << ui::ExportFormat::Csv;
     }
     void exportWritesTheShownRows() {
         QFETCH(QString, name);
         QFETCH(QString, picked);
         QFETCH(QString, written);
-        QFETCH(ExportFormat, format);
+        QFETCH(ui::ExportFormat, format);
         QTemporaryDir dir;
         Shown s;
         const QString campaign = "7 - URL Search - http://site.test/";
@@ -214,8 +218,8 @@ private slots:
         s.list.setFilterText("site.test");
         int asked = 0;
         s.list.commands().setFileChooser([&](QWidget* parent, const QString&, const QString& filters) {
-            asked += parent == &s.list && filters == exportFilters() ? 1 : 100;
-            return ExportTarget{name.isEmpty() ? QString() : dir.filePath(name), picked};
+            asked += parent == &s.list && filters == ui::exportFilters() ? 1 : 100;
+            return ui::ExportTarget{name.isEmpty() ? QString() : dir.filePath(name), picked};
         });
         QTest::keyClick(&s.list, Qt::Key_E, Qt::ControlModifier);
         QCOMPARE(asked, 1);
@@ -229,17 +233,17 @@ private slots:
             return;
         QFile file(dir.filePath(written));
         QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(written));
-        QCOMPARE(file.readAll(), exportRows({{"C.ogg", kOdd, campaign, "http://site.test/"},
-                                             {"a.wav", kA, campaign, "http://site.test/x"},
-                                             {"b.mp3", kB, campaign, "http://site.test/"}},
-                                            format));
+        QCOMPARE(file.readAll(), ui::exportRows({{"C.ogg", kOdd, campaign, "http://site.test/"},
+                                                 {"a.wav", kA, campaign, "http://site.test/x"},
+                                                 {"b.mp3", kB, campaign, "http://site.test/"}},
+                                                format));
     }
 
     // The selected shown row drags out once as its address (all its cells are selected); a row the list
     // would not open does not drag.
     void dragCarriesTheSelectedAddress() {
         Shown s;
-        s.list.AddResultRow("j.mp3", "javascript:alert(1)//j.mp3");
+        s.list.addResultRow("j.mp3", "javascript:alert(1)//j.mp3");
         QVERIFY(s.list.rows().supportedDragActions() & Qt::CopyAction);
         for (const auto& [filter, row, address] :
              {std::tuple<QString, int, QString>{"wav", 1, kA}, {"javascript", 0, {}}}) {
@@ -280,8 +284,8 @@ private slots:
         // Clearing empties the list at once, selection included; an empty list stays as it is.
         s.select(1);
         QSignalSpy reset(&s.list.rows(), &QAbstractItemModel::modelReset);
-        s.list.ClearResultList();
-        s.list.ClearResultList();
+        s.list.clearResultList();
+        s.list.clearResultList();
         QCOMPARE(s.list.rowCount(), 0);
         QCOMPARE(reset.size(), 1);
         QCOMPARE(enabled(), none);
@@ -330,7 +334,7 @@ private slots:
         Shown s;
         s.list.headerClicked(0);
         s.bar.box()->setText("site.test");
-        s.list.AddResultRow("d.mp3", "http://site.test/d.mp3");
+        s.list.addResultRow("d.mp3", "http://site.test/d.mp3");
         s.list.addResultRows({{"0.ogg", "http://site.test/0.ogg", ""},
                               {"y.mp3", "http://else.test/y.mp3", ""},
                               {"c.wav", "http://SITE.test/c.wav", ""}});

@@ -13,6 +13,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace vorlane;
+
 namespace {
 
 QString accessibleName(QWidget* widget) {
@@ -31,7 +33,7 @@ private slots:
 };
 
 void TestStatusPanels::progressIsThrottledButNeverStale() {
-    StatusPanels bar;
+    ui::StatusPanels bar;
     for (int i = 1; i <= 500; ++i)
         bar.setProgress(i, 1000 - i, i / 2);
     // No event has run yet: only the first figures may be on screen.
@@ -40,12 +42,12 @@ void TestStatusPanels::progressIsThrottledButNeverStale() {
     clock.start();
     QTRY_COMPARE_WITH_TIMEOUT(bar.panelText(4),
                               QStringLiteral("500 pages crawled, 500 queued, 250 files found"), 2000);
-    QVERIFY(clock.elapsed() >= StatusPanels::kProgressInterval - 50);
+    QVERIFY(clock.elapsed() >= ui::StatusPanels::kProgressInterval - 50);
     QCOMPARE(bar.panel(4)->toolTip(), bar.panelText(4));
 
     // After a quiet spell the next figures show at once; a flush shows what is pending. The spell is the
     // passing time itself, which nothing on screen marks: a whole interval since the last repaint.
-    QTest::qWait(StatusPanels::kProgressInterval + 100);
+    QTest::qWait(ui::StatusPanels::kProgressInterval + 100);
     bar.setProgress(7, 3, 2);
     QCOMPARE(bar.panelText(4), QStringLiteral("7 pages crawled, 3 queued, 2 files found"));
     bar.setProgress(9, 0, 4);
@@ -56,8 +58,8 @@ void TestStatusPanels::progressIsThrottledButNeverStale() {
 }
 
 void TestStatusPanels::screenReadersHearThePanelsText() {
-    StatusPanels bar;
-    QSignalSpy announced(&bar, &StatusPanels::announced);
+    ui::StatusPanels bar;
+    QSignalSpy announced(&bar, &ui::StatusPanels::announced);
     for (int i = 0; i < 50; ++i)
         bar.setMessage(QStringLiteral("Crawling: http://a.example/%1").arg(i));
     bar.setMessage(QStringLiteral("Done."));
@@ -83,7 +85,7 @@ void TestStatusPanels::screenReadersHearThePanelsText() {
 
 void TestStatusPanels::theMessageKeepsHalfTheBar() {
     QWidget window;
-    auto* bar = new StatusPanels(&window);
+    auto* bar = new ui::StatusPanels(&window);
     window.resize(7080 / 15, 100); // the main window's designed width
     bar->setGeometry(0, 70, window.width(), 30);
     bar->setMessage(QStringLiteral("Crawling: http://www.example.com/music/archive/index.html"));
@@ -101,7 +103,7 @@ void TestStatusPanels::theMessageKeepsHalfTheBar() {
 }
 
 void TestStatusPanels::questionsShowNoIcon() {
-    QMessageBoxFacade facade;
+    ui::QMessageBoxFacade facade;
     QMessageBox::Icon icon = QMessageBox::Question;
     QStringList buttons;
     ModalDriver driver("Question", [&](QWidget* modal) {
