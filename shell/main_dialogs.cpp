@@ -38,8 +38,8 @@ MainDialogs::~MainDialogs() {
 void MainDialogs::loadSearchDialogs() {
     if (m_urlSearch)
         return;
-    m_urlSearch = new URLSearch(m_session, m_messages, &m_window);
-    m_webSearch = new WebSearch(m_session, m_messages, &m_window);
+    m_urlSearch = new vorlane::search::URLSearch(m_session, m_messages, &m_window);
+    m_webSearch = new vorlane::search::WebSearch(m_session, m_messages, &m_window);
 }
 
 void MainDialogs::showWebSearch() {
@@ -54,12 +54,12 @@ void MainDialogs::showUrlSearch() {
 
 void MainDialogs::showCampaigns() {
     if (!m_campaigns)
-        m_campaigns = new CampManagement(m_session, m_messages, &m_window);
+        m_campaigns = new vorlane::campaigns::CampManagement(m_session, m_messages, &m_window);
     bringForward(m_campaigns);
 }
 
 void MainDialogs::openSettings() {
-    Settings dialog(m_session, m_messages, m_window.isVisible() ? &m_window : nullptr);
+    vorlane::settings::Settings dialog(m_session, m_messages, m_window.isVisible() ? &m_window : nullptr);
     dialog.exec();
 }
 

@@ -8,7 +8,9 @@
 #include <QString>
 
 class About;
+namespace vorlane::campaigns {
 class CampManagement;
+}
 namespace vorlane::ui {
 class MessageFacade;
 }
@@ -16,11 +18,15 @@ class QWidget;
 namespace vorlane::app {
 class Session;
 }
+namespace vorlane::search {
 class URLSearch;
+}
 namespace vorlane::ui {
 class UrlOpener;
 }
+namespace vorlane::search {
 class WebSearch;
+}
 
 class MainDialogs {
 public:
@@ -48,8 +54,8 @@ public:
     // At the end of the program: the kept dialogs hidden, the about box closed.
     void closeAll();
 
-    URLSearch* urlSearch() const { return m_urlSearch; }
-    WebSearch* webSearch() const { return m_webSearch; }
+    vorlane::search::URLSearch* urlSearch() const { return m_urlSearch; }
+    vorlane::search::WebSearch* webSearch() const { return m_webSearch; }
     About* aboutBox() const;
 
 private:
@@ -59,8 +65,8 @@ private:
     vorlane::ui::UrlOpener& m_opener;
     QString m_programFolder;
 
-    URLSearch* m_urlSearch = nullptr;
-    WebSearch* m_webSearch = nullptr;
-    CampManagement* m_campaigns = nullptr;
+    vorlane::search::URLSearch* m_urlSearch = nullptr;
+    vorlane::search::WebSearch* m_webSearch = nullptr;
+    vorlane::campaigns::CampManagement* m_campaigns = nullptr;
     QPointer<About> m_about; // deletes itself when closed
 };

@@ -252,11 +252,11 @@ void MainWindow::changeEvent(QEvent* event) {
         updateActivityDisplay();
 }
 
-URLSearch* MainWindow::urlSearch() const {
+vorlane::search::URLSearch* MainWindow::urlSearch() const {
     return m_dialogs ? m_dialogs->urlSearch() : nullptr;
 }
 
-WebSearch* MainWindow::webSearch() const {
+vorlane::search::WebSearch* MainWindow::webSearch() const {
     return m_dialogs ? m_dialogs->webSearch() : nullptr;
 }
 

@@ -30,11 +30,15 @@ namespace vorlane::ui {
 class StatusPanels;
 }
 class Tray;
+namespace vorlane::search {
 class URLSearch;
+}
 namespace vorlane::ui {
 class UrlOpener;
 }
+namespace vorlane::search {
 class WebSearch;
+}
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -63,8 +67,8 @@ public:
     ResultPane* resultPane() const { return m_pane; }
     vorlane::ui::StatusPanels* statusPanels() const { return m_status; }
     Tray* tray() const { return m_tray.get(); }
-    URLSearch* urlSearch() const;
-    WebSearch* webSearch() const;
+    vorlane::search::URLSearch* urlSearch() const;
+    vorlane::search::WebSearch* webSearch() const;
     About* aboutBox() const;
 
 signals:
