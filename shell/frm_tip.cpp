@@ -8,11 +8,13 @@
 #include <QLabel>
 #include <QPushButton>
 
+namespace vorlane::shell {
+
 namespace {
 
 QRect twipsRect(const QWidget* w, int left, int top, int width, int height) {
-    return QRect(TwipsToPixelsX(w, left), TwipsToPixelsY(w, top), TwipsToPixelsX(w, width),
-                 TwipsToPixelsY(w, height));
+    return QRect(twipsToPixelsX(w, left), twipsToPixelsY(w, top), twipsToPixelsX(w, width),
+                 twipsToPixelsY(w, height));
 }
 
 } // namespace
@@ -21,7 +23,7 @@ frmTip::frmTip(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmTip"));
     setWindowTitle(QStringLiteral("Important Information"));
     setAccessibleName(windowTitle());
-    setFixedSize(TwipsToPixelsX(this, 4680), TwipsToPixelsY(this, 3915));
+    setFixedSize(twipsToPixelsX(this, 4680), twipsToPixelsY(this, 3915));
 
     auto* frame = new QFrame(this);
     frame->setObjectName(QStringLiteral("Frame1"));
@@ -74,13 +76,13 @@ frmTip::frmTip(QWidget* parent) : QDialog(parent) {
     m_startNoShow->setFocus();
 }
 
-void frmTip::SaveStartInfoChoice() {
+void frmTip::saveStartInfoChoice() {
     if (m_startNoShow->isChecked())
         UserOptions::setShowStartInfoOff();
 }
 
 void frmTip::choose(Choice choice) {
-    SaveStartInfoChoice();
+    saveStartInfoChoice();
     m_choice = choice;
     accept();
 }
@@ -93,3 +95,5 @@ void frmTip::keyPressEvent(QKeyEvent* event) {
     }
     QDialog::keyPressEvent(event);
 }
+
+} // namespace vorlane::shell
