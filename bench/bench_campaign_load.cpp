@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
     std::printf("links=%d\n", count);
 
     QWidget owner;
-    CampManagement dialog(fixture.session, fixture.messages, &owner);
+    campaigns::CampManagement dialog(fixture.session, fixture.messages, &owner);
     auto* campaigns = control<QComboBox>(&dialog, "Campaigns");
     qsizetype delivered = 0;
     QObject::connect(&fixture.session, &app::Session::campaignLoaded,

@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
         double cpuStart = threadSeconds();
         qint64 links = 0;
         for (const Page& page : pages)
-            links += ExtractLinks(page.body, page.contentType).links.size();
+            links += crawl::extractLinks(page.body, page.contentType).links.size();
         const double extractWall = double(timer.nsecsElapsed()) / 1e9;
         const double extractSeconds = threadSeconds() - cpuStart;
 
@@ -138,9 +138,9 @@ int main(int argc, char** argv) {
         qint64 media = 0;
         const QUrl address("http://www.example.com/music/artists/index.html");
         for (const Page& page : pages) {
-            const ParsedPage parsed = ExtractLinks(page.body, page.contentType);
+            const crawl::ParsedPage parsed = crawl::extractLinks(page.body, page.contentType);
             const QUrl base = urls::pageBase(address, parsed.baseHref);
-            for (const ExtractedLink& extracted : parsed.links) {
+            for (const crawl::ExtractedLink& extracted : parsed.links) {
                 const QString resolved = urls::resolveLink(extracted.href, base);
                 if (crawl::isMediaLink(resolved, extensions))
                     ++media;

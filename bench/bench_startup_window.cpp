@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
     const int links = argc > 1 ? atoi(argv[1]) : 1000000;
     const int runs = argc > 2 ? atoi(argv[2]) : 3;
     TempUserOptions options;
-    UserOptions::setShowStartInfoOff();
+    shell::UserOptions::setShowStartInfoOff();
 
     QTemporaryDir folder;
     QElapsedTimer clock;
@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
         ScriptedMessages messages;
         RecordingOpener opener;
         clock.restart();
-        StartupSequence startup(messages, opener, folder.path(), false);
+        shell::StartupSequence startup(messages, opener, folder.path(), false);
         if (!startup.run()) {
             std::fprintf(stderr, "start-up failed: %s\n", qPrintable(messages.last()));
             return 1;

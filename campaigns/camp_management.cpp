@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace vorlane::campaigns {
+
 namespace {
 
 // Hourglass for the lifetime of the object, also when a handler leaves early.
@@ -26,20 +28,19 @@ public:
 
 } // namespace
 
-CampManagement::CampManagement(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages,
-                               QWidget* parent)
-    : vorlane::ui::ToolDialog(session.keepShown().campaigns, parent), m_session(session),
-      m_messages(messages), m_chooser(vorlane::ui::saveDialogChooser()) {
+CampManagement::CampManagement(app::Session& session, ui::MessageFacade& messages, QWidget* parent)
+    : ui::ToolDialog(session.keepShown().campaigns, parent), m_session(session), m_messages(messages),
+      m_chooser(ui::saveDialogChooser()) {
     setObjectName(QStringLiteral("CampManagement"));
     setWindowTitle(QStringLiteral("Campaign Management"));
 
     auto* grid = new QGridLayout;
-    m_campaigns = vorlane::ui::makeLabelledCombo("Campaigns", QStringLiteral("Select a saved Campaign:"),
-                                                 false, 48, grid, 0, this);
-    m_delete = vorlane::ui::makeDialogButton("DelCamp", QStringLiteral("Delete"), this);
-    m_deleteAll = vorlane::ui::makeDialogButton("DelAllCamp", QStringLiteral("Delete All"), this);
-    m_export = vorlane::ui::makeDialogButton("ExportBtn", QStringLiteral("Export..."), this);
-    m_close = vorlane::ui::makeDialogButton("Clse", QStringLiteral("Close"), this);
+    m_campaigns = ui::makeLabelledCombo("Campaigns", QStringLiteral("Select a saved Campaign:"), false, 48,
+                                        grid, 0, this);
+    m_delete = ui::makeDialogButton("DelCamp", QStringLiteral("Delete"), this);
+    m_deleteAll = ui::makeDialogButton("DelAllCamp", QStringLiteral("Delete All"), this);
+    m_export = ui::makeDialogButton("ExportBtn", QStringLiteral("Export..."), this);
+    m_close = ui::makeDialogButton("Clse", QStringLiteral("Close"), this);
     auto* buttons = new QHBoxLayout;
     // Export... stands apart from the buttons that delete, and comes last on Tab so the established order of
     // those stays as users know it.
@@ -62,19 +63,19 @@ CampManagement::CampManagement(vorlane::app::Session& session, vorlane::ui::Mess
     connect(m_export, &QPushButton::clicked, this, &CampManagement::exportSelected);
     connect(m_close, &QPushButton::clicked, this, &CampManagement::hide);
     connect(m_campaigns, &QComboBox::currentIndexChanged, this, &CampManagement::updateExportEnabled);
-    connect(&session, &vorlane::app::Session::campaignsChanged, this, &CampManagement::fillCampaigns);
+    connect(&session, &app::Session::campaignsChanged, this, &CampManagement::fillCampaigns);
 
     fillCampaigns();
 }
 
 void CampManagement::fillCampaigns() {
-    const vorlane::store::DbResult<QList<vorlane::store::CampaignRecord>> campaigns = m_session.campaigns();
+    const store::DbResult<QList<store::CampaignRecord>> campaigns = m_session.campaigns();
     m_campaigns->clear();
     if (!campaigns) {
         m_messages.critical(this, campaigns.error());
         return;
     }
-    for (const vorlane::store::CampaignRecord& campaign : campaigns.value())
+    for (const store::CampaignRecord& campaign : campaigns.value())
         m_campaigns->addItem(campaign.label, campaign.id);
     m_campaigns->setCurrentIndex(-1);
     updateExportEnabled();
@@ -92,7 +93,7 @@ void CampManagement::campaignPicked(int index) {
     if (index < 0)
         return;
     const int id = selectedCampaignId();
-    const vorlane::store::DbStatus loaded = [&] {
+    const store::DbStatus loaded = [&] {
         WaitCursor wait;
         return m_session.loadCampaign(id);
     }();
@@ -124,7 +125,7 @@ void CampManagement::deleteSelected() {
     keepShown() = true;
     if (!yes || refuseWhileRecording(id))
         return;
-    vorlane::store::DbStatus deleted = [&] {
+    store::DbStatus deleted = [&] {
         WaitCursor wait;
         return m_session.deleteCampaign(id);
     }();
@@ -138,7 +139,7 @@ void CampManagement::deleteAll() {
     keepShown() = true;
     if (!yes || refuseWhileRecording(0))
         return;
-    const vorlane::store::DbStatus done = [&] {
+    const store::DbStatus done = [&] {
         WaitCursor wait;
         return m_session.deleteAllCampaigns();
     }();
@@ -153,34 +154,32 @@ void CampManagement::exportSelected() {
     const QString label = m_campaigns->currentText();
     // The save dialog is a window of the program; without the flag its activation would hide this one.
     keepShown() = true;
-    const vorlane::ui::ExportTarget target =
-        m_chooser(this, QStringLiteral("Export campaign"), vorlane::ui::exportFilters());
+    const ui::ExportTarget target = m_chooser(this, QStringLiteral("Export campaign"), ui::exportFilters());
     if (target.path.isEmpty())
         return;
     QString path = target.path;
-    std::optional<vorlane::ui::ExportFormat> format = vorlane::ui::exportFormatForFile(path);
+    std::optional<ui::ExportFormat> format = ui::exportFormatForFile(path);
     if (!format) {
-        format =
-            vorlane::ui::exportFormatForFilter(target.filter).value_or(vorlane::ui::ExportFormat::PlainList);
+        format = ui::exportFormatForFilter(target.filter).value_or(ui::ExportFormat::PlainList);
         if (QFileInfo(path).suffix().isEmpty())
-            path += QLatin1Char('.') + vorlane::ui::exportSuffix(*format);
+            path += QLatin1Char('.') + ui::exportSuffix(*format);
     }
     QString error;
     const bool written = [&] {
         WaitCursor wait;
-        const vorlane::store::DbResult<QList<vorlane::store::FileLinkRow>> links =
-            m_session.campaignLinks(id);
+        const store::DbResult<QList<store::FileLinkRow>> links = m_session.campaignLinks(id);
         if (!links) {
             error = links.error();
             return false;
         }
-        QList<vorlane::ui::ExportRow> rows;
+        QList<ui::ExportRow> rows;
         rows.reserve(links.value().size());
-        for (const vorlane::store::FileLinkRow& link : links.value())
-            rows.append(
-                vorlane::ui::ExportRow{vorlane::urls::displayName(link.url), link.url, label, link.foundOn});
-        return vorlane::ui::writeExport(path, rows, *format, &error);
+        for (const store::FileLinkRow& link : links.value())
+            rows.append(ui::ExportRow{urls::displayName(link.url), link.url, label, link.foundOn});
+        return ui::writeExport(path, rows, *format, &error);
     }();
     if (!written)
         m_messages.critical(this, error);
 }
+
+} // namespace vorlane::campaigns

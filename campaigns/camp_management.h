@@ -19,14 +19,15 @@ namespace vorlane::app {
 class Session;
 }
 
-class CampManagement : public vorlane::ui::ToolDialog {
+namespace vorlane::campaigns {
+
+class CampManagement : public ui::ToolDialog {
     Q_OBJECT
 public:
-    CampManagement(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages,
-                   QWidget* parent = nullptr);
+    CampManagement(app::Session& session, ui::MessageFacade& messages, QWidget* parent = nullptr);
 
     // Replaces the platform save dialog Export... asks with (tests answer without a real dialog).
-    void setFileChooser(vorlane::ui::ExportFileChooser chooser) { m_chooser = std::move(chooser); }
+    void setFileChooser(ui::ExportFileChooser chooser) { m_chooser = std::move(chooser); }
 
 private:
     void fillCampaigns();
@@ -43,12 +44,14 @@ private:
     // links for it.
     bool refuseWhileRecording(int campaignId);
 
-    vorlane::app::Session& m_session;
-    vorlane::ui::MessageFacade& m_messages;
+    app::Session& m_session;
+    ui::MessageFacade& m_messages;
     QComboBox* m_campaigns;
     QPushButton* m_delete;
     QPushButton* m_deleteAll;
     QPushButton* m_export;
     QPushButton* m_close;
-    vorlane::ui::ExportFileChooser m_chooser;
+    ui::ExportFileChooser m_chooser;
 };
+
+} // namespace vorlane::campaigns

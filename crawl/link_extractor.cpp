@@ -11,6 +11,8 @@
 #include <initializer_list>
 #include <vector>
 
+namespace vorlane::crawl {
+
 namespace {
 
 // ---------------------------------------------------------------------------------------------------------
@@ -359,7 +361,7 @@ void visitElement(const GumboElement& element, ParsedPage& page, bool& baseSeen)
 
 } // namespace
 
-QByteArray PageCharset(const QByteArray& body, const QByteArray& contentType) {
+QByteArray pageCharset(const QByteArray& body, const QByteArray& contentType) {
     if (body.startsWith("\xEF\xBB\xBF"))
         return "utf-8";
     if (body.startsWith("\xFE\xFF"))
@@ -373,11 +375,11 @@ QByteArray PageCharset(const QByteArray& body, const QByteArray& contentType) {
     return "utf-8";
 }
 
-QString DecodePageText(const QByteArray& body, const QByteArray& contentType) {
-    return decodeWith(PageCharset(body, contentType), body);
+QString decodePageText(const QByteArray& body, const QByteArray& contentType) {
+    return decodeWith(pageCharset(body, contentType), body);
 }
 
-ParsedPage ExtractLinks(const QString& html) {
+ParsedPage extractLinks(const QString& html) {
     QByteArray utf8 = html.toUtf8();
     capNesting(utf8);
     GumboArena arena;
@@ -413,3 +415,5 @@ ParsedPage ExtractLinks(const QString& html) {
     }
     return page;
 }
+
+} // namespace vorlane::crawl

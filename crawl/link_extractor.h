@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+namespace vorlane::crawl {
+
 enum class LinkSource {
     Anchor,  // href of <a> and <area>: a file or a page
     Embedded // src of audio/video/source/track/embed/img, data of object: a file candidate, never a page
@@ -24,16 +26,18 @@ struct ParsedPage {
 // The encoding a browser would pick: a byte-order mark, else the charset of `contentType`, else the
 // document's meta charset (either form, in its first 4 KiB), else "utf-8". Labels browsers treat as
 // windows-1252 (iso-8859-1, us-ascii) come back as "windows-1252".
-QByteArray PageCharset(const QByteArray& body, const QByteArray& contentType);
+QByteArray pageCharset(const QByteArray& body, const QByteArray& contentType);
 
-// Decodes by `PageCharset`; an encoding this machine cannot decode falls back to UTF-8. Invalid bytes
+// Decodes by `pageCharset`; an encoding this machine cannot decode falls back to UTF-8. Invalid bytes
 // become U+FFFD and never stop the parse.
-QString DecodePageText(const QByteArray& body, const QByteArray& contentType);
+QString decodePageText(const QByteArray& body, const QByteArray& contentType);
 
 // Every link of the page, parsed once. Never fails: any text gives a (possibly empty) list. Elements nested
 // more than 512 deep (no real page does; browsers stop there too) are read as text, so a hostile page
 // costs linear time; their a, area, img, embed, source and track links are still found.
-ParsedPage ExtractLinks(const QString& html);
-inline ParsedPage ExtractLinks(const QByteArray& body, const QByteArray& contentType) {
-    return ExtractLinks(DecodePageText(body, contentType));
+ParsedPage extractLinks(const QString& html);
+inline ParsedPage extractLinks(const QByteArray& body, const QByteArray& contentType) {
+    return extractLinks(decodePageText(body, contentType));
 }
+
+} // namespace vorlane::crawl

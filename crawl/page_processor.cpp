@@ -41,7 +41,7 @@ void PageProcessor::take(const FetchResult& result) {
     m_filePass = true;
     m_linkIndex = 0;
     if (result.outcome == FetchResult::Outcome::Page) {
-        m_parsed = ExtractLinks(result.body, result.contentType);
+        m_parsed = extractLinks(result.body, result.contentType);
         m_base = result.finalUrl;
         if (!m_parsed.baseHref.isEmpty()) {
             const QUrl declared(urls::resolveLink(m_parsed.baseHref, result.finalUrl));

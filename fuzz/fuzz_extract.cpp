@@ -33,10 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray& contentType = contentTypes[data[0] % std::size(contentTypes)];
     const QByteArray body(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
 
-    const ParsedPage page = ExtractLinks(body, contentType);
+    const crawl::ParsedPage page = crawl::extractLinks(body, contentType);
     const QUrl base = urls::pageBase(QUrl("http://h/a/page.html"), page.baseHref);
     const QStringList extensions{".mp3", ".tar.gz", "ogg"};
-    for (const ExtractedLink& link : page.links) {
+    for (const crawl::ExtractedLink& link : page.links) {
         if (!link.href.isEmpty() &&
             (isAsciiWhitespace(link.href.front()) || isAsciiWhitespace(link.href.back())))
             std::abort();

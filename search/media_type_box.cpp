@@ -5,9 +5,10 @@
 
 #include <QComboBox>
 
-void fillMediaTypeBox(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages, QComboBox* box,
-                      QWidget* dialog) {
-    const vorlane::store::DbResult<QStringList> names = session.mediaTypes();
+namespace vorlane::search {
+
+void fillMediaTypeBox(app::Session& session, ui::MessageFacade& messages, QComboBox* box, QWidget* dialog) {
+    const store::DbResult<QStringList> names = session.mediaTypes();
     box->clear();
     if (names)
         box->addItems(names.value());
@@ -16,12 +17,14 @@ void fillMediaTypeBox(vorlane::app::Session& session, vorlane::ui::MessageFacade
         messages.critical(dialog, names.error());
 }
 
-void readMediaExtensions(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages, QComboBox* box,
-                         int index, QString& extensions, QWidget* dialog) {
-    const vorlane::store::DbResult<QString> stored = session.mediaTypeExtensions(box->itemText(index));
+void readMediaExtensions(app::Session& session, ui::MessageFacade& messages, QComboBox* box, int index,
+                         QString& extensions, QWidget* dialog) {
+    const store::DbResult<QString> stored = session.mediaTypeExtensions(box->itemText(index));
     if (!stored) {
         messages.critical(dialog, stored.error());
         return;
     }
     extensions = stored.value().isNull() ? QString() : stored.value();
 }
+
+} // namespace vorlane::search

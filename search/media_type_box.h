@@ -12,11 +12,14 @@ namespace vorlane::app {
 class Session;
 }
 
+namespace vorlane::search {
+
 // Refills `box` with the stored media types, leaving it without a selection; a failure is shown.
-void fillMediaTypeBox(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages, QComboBox* box,
-                      QWidget* dialog);
+void fillMediaTypeBox(app::Session& session, ui::MessageFacade& messages, QComboBox* box, QWidget* dialog);
 // The extensions of the media type picked at `index` into `extensions`. A type without extensions yields
 // an empty text: keeping the previous type's would find the wrong files under this type's name. A failure
 // is shown and leaves `extensions` as it was.
-void readMediaExtensions(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages, QComboBox* box,
-                         int index, QString& extensions, QWidget* dialog);
+void readMediaExtensions(app::Session& session, ui::MessageFacade& messages, QComboBox* box, int index,
+                         QString& extensions, QWidget* dialog);
+
+} // namespace vorlane::search

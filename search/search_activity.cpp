@@ -4,18 +4,18 @@
 
 #include <QPushButton>
 
-SearchActivity::SearchActivity(vorlane::app::Session& session, vorlane::store::CampaignType type,
-                               QPushButton* search, QPushButton* pauseResume, QPushButton* stop,
-                               QObject* parent)
+namespace vorlane::search {
+
+SearchActivity::SearchActivity(app::Session& session, store::CampaignType type, QPushButton* search,
+                               QPushButton* pauseResume, QPushButton* stop, QObject* parent)
     : QObject(parent), m_session(session), m_type(type), m_search(search), m_pauseResume(pauseResume),
       m_stop(stop) {
     connect(m_pauseResume, &QPushButton::clicked, this, &SearchActivity::togglePause);
     connect(m_stop, &QPushButton::clicked, this, &SearchActivity::stop);
-    connect(&m_session, &vorlane::app::Session::searchFinished, this,
-            [this](vorlane::store::CampaignType finished) {
-                if (finished == m_type)
-                    enterIdle();
-            });
+    connect(&m_session, &app::Session::searchFinished, this, [this](store::CampaignType finished) {
+        if (finished == m_type)
+            enterIdle();
+    });
     enterIdle();
 }
 
@@ -53,3 +53,5 @@ void SearchActivity::togglePause() {
 void SearchActivity::stop() {
     m_session.stop(m_type);
 }
+
+} // namespace vorlane::search

@@ -13,11 +13,13 @@ class Session;
 }
 class QPushButton;
 
+namespace vorlane::search {
+
 class SearchActivity : public QObject {
     Q_OBJECT
 public:
     // The buttons belong to the dialog and must outlive this object (make it a child of the dialog).
-    SearchActivity(vorlane::app::Session& session, vorlane::store::CampaignType type, QPushButton* search,
+    SearchActivity(app::Session& session, store::CampaignType type, QPushButton* search,
                    QPushButton* pauseResume, QPushButton* stop, QObject* parent);
 
     // After a successful start: Search disabled, Pause/Resume and Stop enabled.
@@ -34,9 +36,11 @@ public:
 private:
     void enterIdle();
 
-    vorlane::app::Session& m_session;
-    vorlane::store::CampaignType m_type;
+    app::Session& m_session;
+    store::CampaignType m_type;
     QPushButton* m_search;
     QPushButton* m_pauseResume;
     QPushButton* m_stop;
 };
+
+} // namespace vorlane::search

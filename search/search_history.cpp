@@ -5,16 +5,17 @@
 
 #include <QComboBox>
 
-SearchHistory::SearchHistory(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages,
-                             vorlane::store::CampaignType type, QComboBox* box, bool& keepShown,
-                             QWidget* dialog)
+namespace vorlane::search {
+
+SearchHistory::SearchHistory(app::Session& session, ui::MessageFacade& messages, store::CampaignType type,
+                             QComboBox* box, bool& keepShown, QWidget* dialog)
     : QObject(dialog), m_session(session), m_messages(messages), m_type(type), m_box(box),
       m_keepShown(keepShown), m_dialog(dialog) {
     connect(m_box, &QComboBox::activated, this, &SearchHistory::picked);
 }
 
 void SearchHistory::load() {
-    const vorlane::store::DbResult<QStringList> sources = m_session.history(m_type);
+    const store::DbResult<QStringList> sources = m_session.history(m_type);
     m_box->clear();
     m_box->addItem(QString::fromLatin1(kEraseHistoryEntry));
     if (sources)
@@ -36,12 +37,12 @@ void SearchHistory::picked(int index) {
     if (m_box->itemText(index) != QLatin1String(kEraseHistoryEntry))
         return;
     m_keepShown = true;
-    const QString question = m_type == vorlane::store::CampaignType::UrlSearch
+    const QString question = m_type == store::CampaignType::UrlSearch
                                  ? QStringLiteral("Are you sure you want to erase all url history?")
                                  : QStringLiteral("Are you sure you want to erase all keyword history?");
     if (!m_messages.question(m_dialog, question))
         return;
-    if (const vorlane::store::DbStatus erased = m_session.eraseHistory(m_type); !erased) {
+    if (const store::DbStatus erased = m_session.eraseHistory(m_type); !erased) {
         m_messages.critical(m_dialog, erased.error());
         return;
     }
@@ -50,3 +51,5 @@ void SearchHistory::picked(int index) {
     m_box->setCurrentIndex(-1);
     m_box->setEditText(QString());
 }
+
+} // namespace vorlane::search

@@ -17,6 +17,8 @@ namespace vorlane::app {
 class Session;
 }
 
+namespace vorlane::search {
+
 inline const char* const kEraseHistoryEntry = "--->>Erase History*";
 
 class SearchHistory : public QObject {
@@ -24,8 +26,8 @@ class SearchHistory : public QObject {
 public:
     // `box` is the dialog's editable input box, `keepShown` the dialog's keep-shown flag; both must outlive
     // this object (make it a child of the dialog).
-    SearchHistory(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages,
-                  vorlane::store::CampaignType type, QComboBox* box, bool& keepShown, QWidget* dialog);
+    SearchHistory(app::Session& session, ui::MessageFacade& messages, store::CampaignType type,
+                  QComboBox* box, bool& keepShown, QWidget* dialog);
 
     // The command entry, then the stored history; a database failure is shown and leaves the command entry.
     void load();
@@ -35,10 +37,12 @@ public:
 private:
     void picked(int index);
 
-    vorlane::app::Session& m_session;
-    vorlane::ui::MessageFacade& m_messages;
-    vorlane::store::CampaignType m_type;
+    app::Session& m_session;
+    ui::MessageFacade& m_messages;
+    store::CampaignType m_type;
     QComboBox* m_box;
     bool& m_keepShown;
     QWidget* m_dialog;
 };
+
+} // namespace vorlane::search

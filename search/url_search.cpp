@@ -11,6 +11,8 @@
 #include <QGridLayout>
 #include <QPushButton>
 
+namespace vorlane::search {
+
 namespace {
 
 constexpr int kFirstDepth = 2;
@@ -18,35 +20,34 @@ constexpr int kLastDepth = 1000;
 
 } // namespace
 
-URLSearch::URLSearch(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages, QWidget* parent)
-    : vorlane::ui::ToolDialog(session.keepShown().urlSearch, parent), m_session(session),
-      m_messages(messages) {
+URLSearch::URLSearch(app::Session& session, ui::MessageFacade& messages, QWidget* parent)
+    : ui::ToolDialog(session.keepShown().urlSearch, parent), m_session(session), m_messages(messages) {
     setObjectName(QStringLiteral("URLSearch"));
     setWindowTitle(QStringLiteral("URL Search"));
 
     auto* grid = new QGridLayout;
-    m_url = vorlane::ui::makeLabelledCombo("URL", QStringLiteral("Enter URL:"), true, 32, grid, 0, this);
-    m_mediaType = vorlane::ui::makeLabelledCombo("Combo1", QStringLiteral("Select Media Type:"), false, 14,
-                                                 grid, 1, this);
-    m_depth = vorlane::ui::makeLabelledCombo("Combo2", QStringLiteral("Select Search Depth:"), false, 6, grid,
-                                             2, this);
+    m_url = ui::makeLabelledCombo("URL", QStringLiteral("Enter URL:"), true, 32, grid, 0, this);
+    m_mediaType =
+        ui::makeLabelledCombo("Combo1", QStringLiteral("Select Media Type:"), false, 14, grid, 1, this);
+    m_depth =
+        ui::makeLabelledCombo("Combo2", QStringLiteral("Select Search Depth:"), false, 6, grid, 2, this);
 
-    m_search = vorlane::ui::makeDialogButton("SearchBtn", QStringLiteral("Search"), this);
-    m_pauseResume = vorlane::ui::makeDialogButton("PauseResume", QStringLiteral("Pause"), this);
-    m_stop = vorlane::ui::makeDialogButton("StopBtn", QStringLiteral("Stop"), this);
-    m_close = vorlane::ui::makeDialogButton("Clse", QStringLiteral("Close"), this);
-    vorlane::ui::layOutDialog(this, grid, {m_search, m_pauseResume, m_stop, m_close},
-                              {m_url, m_mediaType, m_depth, m_search, m_pauseResume, m_stop, m_close});
+    m_search = ui::makeDialogButton("SearchBtn", QStringLiteral("Search"), this);
+    m_pauseResume = ui::makeDialogButton("PauseResume", QStringLiteral("Pause"), this);
+    m_stop = ui::makeDialogButton("StopBtn", QStringLiteral("Stop"), this);
+    m_close = ui::makeDialogButton("Clse", QStringLiteral("Close"), this);
+    ui::layOutDialog(this, grid, {m_search, m_pauseResume, m_stop, m_close},
+                     {m_url, m_mediaType, m_depth, m_search, m_pauseResume, m_stop, m_close});
 
-    m_activity = new SearchActivity(session, vorlane::store::CampaignType::UrlSearch, m_search, m_pauseResume,
-                                    m_stop, this);
-    m_history = new SearchHistory(session, messages, vorlane::store::CampaignType::UrlSearch, m_url,
+    m_activity =
+        new SearchActivity(session, store::CampaignType::UrlSearch, m_search, m_pauseResume, m_stop, this);
+    m_history = new SearchHistory(session, messages, store::CampaignType::UrlSearch, m_url,
                                   session.keepShown().urlSearch, this);
 
     connect(m_mediaType, &QComboBox::activated, this, &URLSearch::mediaTypePicked);
     connect(m_search, &QPushButton::clicked, this, &URLSearch::search);
     connect(m_close, &QPushButton::clicked, this, &URLSearch::hide);
-    connect(&session, &vorlane::app::Session::categoriesChanged, this, &URLSearch::fillMediaTypes);
+    connect(&session, &app::Session::categoriesChanged, this, &URLSearch::fillMediaTypes);
 
     m_history->load();
     fillMediaTypes();
@@ -58,7 +59,7 @@ URLSearch::URLSearch(vorlane::app::Session& session, vorlane::ui::MessageFacade&
 }
 
 void URLSearch::prefillAddressIfIdle() {
-    if (m_url->currentText().isEmpty() && !m_session.isRunning(vorlane::store::CampaignType::UrlSearch))
+    if (m_url->currentText().isEmpty() && !m_session.isRunning(store::CampaignType::UrlSearch))
         m_url->setEditText(QStringLiteral("http://"));
 }
 
@@ -71,7 +72,7 @@ void URLSearch::mediaTypePicked(int index) {
 }
 
 void URLSearch::search() {
-    m_session.clearResults(vorlane::store::CampaignType::UrlSearch);
+    m_session.clearResults(store::CampaignType::UrlSearch);
     const QString typed = m_url->currentText();
     const QString address = typed.trimmed();
     if (address.isEmpty() || address == QLatin1String("http://"))
@@ -85,7 +86,7 @@ void URLSearch::search() {
         return refuse(QStringLiteral("Please select a depth for your search."), m_depth);
 
     keepShown() = false;
-    const vorlane::store::DbStatus started =
+    const store::DbStatus started =
         m_session.startUrlSearch(address, m_extensions, m_depth->currentText().toInt());
     if (!started) {
         keepShown() = true;
@@ -97,5 +98,7 @@ void URLSearch::search() {
 }
 
 void URLSearch::refuse(const QString& text, QWidget* focus) {
-    vorlane::ui::refuseInput(m_messages, keepShown(), this, text, focus);
+    ui::refuseInput(m_messages, keepShown(), this, text, focus);
 }
+
+} // namespace vorlane::search

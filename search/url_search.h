@@ -10,17 +10,18 @@ class MessageFacade;
 }
 class QComboBox;
 class QPushButton;
-class SearchActivity;
-class SearchHistory;
 namespace vorlane::app {
 class Session;
 }
 
-class URLSearch : public vorlane::ui::ToolDialog {
+namespace vorlane::search {
+
+class SearchActivity;
+class SearchHistory;
+class URLSearch : public ui::ToolDialog {
     Q_OBJECT
 public:
-    URLSearch(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages,
-              QWidget* parent = nullptr);
+    URLSearch(app::Session& session, ui::MessageFacade& messages, QWidget* parent = nullptr);
 
     // The main window calls this before showing the dialog: "http://" into an empty address box while no
     // URL search runs.
@@ -35,8 +36,8 @@ private:
     void search();
     void refuse(const QString& text, QWidget* focus);
 
-    vorlane::app::Session& m_session;
-    vorlane::ui::MessageFacade& m_messages;
+    app::Session& m_session;
+    ui::MessageFacade& m_messages;
     QString m_extensions; // of the media type picked
     QComboBox* m_url;
     QComboBox* m_mediaType;
@@ -48,3 +49,5 @@ private:
     SearchActivity* m_activity;
     SearchHistory* m_history;
 };
+
+} // namespace vorlane::search

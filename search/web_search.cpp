@@ -11,37 +11,36 @@
 #include <QGridLayout>
 #include <QPushButton>
 
-WebSearch::WebSearch(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages, QWidget* parent)
-    : vorlane::ui::ToolDialog(session.keepShown().webSearch, parent), m_session(session),
-      m_messages(messages) {
+namespace vorlane::search {
+
+WebSearch::WebSearch(app::Session& session, ui::MessageFacade& messages, QWidget* parent)
+    : ui::ToolDialog(session.keepShown().webSearch, parent), m_session(session), m_messages(messages) {
     setObjectName(QStringLiteral("WebSearch"));
     setWindowTitle(QStringLiteral("Web Search"));
 
     auto* grid = new QGridLayout;
-    m_keyword =
-        vorlane::ui::makeLabelledCombo("KeyWord", QStringLiteral("Enter Keyword:"), true, 32, grid, 0, this);
-    m_mediaType = vorlane::ui::makeLabelledCombo("Combo4", QStringLiteral("Select Media Type:"), false, 14,
-                                                 grid, 1, this);
-    m_engine =
-        vorlane::ui::makeLabelledCombo("SEngine", QStringLiteral("Select Engine:"), false, 14, grid, 2, this);
+    m_keyword = ui::makeLabelledCombo("KeyWord", QStringLiteral("Enter Keyword:"), true, 32, grid, 0, this);
+    m_mediaType =
+        ui::makeLabelledCombo("Combo4", QStringLiteral("Select Media Type:"), false, 14, grid, 1, this);
+    m_engine = ui::makeLabelledCombo("SEngine", QStringLiteral("Select Engine:"), false, 14, grid, 2, this);
 
-    m_search = vorlane::ui::makeDialogButton("WebSearchBtn", QStringLiteral("Search"), this);
-    m_pauseResume = vorlane::ui::makeDialogButton("WebPauseResume", QStringLiteral("Pause"), this);
-    m_stop = vorlane::ui::makeDialogButton("WebStop", QStringLiteral("Stop"), this);
-    m_close = vorlane::ui::makeDialogButton("Clse", QStringLiteral("Close"), this);
-    vorlane::ui::layOutDialog(this, grid, {m_search, m_pauseResume, m_stop, m_close},
-                              {m_keyword, m_mediaType, m_engine, m_search, m_pauseResume, m_stop, m_close});
+    m_search = ui::makeDialogButton("WebSearchBtn", QStringLiteral("Search"), this);
+    m_pauseResume = ui::makeDialogButton("WebPauseResume", QStringLiteral("Pause"), this);
+    m_stop = ui::makeDialogButton("WebStop", QStringLiteral("Stop"), this);
+    m_close = ui::makeDialogButton("Clse", QStringLiteral("Close"), this);
+    ui::layOutDialog(this, grid, {m_search, m_pauseResume, m_stop, m_close},
+                     {m_keyword, m_mediaType, m_engine, m_search, m_pauseResume, m_stop, m_close});
 
-    m_activity = new SearchActivity(session, vorlane::store::CampaignType::WebSearch, m_search, m_pauseResume,
-                                    m_stop, this);
-    m_history = new SearchHistory(session, messages, vorlane::store::CampaignType::WebSearch, m_keyword,
+    m_activity =
+        new SearchActivity(session, store::CampaignType::WebSearch, m_search, m_pauseResume, m_stop, this);
+    m_history = new SearchHistory(session, messages, store::CampaignType::WebSearch, m_keyword,
                                   session.keepShown().webSearch, this);
 
     connect(m_mediaType, &QComboBox::activated, this, &WebSearch::mediaTypePicked);
     connect(m_search, &QPushButton::clicked, this, &WebSearch::search);
     connect(m_close, &QPushButton::clicked, this, &WebSearch::hide);
-    connect(&session, &vorlane::app::Session::categoriesChanged, this, &WebSearch::fillMediaTypes);
-    connect(&session, &vorlane::app::Session::enginesChanged, this, &WebSearch::fillEngines);
+    connect(&session, &app::Session::categoriesChanged, this, &WebSearch::fillMediaTypes);
+    connect(&session, &app::Session::enginesChanged, this, &WebSearch::fillEngines);
 
     m_history->load();
     fillEngines();
@@ -53,9 +52,9 @@ void WebSearch::fillMediaTypes() {
 }
 
 void WebSearch::fillEngines() {
-    const vorlane::store::DbResult<QStringList> names = m_session.searchEngineChoices();
+    const store::DbResult<QStringList> names = m_session.searchEngineChoices();
     m_engine->clear();
-    m_engine->addItem(vorlane::app::Session::allEnginesChoice());
+    m_engine->addItem(app::Session::allEnginesChoice());
     if (names)
         m_engine->addItems(names.value());
     m_engine->setCurrentIndex(-1);
@@ -68,7 +67,7 @@ void WebSearch::mediaTypePicked(int index) {
 }
 
 void WebSearch::search() {
-    m_session.clearResults(vorlane::store::CampaignType::WebSearch);
+    m_session.clearResults(store::CampaignType::WebSearch);
     const QString typed = m_keyword->currentText();
     const QString keyword = typed.trimmed();
     if (keyword.isEmpty())
@@ -81,8 +80,7 @@ void WebSearch::search() {
     // Unlike the URL dialog, a start leaves the flag set: the first switch to another window keeps the
     // dialog visible.
     keepShown() = true;
-    const vorlane::store::DbStatus started =
-        m_session.startWebSearch(keyword, m_extensions, m_engine->currentText());
+    const store::DbStatus started = m_session.startWebSearch(keyword, m_extensions, m_engine->currentText());
     if (!started) {
         m_messages.critical(this, started.error());
         return;
@@ -92,5 +90,7 @@ void WebSearch::search() {
 }
 
 void WebSearch::refuse(const QString& text, QWidget* focus) {
-    vorlane::ui::refuseInput(m_messages, keepShown(), this, text, focus);
+    ui::refuseInput(m_messages, keepShown(), this, text, focus);
 }
+
+} // namespace vorlane::search

@@ -10,17 +10,18 @@ class MessageFacade;
 }
 class QComboBox;
 class QPushButton;
-class SearchActivity;
-class SearchHistory;
 namespace vorlane::app {
 class Session;
 }
 
-class WebSearch : public vorlane::ui::ToolDialog {
+namespace vorlane::search {
+
+class SearchActivity;
+class SearchHistory;
+class WebSearch : public ui::ToolDialog {
     Q_OBJECT
 public:
-    WebSearch(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages,
-              QWidget* parent = nullptr);
+    WebSearch(app::Session& session, ui::MessageFacade& messages, QWidget* parent = nullptr);
 
     // The extensions of the media type picked last (empty for a type without any).
     const QString& pickedExtensions() const { return m_extensions; }
@@ -32,8 +33,8 @@ private:
     void search();
     void refuse(const QString& text, QWidget* focus);
 
-    vorlane::app::Session& m_session;
-    vorlane::ui::MessageFacade& m_messages;
+    app::Session& m_session;
+    ui::MessageFacade& m_messages;
     QString m_extensions; // of the media type picked
     QComboBox* m_keyword;
     QComboBox* m_mediaType;
@@ -45,3 +46,5 @@ private:
     SearchActivity* m_activity;
     SearchHistory* m_history;
 };
+
+} // namespace vorlane::search

@@ -8,6 +8,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+namespace vorlane::settings {
+
 namespace {
 
 QCheckBox* makeCheck(const char* objectName, const QString& caption) {
@@ -37,10 +39,10 @@ QLabel* makeLabel(const QString& text, QWidget* buddy) {
 CrawlingOptions::CrawlingOptions(QWidget* parent) : QGroupBox(tr("Crawling"), parent) {
     m_sameSite = makeCheck("SameSite", tr("Stay on the start address's site"));
     m_obeyRobots = makeCheck("ObeyRobots", tr("Obey robots.txt"));
-    m_maxPerHost = makeSpin("MaxPerHost", tr("Requests at once per site"),
-                            vorlane::store::kMaxRequestsPerHost, tr("No limit"));
-    m_hostDelay = makeSpin("HostDelay", tr("Pause between requests to a site"),
-                           vorlane::store::kMaxHostDelayMs, tr("None"));
+    m_maxPerHost =
+        makeSpin("MaxPerHost", tr("Requests at once per site"), store::kMaxRequestsPerHost, tr("No limit"));
+    m_hostDelay =
+        makeSpin("HostDelay", tr("Pause between requests to a site"), store::kMaxHostDelayMs, tr("None"));
     m_hostDelay->setSuffix(tr(" ms"));
     m_hostDelay->setSingleStep(100);
     m_retryAfter = makeCheck("RetryAfter", tr("When a site asks to wait (Retry-After), wait and retry once"));
@@ -56,7 +58,7 @@ CrawlingOptions::CrawlingOptions(QWidget* parent) : QGroupBox(tr("Crawling"), pa
     layout->addWidget(m_retryAfter);
 }
 
-void CrawlingOptions::setPolicy(const vorlane::store::CrawlPolicy& policy) {
+void CrawlingOptions::setPolicy(const store::CrawlPolicy& policy) {
     m_sameSite->setChecked(policy.sameSiteOnly);
     m_obeyRobots->setChecked(policy.obeyRobots);
     m_maxPerHost->setValue(policy.maxPerHost);
@@ -64,8 +66,8 @@ void CrawlingOptions::setPolicy(const vorlane::store::CrawlPolicy& policy) {
     m_retryAfter->setChecked(policy.honourRetryAfter);
 }
 
-vorlane::store::CrawlPolicy CrawlingOptions::policy() const {
-    vorlane::store::CrawlPolicy policy;
+store::CrawlPolicy CrawlingOptions::policy() const {
+    store::CrawlPolicy policy;
     policy.sameSiteOnly = m_sameSite->isChecked();
     policy.obeyRobots = m_obeyRobots->isChecked();
     policy.maxPerHost = m_maxPerHost->value();
@@ -77,3 +79,5 @@ vorlane::store::CrawlPolicy CrawlingOptions::policy() const {
 QList<QWidget*> CrawlingOptions::tabChain() const {
     return {m_sameSite, m_obeyRobots, m_maxPerHost, m_hostDelay, m_retryAfter};
 }
+
+} // namespace vorlane::settings

@@ -11,13 +11,15 @@ struct CrawlPolicy;
 class QCheckBox;
 class QSpinBox;
 
+namespace vorlane::settings {
+
 class CrawlingOptions : public QGroupBox {
     Q_OBJECT
 public:
     explicit CrawlingOptions(QWidget* parent = nullptr);
 
-    void setPolicy(const vorlane::store::CrawlPolicy& policy);
-    vorlane::store::CrawlPolicy policy() const;
+    void setPolicy(const store::CrawlPolicy& policy);
+    store::CrawlPolicy policy() const;
     // The controls in their tab order.
     QList<QWidget*> tabChain() const;
 
@@ -28,3 +30,5 @@ private:
     QSpinBox* m_hostDelay = nullptr;
     QCheckBox* m_retryAfter = nullptr;
 };
+
+} // namespace vorlane::settings

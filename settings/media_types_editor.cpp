@@ -2,6 +2,8 @@
 
 #include "app/session.h"
 
+namespace vorlane::settings {
+
 namespace {
 
 // A stored FILEEXT as the list shows it: none for a NULL or empty text; otherwise the pieces between the
@@ -18,7 +20,7 @@ QString joined(const QStringList& extensions) {
 
 } // namespace
 
-vorlane::ui::NamedListEditor::Setup MediaTypesEditor::setup() {
+ui::NamedListEditor::Setup MediaTypesEditor::setup() {
     Setup setup;
     setup.title = tr("Media Types");
     setup.values = Values::Several;
@@ -39,15 +41,13 @@ vorlane::ui::NamedListEditor::Setup MediaTypesEditor::setup() {
     return setup;
 }
 
-MediaTypesEditor::MediaTypesEditor(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages,
-                                   QWidget* parent)
-    : vorlane::ui::NamedListEditor(setup(), messages, parent), m_session(session) {
-    connect(this, &vorlane::ui::NamedListEditor::nameSelected, this, &MediaTypesEditor::showExtensions);
-    connect(this, &vorlane::ui::NamedListEditor::addNameRequested, this, &MediaTypesEditor::addType);
-    connect(this, &vorlane::ui::NamedListEditor::deleteNameRequested, this, &MediaTypesEditor::deleteType);
-    connect(this, &vorlane::ui::NamedListEditor::addValueRequested, this, &MediaTypesEditor::addExtension);
-    connect(this, &vorlane::ui::NamedListEditor::deleteValueRequested, this,
-            &MediaTypesEditor::deleteExtension);
+MediaTypesEditor::MediaTypesEditor(app::Session& session, ui::MessageFacade& messages, QWidget* parent)
+    : ui::NamedListEditor(setup(), messages, parent), m_session(session) {
+    connect(this, &ui::NamedListEditor::nameSelected, this, &MediaTypesEditor::showExtensions);
+    connect(this, &ui::NamedListEditor::addNameRequested, this, &MediaTypesEditor::addType);
+    connect(this, &ui::NamedListEditor::deleteNameRequested, this, &MediaTypesEditor::deleteType);
+    connect(this, &ui::NamedListEditor::addValueRequested, this, &MediaTypesEditor::addExtension);
+    connect(this, &ui::NamedListEditor::deleteValueRequested, this, &MediaTypesEditor::deleteExtension);
 }
 
 void MediaTypesEditor::showExtensions(const QString& type) {
@@ -96,3 +96,5 @@ void MediaTypesEditor::deleteExtension(const QString& type, int row) {
         return refuse(status.error());
     removeValue(row);
 }
+
+} // namespace vorlane::settings

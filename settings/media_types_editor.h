@@ -8,11 +8,12 @@ namespace vorlane::app {
 class Session;
 }
 
-class MediaTypesEditor : public vorlane::ui::NamedListEditor {
+namespace vorlane::settings {
+
+class MediaTypesEditor : public ui::NamedListEditor {
     Q_OBJECT
 public:
-    MediaTypesEditor(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages,
-                     QWidget* parent = nullptr);
+    MediaTypesEditor(app::Session& session, ui::MessageFacade& messages, QWidget* parent = nullptr);
 
 private:
     static Setup setup();
@@ -22,5 +23,7 @@ private:
     void addExtension(const QString& type, const QString& typed);
     void deleteExtension(const QString& type, int row);
 
-    vorlane::app::Session& m_session;
+    app::Session& m_session;
 };
+
+} // namespace vorlane::settings

@@ -2,7 +2,9 @@
 
 #include "app/session.h"
 
-vorlane::ui::NamedListEditor::Setup SearchEnginesEditor::setup() {
+namespace vorlane::settings {
+
+ui::NamedListEditor::Setup SearchEnginesEditor::setup() {
     Setup setup;
     setup.title = tr("Search Engines");
     setup.values = Values::One;
@@ -21,14 +23,12 @@ vorlane::ui::NamedListEditor::Setup SearchEnginesEditor::setup() {
     return setup;
 }
 
-SearchEnginesEditor::SearchEnginesEditor(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages,
-                                         QWidget* parent)
-    : vorlane::ui::NamedListEditor(setup(), messages, parent), m_session(session) {
-    connect(this, &vorlane::ui::NamedListEditor::nameSelected, this, &SearchEnginesEditor::showLink);
-    connect(this, &vorlane::ui::NamedListEditor::addNameRequested, this, &SearchEnginesEditor::addEngine);
-    connect(this, &vorlane::ui::NamedListEditor::deleteNameRequested, this,
-            &SearchEnginesEditor::deleteEngine);
-    connect(this, &vorlane::ui::NamedListEditor::addValueRequested, this, &SearchEnginesEditor::updateLink);
+SearchEnginesEditor::SearchEnginesEditor(app::Session& session, ui::MessageFacade& messages, QWidget* parent)
+    : ui::NamedListEditor(setup(), messages, parent), m_session(session) {
+    connect(this, &ui::NamedListEditor::nameSelected, this, &SearchEnginesEditor::showLink);
+    connect(this, &ui::NamedListEditor::addNameRequested, this, &SearchEnginesEditor::addEngine);
+    connect(this, &ui::NamedListEditor::deleteNameRequested, this, &SearchEnginesEditor::deleteEngine);
+    connect(this, &ui::NamedListEditor::addValueRequested, this, &SearchEnginesEditor::updateLink);
 }
 
 void SearchEnginesEditor::showLink(const QString& engine) {
@@ -57,7 +57,7 @@ void SearchEnginesEditor::deleteEngine(const QString& name) {
 void SearchEnginesEditor::updateLink(const QString& engine, const QString& link) {
     if (link.isEmpty())
         return refuse(tr("Please enter a link to update the Search Engine."), Box::NewValue);
-    if (!link.contains(vorlane::app::Session::keywordPlaceholder()))
+    if (!link.contains(app::Session::keywordPlaceholder()))
         return refuse(tr("You must replace the keyword in the URL with <!KW!>."), Box::NewValue);
     if (!link.contains(QLatin1String("https://")) && !link.contains(QLatin1String("http://")))
         return refuse(tr("You must include the protocol (http:// or https://) in the URL."), Box::NewValue);
@@ -66,3 +66,5 @@ void SearchEnginesEditor::updateLink(const QString& engine, const QString& link)
         return refuse(status.error(), Box::NewValue);
     acceptValue(link);
 }
+
+} // namespace vorlane::settings

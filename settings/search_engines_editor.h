@@ -8,11 +8,12 @@ namespace vorlane::app {
 class Session;
 }
 
-class SearchEnginesEditor : public vorlane::ui::NamedListEditor {
+namespace vorlane::settings {
+
+class SearchEnginesEditor : public ui::NamedListEditor {
     Q_OBJECT
 public:
-    SearchEnginesEditor(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages,
-                        QWidget* parent = nullptr);
+    SearchEnginesEditor(app::Session& session, ui::MessageFacade& messages, QWidget* parent = nullptr);
 
 private:
     static Setup setup();
@@ -21,5 +22,7 @@ private:
     void deleteEngine(const QString& name);
     void updateLink(const QString& engine, const QString& link);
 
-    vorlane::app::Session& m_session;
+    app::Session& m_session;
 };
+
+} // namespace vorlane::settings

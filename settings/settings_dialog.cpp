@@ -17,7 +17,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-Settings::Settings(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages, QWidget* parent)
+namespace vorlane::settings {
+
+Settings::Settings(app::Session& session, ui::MessageFacade& messages, QWidget* parent)
     : QDialog(parent), m_session(session), m_messages(messages) {
     setObjectName(QStringLiteral("Settings"));
     setWindowTitle(tr("Settings"));
@@ -31,8 +33,8 @@ Settings::Settings(vorlane::app::Session& session, vorlane::ui::MessageFacade& m
     QGroupBox* connection = buildConnection();
     m_crawling = new CrawlingOptions;
 
-    m_ok = vorlane::ui::makeDialogButton("Command1", tr("OK"), nullptr);
-    m_cancel = vorlane::ui::makeDialogButton("Command2", tr("Cancel"), nullptr);
+    m_ok = ui::makeDialogButton("Command1", tr("OK"), nullptr);
+    m_cancel = ui::makeDialogButton("Command2", tr("Cancel"), nullptr);
     connect(m_ok, &QPushButton::clicked, this, &Settings::confirm);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -64,7 +66,7 @@ QGroupBox* Settings::buildConnection() {
     m_connection->setObjectName(QStringLiteral("Connex"));
     m_connection->setAccessibleName(tr("Choose One:"));
     m_connection->setEditable(false);
-    m_connection->addItems(vorlane::app::Session::connectionTypes());
+    m_connection->addItems(app::Session::connectionTypes());
     auto* label = new QLabel(tr("Choose One:"));
     label->setBuddy(m_connection);
 
@@ -97,7 +99,7 @@ void Settings::load() {
     if (stored) {
         // A stored text that is none of the entries shows as "Unknown", the first entry.
         m_connection->setCurrentIndex(
-            std::max<int>(0, vorlane::app::Session::connectionTypes().indexOf(stored->connectionType)));
+            std::max<int>(0, app::Session::connectionTypes().indexOf(stored->connectionType)));
         m_filter->setWords(stored->filters);
     } else {
         note(stored.error());
@@ -106,7 +108,7 @@ void Settings::load() {
         m_ok->setEnabled(false);
     }
 
-    const auto fill = [&note](vorlane::ui::NamedListEditor* editor, const auto& names) {
+    const auto fill = [&note](ui::NamedListEditor* editor, const auto& names) {
         if (names) {
             editor->setNames(names.value());
         } else {
@@ -150,3 +152,5 @@ void Settings::confirm() {
         return m_messages.critical(this, status.error());
     accept();
 }
+
+} // namespace vorlane::settings

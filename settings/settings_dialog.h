@@ -7,24 +7,27 @@
 
 #include <QDialog>
 
-class CrawlingOptions;
-class MediaTypesEditor;
 namespace vorlane::ui {
 class MessageFacade;
 }
 class QComboBox;
 class QGroupBox;
 class QPushButton;
-class SearchEnginesEditor;
 namespace vorlane::app {
 class Session;
 }
+
+namespace vorlane::settings {
+
+class CrawlingOptions;
+class MediaTypesEditor;
+class SearchEnginesEditor;
 class UrlFilterGroup;
 
 class Settings : public QDialog {
     Q_OBJECT
 public:
-    Settings(vorlane::app::Session& session, vorlane::ui::MessageFacade& messages, QWidget* parent = nullptr);
+    Settings(app::Session& session, ui::MessageFacade& messages, QWidget* parent = nullptr);
     ~Settings() override;
 
 protected:
@@ -37,8 +40,8 @@ private:
     void load();
     void confirm();
 
-    vorlane::app::Session& m_session;
-    vorlane::ui::MessageFacade& m_messages;
+    app::Session& m_session;
+    ui::MessageFacade& m_messages;
 
     MediaTypesEditor* m_mediaTypes = nullptr;
     SearchEnginesEditor* m_engines = nullptr;
@@ -50,3 +53,5 @@ private:
 
     bool m_centred = false;
 };
+
+} // namespace vorlane::settings

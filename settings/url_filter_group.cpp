@@ -10,7 +10,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-UrlFilterGroup::UrlFilterGroup(vorlane::ui::MessageFacade& messages, QWidget* parent)
+namespace vorlane::settings {
+
+UrlFilterGroup::UrlFilterGroup(ui::MessageFacade& messages, QWidget* parent)
     : QGroupBox(tr("URL Filter"), parent), m_messages(messages) {
     const QString prompt = tr("List words or website URLs you want to filter out:");
     m_words = new QListWidget;
@@ -21,8 +23,8 @@ UrlFilterGroup::UrlFilterGroup(vorlane::ui::MessageFacade& messages, QWidget* pa
     m_newWord = new QLineEdit;
     m_newWord->setObjectName(QStringLiteral("AddFilter"));
     m_newWord->setAccessibleName(tr("New filter word or URL"));
-    m_add = vorlane::ui::makeDialogButton("AddFilt", tr("Add"), nullptr);
-    m_remove = vorlane::ui::makeDialogButton("FilterDel", tr("Remove"), nullptr);
+    m_add = ui::makeDialogButton("AddFilt", tr("Add"), nullptr);
+    m_remove = ui::makeDialogButton("FilterDel", tr("Remove"), nullptr);
 
     // A handful of words is the usual list; the group need not outgrow the one beside it by much.
     m_words->setFixedHeight(m_words->fontMetrics().lineSpacing() * 7 + 2 * m_words->frameWidth());
@@ -85,3 +87,5 @@ void UrlFilterGroup::removeWord() {
     if (m_messages.question(window(), tr("Are you sure you want to remove the selected filter item?")))
         delete m_words->takeItem(m_words->row(selected.first()));
 }
+
+} // namespace vorlane::settings

@@ -13,10 +13,12 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 
+namespace vorlane::settings {
+
 class UrlFilterGroup : public QGroupBox {
     Q_OBJECT
 public:
-    explicit UrlFilterGroup(vorlane::ui::MessageFacade& messages, QWidget* parent = nullptr);
+    explicit UrlFilterGroup(ui::MessageFacade& messages, QWidget* parent = nullptr);
 
     void setWords(const QStringList& words);
     QStringList words() const;
@@ -28,9 +30,11 @@ private:
     void removeWord();
     void refuse(const QString& text, QWidget* focus = nullptr);
 
-    vorlane::ui::MessageFacade& m_messages;
+    ui::MessageFacade& m_messages;
     QListWidget* m_words = nullptr;
     QLineEdit* m_newWord = nullptr;
     QPushButton* m_add = nullptr;
     QPushButton* m_remove = nullptr;
 };
+
+} // namespace vorlane::settings

@@ -8,11 +8,13 @@
 #include <QMouseEvent>
 #include <QScreen>
 
+namespace vorlane::shell {
+
 About::About(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("About"));
-    setAccessibleName(QStringLiteral("About ") + QString::fromLatin1(vorlane::ui::kApplicationTitle));
+    setAccessibleName(QStringLiteral("About ") + QString::fromLatin1(ui::kApplicationTitle));
     setAttribute(Qt::WA_DeleteOnClose);
-    m_parts = BuildSplashFrame(this);
+    m_parts = buildSplashFrame(this);
 
     auto* hint = new QLabel(QStringLiteral("CLICK ON SPLASH SCREEN TO CLOSE"), m_parts.frame);
     hint->setObjectName(QStringLiteral("Label1"));
@@ -45,3 +47,5 @@ bool About::eventFilter(QObject* watched, QEvent* event) {
     }
     return QDialog::eventFilter(watched, event);
 }
+
+} // namespace vorlane::shell

@@ -5,6 +5,8 @@
 #include "splash_frame.h"
 #include <QDialog>
 
+namespace vorlane::shell {
+
 class About : public QDialog {
     Q_OBJECT
 public:
@@ -19,3 +21,5 @@ protected:
 private:
     SplashFrame m_parts;
 };
+
+} // namespace vorlane::shell

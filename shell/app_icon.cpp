@@ -4,7 +4,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
-QPixmap ApplicationLogo(int size) {
+namespace vorlane::shell {
+
+QPixmap applicationLogo(int size) {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
@@ -31,9 +33,11 @@ QPixmap ApplicationLogo(int size) {
     return pixmap;
 }
 
-QIcon ApplicationIcon() {
+QIcon applicationIcon() {
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(ApplicationLogo(size));
+        icon.addPixmap(applicationLogo(size));
     return icon;
 }
+
+} // namespace vorlane::shell

@@ -5,5 +5,9 @@
 #include <QIcon>
 #include <QPixmap>
 
-QPixmap ApplicationLogo(int size);
-QIcon ApplicationIcon();
+namespace vorlane::shell {
+
+QPixmap applicationLogo(int size);
+QIcon applicationIcon();
+
+} // namespace vorlane::shell

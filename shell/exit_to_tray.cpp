@@ -9,11 +9,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+namespace vorlane::shell {
+
 namespace {
 
 QRect twipsRect(const QWidget* w, int left, int top, int width, int height) {
-    return QRect(TwipsToPixelsX(w, left), TwipsToPixelsY(w, top), TwipsToPixelsX(w, width),
-                 TwipsToPixelsY(w, height));
+    return QRect(twipsToPixelsX(w, left), twipsToPixelsY(w, top), twipsToPixelsX(w, width),
+                 twipsToPixelsY(w, height));
 }
 
 QFont boldVerdana() {
@@ -31,7 +33,7 @@ ExitToTray::ExitToTray(QWidget* parent) : QDialog(parent) {
     setAccessibleName(windowTitle());
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
-    setFixedSize(TwipsToPixelsX(this, 3480), TwipsToPixelsY(this, 2505));
+    setFixedSize(twipsToPixelsX(this, 3480), twipsToPixelsY(this, 2505));
 
     auto* label = new QLabel(QStringLiteral("What do you want to do?"), this);
     label->setObjectName(QStringLiteral("Label1"));
@@ -111,3 +113,5 @@ void ExitToTray::keyPressEvent(QKeyEvent* event) {
     }
     QDialog::keyPressEvent(event);
 }
+
+} // namespace vorlane::shell

@@ -9,6 +9,8 @@
 class QCheckBox;
 class QRadioButton;
 
+namespace vorlane::shell {
+
 class ExitToTray : public QDialog {
     Q_OBJECT
 public:
@@ -30,3 +32,5 @@ private:
     QCheckBox* m_remember;
     bool m_wasActive = false;
 };
+
+} // namespace vorlane::shell

@@ -9,11 +9,13 @@
 #include <QPushButton>
 #include <algorithm>
 
+namespace vorlane::shell {
+
 namespace {
 
 QRect twipsRect(const QWidget* w, int left, int top, int width, int height) {
-    return QRect(TwipsToPixelsX(w, left), TwipsToPixelsY(w, top), TwipsToPixelsX(w, width),
-                 TwipsToPixelsY(w, height));
+    return QRect(twipsToPixelsX(w, left), twipsToPixelsY(w, top), twipsToPixelsX(w, width),
+                 twipsToPixelsY(w, height));
 }
 
 } // namespace
@@ -22,7 +24,7 @@ frmTip::frmTip(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmTip"));
     setWindowTitle(QStringLiteral("Important Information"));
     setAccessibleName(windowTitle());
-    setFixedSize(TwipsToPixelsX(this, 4680), TwipsToPixelsY(this, 3915));
+    setFixedSize(twipsToPixelsX(this, 4680), twipsToPixelsY(this, 3915));
 
     auto* frame = new QFrame(this);
     frame->setObjectName(QStringLiteral("Frame1"));
@@ -61,7 +63,7 @@ frmTip::frmTip(QWidget* parent) : QDialog(parent) {
                                     {"Cancel", "Cancel", 3120, Choice::Cancel}};
     // The buttons keep their designed places while their bold captions fit; with a larger desktop font each
     // widens to its caption, the ones after it move along and the dialog grows to hold them.
-    const int gap = TwipsToPixelsX(this, 105);
+    const int gap = twipsToPixelsX(this, 105);
     int nextLeft = 0;
     QWidget* previous = m_startNoShow;
     for (const TipButton& entry : tipButtons) {
@@ -81,19 +83,19 @@ frmTip::frmTip(QWidget* parent) : QDialog(parent) {
         setTabOrder(previous, button);
         previous = button;
     }
-    const int neededWidth = previous->geometry().right() + 1 + TwipsToPixelsX(this, 105);
+    const int neededWidth = previous->geometry().right() + 1 + twipsToPixelsX(this, 105);
     if (neededWidth > width())
         setFixedSize(neededWidth, height());
     m_startNoShow->setFocus();
 }
 
-void frmTip::SaveStartInfoChoice() {
+void frmTip::saveStartInfoChoice() {
     if (m_startNoShow->isChecked())
         UserOptions::setShowStartInfoOff();
 }
 
 void frmTip::choose(Choice choice) {
-    SaveStartInfoChoice();
+    saveStartInfoChoice();
     m_choice = choice;
     accept();
 }
@@ -106,3 +108,5 @@ void frmTip::keyPressEvent(QKeyEvent* event) {
     }
     QDialog::keyPressEvent(event);
 }
+
+} // namespace vorlane::shell

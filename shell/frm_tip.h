@@ -9,6 +9,8 @@
 class QCheckBox;
 class QPushButton;
 
+namespace vorlane::shell {
+
 class frmTip : public QDialog {
     Q_OBJECT
 public:
@@ -22,8 +24,10 @@ protected:
 
 private:
     void choose(Choice choice);
-    void SaveStartInfoChoice();
+    void saveStartInfoChoice();
 
     QCheckBox* m_startNoShow;
     Choice m_choice = Choice::None;
 };
+
+} // namespace vorlane::shell

@@ -11,14 +11,16 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Vorlane"));
     QApplication::setApplicationName(QStringLiteral("Vorlane"));
-    QApplication::setWindowIcon(ApplicationIcon());
+    QApplication::setWindowIcon(shell::applicationIcon());
     // Hiding to the tray or closing the about box must not end the program; only shutDownApplication does.
     app.setQuitOnLastWindowClosed(false);
 
     ui::QMessageBoxFacade messages;
     ui::DesktopUrlOpener opener;
-    StartupSequence startup(messages, opener, QCoreApplication::applicationDirPath(), Tray::isAvailable());
-    QObject::connect(&startup, &StartupSequence::ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    shell::StartupSequence startup(messages, opener, QCoreApplication::applicationDirPath(),
+                                   shell::Tray::isAvailable());
+    QObject::connect(&startup, &shell::StartupSequence::ended, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
     if (!startup.run())
         return startup.exitCode();
     return app.exec();

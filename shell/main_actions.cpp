@@ -6,6 +6,8 @@
 #include <QToolBar>
 #include <optional>
 
+namespace vorlane::shell {
+
 namespace {
 
 struct ToolbarEntry {
@@ -96,3 +98,5 @@ void MainActions::setEnabled(MainAction action, bool enabled) {
     for (QAction* entry : m_entries[std::size_t(action)])
         entry->setEnabled(enabled);
 }
+
+} // namespace vorlane::shell

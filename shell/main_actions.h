@@ -11,6 +11,8 @@
 class QAction;
 class QMainWindow;
 
+namespace vorlane::shell {
+
 enum class MainAction { WebSearch, UrlSearch, Campaigns, Settings, Help, About };
 
 class MainActions : public QObject {
@@ -35,3 +37,5 @@ private:
 
     std::array<QList<QAction*>, kActionCount> m_entries; // per action, its button and its menu entry
 };
+
+} // namespace vorlane::shell

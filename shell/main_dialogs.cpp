@@ -8,6 +8,8 @@
 #include "ui/url_opener.h"
 #include <QDir>
 
+namespace vorlane::shell {
+
 namespace {
 
 void bringForward(QWidget* dialog) {
@@ -20,9 +22,8 @@ void bringForward(QWidget* dialog) {
 
 } // namespace
 
-MainDialogs::MainDialogs(QWidget& window, vorlane::app::Session& session,
-                         vorlane::ui::MessageFacade& messages, vorlane::ui::UrlOpener& opener,
-                         const QString& programFolder)
+MainDialogs::MainDialogs(QWidget& window, app::Session& session, ui::MessageFacade& messages,
+                         ui::UrlOpener& opener, const QString& programFolder)
     : m_window(window), m_session(session), m_messages(messages), m_opener(opener),
       m_programFolder(programFolder) {}
 
@@ -38,8 +39,8 @@ MainDialogs::~MainDialogs() {
 void MainDialogs::loadSearchDialogs() {
     if (m_urlSearch)
         return;
-    m_urlSearch = new URLSearch(m_session, m_messages, &m_window);
-    m_webSearch = new WebSearch(m_session, m_messages, &m_window);
+    m_urlSearch = new search::URLSearch(m_session, m_messages, &m_window);
+    m_webSearch = new search::WebSearch(m_session, m_messages, &m_window);
 }
 
 void MainDialogs::showWebSearch() {
@@ -54,12 +55,12 @@ void MainDialogs::showUrlSearch() {
 
 void MainDialogs::showCampaigns() {
     if (!m_campaigns)
-        m_campaigns = new CampManagement(m_session, m_messages, &m_window);
+        m_campaigns = new campaigns::CampManagement(m_session, m_messages, &m_window);
     bringForward(m_campaigns);
 }
 
 void MainDialogs::openSettings() {
-    Settings dialog(m_session, m_messages, m_window.isVisible() ? &m_window : nullptr);
+    settings::Settings dialog(m_session, m_messages, m_window.isVisible() ? &m_window : nullptr);
     dialog.exec();
 }
 
@@ -91,3 +92,5 @@ void MainDialogs::closeAll() {
 About* MainDialogs::aboutBox() const {
     return m_about.data();
 }
+
+} // namespace vorlane::shell

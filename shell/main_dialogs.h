@@ -7,8 +7,9 @@
 #include <QPointer>
 #include <QString>
 
-class About;
+namespace vorlane::campaigns {
 class CampManagement;
+}
 namespace vorlane::ui {
 class MessageFacade;
 }
@@ -16,17 +17,24 @@ class QWidget;
 namespace vorlane::app {
 class Session;
 }
+namespace vorlane::search {
 class URLSearch;
+}
 namespace vorlane::ui {
 class UrlOpener;
 }
+namespace vorlane::search {
 class WebSearch;
+}
 
+namespace vorlane::shell {
+
+class About;
 class MainDialogs {
 public:
     // `programFolder` holds help.htm.
-    MainDialogs(QWidget& window, vorlane::app::Session& session, vorlane::ui::MessageFacade& messages,
-                vorlane::ui::UrlOpener& opener, const QString& programFolder);
+    MainDialogs(QWidget& window, app::Session& session, ui::MessageFacade& messages, ui::UrlOpener& opener,
+                const QString& programFolder);
     ~MainDialogs();
     MainDialogs(const MainDialogs&) = delete;
     MainDialogs& operator=(const MainDialogs&) = delete;
@@ -48,19 +56,21 @@ public:
     // At the end of the program: the kept dialogs hidden, the about box closed.
     void closeAll();
 
-    URLSearch* urlSearch() const { return m_urlSearch; }
-    WebSearch* webSearch() const { return m_webSearch; }
+    search::URLSearch* urlSearch() const { return m_urlSearch; }
+    search::WebSearch* webSearch() const { return m_webSearch; }
     About* aboutBox() const;
 
 private:
     QWidget& m_window;
-    vorlane::app::Session& m_session;
-    vorlane::ui::MessageFacade& m_messages;
-    vorlane::ui::UrlOpener& m_opener;
+    app::Session& m_session;
+    ui::MessageFacade& m_messages;
+    ui::UrlOpener& m_opener;
     QString m_programFolder;
 
-    URLSearch* m_urlSearch = nullptr;
-    WebSearch* m_webSearch = nullptr;
-    CampManagement* m_campaigns = nullptr;
+    search::URLSearch* m_urlSearch = nullptr;
+    search::WebSearch* m_webSearch = nullptr;
+    campaigns::CampManagement* m_campaigns = nullptr;
     QPointer<About> m_about; // deletes itself when closed
 };
+
+} // namespace vorlane::shell

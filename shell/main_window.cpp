@@ -16,15 +16,16 @@
 #include "window_placement.h"
 #include <QCloseEvent>
 
-MainWindow::MainWindow(vorlane::store::Database& database, vorlane::ui::MessageFacade& messages,
-                       vorlane::ui::UrlOpener& opener, const QString& programFolder, bool trayAvailable,
-                       QWidget* parent)
+namespace vorlane::shell {
+
+MainWindow::MainWindow(store::Database& database, ui::MessageFacade& messages, ui::UrlOpener& opener,
+                       const QString& programFolder, bool trayAvailable, QWidget* parent)
     : QMainWindow(parent), m_database(database), m_messages(messages), m_opener(opener),
       m_programFolder(programFolder), m_trayAvailable(trayAvailable) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QString::fromLatin1(vorlane::ui::kApplicationTitle));
+    setWindowTitle(QString::fromLatin1(ui::kApplicationTitle));
     setAccessibleName(windowTitle());
-    setWindowIcon(ApplicationIcon());
+    setWindowIcon(applicationIcon());
 
     m_actions = new MainActions(*this);
     connect(m_actions, &MainActions::triggered, this, &MainWindow::runAction);
@@ -39,12 +40,12 @@ MainWindow::MainWindow(vorlane::store::Database& database, vorlane::ui::MessageF
         if (complete)
             m_status->setMessage(QStringLiteral("Done."));
     });
-    m_status = new vorlane::ui::StatusPanels(this);
+    m_status = new ui::StatusPanels(this);
     setStatusBar(m_status);
 
     // The designed inner area; a floor keeps every list wider than its column margins.
-    resize(TwipsToPixelsX(this, 7080), TwipsToPixelsY(this, 6675));
-    setMinimumSize(TwipsToPixelsX(this, 4800), TwipsToPixelsY(this, 3600));
+    resize(twipsToPixelsX(this, 7080), twipsToPixelsY(this, 6675));
+    setMinimumSize(twipsToPixelsX(this, 4800), twipsToPixelsY(this, 3600));
     restoreWindowState();
 }
 
@@ -52,11 +53,11 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::load() {
     m_pane->arrangeLists();
-    m_session = std::make_unique<vorlane::app::Session>(m_database);
+    m_session = std::make_unique<app::Session>(m_database);
     m_dialogs = std::make_unique<MainDialogs>(*this, *m_session, m_messages, m_opener, m_programFolder);
     m_pane->attach(*m_session);
     wireStatus();
-    const vorlane::store::DbStatus loaded = m_session->loadSettings();
+    const store::DbStatus loaded = m_session->loadSettings();
     if (!loaded)
         m_messages.critical(nullptr, loaded.error()); // the defaults stay; the program can still search
     if (UserOptions::showStartInfo())
@@ -83,23 +84,18 @@ void MainWindow::loadTray() {
 }
 
 void MainWindow::wireStatus() {
-    for (vorlane::store::CampaignType type :
-         {vorlane::store::CampaignType::UrlSearch, vorlane::store::CampaignType::WebSearch}) {
-        vorlane::crawl::CrawlEngine* engine = &m_session->engine(type);
-        connect(engine, &vorlane::crawl::CrawlEngine::started, this, &MainWindow::updateActivityDisplay);
-        connect(engine, &vorlane::crawl::CrawlEngine::finished, this, [this] {
+    for (store::CampaignType type : {store::CampaignType::UrlSearch, store::CampaignType::WebSearch}) {
+        crawl::CrawlEngine* engine = &m_session->engine(type);
+        connect(engine, &crawl::CrawlEngine::started, this, &MainWindow::updateActivityDisplay);
+        connect(engine, &crawl::CrawlEngine::finished, this, [this] {
             m_status->flushProgress();
             updateActivityDisplay();
         });
-        connect(engine, &vorlane::crawl::CrawlEngine::messageChanged, m_status,
-                &vorlane::ui::StatusPanels::setMessage);
-        connect(engine, &vorlane::crawl::CrawlEngine::levelChanged, m_status,
-                &vorlane::ui::StatusPanels::setLevel);
-        connect(engine, &vorlane::crawl::CrawlEngine::progress, m_status,
-                &vorlane::ui::StatusPanels::setProgress);
+        connect(engine, &crawl::CrawlEngine::messageChanged, m_status, &ui::StatusPanels::setMessage);
+        connect(engine, &crawl::CrawlEngine::levelChanged, m_status, &ui::StatusPanels::setLevel);
+        connect(engine, &crawl::CrawlEngine::progress, m_status, &ui::StatusPanels::setProgress);
     }
-    connect(m_session.get(), &vorlane::app::Session::activityChanged, m_status,
-            &vorlane::ui::StatusPanels::setActivity);
+    connect(m_session.get(), &app::Session::activityChanged, m_status, &ui::StatusPanels::setActivity);
 }
 
 void MainWindow::runAction(MainAction action) {
@@ -134,8 +130,8 @@ void MainWindow::updateActivityDisplay() {
     if (!m_session || m_ended)
         return;
     // One search runs at a time: while one runs, the other's entry points are off.
-    const bool urlRunning = m_session->isRunning(vorlane::store::CampaignType::UrlSearch);
-    const bool webRunning = !urlRunning && m_session->isRunning(vorlane::store::CampaignType::WebSearch);
+    const bool urlRunning = m_session->isRunning(store::CampaignType::UrlSearch);
+    const bool webRunning = !urlRunning && m_session->isRunning(store::CampaignType::WebSearch);
     m_actions->setEnabled(MainAction::WebSearch, !urlRunning);
     m_actions->setEnabled(MainAction::UrlSearch, !webRunning);
     m_status->setActivity(urlRunning   ? QStringLiteral("URL Search running...")
@@ -227,7 +223,7 @@ void MainWindow::shutDownApplication() {
 }
 
 void MainWindow::restoreWindowState() {
-    const vorlane::ui::WindowState state = vorlane::ui::WindowState::read();
+    const ui::WindowState state = ui::WindowState::read();
     applyPlacement(*this, state);
     m_pane->restoreLists(state);
 }
@@ -235,7 +231,7 @@ void MainWindow::restoreWindowState() {
 void MainWindow::saveWindowState() {
     if (!m_everShown)
         return;
-    vorlane::ui::WindowState state;
+    ui::WindowState state;
     recordPlacement(*this, state);
     m_pane->recordLists(state);
     state.write();
@@ -252,14 +248,16 @@ void MainWindow::changeEvent(QEvent* event) {
         updateActivityDisplay();
 }
 
-URLSearch* MainWindow::urlSearch() const {
+search::URLSearch* MainWindow::urlSearch() const {
     return m_dialogs ? m_dialogs->urlSearch() : nullptr;
 }
 
-WebSearch* MainWindow::webSearch() const {
+search::WebSearch* MainWindow::webSearch() const {
     return m_dialogs ? m_dialogs->webSearch() : nullptr;
 }
 
 About* MainWindow::aboutBox() const {
     return m_dialogs ? m_dialogs->aboutBox() : nullptr;
 }
+
+} // namespace vorlane::shell

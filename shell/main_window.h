@@ -12,38 +12,43 @@
 #include <QPointer>
 #include <memory>
 
-class About;
 namespace vorlane::store {
 class Database;
 }
-class ExitToTray;
-class MainActions;
-class MainDialogs;
 namespace vorlane::ui {
 class MessageFacade;
 }
-class ResultPane;
 namespace vorlane::app {
 class Session;
 }
 namespace vorlane::ui {
 class StatusPanels;
 }
-class Tray;
+namespace vorlane::search {
 class URLSearch;
+}
 namespace vorlane::ui {
 class UrlOpener;
 }
+namespace vorlane::search {
 class WebSearch;
+}
 
+namespace vorlane::shell {
+
+class About;
+class ExitToTray;
+class MainActions;
+class MainDialogs;
+class ResultPane;
+class Tray;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // `programFolder` holds help.htm. `trayAvailable`: whether hiding to the tray can be undone by the user;
     // without a notification area the window is minimised instead of hidden.
-    MainWindow(vorlane::store::Database& database, vorlane::ui::MessageFacade& messages,
-               vorlane::ui::UrlOpener& opener, const QString& programFolder, bool trayAvailable,
-               QWidget* parent = nullptr);
+    MainWindow(store::Database& database, ui::MessageFacade& messages, ui::UrlOpener& opener,
+               const QString& programFolder, bool trayAvailable, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // The load step: sizes the lists, creates the Session and wires it, loads the connection type and
@@ -59,12 +64,12 @@ public:
     void shutDownApplication();
     bool hasEnded() const { return m_ended; }
 
-    vorlane::app::Session& session() { return *m_session; }
+    app::Session& session() { return *m_session; }
     ResultPane* resultPane() const { return m_pane; }
-    vorlane::ui::StatusPanels* statusPanels() const { return m_status; }
+    ui::StatusPanels* statusPanels() const { return m_status; }
     Tray* tray() const { return m_tray.get(); }
-    URLSearch* urlSearch() const;
-    WebSearch* webSearch() const;
+    search::URLSearch* urlSearch() const;
+    search::WebSearch* webSearch() const;
     About* aboutBox() const;
 
 signals:
@@ -86,21 +91,23 @@ private:
     // Stores the window's state for the next start; nothing while the window was never shown.
     void saveWindowState();
 
-    vorlane::store::Database& m_database;
-    vorlane::ui::MessageFacade& m_messages;
-    vorlane::ui::UrlOpener& m_opener;
+    store::Database& m_database;
+    ui::MessageFacade& m_messages;
+    ui::UrlOpener& m_opener;
     QString m_programFolder;
     bool m_trayAvailable;
 
     ResultPane* m_pane = nullptr;
-    vorlane::ui::StatusPanels* m_status = nullptr;
+    ui::StatusPanels* m_status = nullptr;
     MainActions* m_actions = nullptr;
     QPointer<ExitToTray> m_question;
     bool m_everShown = false;
     bool m_ended = false;
 
     // Declared in this order so the dialogs go before the session they hold references into.
-    std::unique_ptr<vorlane::app::Session> m_session;
+    std::unique_ptr<app::Session> m_session;
     std::unique_ptr<Tray> m_tray;
     std::unique_ptr<MainDialogs> m_dialogs;
 };
+
+} // namespace vorlane::shell

@@ -11,22 +11,24 @@
 #include <QVBoxLayout>
 #include <utility>
 
+namespace vorlane::shell {
+
 namespace {
 
 // Rows of a loaded campaign added between two turns of the event loop.
 constexpr qsizetype kCampaignBatch = 25000;
 
-static_assert(ResultPane::kListCount == vorlane::ui::WindowState::kListCount);
+static_assert(ResultPane::kListCount == ui::WindowState::kListCount);
 
 } // namespace
 
-ResultPane::ResultPane(vorlane::ui::UrlOpener& opener, vorlane::ui::MessageFacade& messages, QWidget* parent)
+ResultPane::ResultPane(ui::UrlOpener& opener, ui::MessageFacade& messages, QWidget* parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("ResultPane"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    m_filterBar = new vorlane::ui::QuickFilterBar(this);
+    m_filterBar = new ui::QuickFilterBar(this);
     layout->addWidget(m_filterBar);
     m_area = new QWidget(this);
     m_area->setObjectName(QStringLiteral("ResultArea"));
@@ -35,7 +37,7 @@ ResultPane::ResultPane(vorlane::ui::UrlOpener& opener, vorlane::ui::MessageFacad
     const char* const names[] = {"ListView1", "ListView2", "ListView3"};
     const char* const accessible[] = {"Web Search results", "URL Search results", "Campaign links"};
     for (int i = 0; i < kListCount; ++i) {
-        auto* list = new vorlane::ui::ResultList(opener, messages, m_area);
+        auto* list = new ui::ResultList(opener, messages, m_area);
         list->setObjectName(QString::fromLatin1(names[i]));
         list->setAccessibleName(QString::fromLatin1(accessible[i]));
         list->move(0, 0);
@@ -45,41 +47,39 @@ ResultPane::ResultPane(vorlane::ui::UrlOpener& opener, vorlane::ui::MessageFacad
     m_area->installEventFilter(this);
 }
 
-void ResultPane::attach(vorlane::app::Session& session) {
+void ResultPane::attach(app::Session& session) {
     const struct {
-        vorlane::store::CampaignType type;
+        store::CampaignType type;
         int list;
-    } searches[] = {{vorlane::store::CampaignType::UrlSearch, kUrlSearchList},
-                    {vorlane::store::CampaignType::WebSearch, kWebSearchList}};
+    } searches[] = {{store::CampaignType::UrlSearch, kUrlSearchList},
+                    {store::CampaignType::WebSearch, kWebSearchList}};
     for (const auto& search : searches) {
-        vorlane::crawl::CrawlEngine* engine = &session.engine(search.type);
-        vorlane::ui::ResultList* own = list(search.list);
-        connect(engine, &vorlane::crawl::CrawlEngine::started, own, [&session, own](int campaignId) {
+        crawl::CrawlEngine* engine = &session.engine(search.type);
+        ui::ResultList* own = list(search.list);
+        connect(engine, &crawl::CrawlEngine::started, own, [&session, own](int campaignId) {
             own->setCampaignLabel(session.campaignLabel(campaignId));
         });
-        connect(engine, &vorlane::crawl::CrawlEngine::fileRecorded, own,
+        connect(engine, &crawl::CrawlEngine::fileRecorded, own,
                 [own](const QString& name, const QString& address, const QString& foundOn) {
                     own->addResultRow(name, address, foundOn);
                 });
     }
-    connect(&session, &vorlane::app::Session::resultsCleared, this,
-            [this](vorlane::store::CampaignType type) {
-                list(type == vorlane::store::CampaignType::UrlSearch ? kUrlSearchList : kWebSearchList)
-                    ->clearResultList();
-            });
-    connect(&session, &vorlane::app::Session::campaignLoaded, this,
-            [this, &session](int campaignId, const QList<vorlane::store::FileLinkRow>& rows) {
+    connect(&session, &app::Session::resultsCleared, this, [this](store::CampaignType type) {
+        list(type == store::CampaignType::UrlSearch ? kUrlSearchList : kWebSearchList)->clearResultList();
+    });
+    connect(&session, &app::Session::campaignLoaded, this,
+            [this, &session](int campaignId, const QList<store::FileLinkRow>& rows) {
                 list(kCampaignList)->setCampaignLabel(session.campaignLabel(campaignId));
                 loadCampaignLinks(rows);
             });
-    connect(&session, &vorlane::app::Session::campaignsDeleted, this, [this] {
+    connect(&session, &app::Session::campaignsDeleted, this, [this] {
         stopCampaignLoad();
         list(kCampaignList)->clearResultList();
         list(kCampaignList)->setCampaignLabel(QString());
     });
 }
 
-vorlane::ui::ResultList* ResultPane::list(int number) const {
+ui::ResultList* ResultPane::list(int number) const {
     return number >= 1 && number <= kListCount ? m_lists[number - 1] : nullptr;
 }
 
@@ -94,18 +94,18 @@ void ResultPane::arrangeLists() {
     const int width = m_area->width();
     const int height = m_area->height();
     // With no room left under the toolbar a list keeps its height rather than vanish.
-    for (vorlane::ui::ResultList* list : m_lists)
+    for (ui::ResultList* list : m_lists)
         list->resize(width, height > 0 ? height : list->height());
     // Minimised, the area's size is no measure of what the user will see again.
     if (window()->isMinimized())
         return;
     // Three columns share the width, less the margin the scroll bar needs.
-    const int column = qMax(0, width / vorlane::ui::ResultListModel::ColumnCount - TwipsToPixelsX(this, 100));
-    for (vorlane::ui::ResultList* list : m_lists)
+    const int column = qMax(0, width / ui::ResultListModel::ColumnCount - twipsToPixelsX(this, 100));
+    for (ui::ResultList* list : m_lists)
         list->spreadColumns(column);
 }
 
-void ResultPane::loadCampaignLinks(const QList<vorlane::store::FileLinkRow>& rows) {
+void ResultPane::loadCampaignLinks(const QList<store::FileLinkRow>& rows) {
     ++m_loadGeneration;
     showList(kCampaignList);
     list(kCampaignList)->clearResultList();
@@ -122,11 +122,11 @@ void ResultPane::loadCampaignLinks(const QList<vorlane::store::FileLinkRow>& row
 
 void ResultPane::addNextCampaignBatch() {
     const qsizetype end = qMin(m_campaignRows.size(), m_nextCampaignRow + kCampaignBatch);
-    QList<vorlane::ui::ResultRow> batch;
+    QList<ui::ResultRow> batch;
     batch.reserve(end - m_nextCampaignRow);
     for (qsizetype i = m_nextCampaignRow; i < end; ++i) {
-        const vorlane::store::FileLinkRow& link = m_campaignRows.at(i);
-        batch.append(vorlane::ui::ResultRow{vorlane::urls::displayName(link.url), link.url, link.foundOn});
+        const store::FileLinkRow& link = m_campaignRows.at(i);
+        batch.append(ui::ResultRow{urls::displayName(link.url), link.url, link.foundOn});
     }
     list(kCampaignList)->addResultRows(batch);
     m_nextCampaignRow = end;
@@ -149,9 +149,9 @@ void ResultPane::stopCampaignLoad() {
         emit campaignLoadEnded(false);
 }
 
-void ResultPane::restoreLists(const vorlane::ui::WindowState& state) {
+void ResultPane::restoreLists(const ui::WindowState& state) {
     for (int i = 0; i < kListCount; ++i) {
-        const vorlane::ui::ListViewState& stored = state.lists[i];
+        const ui::ListViewState& stored = state.lists[i];
         if (!stored.columnWidths.isEmpty())
             m_lists[i]->setUserColumnWidths(stored.columnWidths);
         if (stored.sortColumn >= 0)
@@ -161,10 +161,10 @@ void ResultPane::restoreLists(const vorlane::ui::WindowState& state) {
         showList(state.visibleList);
 }
 
-void ResultPane::recordLists(vorlane::ui::WindowState& state) const {
+void ResultPane::recordLists(ui::WindowState& state) const {
     state.visibleList = m_visibleList;
     for (int i = 0; i < kListCount; ++i) {
-        const vorlane::ui::ResultList* list = m_lists[i];
+        const ui::ResultList* list = m_lists[i];
         if (list->hasUserColumnWidths())
             state.lists[i].columnWidths = list->columnWidths();
         if (list->rows().isSorted()) {
@@ -179,3 +179,5 @@ bool ResultPane::eventFilter(QObject* watched, QEvent* event) {
         arrangeLists();
     return QWidget::eventFilter(watched, event);
 }
+
+} // namespace vorlane::shell

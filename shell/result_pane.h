@@ -23,6 +23,8 @@ class UrlOpener;
 struct WindowState;
 } // namespace vorlane::ui
 
+namespace vorlane::shell {
+
 class ResultPane : public QWidget {
     Q_OBJECT
 public:
@@ -32,17 +34,16 @@ public:
     static constexpr int kUrlSearchList = 2;
     static constexpr int kCampaignList = 3;
 
-    ResultPane(vorlane::ui::UrlOpener& opener, vorlane::ui::MessageFacade& messages,
-               QWidget* parent = nullptr);
+    ResultPane(ui::UrlOpener& opener, ui::MessageFacade& messages, QWidget* parent = nullptr);
 
     // Engine rows go to their search's list, labelled with the campaign they belong to; a cleared search
     // empties its list; a loaded campaign fills ListView3 and a deletion empties it.
-    void attach(vorlane::app::Session& session);
+    void attach(app::Session& session);
 
-    vorlane::ui::ResultList* list(int number) const; // nullptr outside 1..3
+    ui::ResultList* list(int number) const; // nullptr outside 1..3
     int visibleList() const { return m_visibleList; }
     void showList(int number);
-    vorlane::ui::QuickFilterBar* quickFilter() const { return m_filterBar; }
+    ui::QuickFilterBar* quickFilter() const { return m_filterBar; }
 
     // Every list fills the area; the columns share its width while the window is not minimised.
     void arrangeLists();
@@ -51,8 +52,8 @@ public:
     void stopCampaignLoad();
 
     // The shown list and each list's hand-sized column widths and sort, to and from the stored state.
-    void restoreLists(const vorlane::ui::WindowState& state);
-    void recordLists(vorlane::ui::WindowState& state) const;
+    void restoreLists(const ui::WindowState& state);
+    void recordLists(ui::WindowState& state) const;
 
 signals:
     // A campaign's links began to arrive in ListView3...
@@ -64,17 +65,19 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void loadCampaignLinks(const QList<vorlane::store::FileLinkRow>& rows);
+    void loadCampaignLinks(const QList<store::FileLinkRow>& rows);
     void addNextCampaignBatch();
 
-    vorlane::ui::QuickFilterBar* m_filterBar = nullptr;
+    ui::QuickFilterBar* m_filterBar = nullptr;
     QWidget* m_area = nullptr;
-    vorlane::ui::ResultList* m_lists[kListCount] = {};
+    ui::ResultList* m_lists[kListCount] = {};
     int m_visibleList = kWebSearchList;
 
-    QList<vorlane::store::FileLinkRow> m_campaignRows;
+    QList<store::FileLinkRow> m_campaignRows;
     qsizetype m_nextCampaignRow = 0;
     bool m_loadingCampaign = false;
     // Counts loads begun and given up; a batch queued for an older load finds it changed and stops.
     int m_loadGeneration = 0;
 };
+
+} // namespace vorlane::shell

@@ -8,8 +8,10 @@
 #include <QGridLayout>
 #include <QLabel>
 
-QString VersionText() {
-    return QStringLiteral("Version ") + ApplicationVersion();
+namespace vorlane::shell {
+
+QString versionText() {
+    return QStringLiteral("Version ") + applicationVersion();
 }
 
 namespace {
@@ -32,15 +34,15 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, const QFon
 
 } // namespace
 
-SplashFrame BuildSplashFrame(QWidget* host) {
-    host->setFixedSize(TwipsToPixelsX(host, 7380), TwipsToPixelsY(host, 4245));
+SplashFrame buildSplashFrame(QWidget* host) {
+    host->setFixedSize(twipsToPixelsX(host, 7380), twipsToPixelsY(host, 4245));
     SplashFrame parts;
     auto* outer = new QGridLayout(host);
     outer->setContentsMargins(6, 6, 6, 6);
     parts.frame = new QFrame(host);
     parts.frame->setObjectName(QStringLiteral("Frame1"));
     parts.frame->setFrameShape(QFrame::Box);
-    parts.frame->setAccessibleName(QString::fromLatin1(vorlane::ui::kApplicationTitle));
+    parts.frame->setAccessibleName(QString::fromLatin1(ui::kApplicationTitle));
     outer->addWidget(parts.frame);
 
     auto* grid = new QGridLayout(parts.frame);
@@ -48,12 +50,11 @@ SplashFrame BuildSplashFrame(QWidget* host) {
     parts.logo = new QLabel(parts.frame);
     parts.logo->setObjectName(QStringLiteral("imgLogo"));
     parts.logo->setAccessibleName(QStringLiteral("Logo"));
-    parts.logo->setPixmap(ApplicationLogo(96));
+    parts.logo->setPixmap(applicationLogo(96));
     parts.logo->setFixedSize(96, 96);
-    parts.productName =
-        label(parts.frame, "lblProductName", QString::fromLatin1(vorlane::ui::kApplicationTitle),
-              face("Arial", 32.25, true));
-    parts.version = label(parts.frame, "lblVersion", VersionText(), face("Arial", 12, true));
+    parts.productName = label(parts.frame, "lblProductName", QString::fromLatin1(ui::kApplicationTitle),
+                              face("Arial", 32.25, true));
+    parts.version = label(parts.frame, "lblVersion", versionText(), face("Arial", 12, true));
     parts.copyright = label(parts.frame, "lblCopyright",
                             QStringLiteral("Finds the audio, video and pictures that web pages link to.\n"
                                            "Free software, without warranty."),
@@ -69,3 +70,5 @@ SplashFrame BuildSplashFrame(QWidget* host) {
     grid->setHorizontalSpacing(18);
     return parts;
 }
+
+} // namespace vorlane::shell

@@ -7,6 +7,8 @@ class QLabel;
 class QWidget;
 class QString;
 
+namespace vorlane::shell {
+
 struct SplashFrame {
     QFrame* frame = nullptr;
     QLabel* logo = nullptr;
@@ -17,7 +19,9 @@ struct SplashFrame {
 
 // Builds the panel into `host` (which gets a layout) and fills the labels. `host` is sized to the
 // designed 7380 x 4245 twips.
-SplashFrame BuildSplashFrame(QWidget* host);
+SplashFrame buildSplashFrame(QWidget* host);
 
 // "Version " and the program's major.minor.revision.
-QString VersionText();
+QString versionText();
+
+} // namespace vorlane::shell

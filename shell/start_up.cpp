@@ -4,10 +4,12 @@
 #include <QCoreApplication>
 #include <QScreen>
 
+namespace vorlane::shell {
+
 StartUp::StartUp(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("StartUp"));
-    setAccessibleName(QString::fromLatin1(vorlane::ui::kApplicationTitle));
-    m_parts = BuildSplashFrame(this);
+    setAccessibleName(QString::fromLatin1(ui::kApplicationTitle));
+    m_parts = buildSplashFrame(this);
 }
 
 void StartUp::showAndPaint() {
@@ -20,3 +22,5 @@ void StartUp::showAndPaint() {
     repaint();
     QCoreApplication::processEvents();
 }
+
+} // namespace vorlane::shell

@@ -4,6 +4,8 @@
 #include "splash_frame.h"
 #include <QWidget>
 
+namespace vorlane::shell {
+
 class StartUp : public QWidget {
     Q_OBJECT
 public:
@@ -16,3 +18,5 @@ public:
 private:
     SplashFrame m_parts;
 };
+
+} // namespace vorlane::shell

@@ -4,7 +4,9 @@
 #include "start_up.h"
 #include "ui/message_facade.h"
 
-StartupSequence::StartupSequence(vorlane::ui::MessageFacade& messages, vorlane::ui::UrlOpener& opener,
+namespace vorlane::shell {
+
+StartupSequence::StartupSequence(ui::MessageFacade& messages, ui::UrlOpener& opener,
                                  const QString& programFolder, bool trayAvailable, QObject* parent)
     : QObject(parent), m_messages(messages), m_opener(opener), m_programFolder(programFolder),
       m_trayAvailable(trayAvailable) {}
@@ -18,21 +20,21 @@ bool StartupSequence::run() {
     // exactly the windows' own titles.
     StartUp splash;
     splash.showAndPaint();
-    vorlane::store::StartupResult prepared = vorlane::store::prepareDatabase(m_programFolder);
+    store::StartupResult prepared = store::prepareDatabase(m_programFolder);
     // The splash stays above other windows; it goes before any message can show.
     splash.close();
 
     switch (prepared.outcome) {
-    case vorlane::store::StartupOutcome::AlreadyRunning:
+    case store::StartupOutcome::AlreadyRunning:
         m_messages.information(nullptr, QStringLiteral("The Vorlane application is already running!\n"
                                                        "Check the system tray or Windows Task Manager."));
         m_exitCode = 1;
         return false;
-    case vorlane::store::StartupOutcome::Failed:
+    case store::StartupOutcome::Failed:
         m_messages.critical(nullptr, prepared.error);
         m_exitCode = 2;
         return false;
-    case vorlane::store::StartupOutcome::Ready:
+    case store::StartupOutcome::Ready:
         break;
     }
     m_database = std::move(prepared.database);
@@ -50,3 +52,5 @@ bool StartupSequence::run() {
     m_window->loadTray();
     return true;
 }
+
+} // namespace vorlane::shell

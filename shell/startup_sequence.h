@@ -9,21 +9,23 @@
 #include <QObject>
 #include <memory>
 
-class MainWindow;
 namespace vorlane::ui {
 class MessageFacade;
 }
-class StartUp;
 namespace vorlane::ui {
 class UrlOpener;
 }
 
+namespace vorlane::shell {
+
+class MainWindow;
+class StartUp;
 class StartupSequence : public QObject {
     Q_OBJECT
 public:
     // `programFolder` holds mc.mdb and help.htm; the program passes its own folder.
-    StartupSequence(vorlane::ui::MessageFacade& messages, vorlane::ui::UrlOpener& opener,
-                    const QString& programFolder, bool trayAvailable, QObject* parent = nullptr);
+    StartupSequence(ui::MessageFacade& messages, ui::UrlOpener& opener, const QString& programFolder,
+                    bool trayAvailable, QObject* parent = nullptr);
     ~StartupSequence() override;
 
     // True when the main window stands; false when the program must end now with exitCode().
@@ -31,17 +33,19 @@ public:
     int exitCode() const { return m_exitCode; }
 
     MainWindow* mainWindow() const { return m_window.get(); }
-    vorlane::store::Database& database() { return m_database; }
+    store::Database& database() { return m_database; }
 
 signals:
     void ended();
 
 private:
-    vorlane::ui::MessageFacade& m_messages;
-    vorlane::ui::UrlOpener& m_opener;
+    ui::MessageFacade& m_messages;
+    ui::UrlOpener& m_opener;
     QString m_programFolder;
     bool m_trayAvailable;
     int m_exitCode = 0;
-    vorlane::store::Database m_database; // outlives the window and its context
+    store::Database m_database; // outlives the window and its context
     std::unique_ptr<MainWindow> m_window;
 };
+
+} // namespace vorlane::shell

@@ -3,11 +3,13 @@
 #include "app_icon.h"
 #include "ui/message_facade.h"
 
+namespace vorlane::shell {
+
 Tray::Tray(QObject* parent) : QObject(parent) {
     setObjectName(QStringLiteral("Tray"));
     m_pop.setObjectName(QStringLiteral("pop"));
     m_pop.setTitle(QStringLiteral("Hidden"));
-    m_pop.setAccessibleName(QString::fromLatin1(vorlane::ui::kApplicationTitle));
+    m_pop.setAccessibleName(QString::fromLatin1(ui::kApplicationTitle));
 
     auto add = [this](const char* name, const QString& caption, void (Tray::*signal)()) {
         QAction* action = m_pop.addAction(caption);
@@ -22,8 +24,8 @@ Tray::Tray(QObject* parent) : QObject(parent) {
     add("exitmenu", QStringLiteral("&Exit"), &Tray::exitRequested);
     m_pop.setDefaultAction(openwin);
 
-    m_icon.setIcon(ApplicationIcon());
-    m_icon.setToolTip(QString::fromLatin1(vorlane::ui::kApplicationTitle));
+    m_icon.setIcon(applicationIcon());
+    m_icon.setToolTip(QString::fromLatin1(ui::kApplicationTitle));
     m_icon.setContextMenu(&m_pop);
     connect(&m_icon, &QSystemTrayIcon::activated, this, &Tray::activated);
 }
@@ -50,3 +52,5 @@ void Tray::activated(QSystemTrayIcon::ActivationReason reason) {
     if (reason == QSystemTrayIcon::DoubleClick)
         emit showRequested();
 }
+
+} // namespace vorlane::shell

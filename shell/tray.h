@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QSystemTrayIcon>
 
+namespace vorlane::shell {
+
 class Tray : public QObject {
     Q_OBJECT
 public:
@@ -38,3 +40,5 @@ private:
     QSystemTrayIcon m_icon;
     bool m_loaded = false;
 };
+
+} // namespace vorlane::shell

@@ -5,14 +5,18 @@
 #include <QWidget>
 #include <cmath>
 
-inline int TwipsToPixels(int twips, qreal dotsPerInch) {
+namespace vorlane::shell {
+
+inline int twipsToPixels(int twips, qreal dotsPerInch) {
     return int(std::lround(twips * dotsPerInch / 1440.0));
 }
 
-inline int TwipsToPixelsX(const QWidget* widget, int twips) {
-    return TwipsToPixels(twips, widget->logicalDpiX());
+inline int twipsToPixelsX(const QWidget* widget, int twips) {
+    return twipsToPixels(twips, widget->logicalDpiX());
 }
 
-inline int TwipsToPixelsY(const QWidget* widget, int twips) {
-    return TwipsToPixels(twips, widget->logicalDpiY());
+inline int twipsToPixelsY(const QWidget* widget, int twips) {
+    return twipsToPixels(twips, widget->logicalDpiY());
 }
+
+} // namespace vorlane::shell

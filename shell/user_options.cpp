@@ -2,6 +2,8 @@
 
 #include <QSettings>
 
+namespace vorlane::shell {
+
 namespace {
 
 const char* const kGroup = "Options";
@@ -70,3 +72,5 @@ void UserOptions::setShowAskTrayExitOff() {
 void UserOptions::setExitOnClose(bool exit) {
     writeKey("Exit", exit ? QStringLiteral("True") : QStringLiteral("False"));
 }
+
+} // namespace vorlane::shell

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+namespace vorlane::shell {
+
 class UserOptions {
 public:
     // "ShowStartInfo" equals 1 (default 1): the start-up information dialog is shown.
@@ -23,3 +25,5 @@ public:
     static bool readNumberIsOne(const QString& stored, bool absent, bool fallback);
     static bool readTruthValue(const QString& stored, bool absent, bool fallback);
 };
+
+} // namespace vorlane::shell

@@ -1,5 +1,9 @@
 #include "version.h"
 
-QString ApplicationVersion() {
+namespace vorlane::shell {
+
+QString applicationVersion() {
     return QStringLiteral(VORLANE_VERSION);
 }
+
+} // namespace vorlane::shell

@@ -3,4 +3,8 @@
 
 #include <QString>
 
-QString ApplicationVersion(); // "1.5.5"
+namespace vorlane::shell {
+
+QString applicationVersion(); // "1.5.5"
+
+} // namespace vorlane::shell

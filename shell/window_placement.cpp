@@ -5,7 +5,9 @@
 #include <QScreen>
 #include <QWidget>
 
-void applyPlacement(QWidget& window, const vorlane::ui::WindowState& state) {
+namespace vorlane::shell {
+
+void applyPlacement(QWidget& window, const ui::WindowState& state) {
     if (state.size)
         window.resize(*state.size);
     if (state.position) {
@@ -23,7 +25,7 @@ void applyPlacement(QWidget& window, const vorlane::ui::WindowState& state) {
         window.setWindowState(window.windowState() | Qt::WindowMaximized);
 }
 
-void recordPlacement(const QWidget& window, vorlane::ui::WindowState& state) {
+void recordPlacement(const QWidget& window, ui::WindowState& state) {
     const QRect normal =
         window.isMaximized() || window.isMinimized() ? window.normalGeometry() : window.geometry();
     if (normal.isValid()) {
@@ -32,3 +34,5 @@ void recordPlacement(const QWidget& window, vorlane::ui::WindowState& state) {
     }
     state.maximized = window.isMaximized();
 }
+
+} // namespace vorlane::shell

@@ -8,5 +8,9 @@ namespace vorlane::ui {
 struct WindowState;
 }
 
-void applyPlacement(QWidget& window, const vorlane::ui::WindowState& state);
-void recordPlacement(const QWidget& window, vorlane::ui::WindowState& state);
+namespace vorlane::shell {
+
+void applyPlacement(QWidget& window, const ui::WindowState& state);
+void recordPlacement(const QWidget& window, ui::WindowState& state);
+
+} // namespace vorlane::shell

@@ -20,7 +20,7 @@ class TestCampManagement : public QObject {
     Q_OBJECT
 
     std::unique_ptr<SessionFixture> m_app;
-    CampManagement* m_dialog = nullptr;
+    campaigns::CampManagement* m_dialog = nullptr;
     const QStringList m_labels{"1 - URL Search - http://a.test/", "2 - Web Search - jazz - live",
                                "3 - URL Search - http://b.test/"};
 
@@ -35,7 +35,7 @@ class TestCampManagement : public QObject {
         QVERIFY(store.createCampaign(store::CampaignType::WebSearch, "jazz - live"));
         QVERIFY(store.createCampaign(store::CampaignType::UrlSearch, "http://b.test/"));
         QVERIFY(store.recordFileLink(3, "http://b.test/three.mp3"));
-        m_dialog = new CampManagement(m_app->session, m_app->messages, m_app->ownerWindow());
+        m_dialog = new campaigns::CampManagement(m_app->session, m_app->messages, m_app->ownerWindow());
     }
 private slots:
     void init() { m_app = std::make_unique<SessionFixture>(); }
@@ -140,8 +140,8 @@ private slots:
     // The open list is refilled at a search start, and the running campaign cannot be deleted until it ends.
     void searchStartRefillsTheListAndProtectsItsCampaign() {
         m_app->startSite().setRoute("/", {.body = {}, .headers = {}, .delayMs = 5000});
-        m_dialog = new CampManagement(m_app->session, m_app->messages, m_app->ownerWindow());
-        auto* search = new URLSearch(m_app->session, m_app->messages, m_app->ownerWindow());
+        m_dialog = new campaigns::CampManagement(m_app->session, m_app->messages, m_app->ownerWindow());
+        auto* search = new search::URLSearch(m_app->session, m_app->messages, m_app->ownerWindow());
         typeInto(control<QComboBox>(search, "URL"), m_app->site->url("/"));
         pick(control<QComboBox>(search, "Combo1"), "Audio");
         pick(control<QComboBox>(search, "Combo2"), "2");

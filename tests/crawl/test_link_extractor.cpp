@@ -4,6 +4,8 @@
 #include "crawl/link_extractor.h"
 #include "tests/support/table_rows.h"
 
+using namespace vorlane::crawl;
+
 class TestLinkExtractor : public QObject {
     Q_OBJECT
 
@@ -51,7 +53,7 @@ private slots:
 
     void links() {
         auto [html, expected] = fetchRow<QString, QStringList>({"html", "expected"});
-        const ParsedPage page = ExtractLinks(html);
+        const ParsedPage page = extractLinks(html);
         QStringList described;
         for (const ExtractedLink& link : page.links)
             described.append((link.source == LinkSource::Anchor ? "A:" : "E:") + link.href);
@@ -92,7 +94,7 @@ private slots:
     void decoding() {
         auto [body, contentType, expectedHref] =
             fetchRow<QByteArray, QByteArray, QString>({"body", "contentType", "expectedHref"});
-        const ParsedPage page = ExtractLinks(body, contentType);
+        const ParsedPage page = extractLinks(body, contentType);
         QVERIFY(!page.links.isEmpty());
         QCOMPARE(page.links.first().href, expectedHref);
     }
@@ -106,7 +108,7 @@ private slots:
                              "<a href=deep.mp3>x</a>" +
                              QString("<span title='<b>'><a href=s.mp3>").repeated(200) +
                              "<script><div></script>" + "<img src=i.png>";
-        const ParsedPage page = ExtractLinks(html);
+        const ParsedPage page = extractLinks(html);
         QCOMPARE(page.links.size(), 202);
         QCOMPARE(page.links.first().href, QStringLiteral("deep.mp3"));
         QCOMPARE(page.links.last().href, QStringLiteral("i.png"));

@@ -10,7 +10,7 @@
 
 using namespace vorlane;
 
-Q_DECLARE_METATYPE(store::CrawlPolicy)
+Q_DECLARE_METATYPE(vorlane::store::CrawlPolicy)
 
 namespace {
 

@@ -32,7 +32,7 @@ const Kind kUrl{store::CampaignType::UrlSearch, "URL", "Combo1", "Combo2", "Sear
 const Kind kWeb{store::CampaignType::WebSearch, "KeyWord", "Combo4", "SEngine", "WebSearchBtn", "WebPauseResume",
                 "WebStop", "Web Search running...", "Web Search paused"};
 // clang-format on
-const QString kErase = QString::fromLatin1(kEraseHistoryEntry);
+const QString kErase = QString::fromLatin1(search::kEraseHistoryEntry);
 
 } // namespace
 
@@ -54,8 +54,8 @@ class TestSearchDialogs : public QObject {
     QComboBox* openDialog(bool web) {
         m_kind = web ? kWeb : kUrl;
         QWidget* owner = m_app->ownerWindow();
-        m_dialog = web ? static_cast<QDialog*>(new WebSearch(m_app->session, m_app->messages, owner))
-                       : new URLSearch(m_app->session, m_app->messages, owner);
+        m_dialog = web ? static_cast<QDialog*>(new search::WebSearch(m_app->session, m_app->messages, owner))
+                       : new search::URLSearch(m_app->session, m_app->messages, owner);
         owner->show();
         m_dialog->show();
         return box(m_kind.history);
@@ -149,8 +149,8 @@ private slots:
         QCOMPARE(tabOrder(box(m_kind.history), int(order.size())), order);
 
         const auto extensions = [&] {
-            return web ? static_cast<WebSearch*>(m_dialog)->pickedExtensions()
-                       : static_cast<URLSearch*>(m_dialog)->pickedExtensions();
+            return web ? static_cast<search::WebSearch*>(m_dialog)->pickedExtensions()
+                       : static_cast<search::URLSearch*>(m_dialog)->pickedExtensions();
         };
         store::CategoryStore categories(m_app->database.connection());
         pick(box(m_kind.mediaType), "Audio");
@@ -168,7 +168,7 @@ private slots:
     // The main window pre-fills the address of an idle URL dialog only when nothing is typed there.
     void prefillKeepsATypedAddress() {
         openDialog(false);
-        auto* dialog = static_cast<URLSearch*>(m_dialog);
+        auto* dialog = static_cast<search::URLSearch*>(m_dialog);
         dialog->prefillAddressIfIdle();
         QCOMPARE(box("URL")->currentText(), QString("http://"));
         typeInto(box("URL"), "http://kept.test/");

@@ -36,10 +36,10 @@ class TestSettingsDialog : public QObject {
 
     TempUserOptions m_userOptions; // the crawling options live in the per-user settings
     std::unique_ptr<SessionFixture> m_app;
-    std::unique_ptr<Settings> m_dialog;
+    std::unique_ptr<settings::Settings> m_dialog;
 
     void openDialog() {
-        m_dialog = std::make_unique<Settings>(m_app->session, m_app->messages);
+        m_dialog = std::make_unique<settings::Settings>(m_app->session, m_app->messages);
         m_dialog->show();
         if (!QTest::qWaitForWindowActive(m_dialog.get()))
             qWarning("the dialog did not become active; focus checks may fail");

@@ -31,13 +31,13 @@ namespace {
 
 bool splashShowing() {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (qobject_cast<StartUp*>(w) && w->isVisible())
+        if (qobject_cast<shell::StartUp*>(w) && w->isVisible())
             return true;
     return false;
 }
 
-ExitToTray* question(MainWindow& window) {
-    for (ExitToTray* d : window.findChildren<ExitToTray*>())
+shell::ExitToTray* question(shell::MainWindow& window) {
+    for (shell::ExitToTray* d : window.findChildren<shell::ExitToTray*>())
         if (d->isVisible())
             return d;
     return nullptr;
@@ -45,7 +45,7 @@ ExitToTray* question(MainWindow& window) {
 
 // What a user could observe, as words, so one comparison checks it all and a failure reads plainly.
 QString state(WindowFixture& f) {
-    ExitToTray* q = question(*f.window);
+    shell::ExitToTray* q = question(*f.window);
     const std::pair<bool, const char*> flags[] = {
         {q != nullptr, "asking"},
         {q && q->findChild<QRadioButton*>("ExitApp")->isChecked(), "exit"},
@@ -67,7 +67,7 @@ QString state(WindowFixture& f) {
 // click one of the question's controls, or trigger a tray menu entry.
 void run(WindowFixture& f, const QString& steps) {
     for (const QString& step : steps.split(' ')) {
-        ExitToTray* q = question(*f.window);
+        shell::ExitToTray* q = question(*f.window);
         if (step == "close") {
             f.window->close();
         } else if (step == "deactivate") {
@@ -128,7 +128,7 @@ private slots:
         QTemporaryDir folder;
         ScriptedMessages messages;
         RecordingOpener opener;
-        StartupSequence startup(messages, opener, folder.path(), true);
+        shell::StartupSequence startup(messages, opener, folder.path(), true);
 
         bool mainWindowUnderSettings = false;
         ModalDriver settings("Settings", [&](QWidget* dialog) {
@@ -150,7 +150,7 @@ private slots:
         // After the splash and the database, before the search dialogs and the main window.
         const bool tipShown = stored != "0";
         QCOMPARE(atTip, (tipShown ? QList<bool>{false, true, false, false} : QList<bool>{}));
-        MainWindow* window = startup.mainWindow();
+        shell::MainWindow* window = startup.mainWindow();
         QVERIFY(window->urlSearch() && window->webSearch());
         QCOMPARE((QList<bool>{window->isVisible(), splashShowing(), window->urlSearch()->isVisible(),
                               window->webSearch()->isVisible(), window->tray()->isLoaded()}),
@@ -177,13 +177,13 @@ private slots:
         QTemporaryDir folder;
         ScriptedMessages firstMessages, messages;
         RecordingOpener opener;
-        StartupSequence first(firstMessages, opener, folder.path(), true);
+        shell::StartupSequence first(firstMessages, opener, folder.path(), true);
         QString path = folder.filePath("plain-file");
         if (secondCopy)
             QVERIFY(first.run());
         else
             QVERIFY(QFile(path).open(QIODevice::WriteOnly));
-        StartupSequence startup(messages, opener, secondCopy ? folder.path() : path, true);
+        shell::StartupSequence startup(messages, opener, secondCopy ? folder.path() : path, true);
         QVERIFY(!startup.run());
         QVERIFY(startup.exitCode() != 0 && !startup.mainWindow() && !splashShowing());
         QCOMPARE(messages.shown().size(), 1);
@@ -301,7 +301,7 @@ private slots:
         QFont large = usual;
         large.setPointSize(20);
         QApplication::setFont(large);
-        frmTip tip;
+        shell::frmTip tip;
         QApplication::setFont(usual);
         int right = 0;
         for (const char* name : {"SetConn", "ReadHelp", "Cancel"}) {
@@ -316,7 +316,7 @@ private slots:
         WindowFixture f;
         f.window->hide();
         f.window->tray()->menu().findChild<QAction*>("aboutfrm")->trigger();
-        QPointer<About> about = f.window->aboutBox();
+        QPointer<shell::About> about = f.window->aboutBox();
         QVERIFY(about && about->isVisible() && !about->isModal());
         QCOMPARE(about->findChild<QLabel*>("lblVersion")->text(), QStringLiteral("Version 1.5.5"));
 
@@ -325,7 +325,7 @@ private slots:
         QCOMPARE(f.window->aboutBox(), about.data());
         int shown = 0;
         for (QWidget* w : QApplication::topLevelWidgets())
-            shown += qobject_cast<About*>(w) && w->isVisible();
+            shown += qobject_cast<shell::About*>(w) && w->isVisible();
         QCOMPARE(shown, 1);
         QTest::keyClick(about, Qt::Key_X); // any key closes it
         QTRY_VERIFY_WITH_TIMEOUT(!about, 2000);

@@ -18,10 +18,10 @@
 
 struct WindowFixture {
     explicit WindowFixture(bool trayAvailable = true, bool show = true) {
-        UserOptions().setShowStartInfoOff();
-        window = std::make_unique<MainWindow>(database.database(), messages, opener, database.directory(),
-                                              trayAvailable);
-        ended = std::make_unique<QSignalSpy>(window.get(), &MainWindow::applicationEnded);
+        vorlane::shell::UserOptions().setShowStartInfoOff();
+        window = std::make_unique<vorlane::shell::MainWindow>(database.database(), messages, opener,
+                                                              database.directory(), trayAvailable);
+        ended = std::make_unique<QSignalSpy>(window.get(), &vorlane::shell::MainWindow::applicationEnded);
         window->load();
         window->loadSearchDialogs();
         if (show) {
@@ -32,13 +32,13 @@ struct WindowFixture {
         }
     }
 
-    ResultPane* pane() const { return window->resultPane(); }
+    vorlane::shell::ResultPane* pane() const { return window->resultPane(); }
     vorlane::ui::ResultList* list(int number) const { return pane()->list(number); }
 
     // The one result list shown, or -1 when more than one is.
     int visibleList() const {
         int visible = 0;
-        for (int i = 1; i <= ResultPane::kListCount; ++i)
+        for (int i = 1; i <= vorlane::shell::ResultPane::kListCount; ++i)
             if (list(i)->isVisibleTo(window.get()))
                 visible = visible ? -1 : i;
         return visible;
@@ -46,11 +46,13 @@ struct WindowFixture {
 
     // The window as designed, with nothing stored from an earlier run.
     QSize designedSize() const {
-        return {TwipsToPixelsX(window.get(), 7080), TwipsToPixelsY(window.get(), 6675)};
+        return {vorlane::shell::twipsToPixelsX(window.get(), 7080),
+                vorlane::shell::twipsToPixelsY(window.get(), 6675)};
     }
     // The width of each column the window spreads over a list.
     int spreadColumn() const {
-        return window->findChild<QWidget*>("ResultArea")->width() / 3 - TwipsToPixelsX(window.get(), 100);
+        return window->findChild<QWidget*>("ResultArea")->width() / 3 -
+               vorlane::shell::twipsToPixelsX(window.get(), 100);
     }
 
     // A toolbar button or menu entry, by its name, as a click would.
@@ -59,7 +61,7 @@ struct WindowFixture {
     TempDatabase database;
     ScriptedMessages messages;
     RecordingOpener opener;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<vorlane::shell::MainWindow> window;
     std::unique_ptr<QSignalSpy> ended;
     bool exposed = false;
 };

@@ -15,8 +15,8 @@
 
 using namespace vorlane;
 
-Q_DECLARE_METATYPE(ui::ExportRow)
-Q_DECLARE_METATYPE(ui::ExportFormat)
+Q_DECLARE_METATYPE(vorlane::ui::ExportRow)
+Q_DECLARE_METATYPE(vorlane::ui::ExportFormat)
 
 namespace {
 

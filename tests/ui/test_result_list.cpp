@@ -20,7 +20,7 @@
 
 using namespace vorlane;
 
-Q_DECLARE_METATYPE(ui::ExportFormat)
+Q_DECLARE_METATYPE(vorlane::ui::ExportFormat)
 
 namespace {
 
