@@ -30,10 +30,13 @@ QByteArray PageCharset(const QByteArray& body, const QByteArray& contentType);
 // become U+FFFD and never stop the parse.
 QString DecodePageText(const QByteArray& body, const QByteArray& contentType);
 
-// Every link of the page, parsed once. Never fails: any text gives a (possibly empty) list. Elements nested
-// more than 512 deep (no real page does; browsers stop there too) are read as text, so a hostile page
-// costs linear time; their a, area, img, embed, source and track links are still found.
+// Every link of the page. Never fails: any text gives a (possibly empty) list. Elements nested more than 512
+// deep (no real page does; browsers stop there too) are read as text; their a, area, img, embed, source and
+// track links are still found. A page whose markup would cost the parser more than linear time has the links
+// of the rest read without their nesting once it has cost its share (see markup_plan.h), and a large page is
+// parsed a piece at a time, so any page costs time linear in its size and memory a few times its size.
 ParsedPage ExtractLinks(const QString& html);
-inline ParsedPage ExtractLinks(const QByteArray& body, const QByteArray& contentType) {
-    return ExtractLinks(DecodePageText(body, contentType));
-}
+ParsedPage ExtractLinks(const QByteArray& body, const QByteArray& contentType);
+
+// The same links, parsing pieces of about `chunkBytes` at a time.
+ParsedPage ExtractLinks(const QString& html, qsizetype chunkBytes);
