@@ -164,13 +164,27 @@ private:
     }
 
     TextState take(const MarkupToken& token) {
-        if (token.kind == MarkupToken::StartTag && kLinkTags.has(token.tag))
+        if (token.kind == MarkupToken::StartTag && kLinkTags.has(token.tag) && hasLinkAttribute(token.tag))
             ++m_plan.linkTags;
         if (m_flat)
             return takeFlat(token);
         const TextState raw = m_model.take(token);
         checkBudget(token.end);
         return raw;
+    }
+
+    // Of the tag just read.
+    bool hasLinkAttribute(GumboTag tag) const {
+        switch (tag) {
+        case GUMBO_TAG_A:
+        case GUMBO_TAG_AREA:
+        case GUMBO_TAG_BASE:
+            return m_attributesSeen[Href];
+        case GUMBO_TAG_OBJECT:
+            return m_attributesSeen[Data];
+        default:
+            return m_attributesSeen[Src];
+        }
     }
 
     void checkBudget(qsizetype end) {
@@ -373,7 +387,8 @@ private:
     void keepAttributes(MarkupToken& token) {
         const bool merged = token.kind == MarkupToken::StartTag &&
                             (token.tag == GUMBO_TAG_HTML || token.tag == GUMBO_TAG_BODY);
-        std::array<bool, kKeptAttributes.size()> seen{};
+        std::array<bool, kKeptAttributes.size()>& seen = m_attributesSeen;
+        seen = {};
         int kept = 0;
         uint64_t key = 0;
         for (size_t n = 0; n < m_attributes.size(); ++n) {
@@ -517,6 +532,7 @@ private:
     TreeModel m_model;
     bool m_framesets;
     std::vector<Attribute> m_attributes;
+    std::array<bool, kKeptAttributes.size()> m_attributesSeen{};
     int m_mergedAttributes = 0;
     qsizetype m_chunkBegin = 0;
     QByteArray m_replay;

@@ -33,7 +33,7 @@ struct MarkupPlan {
     QList<MarkupChunk> chunks; // consecutive, from the start of `html` to where `flatLinks` takes over
     QByteArray
         flatLinks; // the rest's link elements, each closed at once: empty when the chunks cover the page
-    qsizetype linkTags = 0; // start tags that may give a link
+    qsizetype linkTags = 0; // start tags with an attribute that may give a link
 };
 
 MarkupPlan PlanMarkup(QByteArray html, qsizetype chunkBytes = kMarkupChunkBytes);
