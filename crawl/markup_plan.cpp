@@ -137,8 +137,15 @@ private:
         text.begin = begin;
         text.end = end;
         text.length = end - begin;
-        for (qsizetype i = begin; i < end && !text.nonSpace; ++i)
-            text.nonSpace = !IsMarkupSpace(m_data[i]);
+        for (qsizetype i = begin; i < end && !(text.characters && text.spaces && text.nuls); ++i) {
+            const char c = m_data[i];
+            if (c == '\0')
+                text.nuls = true;
+            else if (IsMarkupSpace(c))
+                text.spaces = true;
+            else
+                text.characters = true;
+        }
         const double before = m_model.work();
         m_model.take(text);
         if (m_model.work() > m_budget) {
@@ -150,7 +157,8 @@ private:
     }
 
     void beginToken(qsizetype at) {
-        if (m_flat || at - m_chunkBegin < m_chunkBytes || !m_model.replayable(m_framesets))
+        if (m_flat || at - m_chunkBegin < m_chunkBytes || at == m_emptyEndTagEnd ||
+            !m_model.replayable(m_framesets))
             return;
         closeChunk(at);
         m_chunkBegin = at;
@@ -213,6 +221,7 @@ private:
     // when the "<" is text.
     qsizetype readMarkup(qsizetype lt, MarkupToken& token) {
         token.begin = lt;
+        token.afterEmptyEndTag = lt == m_emptyEndTagEnd;
         if (lt + 1 >= m_size)
             return -1;
         const char c = m_data[lt + 1];
@@ -224,8 +233,10 @@ private:
             if (isLetter(m_data[lt + 2]))
                 return readTag(lt + 2, MarkupToken::EndTag, token);
             token.kind = MarkupToken::Comment;
-            if (m_data[lt + 2] == '>')
+            if (m_data[lt + 2] == '>') {
+                m_emptyEndTagEnd = lt + 3;
                 return token.end = lt + 3;
+            }
             return token.end = untilAfter(lt + 2, '>');
         }
         if (c == '?') {
@@ -256,7 +267,7 @@ private:
             }
             token.kind = MarkupToken::Text;
             token.cdata = true;
-            token.nonSpace = true;
+            token.characters = (close ? close - m_data : m_size) > from + 7; // whitespace counts here
             return token.end = end;
         }
         token.kind = MarkupToken::Comment;
@@ -538,6 +549,7 @@ private:
     QByteArray m_replay;
     bool m_flat = false;
     qsizetype m_flatFrom = 0;
+    qsizetype m_emptyEndTagEnd = -1; // just after the last "</>"
 };
 
 } // namespace

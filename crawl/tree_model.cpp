@@ -636,13 +636,15 @@ private:
         }
     }
 
-    // What text (characters or whitespace) costs in the body: each character reconstructs the formatting
-    // elements, which means finding the last of them on the stack.
+    // Text in the body: each character and whitespace reconstructs the formatting elements, which means
+    // finding the last of them on the stack; NUL is ignored.
     void textInBody(const MarkupToken& token) {
+        if (!token.characters && !token.spaces)
+            return;
         reconstruct();
         if (!m_list.empty() && m_list.back().uid != 0)
             m_work += kTextStep * double(token.length) * double(m_position[m_list.back().uid] + 1);
-        if (token.nonSpace)
+        if (token.characters)
             m_framesetOk = false;
     }
 
@@ -772,7 +774,12 @@ private:
         node.tagBegin = token.begin;
         node.tagEnd = token.end;
         node.nameBegin = token.nameBegin;
-        node.nameLength = token.nameLength;
+        // The name gumbo gives a foreign element ends at C whitespace, vertical tab included. Right after
+        // "</>" it reads the name from the wrong text, and no end tag matches it.
+        node.nameLength = token.afterEmptyEndTag ? -1 : token.nameLength;
+        if (const void* tab =
+                std::memchr(m_page + token.nameBegin, '\v', size_t(std::max(node.nameLength, 0))))
+            node.nameLength = int(static_cast<const char*>(tab) - (m_page + token.nameBegin));
         node.attributes = token.attributes;
         node.attributeKey = token.attributeKey;
         if (ns == Ns::Svg)
@@ -796,7 +803,7 @@ private:
         return token.kind == MarkupToken::EndTag && set.has(token.tag);
     }
     static bool isSpaceText(const MarkupToken& token) {
-        return token.kind == MarkupToken::Text && !token.nonSpace;
+        return token.kind == MarkupToken::Text && !token.characters && !token.nuls;
     }
 
     // Returns whether the token is to be processed again.
@@ -1523,7 +1530,7 @@ private:
         if (token.kind == MarkupToken::Text) {
             // Gathered as table text: a run with more than whitespace is foster-parented, reopening the
             // formatting elements first.
-            if (token.nonSpace) {
+            if (token.characters) {
                 m_foster = true;
                 reconstruct();
                 m_foster = false;
@@ -1960,7 +1967,7 @@ private:
 
     bool foreign(const MarkupToken& token) {
         if (token.kind != MarkupToken::StartTag && token.kind != MarkupToken::EndTag) {
-            if (token.kind == MarkupToken::Text && token.nonSpace)
+            if (token.kind == MarkupToken::Text && token.characters)
                 m_framesetOk = false;
             return false;
         }
@@ -1977,11 +1984,14 @@ private:
                 pop();
             return false;
         }
+        // Gumbo names an end tag by all between "</" and ">": "</g >" closes no <g>, and right after "</>"
+        // none closes anything.
+        const qsizetype nameLength = token.afterEmptyEndTag ? -2 : token.end - 1 - token.nameBegin;
         for (size_t i = m_stack.size() - 1; i > 0;) {
             m_work += kFindStep * 4;
             const Node& node = m_stack[i];
             if (EqualsIgnoringAsciiCase(m_page + node.nameBegin, node.nameLength, m_page + token.nameBegin,
-                                        token.nameLength)) {
+                                        nameLength)) {
                 popUntilSize(i);
                 return false;
             }

@@ -37,13 +37,16 @@ struct MarkupToken {
     bool selfClosing = false;
     int attributes = 0;
     uint64_t attributeKey = 0;
-    bool hiddenInput = false;  // type=hidden
-    bool fontBreakout = false; // color, face or size: a <font> that leaves foreign content
-    bool htmlEncoding = false; // an annotation-xml holding HTML
-    bool cdata = false;        // text of a CDATA section, which the tree builder reads as foreign content
-    bool nonSpace = false;     // text: more than ASCII whitespace
-    qsizetype length = 0;      // text: bytes
-    bool cutOff = false;       // a tag the page ends in: no token, and the end of the page
+    bool hiddenInput = false;      // type=hidden
+    bool fontBreakout = false;     // color, face or size: a <font> that leaves foreign content
+    bool htmlEncoding = false;     // an annotation-xml holding HTML
+    bool cdata = false;            // text of a CDATA section, which the tree builder reads as foreign content
+    bool afterEmptyEndTag = false; // right after "</>", whose text gumbo gives this token too
+    bool characters = false;       // text: holds characters other than ASCII whitespace and NUL
+    bool spaces = false;           // text: holds ASCII whitespace
+    bool nuls = false;             // text: holds NUL, which the tree builder mostly ignores
+    qsizetype length = 0;          // text: bytes
+    bool cutOff = false;           // a tag the page ends in: no token, and the end of the page
 };
 
 class TreeModel {
