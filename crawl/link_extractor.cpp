@@ -2,7 +2,6 @@
 
 #include "crawl/markup_plan.h"
 
-#include <QSet>
 #include <QStringDecoder>
 
 #include <gumbo.h>
@@ -11,6 +10,9 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -258,15 +260,14 @@ private:
     // Enough to share the addresses a page repeats, small enough to cost nothing on a page that repeats none.
     static constexpr qsizetype kSharedAddresses = 4096;
 
-    void add(QString href, LinkSource source) {
-        if (const auto known = m_seen.constFind(href); known != m_seen.cend()) {
-            href = *known;
-        } else {
-            if (m_seen.size() >= kSharedAddresses)
-                m_seen.clear();
-            m_seen.insert(href);
-        }
-        m_page.links.append({std::move(href), source});
+    // The address an attribute value gives, shared with the links that gave it before.
+    QString address(const char* value) {
+        const auto known = m_addresses.find(std::string_view(value));
+        if (known != m_addresses.end())
+            return known->second;
+        if (m_addresses.size() >= kSharedAddresses)
+            m_addresses.clear();
+        return m_addresses.emplace(value, trimmedAscii(value)).first->second;
     }
 
     void visit(const GumboElement& element) {
@@ -277,7 +278,7 @@ private:
         case GUMBO_TAG_A:
         case GUMBO_TAG_AREA:
             if (const char* href = attributeValue(element, "href"))
-                add(trimmedAscii(href), LinkSource::Anchor);
+                m_page.links.append({address(href), LinkSource::Anchor});
             return;
         case GUMBO_TAG_BASE:
             // Only the first <base> with an href counts, as in a browser.
@@ -300,15 +301,20 @@ private:
             return;
         }
         if (const char* value = attributeValue(element, embeddedAttribute)) {
-            QString address = trimmedAscii(value);
             // An empty src names no file (a browser fetches nothing for it).
-            if (!address.isEmpty())
-                add(std::move(address), LinkSource::Embedded);
+            if (QString file = address(value); !file.isEmpty())
+                m_page.links.append({std::move(file), LinkSource::Embedded});
         }
     }
 
+    // Keyed by the attribute's bytes: a repeated address costs neither decoding nor a new string.
+    struct BytesHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view bytes) const { return std::hash<std::string_view>{}(bytes); }
+    };
+
     ParsedPage& m_page;
-    QSet<QString> m_seen;
+    std::unordered_map<std::string, QString, BytesHash, std::equal_to<>> m_addresses;
     bool m_baseSeen = false;
 };
 
