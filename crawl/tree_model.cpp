@@ -15,10 +15,11 @@ constexpr int kMaxReplayElements = 32;
 // hostile shapes).
 constexpr double kScopeStep = 3;     // an element passed while checking whether another is in scope
 constexpr double kSpecialStep = 7;   // an element passed while looking for a "special" one
-constexpr double kFindStep = 0.5;    // an element passed while looking for a given element
-constexpr double kTextStep = 0.5;    // an element passed per character, finding the last formatting one open
-constexpr double kCloneCost = 150;   // a formatting element reopened or cloned
-constexpr double kAttributePair = 4; // two attributes compared
+constexpr double kFindStep = 1;      // an element passed while looking for a given element
+constexpr double kTextStep = 1;      // an element passed per character, finding the last formatting one open
+constexpr double kForeignStep = 16;  // an SVG or MathML element whose name is compared with an end tag's
+constexpr double kCloneCost = 400;   // a formatting element reopened or cloned
+constexpr double kAttributePair = 8; // two attributes compared
 
 class TagSet {
 public:
@@ -1988,7 +1989,7 @@ private:
         // none closes anything.
         const qsizetype nameLength = token.afterEmptyEndTag ? -2 : token.end - 1 - token.nameBegin;
         for (size_t i = m_stack.size() - 1; i > 0;) {
-            m_work += kFindStep * 4;
+            m_work += kForeignStep;
             const Node& node = m_stack[i];
             if (EqualsIgnoringAsciiCase(m_page + node.nameBegin, node.nameLength, m_page + token.nameBegin,
                                         nameLength)) {
