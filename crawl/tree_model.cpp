@@ -354,8 +354,7 @@ public:
 
     bool currentIsForeign() const { return !m_stack.empty() && m_stack.back().ns != Ns::Html; }
 
-    // The stack as the next text will leave it: formatting elements closed but still listed are reopened
-    // then.
+    // The stack as the next text leaves it: listed formatting elements closed by now are reopened then.
     int depth() const { return int(m_stack.size()) + m_closedInList; }
 
     double work() const { return m_work; }
@@ -408,7 +407,7 @@ public:
     }
 
 private:
-    // ---------------------------------------------------------------------------------------------------------
+    // -------------------------------------------------------------------------------------------------------
     // The stack of open elements and the list of active formatting elements
 
     static bool isHtml(const Node& node, GumboTag tag) { return node.ns == Ns::Html && node.tag == tag; }
@@ -664,8 +663,7 @@ private:
             closeElement(GUMBO_TAG_P);
     }
 
-    // The adoption agency algorithm, for an end tag of a formatting element. Returns whether it ran its
-    // course.
+    // The adoption agency algorithm, for the end tag of a formatting element: whether it ran its course.
     bool adopt(GumboTag subject) {
         if (!m_stack.empty() && currentIs(subject) && listIndex(current().uid) < 0) {
             pop();
@@ -765,7 +763,7 @@ private:
         return true;
     }
 
-    // ---------------------------------------------------------------------------------------------------------
+    // -------------------------------------------------------------------------------------------------------
     // Tokens
 
     Node nodeFor(const MarkupToken& token, Ns ns = Ns::Html) const {
