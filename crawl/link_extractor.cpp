@@ -348,8 +348,8 @@ ParsedPage extractLinks(QByteArray utf8, qsizetype chunkBytes) {
             collectLinks(collector, document.constData(), document.size(), chunk.replay.size());
         }
     }
-    if (!plan.flatLinks.isEmpty())
-        collectLinks(collector, plan.flatLinks.constData(), plan.flatLinks.size());
+    for (const QByteArray& links : plan.flatLinks)
+        collectLinks(collector, links.constData(), links.size());
     if (page.links.capacity() > 2 * page.links.size())
         page.links.squeeze();
     return page;

@@ -33,8 +33,9 @@ QString DecodePageText(const QByteArray& body, const QByteArray& contentType);
 // Every link of the page. Never fails: any text gives a (possibly empty) list. Elements nested more than 512
 // deep (no real page does; browsers stop there too) are read as text; their a, area, img, embed, source and
 // track links are still found. A page whose markup would cost the parser more than linear time has the links
-// of the rest read without their nesting once it has cost its share (see markup_plan.h), and a large page is
-// parsed a piece at a time, so any page costs time linear in its size and memory a few times its size.
+// of the rest read without their nesting once it has cost its share, so any page costs time linear in its
+// size. A large page is parsed a piece at a time where its markup allows, which keeps its trees to tens of
+// megabytes (see markup_plan.h).
 ParsedPage ExtractLinks(const QString& html);
 ParsedPage ExtractLinks(const QByteArray& body, const QByteArray& contentType);
 

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
-#include <vector>
 
 namespace {
 
@@ -207,11 +206,14 @@ private:
         if (token.kind != MarkupToken::StartTag)
             return TextState::Data;
         if (kLinkTags.has(token.tag)) {
-            m_plan.flatLinks.append(m_data + token.begin, token.end - token.begin);
+            if (m_plan.flatLinks.isEmpty() || m_plan.flatLinks.last().size() >= m_chunkBytes)
+                m_plan.flatLinks.append(QByteArray());
+            QByteArray& links = m_plan.flatLinks.last();
+            links.append(m_data + token.begin, token.end - token.begin);
             if (kOpenLinkTags.has(token.tag)) {
-                m_plan.flatLinks.append("</");
-                m_plan.flatLinks.append(gumbo_normalized_tagname(token.tag));
-                m_plan.flatLinks.append('>');
+                links.append("</");
+                links.append(gumbo_normalized_tagname(token.tag));
+                links.append('>');
             }
         }
         return TextStateAfter(token.tag);
@@ -320,8 +322,8 @@ private:
         token.nameLength = int(std::min<qsizetype>(i - nameBegin, 1 << 30));
         token.tag = tagOf(nameBegin, i - nameBegin);
 
-        m_attributes.clear();
-        for (;;) {
+        m_attributesSeen = {};
+        for (int index = 0;; ++index) {
             while (i < m_size && IsMarkupSpace(m_data[i]))
                 ++i;
             if (i >= m_size)
@@ -374,10 +376,11 @@ private:
                 // No value: the attribute ends with its name (what follows the blanks is another one).
                 attribute.end = attribute.nameEnd;
             }
-            m_attributes.push_back(attribute);
+            keepAttribute(token, attribute, index);
         }
         token.end = i;
-        keepAttributes(token);
+        if (!m_flat)
+            m_model.chargeAttributes(token.attributes);
         return i;
     }
 
@@ -395,68 +398,58 @@ private:
         return gumbo_tagn_enum(name, unsigned(length));
     }
 
-    void keepAttributes(MarkupToken& token) {
+    // Decides an attribute of the tag being read, the `index`th, as soon as it is read.
+    void keepAttribute(MarkupToken& token, const Attribute& attribute, int index) {
         const bool merged = token.kind == MarkupToken::StartTag &&
                             (token.tag == GUMBO_TAG_HTML || token.tag == GUMBO_TAG_BODY);
-        std::array<bool, kKeptAttributes.size()>& seen = m_attributesSeen;
-        seen = {};
-        int kept = 0;
-        uint64_t key = 0;
-        for (size_t n = 0; n < m_attributes.size(); ++n) {
-            const Attribute& attribute = m_attributes[n];
-            const char* name = m_data + attribute.nameBegin;
-            const qsizetype nameLength = attribute.nameEnd - attribute.nameBegin;
-            int known = -1;
-            for (size_t k = 0; k < kKeptAttributes.size(); ++k) {
-                if (EqualsIgnoringAsciiCase(name, nameLength, kKeptAttributes[k])) {
-                    known = int(k);
-                    break;
-                }
-            }
-            const bool first = known >= 0 && !seen[size_t(known)];
-            if (known >= 0)
-                seen[size_t(known)] = true;
-            const bool keep =
-                merged ? m_mergedAttributes < kMaxMergedAttributes : (n < kMaxAttributes || first);
-            if (!keep) {
-                std::memset(m_data + attribute.nameBegin, ' ', size_t(attribute.end - attribute.nameBegin));
-                continue;
-            }
-            if (merged)
-                ++m_mergedAttributes;
-            ++kept;
-            uint64_t hash = 0x9e3779b97f4a7c15ULL;
-            for (qsizetype i = attribute.nameBegin; i < attribute.nameEnd; ++i)
-                hash = mix(hash ^ uint8_t(LowerAscii(m_data[i])));
-            hash = mix(hash ^ '=');
-            for (qsizetype i = attribute.valueBegin; i < attribute.valueEnd; ++i)
-                hash = mix(hash ^ uint8_t(m_data[i]));
-            key += hash; // the tree builder compares attributes as sets
-            if (!first)
-                continue;
-            const char* value = m_data + attribute.valueBegin;
-            const qsizetype valueLength = attribute.valueEnd - attribute.valueBegin;
-            switch (known) {
-            case Type:
-                token.hiddenInput = EqualsIgnoringAsciiCase(value, valueLength, "hidden");
-                break;
-            case Encoding:
-                token.htmlEncoding = EqualsIgnoringAsciiCase(value, valueLength, "text/html") ||
-                                     EqualsIgnoringAsciiCase(value, valueLength, "application/xhtml+xml");
-                break;
-            case Color:
-            case Face:
-            case Size:
-                token.fontBreakout = true;
-                break;
-            default:
+        const char* name = m_data + attribute.nameBegin;
+        const qsizetype nameLength = attribute.nameEnd - attribute.nameBegin;
+        int known = -1;
+        for (size_t k = 0; k < kKeptAttributes.size(); ++k) {
+            if (EqualsIgnoringAsciiCase(name, nameLength, kKeptAttributes[k])) {
+                known = int(k);
                 break;
             }
         }
-        token.attributes = kept;
-        token.attributeKey = key;
-        if (!m_flat)
-            m_model.chargeAttributes(kept);
+        const bool first = known >= 0 && !m_attributesSeen[size_t(known)];
+        if (known >= 0)
+            m_attributesSeen[size_t(known)] = true;
+        const bool keep =
+            merged ? m_mergedAttributes < kMaxMergedAttributes : (index < kMaxAttributes || first);
+        if (!keep) {
+            std::memset(m_data + attribute.nameBegin, ' ', size_t(attribute.end - attribute.nameBegin));
+            return;
+        }
+        if (merged)
+            ++m_mergedAttributes;
+        ++token.attributes;
+        uint64_t hash = 0x9e3779b97f4a7c15ULL;
+        for (qsizetype i = attribute.nameBegin; i < attribute.nameEnd; ++i)
+            hash = mix(hash ^ uint8_t(LowerAscii(m_data[i])));
+        hash = mix(hash ^ '=');
+        for (qsizetype i = attribute.valueBegin; i < attribute.valueEnd; ++i)
+            hash = mix(hash ^ uint8_t(m_data[i]));
+        token.attributeKey += hash; // the tree builder compares attributes as sets
+        if (!first)
+            return;
+        const char* value = m_data + attribute.valueBegin;
+        const qsizetype valueLength = attribute.valueEnd - attribute.valueBegin;
+        switch (known) {
+        case Type:
+            token.hiddenInput = EqualsIgnoringAsciiCase(value, valueLength, "hidden");
+            break;
+        case Encoding:
+            token.htmlEncoding = EqualsIgnoringAsciiCase(value, valueLength, "text/html") ||
+                                 EqualsIgnoringAsciiCase(value, valueLength, "application/xhtml+xml");
+            break;
+        case Color:
+        case Face:
+        case Size:
+            token.fontBreakout = true;
+            break;
+        default:
+            break;
+        }
     }
 
     // Past a raw text element's start tag: where its end tag begins (which is then read as a token), or -1.
@@ -542,7 +535,6 @@ private:
     double m_budget;
     TreeModel m_model;
     bool m_framesets;
-    std::vector<Attribute> m_attributes;
     std::array<bool, kKeptAttributes.size()> m_attributesSeen{};
     int m_mergedAttributes = 0;
     qsizetype m_chunkBegin = 0;

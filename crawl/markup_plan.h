@@ -33,8 +33,9 @@ struct MarkupPlan {
     QByteArray html;
     // Consecutive, from the start of `html` to where `flatLinks` takes over.
     QList<MarkupChunk> chunks;
-    // The link elements of the rest, each closed at once: empty when the chunks cover the page.
-    QByteArray flatLinks;
+    // The link elements of the rest, each closed at once, in documents of about a chunk each: none when the
+    // chunks cover the page.
+    QList<QByteArray> flatLinks;
     // Start tags with an attribute that may give a link.
     qsizetype linkTags = 0;
 };

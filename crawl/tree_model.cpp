@@ -18,7 +18,7 @@ constexpr double kSpecialStep = 7;   // an element passed while looking for a "s
 constexpr double kFindStep = 1;      // an element passed while looking for a given element
 constexpr double kTextStep = 1;      // an element passed per character, finding the last formatting one open
 constexpr double kForeignStep = 16;  // an SVG or MathML element whose name is compared with an end tag's
-constexpr double kCloneCost = 400;   // a formatting element reopened or cloned
+constexpr double kCloneCost = 1000;  // a formatting element reopened or cloned, and its few hundred bytes
 constexpr double kAttributePair = 8; // two attributes compared
 
 class TagSet {
