@@ -42,7 +42,8 @@ FUZZ_SECONDS ?= 600
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLANE_FUZZ=ON
 	cmake --build build-fuzz -j $(JOBS) --target fuzzers
-	for f in build-fuzz/fuzz/fuzz_*; do name=$$(basename $$f); mkdir -p fuzz-corpus/$$name; \
+	for f in build-fuzz/fuzz/fuzz_*; do [ -f $$f ] && [ -x $$f ] || continue; name=$$(basename $$f); \
+	    mkdir -p fuzz-corpus/$$name; \
 	    case $$name in fuzz_extract) limits="-timeout=3 -max_len=8388608";; *) limits="-timeout=5";; esac; \
 	    $$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 $$limits -dict=fuzz/html.dict \
 	        fuzz-corpus/$$name fuzz/seeds/$$name || exit 1; done
