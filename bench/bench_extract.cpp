@@ -2,6 +2,9 @@
 // walking the tree), over a generated mix of pages shaped like real ones (head with styles and scripts,
 // navigation, text, tables, comments, entities, media and page links, a few legacy-encoded pages).
 // Usage: bench_extract [total MiB, default 32]
+//        bench_extract shapes [shape]  hostile markup at 1, 4 and 8 MiB, three rounds each: CPU seconds
+//        bench_extract links           one page of 800,000 links, all but 800 the same (run it under
+//                                      /usr/bin/time -v for the peak memory)
 
 #include "crawl/link_extractor.h"
 #include "crawl/link_rules.h"
@@ -10,9 +13,13 @@
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <functional>
 
 using namespace vorlane;
 
@@ -103,9 +110,105 @@ double threadSeconds() {
     return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
 
+// Markup that costs an HTML tree builder more than linear time if nothing bounds it, as one page of about
+// `bytes`. Numbers keep elements and attributes from being identical where identical ones would be merged.
+struct Shape {
+    const char* name;
+    std::function<QByteArray(qsizetype bytes)> page;
+};
+
+QByteArray repeated(const QByteArray& unit, qsizetype bytes) {
+    return unit.repeated(std::max<qsizetype>(1, bytes / unit.size()));
+}
+
+QByteArray numbered(const QByteArray& before, const QByteArray& after, qsizetype bytes) {
+    QByteArray page;
+    page.reserve(bytes + 64);
+    for (int n = 0; page.size() < bytes; ++n)
+        page += before + QByteArray::number(n) + after;
+    return page;
+}
+
+QByteArray deepThen(const QByteArray& open, int depth, const QByteArray& unit, qsizetype bytes) {
+    const QByteArray start = open.repeated(depth);
+    return start + repeated(unit, bytes - start.size());
+}
+
+const QList<Shape>& shapes() {
+    static const QList<Shape> all = {
+        {"stray end tags after each div", [](qsizetype b) { return repeated("<div></x>", b); }},
+        {"nested divs", [](qsizetype b) { return repeated("<div>", b); }},
+        {"stray end tags in 600 spans", [](qsizetype b) { return deepThen("<span>", 600, "</x>", b); }},
+        {"stray block end tags in 600 divs", [](qsizetype b) { return deepThen("<div>", 600, "</ul>", b); }},
+        {"rules in 600 divs", [](qsizetype b) { return deepThen("<div>", 600, "<hr>", b); }},
+        {"text in a <b> in 500 divs",
+         [](qsizetype b) { return deepThen("<div>", 500, "<b>" + QByteArray(b, 'x'), b); }},
+        {"misnested formatting <b><i></b></i>", [](qsizetype b) { return repeated("<b><i></b></i>", b); }},
+        {"open formatting elements", [](qsizetype b) { return numbered("<b id=", ">", b); }},
+        {"formatting reopened by text", [](qsizetype b) { return numbered("<p><b id=", "></p>x", b); }},
+        {"500 formatting elements reopened",
+         [](qsizetype b) {
+             return numbered("<b id=", ">", 5000).prepend("<p>") + "</p>" + repeated("<div>x</div>", b);
+         }},
+        {"links in links", [](qsizetype b) { return repeated("<a href=x><div><a href=y>", b); }},
+        {"tables in tables", [](qsizetype b) { return repeated("<table><tr><td>", b); }},
+        {"templates", [](qsizetype b) { return repeated("<template>", b); }},
+        {"svg elements, stray end tags",
+         [](qsizetype b) { return "<svg>" + repeated("<g>", b / 2) + repeated("</x>", b / 2); }},
+        {"mathml in mathml", [](qsizetype b) { return repeated("<math><mi>", b); }},
+        {"one tag's attributes",
+         [](qsizetype b) { return numbered(" a", "", b).prepend("<a href=x").append(">"); }},
+        {"attributes merged into <html>", [](qsizetype b) { return numbered("<html a", ">", b); }},
+        {"links, all but one in 1000 the same",
+         [](qsizetype b) { return numbered("<a href=x><a href=u", ">", b); }},
+    };
+    return all;
+}
+
+// Each shape at 1, 4 and 8 MiB (the largest page the crawl fetches), three rounds: the spread is the
+// machine's.
+int benchShapes(const char* only) {
+    std::printf("%-40s %6s %28s %9s\n", "shape", "MiB", "CPU seconds, three rounds", "MB/s");
+    for (const Shape& shape : shapes()) {
+        if (only && !std::strstr(shape.name, only))
+            continue;
+        for (const int mib : {1, 4, 8}) {
+            const QByteArray page = shape.page(qsizetype(mib) * 1024 * 1024);
+            std::array<double, 3> seconds{};
+            qsizetype links = 0;
+            for (double& round : seconds) {
+                const double start = threadSeconds();
+                links = crawl::extractLinks(page, "text/html; charset=utf-8").links.size();
+                round = threadSeconds() - start;
+            }
+            std::sort(seconds.begin(), seconds.end());
+            std::printf("%-40s %6.1f %8.3f %8.3f %8.3f    %8.1f  (%lld links)\n", shape.name,
+                        double(page.size()) / (1024 * 1024), seconds[0], seconds[1], seconds[2],
+                        double(page.size()) / 1e6 / seconds[1], static_cast<long long>(links));
+            std::fflush(stdout);
+        }
+    }
+    return 0;
+}
+
+int benchLinks() {
+    QByteArray page;
+    for (int i = 0; i < 800000; ++i)
+        page += i % 1000 == 0 ? "<a href=u" + QByteArray::number(i) + ">" : QByteArray("<a href=x>");
+    const double start = threadSeconds();
+    const crawl::ParsedPage parsed = crawl::extractLinks(page, "text/html");
+    std::printf("%.1f MiB, %lld links in %.2f CPU seconds\n", double(page.size()) / (1024 * 1024),
+                static_cast<long long>(parsed.links.size()), threadSeconds() - start);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "shapes") == 0)
+        return benchShapes(argc > 2 ? argv[2] : nullptr);
+    if (argc > 1 && std::strcmp(argv[1], "links") == 0)
+        return benchLinks();
     const double targetMiB = argc > 1 ? std::atof(argv[1]) : 32.0;
     QRandomGenerator random(20240611);
     QList<Page> pages;

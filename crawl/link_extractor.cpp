@@ -1,5 +1,7 @@
 #include "crawl/link_extractor.h"
 
+#include "crawl/markup_plan.h"
+
 #include <QStringDecoder>
 
 #include <gumbo.h>
@@ -8,7 +10,9 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace vorlane::crawl {
@@ -201,108 +205,6 @@ private:
     size_t m_left = 0;
 };
 
-// Deeper than any real page nests (browsers cap their trees at about this depth too).
-constexpr int kMaxNesting = 512;
-
-bool isAsciiLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool nameIn(QByteArrayView name, std::initializer_list<const char*> names) {
-    for (const char* candidate : names) {
-        if (name == candidate)
-            return true;
-    }
-    return false;
-}
-
-// The HTML tree builder checks element scopes by walking the stack of open elements, so a page nested
-// n deep costs n^2: an 8 MiB page of "<div>" would hold the crawl for hours. A quick tag scan estimates
-// the nesting; a start tag beyond kMaxNesting loses its "<" and is read as text. Only tags that give no
-// link are turned into text, and pages nested within the limit are untouched. The estimate ignores tags
-// that cannot nest (void elements, those that close their predecessor) and skips comments and raw text.
-void capNesting(QByteArray& html) {
-    const qsizetype size = html.size();
-    const char* data = html.constData();
-    int depth = 0;
-    qsizetype i = 0;
-    while (i < size) {
-        const char* next = static_cast<const char*>(std::memchr(data + i, '<', size_t(size - i)));
-        if (!next)
-            return;
-        i = next - data;
-        if (i + 1 >= size)
-            return;
-        const char second = data[i + 1];
-        if (second == '!' && i + 3 < size && data[i + 2] == '-' && data[i + 3] == '-') {
-            const qsizetype end = html.indexOf("-->", i + 4);
-            if (end < 0)
-                return;
-            i = end + 3;
-            continue;
-        }
-        const bool endTag = second == '/';
-        const qsizetype nameStart = i + (endTag ? 2 : 1);
-        if (nameStart >= size || !isAsciiLetter(data[nameStart])) {
-            ++i;
-            continue;
-        }
-        qsizetype nameEnd = nameStart;
-        while (nameEnd < size && !isAsciiWhitespace(data[nameEnd]) && data[nameEnd] != '/' &&
-               data[nameEnd] != '>')
-            ++nameEnd;
-        const QByteArray name = QByteArray(data + nameStart, nameEnd - nameStart).toLower();
-        // The tag's end, minding quoted attribute values.
-        qsizetype tagEnd = nameEnd;
-        char quote = 0;
-        while (tagEnd < size && (quote || data[tagEnd] != '>')) {
-            if (quote && data[tagEnd] == quote)
-                quote = 0;
-            else if (!quote && (data[tagEnd] == '"' || data[tagEnd] == '\'') && data[tagEnd - 1] == '=')
-                quote = data[tagEnd];
-            ++tagEnd;
-        }
-        if (tagEnd >= size)
-            return;
-        const qsizetype tagStart = i;
-        i = tagEnd + 1;
-        if (nameIn(name,
-                   {"area",   "base",     "br",     "col",   "embed", "hr",    "img",   "input", "link",
-                    "meta",   "param",    "source", "track", "wbr",   "p",     "li",    "dt",    "dd",
-                    "option", "optgroup", "tr",     "td",    "th",    "thead", "tbody", "tfoot", "a"})) {
-            continue;
-        }
-        if (endTag) {
-            depth = std::max(0, depth - 1);
-            continue;
-        }
-        if (nameIn(name, {"script", "style", "textarea", "title", "xmp", "iframe", "noembed", "noframes",
-                          "noscript"})) {
-            // Raw text: its content is no markup, whatever it looks like.
-            const QByteArray closing = "</" + name;
-            qsizetype end = i;
-            while ((end = html.indexOf('<', end)) >= 0 &&
-                   QByteArrayView(data + end, std::min(size - end, closing.size()))
-                           .compare(closing, Qt::CaseInsensitive) != 0)
-                ++end;
-            if (end < 0)
-                return;
-            i = end;
-            continue;
-        }
-        if (name == "plaintext")
-            return;
-        if (data[tagEnd - 1] == '/')
-            continue; // self-closing (foreign content)
-        if (depth < kMaxNesting) {
-            ++depth;
-        } else {
-            html[tagStart] = ' ';
-            data = html.constData(); // detached on the first change
-        }
-    }
-}
-
 QString trimmedAscii(const char* utf8) {
     qsizetype begin = 0;
     qsizetype end = qsizetype(std::strlen(utf8));
@@ -321,42 +223,138 @@ const char* attributeValue(const GumboElement& element, const char* name) {
     return attribute ? attribute->value : nullptr;
 }
 
-void visitElement(const GumboElement& element, ParsedPage& page, bool& baseSeen) {
-    if (element.tag_namespace != GUMBO_NAMESPACE_HTML)
-        return;
-    const char* embeddedAttribute = "src";
-    switch (element.tag) {
-    case GUMBO_TAG_A:
-    case GUMBO_TAG_AREA:
-        if (const char* href = attributeValue(element, "href"))
-            page.links.append({trimmedAscii(href), LinkSource::Anchor});
-        return;
-    case GUMBO_TAG_BASE:
-        // Only the first <base> with an href counts, as in a browser.
-        if (const char* href = attributeValue(element, "href"); href && !baseSeen) {
-            page.baseHref = trimmedAscii(href);
-            baseSeen = true;
+// Gathers a page's links from the trees of its chunks. Links to the same address share one string: a page may
+// hold hundreds of thousands of links to a handful of addresses.
+class LinkCollector {
+public:
+    explicit LinkCollector(ParsedPage& page) : m_page(page) {}
+
+    // Every link under `document`, in document order; elements whose start tag lies in [replayBegin,
+    // replayEnd) reopen those of the chunk before, whose links are gathered already (clones of them are new
+    // elements).
+    void walk(const GumboNode* document, const char* replayBegin = nullptr, const char* replayEnd = nullptr) {
+        // Depth-first with an explicit stack: real pages nest deeper than a thread's stack.
+        std::vector<const GumboNode*> pending{document};
+        while (!pending.empty()) {
+            const GumboNode* node = pending.back();
+            pending.pop_back();
+            const GumboVector* children = nullptr;
+            if (node->type == GUMBO_NODE_DOCUMENT) {
+                children = &node->v.document.children;
+            } else if (node->type == GUMBO_NODE_ELEMENT) {
+                const char* tag = node->v.element.original_tag.data;
+                const bool replayed =
+                    tag && tag >= replayBegin && tag < replayEnd &&
+                    !(node->parse_flags & (GUMBO_INSERTION_RECONSTRUCTED_FORMATTING_ELEMENT |
+                                           GUMBO_INSERTION_ADOPTION_AGENCY_CLONED));
+                if (!replayed)
+                    visit(node->v.element);
+                children = &node->v.element.children;
+            } else {
+                continue; // text, comments, and <template> contents, which a browser keeps inert
+            }
+            for (unsigned int i = children->length; i-- > 0;)
+                pending.push_back(static_cast<const GumboNode*>(children->data[i]));
         }
-        return;
-    case GUMBO_TAG_OBJECT:
-        embeddedAttribute = "data";
-        break;
-    case GUMBO_TAG_AUDIO:
-    case GUMBO_TAG_VIDEO:
-    case GUMBO_TAG_SOURCE:
-    case GUMBO_TAG_TRACK:
-    case GUMBO_TAG_EMBED:
-    case GUMBO_TAG_IMG:
-        break;
-    default:
-        return;
     }
-    if (const char* value = attributeValue(element, embeddedAttribute)) {
-        QString address = trimmedAscii(value);
-        // An empty src names no file (a browser fetches nothing for it).
-        if (!address.isEmpty())
-            page.links.append({std::move(address), LinkSource::Embedded});
+
+private:
+    // Enough to share the addresses a page repeats, small enough to cost nothing on a page that repeats none.
+    static constexpr qsizetype kSharedAddresses = 4096;
+
+    // The address an attribute value gives, shared with the links that gave it before.
+    QString address(const char* value) {
+        const auto known = m_addresses.find(std::string_view(value));
+        if (known != m_addresses.end())
+            return known->second;
+        if (m_addresses.size() >= kSharedAddresses)
+            m_addresses.clear();
+        return m_addresses.emplace(value, trimmedAscii(value)).first->second;
     }
+
+    void visit(const GumboElement& element) {
+        if (element.tag_namespace != GUMBO_NAMESPACE_HTML)
+            return;
+        const char* embeddedAttribute = "src";
+        switch (element.tag) {
+        case GUMBO_TAG_A:
+        case GUMBO_TAG_AREA:
+            if (const char* href = attributeValue(element, "href"))
+                m_page.links.append({address(href), LinkSource::Anchor});
+            return;
+        case GUMBO_TAG_BASE:
+            // Only the first <base> with an href counts, as in a browser.
+            if (const char* href = attributeValue(element, "href"); href && !m_baseSeen) {
+                m_page.baseHref = trimmedAscii(href);
+                m_baseSeen = true;
+            }
+            return;
+        case GUMBO_TAG_OBJECT:
+            embeddedAttribute = "data";
+            break;
+        case GUMBO_TAG_AUDIO:
+        case GUMBO_TAG_VIDEO:
+        case GUMBO_TAG_SOURCE:
+        case GUMBO_TAG_TRACK:
+        case GUMBO_TAG_EMBED:
+        case GUMBO_TAG_IMG:
+            break;
+        default:
+            return;
+        }
+        if (const char* value = attributeValue(element, embeddedAttribute)) {
+            // An empty src names no file (a browser fetches nothing for it).
+            if (QString file = address(value); !file.isEmpty())
+                m_page.links.append({std::move(file), LinkSource::Embedded});
+        }
+    }
+
+    // Keyed by the attribute's bytes: a repeated address costs neither decoding nor a new string.
+    struct BytesHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view bytes) const { return std::hash<std::string_view>{}(bytes); }
+    };
+
+    ParsedPage& m_page;
+    std::unordered_map<std::string, QString, BytesHash, std::equal_to<>> m_addresses;
+    bool m_baseSeen = false;
+};
+
+// Parses one document into an arena of its own, which the tree goes with once walked.
+void collectLinks(LinkCollector& collector, const char* html, qsizetype size, qsizetype replaySize = 0) {
+    GumboArena arena;
+    GumboOptions options = kGumboDefaultOptions;
+    options.allocator = &GumboArena::allocateFor;
+    options.deallocator = &GumboArena::releaseFor;
+    options.userdata = &arena;
+    options.max_errors = 0; // the parse errors are of no use here and cost time and memory
+    // No gumbo_destroy_output: the arena's destructor frees it all.
+    const GumboOutput* output = gumbo_parse_with_options(&options, html, size_t(size));
+    if (output && output->document)
+        collector.walk(output->document, html, html + replaySize);
+}
+
+ParsedPage extractLinks(QByteArray utf8, qsizetype chunkBytes) {
+    const MarkupPlan plan = planMarkup(std::move(utf8), chunkBytes);
+    ParsedPage page;
+    page.links.reserve(plan.linkTags);
+    LinkCollector collector(page);
+    for (const MarkupChunk& chunk : plan.chunks) {
+        if (chunk.replay.isEmpty()) {
+            collectLinks(collector, plan.html.constData() + chunk.begin, chunk.end - chunk.begin);
+        } else {
+            QByteArray document;
+            document.reserve(chunk.replay.size() + chunk.end - chunk.begin);
+            document.append(chunk.replay)
+                .append(plan.html.constData() + chunk.begin, chunk.end - chunk.begin);
+            collectLinks(collector, document.constData(), document.size(), chunk.replay.size());
+        }
+    }
+    for (const QByteArray& links : plan.flatLinks)
+        collectLinks(collector, links.constData(), links.size());
+    if (page.links.capacity() > 2 * page.links.size())
+        page.links.squeeze();
+    return page;
 }
 
 } // namespace
@@ -380,40 +378,17 @@ QString decodePageText(const QByteArray& body, const QByteArray& contentType) {
 }
 
 ParsedPage extractLinks(const QString& html) {
-    QByteArray utf8 = html.toUtf8();
-    capNesting(utf8);
-    GumboArena arena;
-    GumboOptions options = kGumboDefaultOptions;
-    options.allocator = &GumboArena::allocateFor;
-    options.deallocator = &GumboArena::releaseFor;
-    options.userdata = &arena;
-    options.max_errors = 0; // the parse errors are of no use here and cost time and memory
+    return extractLinks(html.toUtf8(), kMarkupChunkBytes);
+}
 
-    ParsedPage page;
-    // The tree lives in the arena: no gumbo_destroy_output, the arena's destructor frees it all.
-    const GumboOutput* output = gumbo_parse_with_options(&options, utf8.constData(), size_t(utf8.size()));
-    if (!output || !output->document)
-        return page;
+ParsedPage extractLinks(const QString& html, qsizetype chunkBytes) {
+    return extractLinks(html.toUtf8(), chunkBytes);
+}
 
-    bool baseSeen = false;
-    // Depth-first in document order, with an explicit stack: real pages nest deeper than a thread's stack.
-    std::vector<const GumboNode*> pending{output->document};
-    while (!pending.empty()) {
-        const GumboNode* node = pending.back();
-        pending.pop_back();
-        const GumboVector* children = nullptr;
-        if (node->type == GUMBO_NODE_DOCUMENT) {
-            children = &node->v.document.children;
-        } else if (node->type == GUMBO_NODE_ELEMENT) {
-            visitElement(node->v.element, page, baseSeen);
-            children = &node->v.element.children;
-        } else {
-            continue; // text, comments, and <template> contents, which a browser keeps inert
-        }
-        for (unsigned int i = children->length; i-- > 0;)
-            pending.push_back(static_cast<const GumboNode*>(children->data[i]));
-    }
-    return page;
+ParsedPage extractLinks(const QByteArray& body, const QByteArray& contentType) {
+    // The decoded text goes before parsing: a page's UTF-16 is twice its size.
+    QByteArray utf8 = decodePageText(body, contentType).toUtf8();
+    return extractLinks(std::move(utf8), kMarkupChunkBytes);
 }
 
 } // namespace vorlane::crawl

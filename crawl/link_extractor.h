@@ -32,12 +32,16 @@ QByteArray pageCharset(const QByteArray& body, const QByteArray& contentType);
 // become U+FFFD and never stop the parse.
 QString decodePageText(const QByteArray& body, const QByteArray& contentType);
 
-// Every link of the page, parsed once. Never fails: any text gives a (possibly empty) list. Elements nested
-// more than 512 deep (no real page does; browsers stop there too) are read as text, so a hostile page
-// costs linear time; their a, area, img, embed, source and track links are still found.
+// Every link of the page. Never fails: any text gives a (possibly empty) list. Elements nested more than 512
+// deep (no real page does; browsers stop there too) are read as text; their a, area, img, embed, source and
+// track links are still found. A page whose markup would cost the parser more than linear time has the links
+// of the rest read without their nesting once it has cost its share, so any page costs time linear in its
+// size. A large page is parsed a piece at a time where its markup allows, which keeps its trees to tens of
+// megabytes (see markup_plan.h).
 ParsedPage extractLinks(const QString& html);
-inline ParsedPage extractLinks(const QByteArray& body, const QByteArray& contentType) {
-    return extractLinks(decodePageText(body, contentType));
-}
+ParsedPage extractLinks(const QByteArray& body, const QByteArray& contentType);
+
+// The same links, parsing pieces of about `chunkBytes` at a time.
+ParsedPage extractLinks(const QString& html, qsizetype chunkBytes);
 
 } // namespace vorlane::crawl
