@@ -27,18 +27,6 @@ bool isLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-class TagSet {
-public:
-    constexpr TagSet(std::initializer_list<GumboTag> tags) {
-        for (GumboTag tag : tags)
-            m_bits[size_t(tag) / 64] |= uint64_t(1) << (size_t(tag) % 64);
-    }
-    constexpr bool has(GumboTag tag) const { return (m_bits[size_t(tag) / 64] >> (size_t(tag) % 64)) & 1; }
-
-private:
-    std::array<uint64_t, (GUMBO_TAG_LAST + 64) / 64> m_bits{};
-};
-
 // Start tags whose elements may give a link (see extractLinks), and those of them that stay open.
 constexpr TagSet kLinkTags = {GUMBO_TAG_A,     GUMBO_TAG_AREA,  GUMBO_TAG_BASE,   GUMBO_TAG_IMG,
                               GUMBO_TAG_IMAGE, GUMBO_TAG_EMBED, GUMBO_TAG_SOURCE, GUMBO_TAG_TRACK,

@@ -23,18 +23,6 @@ constexpr double kForeignStep = 16;  // an SVG or MathML element whose name is c
 constexpr double kCloneCost = 1000;  // a formatting element reopened or cloned, and its few hundred bytes
 constexpr double kAttributePair = 8; // two attributes compared
 
-class TagSet {
-public:
-    constexpr TagSet(std::initializer_list<GumboTag> tags) {
-        for (GumboTag tag : tags)
-            m_bits[size_t(tag) / 64] |= uint64_t(1) << (size_t(tag) % 64);
-    }
-    constexpr bool has(GumboTag tag) const { return (m_bits[size_t(tag) / 64] >> (size_t(tag) % 64)) & 1; }
-
-private:
-    std::array<uint64_t, (GUMBO_TAG_LAST + 64) / 64> m_bits{};
-};
-
 // The tag sets of gumbo's tree builder (HTML namespace unless named otherwise).
 constexpr TagSet kSpecial = {
     GUMBO_TAG_ADDRESS,    GUMBO_TAG_APPLET,   GUMBO_TAG_AREA,    GUMBO_TAG_ARTICLE,    GUMBO_TAG_ASIDE,

@@ -7,10 +7,25 @@
 
 #include <gumbo.h>
 
+#include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 
 namespace vorlane::crawl {
+
+// A set of gumbo tags, tested in constant time.
+class TagSet {
+public:
+    constexpr TagSet(std::initializer_list<GumboTag> tags) {
+        for (GumboTag tag : tags)
+            m_bits[size_t(tag) / 64] |= uint64_t(1) << (size_t(tag) % 64);
+    }
+    constexpr bool has(GumboTag tag) const { return (m_bits[size_t(tag) / 64] >> (size_t(tag) % 64)) & 1; }
+
+private:
+    std::array<uint64_t, (GUMBO_TAG_LAST + 64) / 64> m_bits{};
+};
 
 // Where the tokenizer goes on after a start tag whose element the tree builder inserts as HTML.
 enum class TextState { Data, RcData, RawText, Script, Plaintext };
