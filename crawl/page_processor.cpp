@@ -57,7 +57,7 @@ void PageProcessor::take(const FetchResult& result) {
 
 bool PageProcessor::recordFile(const QString& link, const QString& foundOn) {
     // A fragment points into the file ("#t=30"); it is the same file, as a page with one is the same page.
-    const QString address = link.left(link.indexOf(u'#'));
+    const QString address = urls::withoutFragment(link);
     if (!urls::isRecordableAddress(address))
         return true;
     if (!m_store)

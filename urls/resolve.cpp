@@ -133,13 +133,17 @@ QString lastSegment(const QString& address) {
     return address.mid(address.lastIndexOf(u'/') + 1);
 }
 
-QString normalisePageAddress(const QString& address) {
+QString withoutFragment(const QString& address) {
     const qsizetype hash = address.indexOf(u'#');
-    const QString withoutFragment = hash < 0 ? address : address.left(hash);
-    const QUrl url(withoutFragment, QUrl::TolerantMode);
+    return hash < 0 ? address : address.left(hash);
+}
+
+QString normalisePageAddress(const QString& address) {
+    const QString page = withoutFragment(address);
+    const QUrl url(page, QUrl::TolerantMode);
     if (!url.isValid() || !hasHttpScheme(url) || url.host().isEmpty())
         return {};
-    return withoutFragment;
+    return page;
 }
 
 } // namespace vorlane::urls

@@ -30,6 +30,10 @@ QUrl pageBase(const QUrl& pageAddress, const QString& baseHref);
 // The text after the address's last "/" (the whole text when it has none).
 QString lastSegment(const QString& address);
 
+// The address with its fragment ("#t=30", "#section") dropped: the fragment points into the resource, it
+// does not name another one.
+QString withoutFragment(const QString& address);
+
 // The address under which a page is queued: its fragment dropped, nothing else changed. Empty when the
 // address is not an absolute http or https address with a host (such links are never crawled).
 QString normalisePageAddress(const QString& address);
