@@ -160,7 +160,8 @@ int Fetcher::fetch(const QUrl& url, bool anyType) {
     request.setHeader(QNetworkRequest::UserAgentHeader, crawlerUserAgent());
     // What a browser asks for: a page first, anything else after, in the user's languages.
     request.setRawHeader("Accept", "text/html,application/xhtml+xml;q=0.9,*/*;q=0.8");
-    request.setRawHeader("Accept-Language", acceptLanguage());
+    static const QByteArray kAcceptLanguage = acceptLanguage(); // the system's languages, read once a run
+    request.setRawHeader("Accept-Language", kAcceptLanguage);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(kMaxRedirects);
     request.setTransferTimeout(m_timeoutSeconds * 1000);
