@@ -17,6 +17,13 @@ Session::Session(store::Database& database, QObject* parent)
     }
 }
 
+// Passes a change's outcome on, and tells the windows of it when it succeeded.
+store::DbStatus Session::announced(store::DbStatus status, void (Session::*changed)()) {
+    if (status)
+        emit(this->*changed)();
+    return status;
+}
+
 Session::~Session() {
     shutDown();
 }
@@ -64,17 +71,11 @@ store::DbResult<QString> Session::mediaTypeExtensions(const QString& name) {
 }
 
 store::DbStatus Session::addMediaType(const QString& name) {
-    const store::DbStatus added = store::CategoryStore(m_database.connection()).add(name);
-    if (added)
-        emit categoriesChanged();
-    return added;
+    return announced(store::CategoryStore(m_database.connection()).add(name), &Session::categoriesChanged);
 }
 
 store::DbStatus Session::deleteMediaType(const QString& name) {
-    const store::DbStatus removed = store::CategoryStore(m_database.connection()).remove(name);
-    if (removed)
-        emit categoriesChanged();
-    return removed;
+    return announced(store::CategoryStore(m_database.connection()).remove(name), &Session::categoriesChanged);
 }
 
 store::DbStatus Session::setMediaTypeExtensions(const QString& name, const QString& joined) {
@@ -98,17 +99,11 @@ store::DbResult<QString> Session::searchLink(const QString& engine) {
 }
 
 store::DbStatus Session::addSearchEngine(const QString& name) {
-    const store::DbStatus added = store::EngineStore(m_database.connection()).add(name);
-    if (added)
-        emit enginesChanged();
-    return added;
+    return announced(store::EngineStore(m_database.connection()).add(name), &Session::enginesChanged);
 }
 
 store::DbStatus Session::deleteSearchEngine(const QString& name) {
-    const store::DbStatus removed = store::EngineStore(m_database.connection()).remove(name);
-    if (removed)
-        emit enginesChanged();
-    return removed;
+    return announced(store::EngineStore(m_database.connection()).remove(name), &Session::enginesChanged);
 }
 
 store::DbStatus Session::setSearchLink(const QString& engine, const QString& link) {

@@ -117,6 +117,8 @@ signals:
     void searchFinished(store::CampaignType type, bool stopped);
 
 private:
+    store::DbStatus announced(store::DbStatus status, void (Session::*changed)());
+
     store::Database& m_database;
     crawl::CrawlSettings m_settings;
     KeepShownFlags m_keepShown;
