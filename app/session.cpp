@@ -9,7 +9,7 @@ namespace vorlane::app {
 Session::Session(store::Database& database, QObject* parent)
     : QObject(parent), m_database(database),
       m_urlEngine(store::CampaignType::UrlSearch, database.connection()),
-      m_webEngine(store::CampaignType::WebSearch, database.connection()) {
+      m_webEngine(store::CampaignType::WebSearch, database.connection()), m_downloads(database) {
     for (crawl::CrawlEngine* engine : {&m_urlEngine, &m_webEngine}) {
         const store::CampaignType type = engine->kind();
         connect(engine, &crawl::CrawlEngine::finished, this,
@@ -40,6 +40,11 @@ void Session::useCrawlSettings(const crawl::CrawlSettings& settings) {
     m_settings = settings;
     m_urlEngine.setSettings(m_settings);
     m_webEngine.setSettings(m_settings);
+    m_downloads.useSettings(m_downloads.settings(), m_settings.concurrency, m_settings.timeoutSeconds);
+}
+
+void Session::useDownloadSettings(const DownloadSettings& settings) {
+    m_downloads.useSettings(settings, m_settings.concurrency, m_settings.timeoutSeconds);
 }
 
 store::DbResult<store::StoredCrawlSettings> Session::storedSettings() {
@@ -161,6 +166,7 @@ bool Session::isRecording(int campaignId) const {
 }
 
 store::DbStatus Session::deleteCampaign(int campaignId) {
+    m_downloads.forgetCampaign(campaignId);
     const store::DbStatus deleted = store::CampaignStore(m_database.connection()).deleteCampaign(campaignId);
     if (!deleted)
         return deleted;
@@ -170,6 +176,7 @@ store::DbStatus Session::deleteCampaign(int campaignId) {
 }
 
 store::DbStatus Session::deleteAllCampaigns() {
+    m_downloads.forgetCampaign(0);
     const store::DbStatus deleted = store::CampaignStore(m_database.connection()).deleteAllCampaigns();
     store::DbStatus markers = deleted;
     if (deleted) {
@@ -242,6 +249,7 @@ crawl::CrawlEngine& Session::engine(store::CampaignType type) {
 void Session::shutDown() {
     m_urlEngine.abortAll();
     m_webEngine.abortAll();
+    m_downloads.shutDown();
     m_database.close();
 }
 

@@ -6,6 +6,7 @@
 // crawl runs on the same session. A database failure comes back to the caller, which shows it; the session
 // never shows anything itself. The database must outlive the session.
 
+#include "app/downloads.h"
 #include "app/records.h"
 #include "crawl/crawl_engine.h"
 #include "crawl/crawl_settings.h"
@@ -103,7 +104,14 @@ public:
     }
     crawl::CrawlEngine& engine(store::CampaignType type);
 
-    // Aborts every transfer, ends both engines and closes the database, in that order. Idempotent.
+    // --- Downloads ----------------------------------------------------------------------------------------
+    // Its files at once and time-out follow the connection type in force, unless its settings say
+    // otherwise.
+    Downloads& downloads() { return m_downloads; }
+    void useDownloadSettings(const DownloadSettings& settings);
+
+    // Aborts every transfer, ends both engines, stops the downloads so that they resume at the next start
+    // and closes the database, in that order. Idempotent.
     void shutDown();
 
 signals:
@@ -124,6 +132,7 @@ private:
     KeepShownFlags m_keepShown;
     crawl::CrawlEngine m_urlEngine;
     crawl::CrawlEngine m_webEngine;
+    Downloads m_downloads;
 };
 
 } // namespace vorlane::app
