@@ -51,6 +51,8 @@ public:
     store::DbResult<QList<store::DownloadRow>> rows();
     // Downloads that are not over (queued, active, paused): they resume at the next start.
     int unfinishedCount() const { return int(m_unfinished.size()); }
+    // Some download is queued or running.
+    bool isBusy() const { return !m_running.isEmpty(); }
     // At start-up: active and queued downloads queue again and resume, paused ones come back paused; a
     // download whose partial file vanished starts again from zero, with a note.
     store::DbStatus resumeStored();
