@@ -161,7 +161,8 @@ HttpFixture::HttpFixture() : d(std::make_unique<Impl>()) {
         std::lock_guard lock(d->mutex);
         d->answered.append(QString::fromStdString(req.target));
     });
-    d->server.Get(".*", [this](const httplib::Request& req, httplib::Response& res) { d->handle(req, res); });
+    // Any path, a decoded newline in it included.
+    d->server.Get("[\\s\\S]*", [this](const httplib::Request& req, httplib::Response& res) { d->handle(req, res); });
     d->port = d->server.bind_to_any_port("127.0.0.1");
     if (d->port > 0)
         d->thread = std::thread([this] {
