@@ -70,7 +70,9 @@ QString Downloads::folderFor(int campaignId, const QString& campaignSource) cons
     if (campaignId <= 0 || !m_settings.folderPerCampaign)
         return base;
     const QUrl source(campaignSource);
-    const QString name = source.host().isEmpty() ? campaignSource : source.host() + source.path();
+    QString name = source.host().isEmpty() ? campaignSource : source.host() + source.path();
+    while (name.endsWith(u'/'))
+        name.chop(1);
     return QDir(base).filePath(download::safeFileName(name));
 }
 
@@ -199,7 +201,7 @@ store::DbStatus Downloads::resumeStored() {
             continue;
         }
         const bool partialKept = QFileInfo::exists(row.target) || QFileInfo::exists(row.target + QStringLiteral(".aria2"));
-        if (!partialKept && row.received > 0) {
+        if (!partialKept && (row.received > 0 || row.state == DownloadState::Active)) {
             const QString note = QStringLiteral("The partial file was gone; the download started again from zero");
             written(downloads.setProgress(row.id, row.total, 0));
             written(downloads.setState(row.id, paused ? DownloadState::Paused : DownloadState::Queued, note));
