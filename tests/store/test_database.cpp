@@ -14,6 +14,7 @@
 #include "store/engine_store.h"
 #include "store/history_store.h"
 #include "store/queries.h"
+#include "store/schema.h"
 #include "crawl/crawl_settings.h"
 #include "store/crawl_settings_store.h"
 #include "tests/support/temp_database.h"
