@@ -1,6 +1,6 @@
 #pragma once
-// The main window's six actions as the user finds them: the toolbar Toolbar1, left to right the buttons
-// "One" to "Six" with a theme icon (or a built-in one) over the caption, and the Actions, Options and Help
+// The main window's actions as the user finds them: the toolbar Toolbar1, left to right the buttons
+// "One" to "Three", "Downloads", "Four" to "Six", with a theme icon (or a built-in one) over the caption, and the Actions, Options and Help
 // menus, whose entries do what the button of the same action does. Both report through triggered(); the
 // window carries the action out.
 
@@ -13,7 +13,7 @@ class QMainWindow;
 
 namespace vorlane::shell {
 
-enum class MainAction { WebSearch, UrlSearch, Campaigns, Settings, Help, About };
+enum class MainAction { WebSearch, UrlSearch, Campaigns, Settings, Help, About, Downloads };
 
 class MainActions : public QObject {
     Q_OBJECT
@@ -28,8 +28,8 @@ signals:
     void triggered(MainAction action);
 
 private:
-    static constexpr std::size_t kActionCount = 6;
-    static_assert(std::size_t(MainAction::About) + 1 == kActionCount);
+    static constexpr std::size_t kActionCount = 7;
+    static_assert(std::size_t(MainAction::Downloads) + 1 == kActionCount);
 
     void buildToolbar(QMainWindow& window);
     void buildMenus(QMainWindow& window);
