@@ -21,10 +21,11 @@ bool isRunningState(DownloadState state) {
     return state == DownloadState::Queued || state == DownloadState::Active;
 }
 
-QString defaultFolder() {
+} // namespace
+
+QString Downloads::defaultFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::DownloadLocation) + QStringLiteral("/Vorlane");
 }
-} // namespace
 
 Downloads::Downloads(store::Database& database, QObject* parent) : QObject(parent), m_database(database) {}
 

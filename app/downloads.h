@@ -7,6 +7,7 @@
 
 #include "download/download_queue.h"
 #include "store/database.h"
+#include "store/download_settings.h"
 #include "store/download_store.h"
 #include <QElapsedTimer>
 #include <QHash>
@@ -16,13 +17,7 @@
 
 namespace vorlane::app {
 
-struct DownloadSettings {
-    QString folder;             // where files go; empty: the user's download folder + "/Vorlane"
-    bool folderPerCampaign = true;
-    int filesAtOnce = 0;        // 0: as many as the connection type fetches pages at once
-    int connectionsPerServer = 1;
-    qint64 maxFileSize = 0;     // 0: no limit
-};
+using DownloadSettings = store::DownloadSettings;
 
 class Downloads : public QObject {
     Q_OBJECT
@@ -33,6 +28,8 @@ public:
     // The settings in force; `pagesAtOnce` and `timeoutSeconds` come from the connection type's profile.
     void useSettings(const DownloadSettings& settings, int pagesAtOnce, int timeoutSeconds);
     const DownloadSettings& settings() const { return m_settings; }
+    // Where files go when the settings name no folder: the user's download folder + "/Vorlane".
+    static QString defaultFolder();
     // The folder new downloads of a campaign go to (`campaignSource` names its sub-folder).
     QString folderFor(int campaignId, const QString& campaignSource) const;
 

@@ -33,6 +33,7 @@ store::DbStatus Session::loadSettings() {
     if (!stored)
         return store::DbStatus::failure(stored.error());
     useCrawlSettings(crawl::CrawlSettings::fromStored(stored.value(), m_settings));
+    useDownloadSettings(store::loadDownloadSettings());
     return store::dbOk();
 }
 
@@ -45,6 +46,13 @@ void Session::useCrawlSettings(const crawl::CrawlSettings& settings) {
 
 void Session::useDownloadSettings(const DownloadSettings& settings) {
     m_downloads.useSettings(settings, m_settings.concurrency, m_settings.timeoutSeconds);
+}
+
+store::DbStatus Session::saveDownloadSettings(const DownloadSettings& settings) {
+    useDownloadSettings(settings);
+    if (const QString error = store::saveDownloadSettings(settings); !error.isEmpty())
+        return store::DbStatus::failure(error);
+    return store::dbOk();
 }
 
 store::DbResult<store::StoredCrawlSettings> Session::storedSettings() {

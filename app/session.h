@@ -109,6 +109,9 @@ public:
     // otherwise.
     Downloads& downloads() { return m_downloads; }
     void useDownloadSettings(const DownloadSettings& settings);
+    // Stores the settings (loadSettings() reads them back) and puts them in force; the error when they
+    // could not be written, and then they are in force for this run only.
+    store::DbStatus saveDownloadSettings(const DownloadSettings& settings);
 
     // Aborts every transfer, ends both engines, stops the downloads so that they resume at the next start
     // and closes the database, in that order. Idempotent.

@@ -465,7 +465,7 @@ int main(int argc, char* argv[]) {
     bool crawlOver = !options->downloadList.isEmpty();
     const bool downloading = !options->downloadFolder.isEmpty();
     if (downloading) {
-        app::DownloadSettings downloadSettings;
+        app::DownloadSettings downloadSettings = session.downloads().settings();
         downloadSettings.folder = options->downloadFolder;
         downloadSettings.folderPerCampaign = false;
         session.useDownloadSettings(downloadSettings);
