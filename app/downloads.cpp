@@ -94,23 +94,24 @@ store::DbResult<QList<qint64>> Downloads::download(const QStringList& addresses,
     }
     QList<store::DownloadRow> rows;
     store::DownloadStore downloads(m_database.connection());
-    const store::DbStatus inserted = store::runInTransaction(m_database.connection(), [&]() -> store::DbStatus {
-        for (const QString& line : addresses) {
-            const QString url = line.trimmed();
-            if (url.isEmpty())
-                continue;
-            const auto id = downloads.add(campaignId, url);
-            if (!id)
-                return store::DbStatus::failure(id.error());
-            store::DownloadRow row;
-            row.id = id.value();
-            row.campaignId = campaignId;
-            row.url = url;
-            row.added = QDateTime::currentDateTimeUtc();
-            rows.append(row);
-        }
-        return store::dbOk();
-    });
+    const store::DbStatus inserted =
+        store::runInTransaction(m_database.connection(), [&]() -> store::DbStatus {
+            for (const QString& line : addresses) {
+                const QString url = line.trimmed();
+                if (url.isEmpty())
+                    continue;
+                const auto id = downloads.add(campaignId, url);
+                if (!id)
+                    return store::DbStatus::failure(id.error());
+                store::DownloadRow row;
+                row.id = id.value();
+                row.campaignId = campaignId;
+                row.url = url;
+                row.added = QDateTime::currentDateTimeUtc();
+                rows.append(row);
+            }
+            return store::dbOk();
+        });
     if (!inserted)
         return store::DbResult<QList<qint64>>::failure(inserted.error());
     QList<qint64> ids;
@@ -201,9 +202,11 @@ store::DbStatus Downloads::resumeStored() {
             queue().add(row.id, row.url, folderFor(0, {}));
             continue;
         }
-        const bool partialKept = QFileInfo::exists(row.target) || QFileInfo::exists(row.target + QStringLiteral(".aria2"));
+        const bool partialKept =
+            QFileInfo::exists(row.target) || QFileInfo::exists(row.target + QStringLiteral(".aria2"));
         if (!partialKept && (row.received > 0 || row.state == DownloadState::Active)) {
-            const QString note = QStringLiteral("The partial file was gone; the download started again from zero");
+            const QString note =
+                QStringLiteral("The partial file was gone; the download started again from zero");
             written(downloads.setProgress(row.id, row.total, 0));
             written(downloads.setState(row.id, paused ? DownloadState::Paused : DownloadState::Queued, note));
         }

@@ -40,7 +40,7 @@ public:
     void pause(qint64 id);
     void resume(qint64 id);
     void cancel(qint64 id);
-    void retry(qint64 id); // a failed or cancelled one, from its partial where there is one
+    void retry(qint64 id);             // a failed or cancelled one, from its partial where there is one
     store::DbStatus remove(qint64 id); // from the list; the file stays
     // The campaign's rows are about to go (every campaign's for 0): its downloads stop, their files stay.
     void forgetCampaign(int campaignId);
@@ -80,7 +80,7 @@ private:
     int m_pagesAtOnce = 8;
     int m_timeoutSeconds = 30;
     std::unique_ptr<download::DownloadQueue> m_queue;
-    QHash<qint64, QString> m_folders;          // this run's unnamed downloads: where they go
+    QHash<qint64, QString> m_folders;           // this run's unnamed downloads: where they go
     QHash<qint64, QElapsedTimer> m_lastWritten; // when RECEIVED was last written
     QSet<qint64> m_unfinished;
     QSet<qint64> m_running; // queued or active

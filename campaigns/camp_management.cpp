@@ -7,10 +7,10 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QFileDialog>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -197,7 +197,8 @@ void CampManagement::downloadSelected() {
     app::DownloadSettings settings = m_session.downloads().settings();
     if (settings.folder.isEmpty()) {
         keepShown() = true; // the folder dialog is a window of the program
-        const QString folder = m_folderChooser ? m_folderChooser(this, app::Downloads::defaultFolder()) : QString();
+        const QString folder =
+            m_folderChooser ? m_folderChooser(this, app::Downloads::defaultFolder()) : QString();
         if (folder.isEmpty())
             return;
         settings.folder = folder;

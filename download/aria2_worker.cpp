@@ -63,7 +63,8 @@ struct Aria2Callbacks {
     }
 };
 
-Aria2Worker::Aria2Worker(const TransferOptions& options, QObject* parent) : QThread(parent), m_options(options) {
+Aria2Worker::Aria2Worker(const TransferOptions& options, QObject* parent)
+    : QThread(parent), m_options(options) {
     start();
 }
 
@@ -115,8 +116,8 @@ void Aria2Worker::add(qint64 id, const QString& url, const QString& folder, cons
 
 void Aria2Worker::pause(qint64 id) {
     post([this, id] {
-        if (const quint64 gid = m_gids.value(id); gid != 0 && aria2::pauseDownload(m_session, gid) == 0 &&
-                                                  !m_transfers.value(gid)->running)
+        if (const quint64 gid = m_gids.value(id);
+            gid != 0 && aria2::pauseDownload(m_session, gid) == 0 && !m_transfers.value(gid)->running)
             emit stateChanged(id, DownloadState::Paused, {}); // a waiting one sends no event
     });
 }
@@ -282,7 +283,8 @@ void Aria2Worker::reportProgress(bool force) {
     for (auto it = m_transfers.begin(); it != m_transfers.end(); ++it) {
         Transfer* transfer = it.value();
         if (!transfer->running || transfer->removed ||
-            (!force && transfer->lastReport.isValid() && transfer->lastReport.elapsed() < kProgressIntervalMs))
+            (!force && transfer->lastReport.isValid() &&
+             transfer->lastReport.elapsed() < kProgressIntervalMs))
             continue;
         aria2::DownloadHandle* handle = aria2::getDownloadHandle(m_session, it.key());
         if (!handle)

@@ -81,7 +81,8 @@ void DownloadQueue::probed(qint64 id, const ProbeResult& result) {
         fail(id, QStringLiteral("Skipped: the server announces %1, more than the maximum file size of %2")
                      .arg(locale.formattedDataSize(result.announcedSize), locale.formattedDataSize(limit)));
     } else if (!QDir().mkpath(it->folder)) {
-        fail(id, QStringLiteral("The folder %1 could not be created").arg(QDir::toNativeSeparators(it->folder)));
+        fail(id,
+             QStringLiteral("The folder %1 could not be created").arg(QDir::toNativeSeparators(it->folder)));
     } else {
         const QString proposed =
             result.suggestedName.isEmpty() ? fileNameFromAddress(result.finalUrl) : result.suggestedName;

@@ -16,7 +16,8 @@ namespace {
 constexpr qint64 kMegabyte = 1024 * 1024;
 constexpr int kMaxSizeMegabytes = 1024 * 1024;
 
-template <typename Control> Control* named(Control* control, const char* objectName, const QString& accessible) {
+template <typename Control>
+Control* named(Control* control, const char* objectName, const QString& accessible) {
     control->setObjectName(QString::fromLatin1(objectName));
     control->setAccessibleName(accessible);
     return control;
@@ -26,10 +27,12 @@ template <typename Control> Control* named(Control* control, const char* objectN
 DownloadOptions::DownloadOptions(QWidget* parent) : QGroupBox(tr("Downloads"), parent) {
     m_folder = named(new QLineEdit, "DownloadFolder", tr("Download folder"));
     m_folder->setPlaceholderText(QDir::toNativeSeparators(app::Downloads::defaultFolder()));
-    m_browse = named(new QPushButton(tr("Browse…")), "BrowseDownloadFolder", tr("Choose the download folder"));
+    m_browse =
+        named(new QPushButton(tr("Browse…")), "BrowseDownloadFolder", tr("Choose the download folder"));
     m_browse->setAutoDefault(false); // Enter in a box never opens the folder dialog
     connect(m_browse, &QPushButton::clicked, this, [this] {
-        const QString chosen = QFileDialog::getExistingDirectory(this, tr("Download folder"), m_folder->text());
+        const QString chosen =
+            QFileDialog::getExistingDirectory(this, tr("Download folder"), m_folder->text());
         if (!chosen.isEmpty())
             m_folder->setText(QDir::toNativeSeparators(chosen));
     });
@@ -66,7 +69,8 @@ void DownloadOptions::setSettings(const app::DownloadSettings& settings) {
     m_perCampaign->setChecked(settings.folderPerCampaign);
     m_filesAtOnce->setValue(settings.filesAtOnce);
     m_connections->setValue(settings.connectionsPerServer);
-    m_maxSize->setValue(int(std::min<qint64>(kMaxSizeMegabytes, (settings.maxFileSize + kMegabyte - 1) / kMegabyte)));
+    m_maxSize->setValue(
+        int(std::min<qint64>(kMaxSizeMegabytes, (settings.maxFileSize + kMegabyte - 1) / kMegabyte)));
 }
 
 app::DownloadSettings DownloadOptions::settings() const {

@@ -24,7 +24,8 @@ QString dataSize(qint64 bytes) {
 QString durationText(qint64 seconds) {
     const qint64 hours = seconds / 3600;
     const QString minutesAndSeconds =
-        QStringLiteral("%1:%2").arg(hours ? (seconds / 60) % 60 : seconds / 60, hours ? 2 : 1, 10, QLatin1Char('0'))
+        QStringLiteral("%1:%2")
+            .arg(hours ? (seconds / 60) % 60 : seconds / 60, hours ? 2 : 1, 10, QLatin1Char('0'))
             .arg(seconds % 60, 2, 10, QLatin1Char('0'));
     return hours ? QStringLiteral("%1:%2").arg(hours).arg(minutesAndSeconds) : minutesAndSeconds;
 }
@@ -55,7 +56,8 @@ QVariant DownloadsModel::data(const QModelIndex& index, int role) const {
         return percent(row);
     if (role == Qt::AccessibleTextRole && index.column() == ProgressColumn) {
         const int done = percent(row);
-        return done < 0 ? stateText(row.state) : QStringLiteral("%1, %2%").arg(stateText(row.state)).arg(done);
+        return done < 0 ? stateText(row.state)
+                        : QStringLiteral("%1, %2%").arg(stateText(row.state)).arg(done);
     }
     if (role == Qt::ToolTipRole && index.column() == StateColumn && !row.error.isEmpty())
         return row.error;

@@ -12,7 +12,15 @@ namespace vorlane::shell {
 class DownloadsModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { FileColumn, SizeColumn, ProgressColumn, SpeedColumn, StateColumn, AddressColumn, ColumnCount };
+    enum Column {
+        FileColumn,
+        SizeColumn,
+        ProgressColumn,
+        SpeedColumn,
+        StateColumn,
+        AddressColumn,
+        ColumnCount
+    };
     static constexpr int kPercentRole = Qt::UserRole + 1; // 0-100, or -1 while not known
 
     explicit DownloadsModel(QObject* parent = nullptr);

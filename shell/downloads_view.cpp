@@ -22,7 +22,8 @@ namespace {
 class ProgressDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         const int percent = index.data(DownloadsModel::kPercentRole).toInt();
         if (percent < 0) {
             QStyledItemDelegate::paint(painter, option, index);
@@ -69,11 +70,12 @@ DownloadsView::DownloadsView(ui::UrlOpener& opener, QWidget* parent) : QWidget(p
     addAction(QStringLiteral("Resume"), "ResumeDownload", {}, [this](qint64 id) { m_downloads->resume(id); });
     addAction(QStringLiteral("Cancel"), "CancelDownload", {}, [this](qint64 id) { m_downloads->cancel(id); });
     addAction(QStringLiteral("Retry"), "RetryDownload", {}, [this](qint64 id) { m_downloads->retry(id); });
-    addAction(QStringLiteral("Open file"), "OpenDownloadedFile", QKeySequence(Qt::Key_Return), [this](qint64 id) {
-        const store::DownloadRow& row = m_model->row(m_model->rowOfId(id));
-        if (row.state == store::DownloadState::Done)
-            m_opener.open(QUrl::fromLocalFile(row.target));
-    });
+    addAction(QStringLiteral("Open file"), "OpenDownloadedFile", QKeySequence(Qt::Key_Return),
+              [this](qint64 id) {
+                  const store::DownloadRow& row = m_model->row(m_model->rowOfId(id));
+                  if (row.state == store::DownloadState::Done)
+                      m_opener.open(QUrl::fromLocalFile(row.target));
+              });
     addAction(QStringLiteral("Open folder"), "OpenDownloadFolder", {}, [this](qint64 id) {
         const QString target = m_model->row(m_model->rowOfId(id)).target;
         if (!target.isEmpty())
@@ -81,9 +83,9 @@ DownloadsView::DownloadsView(ui::UrlOpener& opener, QWidget* parent) : QWidget(p
     });
     addAction(QStringLiteral("Remove from list"), "RemoveDownload", QKeySequence(QKeySequence::Delete),
               [this](qint64 id) { m_downloads->remove(id); });
-    addAction(QStringLiteral("Copy address"), "CopyDownloadAddress", QKeySequence(QKeySequence::Copy), [this](qint64 id) {
-        QApplication::clipboard()->setText(m_model->row(m_model->rowOfId(id)).url);
-    });
+    addAction(
+        QStringLiteral("Copy address"), "CopyDownloadAddress", QKeySequence(QKeySequence::Copy),
+        [this](qint64 id) { QApplication::clipboard()->setText(m_model->row(m_model->rowOfId(id)).url); });
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(m_model, signal, this, &DownloadsView::updateSummary);
     connect(m_model, &QAbstractItemModel::dataChanged, this, &DownloadsView::updateSummary);

@@ -1,8 +1,8 @@
 #pragma once
 // The main window's actions as the user finds them: the toolbar Toolbar1, left to right the buttons
-// "One" to "Three", "Downloads", "Four" to "Six", with a theme icon (or a built-in one) over the caption, and the Actions, Options and Help
-// menus, whose entries do what the button of the same action does. Both report through triggered(); the
-// window carries the action out.
+// "One" to "Three", "Downloads", "Four" to "Six", with a theme icon (or a built-in one) over the caption, and
+// the Actions, Options and Help menus, whose entries do what the button of the same action does. Both report
+// through triggered(); the window carries the action out.
 
 #include <QList>
 #include <QObject>

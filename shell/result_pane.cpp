@@ -72,8 +72,8 @@ void ResultPane::attach(app::Session& session) {
     const auto campaignOf = [this, &session](int number) {
         if (number == kCampaignList)
             return m_loadedCampaign;
-        const crawl::CrawlEngine& engine =
-            session.engine(number == kUrlSearchList ? store::CampaignType::UrlSearch : store::CampaignType::WebSearch);
+        const crawl::CrawlEngine& engine = session.engine(
+            number == kUrlSearchList ? store::CampaignType::UrlSearch : store::CampaignType::WebSearch);
         return engine.campaignId();
     };
     for (int number = 1; number <= kListCount; ++number)

@@ -129,7 +129,8 @@ DbStatus CampaignStore::deleteAllCampaigns() {
     return runInTransaction(m_db, [&]() -> DbStatus {
         if (auto r = execStatement(m_db, QStringLiteral("DELETE FROM FILELINKS")); !r)
             return DbStatus::failure(r.error());
-        if (auto r = execStatement(m_db, QStringLiteral("DELETE FROM DOWNLOADS WHERE CAMPAIGNID IS NOT NULL"));
+        if (auto r =
+                execStatement(m_db, QStringLiteral("DELETE FROM DOWNLOADS WHERE CAMPAIGNID IS NOT NULL"));
             !r)
             return DbStatus::failure(r.error());
         if (auto r = execStatement(m_db, QStringLiteral("DELETE FROM CAMPAIGNS")); !r)

@@ -8,7 +8,6 @@
 
 namespace vorlane::store {
 
-
 DbResult<StoredCrawlSettings> CrawlSettingsStore::load() {
     const auto connection =
         queryFirstValue(m_db, QStringLiteral("SELECT \"CONNECTION\" FROM \"CONNECTION\" LIMIT 1"));

@@ -12,7 +12,7 @@ inline constexpr int kMaxConnectionsPerFile = 4;
 struct DownloadSettings {
     QString folder; // empty: the user's download folder + "/Vorlane"
     bool folderPerCampaign = true;
-    int filesAtOnce = 0; // 0: as many as the connection type fetches pages at once
+    int filesAtOnce = 0;          // 0: as many as the connection type fetches pages at once
     int connectionsPerServer = 1; // one file split over up to kMaxConnectionsPerFile
     qint64 maxFileSize = 0;       // bytes; 0: no limit
     bool operator==(const DownloadSettings&) const = default;

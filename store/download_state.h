@@ -13,7 +13,8 @@ QString downloadStateText(DownloadState state);
 DownloadState downloadStateOf(const QString& text);
 // Done, failed and cancelled downloads are over: nothing more happens to them until a retry.
 inline bool isFinished(DownloadState state) {
-    return state == DownloadState::Done || state == DownloadState::Failed || state == DownloadState::Cancelled;
+    return state == DownloadState::Done || state == DownloadState::Failed ||
+           state == DownloadState::Cancelled;
 }
 
 } // namespace vorlane::store

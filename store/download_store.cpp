@@ -5,8 +5,8 @@
 namespace vorlane::store {
 
 namespace {
-const QString kColumns = QStringLiteral(
-    "ID, COALESCE(CAMPAIGNID, 0), URL, TARGET, STATE, TOTAL, RECEIVED, ERROR, ADDED, FINISHED FROM DOWNLOADS");
+const QString kColumns = QStringLiteral("ID, COALESCE(CAMPAIGNID, 0), URL, TARGET, STATE, TOTAL, RECEIVED, "
+                                        "ERROR, ADDED, FINISHED FROM DOWNLOADS");
 
 DownloadRow rowOf(const QSqlQuery& query) {
     return {query.value(0).toLongLong(),
@@ -33,35 +33,38 @@ DbStatus statusOf(const DbResult<int>& changed) {
 DbResult<qint64> DownloadStore::add(int campaignId, const QString& url) {
     QSqlQuery query(m_db);
     const QVariant campaign = campaignId > 0 ? QVariant(campaignId) : QVariant(QMetaType::fromType<int>());
-    if (const DbStatus status = execQuery(query,
-                                          QStringLiteral("INSERT INTO DOWNLOADS (CAMPAIGNID, URL, STATE, ADDED) "
-                                                         "VALUES (?, ?, 'queued', ?)"),
-                                          {campaign, textValue(url), now()});
+    if (const DbStatus status =
+            execQuery(query,
+                      QStringLiteral("INSERT INTO DOWNLOADS (CAMPAIGNID, URL, STATE, ADDED) "
+                                     "VALUES (?, ?, 'queued', ?)"),
+                      {campaign, textValue(url), now()});
         !status)
         return DbResult<qint64>::failure(status.error());
     return query.lastInsertId().toLongLong();
 }
 
 DbStatus DownloadStore::setTarget(qint64 id, const QString& target) {
-    return statusOf(
-        execStatement(m_db, QStringLiteral("UPDATE DOWNLOADS SET TARGET = ? WHERE ID = ?"), {textValue(target), id}));
+    return statusOf(execStatement(m_db, QStringLiteral("UPDATE DOWNLOADS SET TARGET = ? WHERE ID = ?"),
+                                  {textValue(target), id}));
 }
 
 DbStatus DownloadStore::setState(qint64 id, DownloadState state, const QString& error) {
     const QVariant finished = isFinished(state) ? QVariant(now()) : QVariant(QMetaType::fromType<QString>());
-    return statusOf(execStatement(m_db,
-                                  QStringLiteral("UPDATE DOWNLOADS SET STATE = ?, ERROR = ?, FINISHED = ? WHERE ID = ?"),
-                                  {downloadStateText(state), textValue(error), finished, id}));
+    return statusOf(execStatement(
+        m_db, QStringLiteral("UPDATE DOWNLOADS SET STATE = ?, ERROR = ?, FINISHED = ? WHERE ID = ?"),
+        {downloadStateText(state), textValue(error), finished, id}));
 }
 
 DbStatus DownloadStore::setProgress(qint64 id, qint64 total, qint64 received) {
-    return statusOf(execStatement(m_db, QStringLiteral("UPDATE DOWNLOADS SET TOTAL = ?, RECEIVED = ? WHERE ID = ?"),
+    return statusOf(execStatement(m_db,
+                                  QStringLiteral("UPDATE DOWNLOADS SET TOTAL = ?, RECEIVED = ? WHERE ID = ?"),
                                   {total, received, id}));
 }
 
 DbResult<QList<DownloadRow>> DownloadStore::downloads() {
     QSqlQuery query(m_db);
-    if (const DbStatus status = execQuery(query, QStringLiteral("SELECT ") + kColumns + QStringLiteral(" ORDER BY ID"));
+    if (const DbStatus status =
+            execQuery(query, QStringLiteral("SELECT ") + kColumns + QStringLiteral(" ORDER BY ID"));
         !status)
         return DbResult<QList<DownloadRow>>::failure(status.error());
     QList<DownloadRow> rows;

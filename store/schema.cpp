@@ -5,10 +5,10 @@ namespace vorlane::store {
 static QString downloadsTable() {
     // An address is kept exactly as found: a download fetches what the link says, letter case included.
     return QStringLiteral(
-            "CREATE TABLE DOWNLOADS (ID INTEGER PRIMARY KEY AUTOINCREMENT, CAMPAIGNID INTEGER, "
-            "URL TEXT NOT NULL, TARGET TEXT NOT NULL DEFAULT '', STATE TEXT NOT NULL DEFAULT 'queued', "
-            "TOTAL INTEGER NOT NULL DEFAULT -1, RECEIVED INTEGER NOT NULL DEFAULT 0, "
-            "ERROR TEXT NOT NULL DEFAULT '', ADDED TEXT NOT NULL DEFAULT '', FINISHED TEXT)");
+        "CREATE TABLE DOWNLOADS (ID INTEGER PRIMARY KEY AUTOINCREMENT, CAMPAIGNID INTEGER, "
+        "URL TEXT NOT NULL, TARGET TEXT NOT NULL DEFAULT '', STATE TEXT NOT NULL DEFAULT 'queued', "
+        "TOTAL INTEGER NOT NULL DEFAULT -1, RECEIVED INTEGER NOT NULL DEFAULT 0, "
+        "ERROR TEXT NOT NULL DEFAULT '', ADDED TEXT NOT NULL DEFAULT '', FINISHED TEXT)");
 }
 
 // Every text column compares without letter case, as users expect "Audio" and "audio", or two links
@@ -32,7 +32,8 @@ QStringList schemaCreateStatements() {
             "CREATE TABLE SENGINES (ENGINE TEXT NOT NULL COLLATE NOCASE, STARTPAGE TEXT COLLATE NOCASE)"),
         QStringLiteral("CREATE TABLE SEARCHCATEGORIES (CATEGORY TEXT NOT NULL COLLATE NOCASE, "
                        "FILEEXT TEXT COLLATE NOCASE)"),
-        // Downloads outlive the campaign they came from only as files: deleting the campaign deletes its rows.
+        // Downloads outlive the campaign they came from only as files: deleting the campaign deletes its
+        // rows.
         downloadsTable(),
         QStringLiteral("CREATE TABLE FILTERS (FILTER TEXT NOT NULL COLLATE NOCASE)"),
         QStringLiteral("CREATE TABLE \"CONNECTION\" (\"CONNECTION\" TEXT NOT NULL COLLATE NOCASE)"),

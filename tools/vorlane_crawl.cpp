@@ -20,9 +20,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
-#include <QTimer>
+#include <QSet>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -36,7 +37,14 @@ using namespace vorlane;
 
 namespace {
 
-enum ExitCode { Done = 0, Stopped = 1, BadArguments = 2, DatabaseFailure = 3, CrawlFailure = 4, DownloadFailure = 5 };
+enum ExitCode {
+    Done = 0,
+    Stopped = 1,
+    BadArguments = 2,
+    DatabaseFailure = 3,
+    CrawlFailure = 4,
+    DownloadFailure = 5
+};
 
 struct Options {
     QString dbFile;
@@ -159,7 +167,8 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
         {QStringLiteral("download"), QStringLiteral("Download every recorded file into DIR."),
          QStringLiteral("DIR")},
         {QStringLiteral("download-only"),
-         QStringLiteral("Download the addresses in LIST (one a line) instead of crawling."), QStringLiteral("LIST")},
+         QStringLiteral("Download the addresses in LIST (one a line) instead of crawling."),
+         QStringLiteral("LIST")},
         {{QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("No progress on standard error.")},
     });
     parser.addPositionalArgument(QStringLiteral("URL"), QStringLiteral("URL search: the start address."));
@@ -198,7 +207,8 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
     const struct {
         const char* name;
         std::optional<bool>& value;
-    } switches[] = {{"same-site", options.sameSite}, {"robots", options.obeyRobots}, {"retry-after", options.retryAfter}};
+    } switches[] = {
+        {"same-site", options.sameSite}, {"robots", options.obeyRobots}, {"retry-after", options.retryAfter}};
     for (const auto& flag : switches) {
         const QString name = QString::fromLatin1(flag.name);
         if (parser.isSet(name) && !readSwitch(parser.value(name), flag.value)) {
@@ -226,7 +236,8 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
     if (downloadOnly) {
         if (options.downloadList.isEmpty() || options.web || parser.isSet(QStringLiteral("depth")) ||
             !positional.isEmpty()) {
-            printError(QStringLiteral("--download-only LIST takes no search: give the list and --download DIR"));
+            printError(
+                QStringLiteral("--download-only LIST takes no search: give the list and --download DIR"));
             return std::nullopt;
         }
         if (options.downloadFolder.isEmpty())
@@ -313,11 +324,15 @@ public:
         for (const store::DownloadRow& row : known.value())
             byUrl.insert(row.url, row);
         QStringList fresh;
+        QSet<QString> asked;
         for (const QString& address : addresses) {
             const auto it = byUrl.constFind(address);
-            if (it == byUrl.cend())
-                fresh.append(address);
-            else if (it->state == store::DownloadState::Failed || it->state == store::DownloadState::Cancelled)
+            if (it == byUrl.cend()) {
+                if (!asked.contains(address))
+                    fresh.append(address);
+                asked.insert(address);
+            } else if (it->state == store::DownloadState::Failed ||
+                       it->state == store::DownloadState::Cancelled)
                 m_downloads.retry(it->id);
         }
         const auto added = m_downloads.download(fresh, campaignId, folder);
@@ -499,7 +514,8 @@ int main(int argc, char* argv[]) {
                              if (const store::DbStatus asked =
                                      report.download({address}, engine.campaignId(), options->downloadFolder);
                                  !asked)
-                                 printError(QStringLiteral("cannot record the download: %1").arg(asked.error()));
+                                 printError(
+                                     QStringLiteral("cannot record the download: %1").arg(asked.error()));
                          });
     if (!options->quiet) {
         QObject::connect(&engine, &crawl::CrawlEngine::messageChanged, &app, [](const QString& text) {

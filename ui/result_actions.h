@@ -1,9 +1,10 @@
 #pragma once
 // The commands of one result list, in its context menu and on its keys: Open (Enter), Copy address
 // (Ctrl+C), Copy all addresses (Ctrl+Shift+C), Export... (Ctrl+E), Download (Ctrl+D) and Download all
-// shown (the list asks through downloadRequested; whoever owns the downloads carries it out). Copy and export take the rows as the
-// list shows them: only those the quick filter lets through, in the list's current sort order, because
-// that is what the user is looking at when choosing the command. The list and the facade must outlive it.
+// shown (the list asks through downloadRequested; whoever owns the downloads carries it out). Copy and export
+// take the rows as the list shows them: only those the quick filter lets through, in the list's current sort
+// order, because that is what the user is looking at when choosing the command. The list and the facade must
+// outlive it.
 
 #include "result_export.h"
 #include <QObject>

@@ -56,7 +56,10 @@ private slots:
         const qint64 kept = ids->at(0), lost = ids->at(1), quick = ids->at(2);
         QVERIFY(QTest::qWaitFor([&] { return row(database, quick).state == DownloadState::Done; }, kWaitMs));
         QVERIFY(QTest::qWaitFor(
-            [&] { return QFileInfo(dir.filePath("kept.bin")).size() > 50000 && QFileInfo(dir.filePath("lost.bin")).size() > 0; },
+            [&] {
+                return QFileInfo(dir.filePath("kept.bin")).size() > 50000 &&
+                       QFileInfo(dir.filePath("lost.bin")).size() > 0;
+            },
             kWaitMs));
         QCOMPARE(downloads->unfinishedCount(), 2);
         downloads.reset();
@@ -90,11 +93,13 @@ private slots:
         app::DownloadSettings settings;
         settings.folder = dir.path();
         session.useDownloadSettings(settings);
-        const int campaign =
-            store::CampaignStore(database.connection()).createCampaign(store::CampaignType::UrlSearch, "http://site.test/music/").value();
+        const int campaign = store::CampaignStore(database.connection())
+                                 .createCampaign(store::CampaignType::UrlSearch, "http://site.test/music/")
+                                 .value();
         const auto ids = session.downloads().download({site.url("/a.bin")}, campaign);
         const QString expected = dir.filePath("site.test_music/a.bin");
-        QVERIFY(QTest::qWaitFor([&] { return row(database, ids->first()).state == DownloadState::Done; }, kWaitMs));
+        QVERIFY(QTest::qWaitFor([&] { return row(database, ids->first()).state == DownloadState::Done; },
+                                kWaitMs));
         QCOMPARE(row(database, ids->first()).target, expected);
         QVERIFY(session.deleteCampaign(campaign));
         QCOMPARE(session.downloads().rows()->size(), 0);

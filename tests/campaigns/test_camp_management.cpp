@@ -4,11 +4,11 @@
 
 #include "campaigns/camp_management.h"
 #include "search/url_search.h"
+#include "store/download_settings.h"
 #include "store/history_store.h"
 #include "tests/support/dialog_driver.h"
 #include "tests/support/session_fixture.h"
 #include "tests/support/table_rows.h"
-#include "store/download_settings.h"
 #include "tests/support/temp_user_options.h"
 #include "ui/result_export.h"
 
@@ -117,12 +117,14 @@ private slots:
         QCOMPARE(store::loadDownloadSettings().folder, folder.path());
         const auto done = [&] {
             const auto rows = m_app->session.downloads().rows();
-            return rows->size() == 2 && std::all_of(rows->begin(), rows->end(), [](const store::DownloadRow& row) {
+            return rows->size() == 2 &&
+                   std::all_of(rows->begin(), rows->end(), [](const store::DownloadRow& row) {
                        return row.state == store::DownloadState::Done && row.campaignId == 1;
                    });
         };
         QTRY_VERIFY_WITH_TIMEOUT(done(), 30000);
-        QCOMPARE(QDir(folder.filePath("a.test")).entryList(QDir::Files), (QStringList{"song (1).mp3", "song.mp3"}));
+        QCOMPARE(QDir(folder.filePath("a.test")).entryList(QDir::Files),
+                 (QStringList{"song (1).mp3", "song.mp3"}));
     }
 
     // Each delete button with each answer: the question, the list, the stored rows and links, the markers.

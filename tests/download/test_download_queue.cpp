@@ -80,10 +80,10 @@ private slots:
         QTest::newRow("filename* before filename")
             << "/get?id=1" << QByteArray("attachment; filename=\"x.bin\"; filename*=UTF-8''%E6%9D%B1.bin")
             << "東.bin";
-        QTest::newRow("climbing out") << "/get?id=2" << QByteArray("attachment; filename=\"../../evil.mp3\"")
-                                      << "_.._evil.mp3";
-        QTest::newRow("absolute path") << "/get?id=3" << QByteArray("attachment; filename=\"/etc/passwd\"")
-                                       << "_etc_passwd";
+        QTest::newRow("climbing out")
+            << "/get?id=2" << QByteArray("attachment; filename=\"../../evil.mp3\"") << "_.._evil.mp3";
+        QTest::newRow("absolute path")
+            << "/get?id=3" << QByteArray("attachment; filename=\"/etc/passwd\"") << "_etc_passwd";
         QTest::newRow("device name") << "/files/CON.mp3" << QByteArray() << "_CON.mp3";
         QTest::newRow("newline") << "/files/a%0Ab.mp3" << QByteArray() << "a_b.mp3";
         QTest::newRow("only dots") << "/get?id=4" << QByteArray("attachment; filename=\"...\"") << "download";
@@ -153,7 +153,8 @@ private slots:
         QVERIFY(downloads.reaches(1, DownloadState::Done));
         QVERIFY(downloads.reaches(2, DownloadState::Done));
         QCOMPARE(contents(dir.filePath("same.bin")), QByteArray("mine"));
-        QCOMPARE(QSet<qint64>({contents(downloads.targets.value(1)).size(), contents(downloads.targets.value(2)).size()}),
+        QCOMPARE(QSet<qint64>({contents(downloads.targets.value(1)).size(),
+                               contents(downloads.targets.value(2)).size()}),
                  QSet<qint64>({5000, 6000}));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 3);
         QVERIFY(QDir(dir.path()).entryList(QDir::Files).contains("same (2).bin"));
@@ -209,7 +210,8 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return downloads.received.value(1) > 50000; }, kWaitMs));
         downloads.queue.cancel(1);
         QCOMPARE(downloads.states.value(1), DownloadState::Cancelled);
-        QVERIFY(QTest::qWaitFor([&] { return QDir(dir.path()).isEmpty(QDir::Files | QDir::Hidden); }, kWaitMs));
+        QVERIFY(
+            QTest::qWaitFor([&] { return QDir(dir.path()).isEmpty(QDir::Files | QDir::Hidden); }, kWaitMs));
     }
 
     // A full disk fails the download on it with the system's words; the partial stays, the other

@@ -327,7 +327,8 @@ private slots:
         QCOMPARE(m_app->session.engine(store::CampaignType::UrlSearch).settings().policy, policy);
         QCOMPARE(m_app->session.engine(store::CampaignType::WebSearch).settings().policy, policy);
         const store::DownloadSettings downloads =
-            ok ? store::DownloadSettings{"/srv/media", false, 0, 3, 20 * 1024 * 1024} : store::DownloadSettings{};
+            ok ? store::DownloadSettings{"/srv/media", false, 0, 3, 20 * 1024 * 1024}
+               : store::DownloadSettings{};
         QCOMPARE(store::loadDownloadSettings(), downloads);
         QCOMPARE(m_app->session.downloads().settings(), downloads);
 
@@ -389,7 +390,8 @@ private slots:
         for (const auto* group : m_dialog->findChildren<QGroupBox*>())
             captions << group->title();
         QCOMPARE(captions,
-                 QString("Settings,Media Types,Search Engines,URL Filter,Connection,Crawling,Downloads").split(','));
+                 QString("Settings,Media Types,Search Engines,URL Filter,Connection,Crawling,Downloads")
+                     .split(','));
         for (const QLabel* label : m_dialog->findChildren<QLabel*>())
             QVERIFY2(label->buddy(), qPrintable(label->text()));
         QStringList order = tabOrder(child("MT"), 38);

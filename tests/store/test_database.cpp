@@ -228,7 +228,8 @@ private slots:
 
         const store::StartupResult started = store::prepareDatabase(tmp.path());
         QVERIFY2(started.outcome == store::StartupOutcome::Ready, qPrintable(started.error));
-        QCOMPARE(firstText(started.database.connection(), "PRAGMA user_version"), QStringLiteral("'%1'").arg(store::kSchemaVersion));
+        QCOMPARE(firstText(started.database.connection(), "PRAGMA user_version"),
+                 QStringLiteral("'%1'").arg(store::kSchemaVersion));
         store::CampaignStore campaigns(started.database.connection());
         QCOMPARE(campaigns.recordFileLink(1, "http://old.test/b.mp3", "http://old.test/").value(), true);
         QCOMPARE(campaigns.recordFileLink(1, "HTTP://OLD.TEST/A.MP3").value(), false);

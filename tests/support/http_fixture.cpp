@@ -16,7 +16,6 @@ constexpr size_t kStreamChunk = 64 * 1024;
 // requests: enough workers that neither starves a crawl with many transfers in flight.
 constexpr size_t kWorkers = 64;
 
-
 // Bytes [from, from + size) of a patterned body.
 QByteArray patternSlice(qint64 from, qint64 size) {
     QByteArray bytes(size, Qt::Uninitialized);
@@ -56,11 +55,11 @@ struct HttpFixture::Impl {
         bool found = false;
         {
             std::lock_guard lock(mutex);
-            requests.append(
-                {target, QByteArray::fromStdString(req.get_header_value("User-Agent")), clock.elapsed(),
-                 QByteArray::fromStdString(req.get_header_value("Accept")),
-                 QByteArray::fromStdString(req.get_header_value("Accept-Language")),
-                 QByteArray::fromStdString(req.method), QByteArray::fromStdString(req.get_header_value("Range"))});
+            requests.append({target, QByteArray::fromStdString(req.get_header_value("User-Agent")),
+                             clock.elapsed(), QByteArray::fromStdString(req.get_header_value("Accept")),
+                             QByteArray::fromStdString(req.get_header_value("Accept-Language")),
+                             QByteArray::fromStdString(req.method),
+                             QByteArray::fromStdString(req.get_header_value("Range"))});
             const auto it = routes.constFind(target);
             if (it != routes.cend()) {
                 route = *it;
@@ -79,9 +78,10 @@ struct HttpFixture::Impl {
             return;
         }
         pause(route.delayMs);
-        if (!route.cookie.isEmpty() &&
-            !QByteArray::fromStdString(req.get_header_value("Cookie")).replace(' ', "").split(';').contains(
-                route.cookie)) {
+        if (!route.cookie.isEmpty() && !QByteArray::fromStdString(req.get_header_value("Cookie"))
+                                            .replace(' ', "")
+                                            .split(';')
+                                            .contains(route.cookie)) {
             res.status = 403;
             res.set_content("<html><body>Forbidden</body></html>", "text/html");
             return;
@@ -98,7 +98,8 @@ struct HttpFixture::Impl {
                 if (answersStarted[target]++ == 0 && route.dropAfter > 0)
                     dropAt = route.dropAfter;
             }
-            auto provide = [this, total, target, prefix, route, dropAt](size_t offset, httplib::DataSink& sink) {
+            auto provide = [this, total, target, prefix, route, dropAt](size_t offset,
+                                                                        httplib::DataSink& sink) {
                 if (closing)
                     return false;
                 if (offset >= total) {
@@ -162,7 +163,8 @@ HttpFixture::HttpFixture() : d(std::make_unique<Impl>()) {
         d->answered.append(QString::fromStdString(req.target));
     });
     // Any path, a decoded newline in it included.
-    d->server.Get("[\\s\\S]*", [this](const httplib::Request& req, httplib::Response& res) { d->handle(req, res); });
+    d->server.Get("[\\s\\S]*",
+                  [this](const httplib::Request& req, httplib::Response& res) { d->handle(req, res); });
     d->port = d->server.bind_to_any_port("127.0.0.1");
     if (d->port > 0)
         d->thread = std::thread([this] {

@@ -18,10 +18,10 @@ public:
         QByteArray contentType = "text/html"; // empty: no Content-Type header at all
         QByteArray body;
         QList<QPair<QByteArray, QByteArray>> headers;
-        int delayMs = 0;        // before the answer starts
-        bool hang = false;      // never answers (until the fixture goes away)
-        qint64 streamBytes = 0; // > 0: `body`, then filler up to this many bytes, streamed
-        bool chunked = false;   // streamed without a Content-Length
+        int delayMs = 0;                  // before the answer starts
+        bool hang = false;                // never answers (until the fixture goes away)
+        qint64 streamBytes = 0;           // > 0: `body`, then filler up to this many bytes, streamed
+        bool chunked = false;             // streamed without a Content-Length
         QByteArray cookie = QByteArray(); // "name=value": answered 403 unless the request carries this cookie
         // Streamed routes: the body is patternBytes(streamBytes) instead of `body` and filler (a Range
         // request gets its part of it).

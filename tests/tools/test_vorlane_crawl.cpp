@@ -181,8 +181,8 @@ private slots:
         addColumns<QStringList, QString, int, QString>({"arguments", "how", "status", "log"});
         using L = QStringList;
         const L mp3{"--types", ".mp3"};
-        addRow("unknown engine refused before the search",
-               mp3 + L{"--web", "k", "--engine", "NoSuchEngine"}, "", 2, "NoSuchEngine");
+        addRow("unknown engine refused before the search", mp3 + L{"--web", "k", "--engine", "NoSuchEngine"},
+               "", 2, "NoSuchEngine");
         addRow("SIGTERM stops in order", mp3 + L{"--depth", "2", "{site}/hang"}, "terminate", 1, "Stopped.");
         addRow("closed pipe", mp3 + L{"--depth", "1", "{site}/"}, "closed pipe", 4, "standard output");
         addRow("full device", mp3 + L{"--depth", "1", "{site}/"}, "full device", 4, "standard output");
@@ -235,8 +235,9 @@ void TestVorlaneCrawl::killedDownloadResumesAtTheNextRun() {
     const QString file = dir.filePath("files/big.mp3");
     {
         QProcess process;
-        process.start(QStringLiteral(VORLANE_CRAWL_PATH), {"--db", db.filePath(), "--types", ".mp3", "--depth", "1",
-                                                           "--download", dir.filePath("files"), server.url("/")});
+        process.start(QStringLiteral(VORLANE_CRAWL_PATH),
+                      {"--db", db.filePath(), "--types", ".mp3", "--depth", "1", "--download",
+                       dir.filePath("files"), server.url("/")});
         QVERIFY(QTest::qWaitFor([&] { return QFileInfo(file).size() > 100000; }, 30000));
         process.kill();
         QVERIFY(process.waitForFinished(10000));
@@ -246,16 +247,19 @@ void TestVorlaneCrawl::killedDownloadResumesAtTheNextRun() {
     QVERIFY(list.open(QIODevice::WriteOnly));
     list.write((server.url("/big.mp3") + "\n" + server.url("/missing.mp3") + "\n").toUtf8());
     list.close();
-    const Outcome outcome =
-        crawl({"--db", db.filePath(), "--download-only", list.fileName(), "--download", dir.filePath("files")});
+    const Outcome outcome = crawl(
+        {"--db", db.filePath(), "--download-only", list.fileName(), "--download", dir.filePath("files")});
     QCOMPARE(outcome.status, 5);
-    QVERIFY2(outcome.log.contains(server.url("/missing.mp3") + ": The server answered 404"), qPrintable(outcome.log));
+    QVERIFY2(outcome.log.contains(server.url("/missing.mp3") + ": The server answered 404"),
+             qPrintable(outcome.log));
     QFile result(file);
     QVERIFY(result.open(QIODevice::ReadOnly) && result.readAll() == HttpFixture::patternBytes(size));
     QCOMPARE(QDir(dir.filePath("files")).entryList(QDir::Files), QStringList{"big.mp3"});
-    QVERIFY(std::any_of(server.requests().cbegin(), server.requests().cend(), [](const HttpFixture::Request& request) {
-        return request.target == "/big.mp3" && request.range.startsWith("bytes=") && !request.range.startsWith("bytes=0-");
-    }));
+    QVERIFY(std::any_of(server.requests().cbegin(), server.requests().cend(),
+                        [](const HttpFixture::Request& request) {
+                            return request.target == "/big.mp3" && request.range.startsWith("bytes=") &&
+                                   !request.range.startsWith("bytes=0-");
+                        }));
 }
 
 QTEST_GUILESS_MAIN(TestVorlaneCrawl)
