@@ -24,6 +24,9 @@ void NameProbe::probe(qint64 id, const QString& url) {
         request.setHeader(QNetworkRequest::UserAgentHeader, m_userAgent);
     QNetworkReply* reply = m_manager.head(request);
     m_replies.insert(id, reply);
+    // The transfer time-out counts from the request on; a connection that never opens ends here, and the
+    // transfer tries for itself.
+    QTimer::singleShot(m_timeoutSeconds * 1000, reply, [reply] { reply->abort(); });
     connect(reply, &QNetworkReply::finished, this, [this, id, reply, url] { finished(id, reply, url); });
 }
 

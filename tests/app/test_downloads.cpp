@@ -19,15 +19,6 @@ using store::DownloadState;
 namespace {
 constexpr int kWaitMs = 30000;
 
-HttpFixture::Route patterned(qint64 size, int bytesPerSecond = 0) {
-    HttpFixture::Route route;
-    route.contentType = "application/octet-stream";
-    route.streamBytes = size;
-    route.patterned = true;
-    route.bytesPerSecond = bytesPerSecond;
-    return route;
-}
-
 store::DownloadRow row(TempDatabase& database, qint64 id) {
     return store::DownloadStore(database.connection()).download(id).value();
 }
@@ -44,9 +35,9 @@ private slots:
     void unfinishedDownloadsResumeAtTheNextStart() {
         constexpr qint64 size = 600000;
         HttpFixture site;
-        site.setRoute("/kept.bin", patterned(size, 300000));
-        site.setRoute("/lost.bin", patterned(size, 300000));
-        site.setRoute("/quick.bin", patterned(2000));
+        site.setRoute("/kept.bin", HttpFixture::patternedFile(size, 300000));
+        site.setRoute("/lost.bin", HttpFixture::patternedFile(size, 300000));
+        site.setRoute("/quick.bin", HttpFixture::patternedFile(2000));
         TempDatabase database;
         QTemporaryDir dir;
         auto downloads = std::make_unique<app::Downloads>(database.database());
@@ -86,7 +77,7 @@ private slots:
 
     void deletingACampaignKeepsItsFiles() {
         HttpFixture site;
-        site.setRoute("/a.bin", patterned(3000));
+        site.setRoute("/a.bin", HttpFixture::patternedFile(3000));
         TempDatabase database;
         QTemporaryDir dir;
         app::Session session(database.database());

@@ -44,15 +44,6 @@ struct Downloads {
     }
 };
 
-HttpFixture::Route patterned(qint64 size, int bytesPerSecond = 0) {
-    HttpFixture::Route route;
-    route.contentType = "application/octet-stream";
-    route.streamBytes = size;
-    route.patterned = true;
-    route.bytesPerSecond = bytesPerSecond;
-    return route;
-}
-
 QByteArray contents(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -95,7 +86,7 @@ private slots:
         QFETCH(QByteArray, disposition);
         QFETCH(QString, expected);
         HttpFixture site;
-        HttpFixture::Route route = patterned(100000);
+        HttpFixture::Route route = HttpFixture::patternedFile(100000);
         if (!disposition.isEmpty())
             route.headers.append({"Content-Disposition", disposition});
         site.setRoute(target, route);
@@ -121,11 +112,11 @@ private slots:
         QFETCH(qint64, maxFileSize);
         QFETCH(QString, reason);
         HttpFixture site;
-        HttpFixture::Route route = patterned(100000);
+        HttpFixture::Route route = HttpFixture::patternedFile(100000);
         route.status = status;
         if (status != 404)
             site.setRoute("/f.bin", route);
-        site.setRoute("/ok.bin", patterned(1000));
+        site.setRoute("/ok.bin", HttpFixture::patternedFile(1000));
         QTemporaryDir dir;
         download::DownloadOptions options;
         options.maxFileSize = maxFileSize;
@@ -140,8 +131,8 @@ private slots:
 
     void redirectsAreFollowedAndNamesNeverCollide() {
         HttpFixture site;
-        site.setRoute("/a/same.bin", patterned(5000));
-        site.setRoute("/b/same.bin", patterned(6000));
+        site.setRoute("/a/same.bin", HttpFixture::patternedFile(5000));
+        site.setRoute("/b/same.bin", HttpFixture::patternedFile(6000));
         site.setRedirect("/go", "/b/same.bin");
         QTemporaryDir dir;
         QFile mine(dir.filePath("same.bin"));
@@ -172,7 +163,7 @@ private slots:
         QFETCH(QString, interruption);
         constexpr qint64 size = 800000;
         HttpFixture site;
-        HttpFixture::Route route = patterned(size, interruption == u"drop" ? 0 : 400000);
+        HttpFixture::Route route = HttpFixture::patternedFile(size, interruption == u"drop" ? 0 : 400000);
         if (interruption == u"drop")
             route.dropAfter = 300000;
         site.setRoute("/big.bin", route);
@@ -203,7 +194,7 @@ private slots:
 
     void cancelDeletesThePartial() {
         HttpFixture site;
-        site.setRoute("/slow.bin", patterned(800000, 200000));
+        site.setRoute("/slow.bin", HttpFixture::patternedFile(800000, 200000));
         QTemporaryDir dir;
         Downloads downloads;
         downloads.queue.add(1, site.url("/slow.bin"), dir.path());
@@ -225,8 +216,8 @@ private slots:
             QSKIP("mounting a small file system needs root");
         const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {small}); });
         HttpFixture site;
-        site.setRoute("/huge.bin", patterned(2000000));
-        site.setRoute("/fits.bin", patterned(300000));
+        site.setRoute("/huge.bin", HttpFixture::patternedFile(2000000));
+        site.setRoute("/fits.bin", HttpFixture::patternedFile(300000));
         Downloads downloads;
         downloads.queue.add(1, site.url("/huge.bin"), small);
         downloads.queue.add(2, site.url("/fits.bin"), dir.path());

@@ -23,12 +23,8 @@ class TestDownloadsView : public QObject {
 private slots:
     void downloadShownResultsAndActOnThem() {
         HttpFixture site;
-        HttpFixture::Route file;
-        file.contentType = "audio/mpeg";
-        file.streamBytes = 4000;
-        file.patterned = true;
-        site.setRoute("/a.mp3", file);
-        site.setRoute("/b.mp3", file);
+        site.setRoute("/a.mp3", HttpFixture::patternedFile(4000));
+        site.setRoute("/b.mp3", HttpFixture::patternedFile(4000));
         QTemporaryDir dir;
         WindowFixture f;
         app::DownloadSettings settings;

@@ -251,6 +251,15 @@ void HttpFixture::clearRequests() {
     d->answered.clear();
 }
 
+HttpFixture::Route HttpFixture::patternedFile(qint64 size, int bytesPerSecond) {
+    Route route;
+    route.contentType = "application/octet-stream";
+    route.streamBytes = size;
+    route.patterned = true;
+    route.bytesPerSecond = bytesPerSecond;
+    return route;
+}
+
 QByteArray HttpFixture::patternBytes(qint64 size) {
     return patternSlice(0, size);
 }

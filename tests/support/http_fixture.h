@@ -66,6 +66,8 @@ public:
 
     // The body of a patterned route: `size` bytes no two nearby runs of which are alike.
     static QByteArray patternBytes(qint64 size);
+    // A file of patternBytes(size), streamed no faster than `bytesPerSecond` when that is above 0.
+    static Route patternedFile(qint64 size, int bytesPerSecond = 0);
 
     // Links to the given targets as a page body, in order: <a href="...">.
     static QString linksPage(const QStringList& hrefs);

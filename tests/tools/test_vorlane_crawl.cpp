@@ -222,12 +222,7 @@ private slots:
 void TestVorlaneCrawl::killedDownloadResumesAtTheNextRun() {
     constexpr qint64 size = 1000000;
     HttpFixture server;
-    HttpFixture::Route big;
-    big.contentType = "audio/mpeg";
-    big.streamBytes = size;
-    big.patterned = true;
-    big.bytesPerSecond = 300000;
-    server.setRoute("/big.mp3", big);
+    server.setRoute("/big.mp3", HttpFixture::patternedFile(size, 300000));
     server.setPage("/", HttpFixture::linksPage({"big.mp3", "missing.mp3"}));
     TempDatabase db;
     db.close();
