@@ -71,6 +71,7 @@ CrawlEngine::CrawlEngine(store::CampaignType kind, QSqlDatabase db, QObject* par
     connect(&d->pipeline, &FetchPipeline::due, this, &CrawlEngine::releaseHeld);
     connect(&d->page, &PageProcessor::fileRecorded, this, &CrawlEngine::fileRecorded);
     connect(&d->page, &PageProcessor::pagesQueued, this, &CrawlEngine::fillPipeline);
+    connect(&d->page, &PageProcessor::pagesQueued, this, &CrawlEngine::reportQueueFilled);
 }
 
 CrawlEngine::~CrawlEngine() {
@@ -132,6 +133,7 @@ store::DbStatus CrawlEngine::start(const QList<CrawlSegment>& segments, const QS
     d->resetCrawl();
     d->campaignId = created.value();
     d->cursor.start(segments);
+    d->cursor.setQueueLimit(d->settings.policy.maxQueuedPages);
     d->page.start(*d->campaigns, d->campaignId, splitExtensions(fileExt));
     d->pipeline.configure(d->settings);
     d->running = true;
@@ -274,6 +276,12 @@ void CrawlEngine::fillPipeline() {
 void CrawlEngine::releaseHeld() {
     if (d->mayFetch())
         d->pipeline.release(d->awaitedKey());
+}
+
+void CrawlEngine::reportQueueFilled() {
+    if (d->running && d->cursor.takeQueueFilled())
+        emit notice(tr("Page queue full at its bound of %L1: pages found from now on are not crawled.")
+                        .arg(d->settings.policy.maxQueuedPages));
 }
 
 void CrawlEngine::finish(bool stopped) {

@@ -53,6 +53,9 @@ signals:
     void levelChanged(const QString& text);   // status panel 2: "level n" or "Engine: name"
     void fileRecorded(const QString& fileName, const QString& address, const QString& foundOn);
     void progress(int pagesDone, int pagesQueued, int filesFound);
+    // Something the user should know that needs no answer, said once a search: the page queue reached its
+    // bound.
+    void notice(const QString& text);
     void finished(bool stopped);
 
 private:
@@ -63,6 +66,7 @@ private:
     bool takePage();
     void fillPipeline();
     void releaseHeld();
+    void reportQueueFilled();
     void finish(bool stopped);
 
     struct State;

@@ -1,5 +1,7 @@
 #include "fetcher.h"
 
+#include "crawl/body_decoder.h"
+
 #include <QNetworkAccessManager>
 #include <QNetworkCookieJar>
 #include <QNetworkProxyFactory>
@@ -7,6 +9,8 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QRegularExpression>
+#include <QSslError>
+#include <QTimer>
 #include <algorithm>
 
 namespace vorlane::crawl {
@@ -77,10 +81,17 @@ FetchFailure failureOf(QNetworkReply::NetworkError error) {
 struct Fetcher::Transfer {
     int ticket = 0;
     QNetworkAccessManager* manager = nullptr;
+    QNetworkReply* reply = nullptr;
     // Set before an abort of our own, so that the finished signal the abort raises reports the reason
     // rather than a cancellation.
     bool abandoned = false;
     bool anyType = false;
+    bool waiting = false;  // stopped reading until the body budget has room
+    qint64 counted = 0;    // body bytes in m_bodyBytes
+    QStringList tlsErrors;
+    BodyDecoder decoder;
+    bool decoderReady = false;
+    QTimer* deadline = nullptr; // a child of the fetcher, let go with the transfer
     FetchResult result;
 };
 
@@ -125,6 +136,29 @@ void Fetcher::setTimeoutSeconds(int seconds) {
     m_timeoutSeconds = std::max(0, seconds);
 }
 
+void Fetcher::setDeadlineMs(int ms) {
+    m_deadlineMs = std::max(0, ms);
+}
+
+void Fetcher::setBodyBudget(qint64 bytes) {
+    m_budget = std::max<qint64>(1, bytes);
+    scheduleResume();
+}
+
+void Fetcher::setBytesHeld(qint64 heldByCaller) {
+    const bool freed = heldByCaller < m_heldByCaller;
+    m_heldByCaller = std::max<qint64>(0, heldByCaller);
+    if (freed)
+        scheduleResume();
+}
+
+void Fetcher::setUrgent(int ticket) {
+    if (ticket == m_urgent)
+        return;
+    m_urgent = ticket;
+    scheduleResume();
+}
+
 void Fetcher::setConcurrency(int transfers) {
     const int wanted =
         std::max(1, (std::max(1, transfers) + kConnectionsPerManager - 1) / kConnectionsPerManager);
@@ -162,6 +196,8 @@ int Fetcher::fetch(const QUrl& url, bool anyType) {
     request.setRawHeader("Accept", "text/html,application/xhtml+xml;q=0.9,*/*;q=0.8");
     static const QByteArray kAcceptLanguage = acceptLanguage(); // the system's languages, read once a run
     request.setRawHeader("Accept-Language", kAcceptLanguage);
+    // Asked for here, so that the body comes as sent and is inflated by BodyDecoder under the page cap.
+    request.setRawHeader("Accept-Encoding", "gzip, deflate");
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(kMaxRedirects);
     request.setTransferTimeout(m_timeoutSeconds * 1000);
@@ -173,15 +209,36 @@ int Fetcher::fetch(const QUrl& url, bool anyType) {
     transfer->anyType = anyType;
     transfer->manager = leastBusyManager();
     transfer->result.finalUrl = url;
+    ++m_load[transfer->manager];
+    if (m_deadlineMs > 0) {
+        // Stopped before the transfer goes away, so the raw pointer is never used after it.
+        transfer->deadline = new QTimer(this);
+        transfer->deadline->setSingleShot(true);
+        Transfer* raw = transfer.get();
+        connect(transfer->deadline, &QTimer::timeout, this, [this, raw] {
+            if (!raw->abandoned)
+                abandon(raw->reply, FetchFailure::TooSlow);
+        });
+        transfer->deadline->start(m_deadlineMs);
+    }
+    send(transfer, request);
+    return transfer->ticket;
+}
 
+void Fetcher::send(const std::shared_ptr<Transfer>& transfer, const QNetworkRequest& request) {
     QNetworkReply* reply = transfer->manager->get(request);
     reply->setReadBufferSize(kReadBufferBytes);
-    ++m_load[transfer->manager];
+    transfer->reply = reply;
     m_transfers.insert(reply, transfer);
     connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] { onMetaData(reply); });
     connect(reply, &QNetworkReply::readyRead, this, [this, reply] { onReadyRead(reply); });
     connect(reply, &QNetworkReply::finished, this, [this, reply] { onFinished(reply); });
-    return transfer->ticket;
+    // Never ignored: the page fails with what was wrong with the certificate.
+    connect(reply, &QNetworkReply::sslErrors, this, [this, reply](const QList<QSslError>& errors) {
+        if (const auto transfer = m_transfers.value(reply))
+            for (const QSslError& error : errors)
+                transfer->tlsErrors << error.errorString();
+    });
 }
 
 void Fetcher::onMetaData(QNetworkReply* reply) {
@@ -193,6 +250,9 @@ void Fetcher::onMetaData(QNetworkReply* reply) {
     if (status >= 300 && status < 400 && reply->hasRawHeader("Location"))
         return;
     transfer->result.body.clear(); // whatever came before these headers was a redirect's
+    account(*transfer);
+    transfer->decoder.reset(reply->rawHeader("Content-Encoding"));
+    transfer->decoderReady = true;
     transfer->result.contentType = lastHeaderValue(reply->rawHeader("Content-Type"));
     transfer->result.dispositionFileName = dispositionFileName(reply->rawHeader("Content-Disposition"));
     if (!transfer->anyType && !isPageType(transfer->result.contentType)) {
@@ -209,18 +269,42 @@ void Fetcher::onReadyRead(QNetworkReply* reply) {
     const auto transfer = m_transfers.value(reply);
     if (!transfer || transfer->abandoned)
         return;
-    transfer->result.body += reply->readAll();
-    if (transfer->result.body.size() > kMaxPageBytes)
-        abandon(reply, FetchFailure::TooLarge);
+    if (transfer->ticket != m_urgent && !hasRoom()) {
+        // Left in the reply's small buffer: the network library stops reading the socket until it is taken.
+        transfer->waiting = true;
+        return;
+    }
+    takeBody(reply, *transfer);
+}
+
+bool Fetcher::takeBody(QNetworkReply* reply, Transfer& transfer) {
+    if (!transfer.decoderReady) {
+        transfer.decoder.reset(reply->rawHeader("Content-Encoding"));
+        transfer.decoderReady = true;
+    }
+    const auto status = transfer.decoder.decode(reply->readAll(), transfer.result.body, kMaxPageBytes);
+    account(transfer);
+    if (status == BodyDecoder::Status::Ok)
+        return true;
+    abandon(reply, status == BodyDecoder::Status::TooLarge ? FetchFailure::TooLarge : FetchFailure::Other);
+    return false;
+}
+
+void Fetcher::account(Transfer& transfer) {
+    m_bodyBytes += transfer.result.body.size() - transfer.counted;
+    transfer.counted = transfer.result.body.size();
 }
 
 void Fetcher::abandon(QNetworkReply* reply, FetchFailure reason) {
     const auto transfer = m_transfers.value(reply);
+    if (!transfer)
+        return;
     transfer->abandoned = true;
     transfer->result.outcome =
         reason == FetchFailure::NotPage ? FetchResult::Outcome::NotPage : FetchResult::Outcome::Failed;
     transfer->result.failure = reason;
     transfer->result.body.clear();
+    account(*transfer);
     transfer->result.finalUrl = reply->url();
     reply->abort(); // raises finished, which reports the outcome set above
 }
@@ -229,9 +313,7 @@ void Fetcher::onFinished(QNetworkReply* reply) {
     const auto transfer = m_transfers.value(reply);
     if (!transfer)
         return;
-    FetchResult result = std::move(transfer->result);
     if (!transfer->abandoned) {
-        result.finalUrl = reply->url();
         const auto error = reply->error();
         // An HTTP error status still brings a page (a 404 page has links like any other); only a transfer
         // that brought no response at all fails.
@@ -239,6 +321,8 @@ void Fetcher::onFinished(QNetworkReply* reply) {
         const bool httpStatusError =
             (error > QNetworkReply::ContentAccessDenied - 1 && error <= QNetworkReply::UnknownContentError) ||
             (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
+        FetchResult& result = transfer->result;
+        result.finalUrl = reply->url();
         if (error == QNetworkReply::NoError || (answered && httpStatusError)) {
             result.contentType = lastHeaderValue(reply->rawHeader("Content-Type"));
             result.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -246,12 +330,7 @@ void Fetcher::onFinished(QNetworkReply* reply) {
             if (transfer->anyType || isPageType(result.contentType)) {
                 result.outcome = FetchResult::Outcome::Page;
                 result.failure = result.httpStatus >= 400 ? FetchFailure::HttpError : FetchFailure::None;
-                result.body += reply->readAll();
-                if (result.body.size() > kMaxPageBytes) {
-                    result.outcome = FetchResult::Outcome::Failed;
-                    result.failure = FetchFailure::TooLarge;
-                    result.body.clear();
-                }
+                takeBody(reply, *transfer); // abandoning sets the outcome
             } else {
                 result.outcome = FetchResult::Outcome::NotPage;
                 result.failure = FetchFailure::NotPage;
@@ -260,10 +339,14 @@ void Fetcher::onFinished(QNetworkReply* reply) {
             }
         } else {
             result.outcome = FetchResult::Outcome::Failed;
-            result.failure = failureOf(error);
+            result.failure = transfer->tlsErrors.isEmpty() ? failureOf(error) : FetchFailure::Tls;
+            if (result.failure == FetchFailure::Tls)
+                result.failureDetail = transfer->tlsErrors.isEmpty() ? reply->errorString()
+                                                                     : transfer->tlsErrors.join(u"; ");
             result.body.clear();
         }
     }
+    FetchResult result = std::move(transfer->result);
     const int ticket = transfer->ticket;
     dropReply(reply);
     emit finished(ticket, result);
@@ -271,10 +354,45 @@ void Fetcher::onFinished(QNetworkReply* reply) {
 
 void Fetcher::dropReply(QNetworkReply* reply) {
     const auto transfer = m_transfers.take(reply);
-    if (transfer)
+    if (transfer) {
         --m_load[transfer->manager];
+        if (transfer->deadline) {
+            transfer->deadline->stop();
+            transfer->deadline->deleteLater();
+            transfer->deadline = nullptr;
+        }
+        m_bodyBytes -= transfer->counted;
+        transfer->counted = 0;
+        scheduleResume();
+    }
     reply->disconnect(this);
     reply->deleteLater();
+}
+
+void Fetcher::scheduleResume() {
+    if (m_resumeScheduled)
+        return;
+    m_resumeScheduled = true;
+    QMetaObject::invokeMethod(this, [this] { resumeWaiting(); }, Qt::QueuedConnection);
+}
+
+// The waiting transfers take what their replies hold, the urgent one first, as far as the budget allows.
+void Fetcher::resumeWaiting() {
+    m_resumeScheduled = false;
+    QList<QNetworkReply*> waiting;
+    for (auto it = m_transfers.cbegin(); it != m_transfers.cend(); ++it) {
+        if (it.value()->waiting)
+            (it.value()->ticket == m_urgent ? waiting.prepend(it.key()) : waiting.append(it.key()));
+    }
+    for (QNetworkReply* reply : waiting) {
+        const auto transfer = m_transfers.value(reply);
+        if (!transfer || transfer->abandoned || !transfer->waiting)
+            continue;
+        if (transfer->ticket != m_urgent && !hasRoom())
+            break;
+        transfer->waiting = false;
+        takeBody(reply, *transfer);
+    }
 }
 
 void Fetcher::cancel(int ticket) {

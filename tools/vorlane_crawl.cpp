@@ -41,6 +41,7 @@ struct Options {
     std::optional<bool> retryAfter;
     std::optional<int> perHost;
     std::optional<int> hostDelayMs;
+    std::optional<int> maxQueued;
     bool quiet = false;
     bool web = false;
     int depth = 0;
@@ -146,6 +147,8 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
          QStringLiteral("N")},
         {QStringLiteral("host-delay"), QStringLiteral("Milliseconds between requests to one host."),
          QStringLiteral("MS")},
+        {QStringLiteral("max-queue"), QStringLiteral("Pages queued at most (default 2000000)."),
+         QStringLiteral("N")},
         {{QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("No progress on standard error.")},
     });
     parser.addPositionalArgument(QStringLiteral("URL"), QStringLiteral("URL search: the start address."));
@@ -206,6 +209,14 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
             return std::nullopt;
         }
         options.hostDelayMs = number;
+    }
+    if (parser.isSet(QStringLiteral("max-queue"))) {
+        if (!readPositiveInt(parser.value(QStringLiteral("max-queue")), number, store::kMaxQueuedPagesLimit)) {
+            printError(QStringLiteral("--max-queue takes a whole number from 1 to %1")
+                           .arg(store::kMaxQueuedPagesLimit));
+            return std::nullopt;
+        }
+        options.maxQueued = number;
     }
     if (options.web == parser.isSet(QStringLiteral("depth"))) {
         printError(QStringLiteral("give either --depth N URL (URL search) or --web KEYWORD (web search)"));
@@ -321,6 +332,7 @@ int main(int argc, char* argv[]) {
     policy.honourRetryAfter = options->retryAfter.value_or(policy.honourRetryAfter);
     policy.maxPerHost = options->perHost.value_or(policy.maxPerHost);
     policy.delayMsPerHost = options->hostDelayMs.value_or(policy.delayMsPerHost);
+    policy.maxQueuedPages = options->maxQueued.value_or(policy.maxQueuedPages);
     session.useCrawlSettings(settings);
 
     const store::CampaignType type =
@@ -344,6 +356,8 @@ int main(int argc, char* argv[]) {
         session.stop(type);
     };
     QObject::connect(&engine, &crawl::CrawlEngine::fileRecorded, &app, printAddress);
+    // Said even when quiet: the search goes on, but not as asked.
+    QObject::connect(&engine, &crawl::CrawlEngine::notice, &app, [](const QString& text) { printError(text); });
     if (!options->quiet) {
         QObject::connect(&engine, &crawl::CrawlEngine::messageChanged, &app, [](const QString& text) {
             std::fprintf(stderr, "%s\n", qPrintable(urls::shownText(text)));
