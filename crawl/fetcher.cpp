@@ -91,7 +91,12 @@ struct Fetcher::Transfer {
     QStringList tlsErrors;
     BodyDecoder decoder;
     bool decoderReady = false;
-    QTimer* deadline = nullptr; // a child of the fetcher, let go with the transfer
+    // Children of the fetcher, let go with the transfer. Both stand still while it waits for room in the
+    // body budget: that wait is the crawl's, not the server's.
+    QTimer* idle = nullptr;     // started again by every byte that comes
+    QTimer* deadline = nullptr; // for the whole page
+    int idleMs = 0;
+    int deadlineLeftMs = 0; // while waiting
     FetchResult result;
 };
 
@@ -200,7 +205,6 @@ int Fetcher::fetch(const QUrl& url, bool anyType) {
     request.setRawHeader("Accept-Encoding", "gzip, deflate");
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(kMaxRedirects);
-    request.setTransferTimeout(m_timeoutSeconds * 1000);
 
     auto transfer = std::make_shared<Transfer>();
     transfer->ticket = m_nextTicket++;
@@ -210,19 +214,38 @@ int Fetcher::fetch(const QUrl& url, bool anyType) {
     transfer->manager = leastBusyManager();
     transfer->result.finalUrl = url;
     ++m_load[transfer->manager];
-    if (m_deadlineMs > 0) {
-        // Stopped before the transfer goes away, so the raw pointer is never used after it.
-        transfer->deadline = new QTimer(this);
-        transfer->deadline->setSingleShot(true);
-        Transfer* raw = transfer.get();
-        connect(transfer->deadline, &QTimer::timeout, this, [this, raw] {
-            if (!raw->abandoned)
-                abandon(raw->reply, FetchFailure::TooSlow);
-        });
-        transfer->deadline->start(m_deadlineMs);
-    }
+    transfer->idleMs = m_timeoutSeconds * 1000;
+    if (transfer->idleMs > 0)
+        transfer->idle = makeClock(transfer.get(), FetchFailure::TimedOut, transfer->idleMs);
+    if (m_deadlineMs > 0)
+        transfer->deadline = makeClock(transfer.get(), FetchFailure::TooSlow, m_deadlineMs);
     send(transfer, request);
     return transfer->ticket;
+}
+
+// Stopped before the transfer goes away (dropReply), so the raw pointer is never used after it.
+QTimer* Fetcher::makeClock(Transfer* transfer, FetchFailure reason, int ms) {
+    auto* clock = new QTimer(this);
+    clock->setSingleShot(true);
+    connect(clock, &QTimer::timeout, this, [this, transfer, reason] {
+        if (!transfer->abandoned)
+            abandon(transfer->reply, reason);
+    });
+    clock->start(ms);
+    return clock;
+}
+
+void Fetcher::holdClocks(Transfer& transfer, bool hold) {
+    if (transfer.idle)
+        hold ? transfer.idle->stop() : transfer.idle->start(transfer.idleMs);
+    if (!transfer.deadline)
+        return;
+    if (hold) {
+        transfer.deadlineLeftMs = transfer.deadline->remainingTime();
+        transfer.deadline->stop();
+    } else {
+        transfer.deadline->start(std::max(0, transfer.deadlineLeftMs));
+    }
 }
 
 void Fetcher::send(const std::shared_ptr<Transfer>& transfer, const QNetworkRequest& request) {
@@ -233,6 +256,10 @@ void Fetcher::send(const std::shared_ptr<Transfer>& transfer, const QNetworkRequ
     connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] { onMetaData(reply); });
     connect(reply, &QNetworkReply::readyRead, this, [this, reply] { onReadyRead(reply); });
     connect(reply, &QNetworkReply::finished, this, [this, reply] { onFinished(reply); });
+    connect(reply, &QNetworkReply::downloadProgress, this, [raw = transfer.get()] {
+        if (raw->idle && !raw->waiting)
+            raw->idle->start(raw->idleMs);
+    });
     // Never ignored: the page fails with what was wrong with the certificate.
     connect(reply, &QNetworkReply::sslErrors, this, [this, reply](const QList<QSslError>& errors) {
         if (const auto transfer = m_transfers.value(reply))
@@ -272,6 +299,7 @@ void Fetcher::onReadyRead(QNetworkReply* reply) {
     if (transfer->ticket != m_urgent && !hasRoom()) {
         // Left in the reply's small buffer: the network library stops reading the socket until it is taken.
         transfer->waiting = true;
+        holdClocks(*transfer, true);
         return;
     }
     takeBody(reply, *transfer);
@@ -356,10 +384,12 @@ void Fetcher::dropReply(QNetworkReply* reply) {
     const auto transfer = m_transfers.take(reply);
     if (transfer) {
         --m_load[transfer->manager];
-        if (transfer->deadline) {
-            transfer->deadline->stop();
-            transfer->deadline->deleteLater();
-            transfer->deadline = nullptr;
+        for (QTimer** clock : {&transfer->idle, &transfer->deadline}) {
+            if (*clock) {
+                (*clock)->stop();
+                (*clock)->deleteLater();
+                *clock = nullptr;
+            }
         }
         m_bodyBytes -= transfer->counted;
         transfer->counted = 0;
@@ -391,6 +421,7 @@ void Fetcher::resumeWaiting() {
         if (transfer->ticket != m_urgent && !hasRoom())
             break;
         transfer->waiting = false;
+        holdClocks(*transfer, false);
         takeBody(reply, *transfer);
     }
 }

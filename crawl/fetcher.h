@@ -23,6 +23,7 @@ class QNetworkAccessManager;
 class QNetworkCookieJar;
 class QNetworkReply;
 class QNetworkRequest;
+class QTimer;
 
 namespace vorlane::crawl {
 
@@ -95,6 +96,8 @@ private:
     void abandon(QNetworkReply* reply, FetchFailure reason);
     void dropReply(QNetworkReply* reply);
     void send(const std::shared_ptr<Transfer>& transfer, const QNetworkRequest& request);
+    QTimer* makeClock(Transfer* transfer, FetchFailure reason, int ms);
+    void holdClocks(Transfer& transfer, bool hold);
     bool takeBody(QNetworkReply* reply, Transfer& transfer); // false when it was abandoned
     void account(Transfer& transfer);                         // its body's size into m_bodyBytes
     void scheduleResume();

@@ -311,6 +311,27 @@ private slots:
             QCOMPARE(result->body, page);
     }
 
+    // Past the body budget a transfer stops reading until there is room, all but the urgent one; its
+    // time-out does not run while it waits.
+    void bodyBudget() {
+        HttpFixture server;
+        QVERIFY(buildSite(server, {"/a.html ! 3000000", "/b.html ! 3000000"}));
+        crawl::Fetcher fetcher;
+        fetcher.setConcurrency(2);
+        fetcher.setTimeoutSeconds(1);
+        fetcher.setBodyBudget(4 << 20);
+        fetcher.setBytesHeld(4 << 20); // what the caller keeps already fills it
+        QHash<int, qsizetype> bodies;
+        connect(&fetcher, &crawl::Fetcher::finished, this,
+                [&](int ticket, const crawl::FetchResult& r) { bodies.insert(ticket, r.body.size()); });
+        const int urgent = fetcher.fetch(QUrl(server.url("/a.html"))), other = fetcher.fetch(QUrl(server.url("/b.html")));
+        fetcher.setUrgent(urgent);
+        QTRY_COMPARE_WITH_TIMEOUT(bodies.value(urgent), 3000000, 10000);
+        QVERIFY(!QTest::qWaitFor([&] { return bodies.contains(other); }, 1500));
+        fetcher.setBytesHeld(0);
+        QTRY_COMPARE_WITH_TIMEOUT(bodies.value(other), 3000000, 10000);
+    }
+
     // A page trickled out byte by byte holds the crawl only until its deadline; the pages fetched behind it
     // are then processed at once.
     void tricklingPageEndsAtItsDeadline() {
