@@ -241,7 +241,8 @@ void Fetcher::holdClocks(Transfer& transfer, bool hold) {
     if (!transfer.deadline)
         return;
     if (hold) {
-        transfer.deadlineLeftMs = transfer.deadline->remainingTime();
+        if (transfer.deadline->isActive())
+            transfer.deadlineLeftMs = transfer.deadline->remainingTime();
         transfer.deadline->stop();
     } else {
         transfer.deadline->start(std::max(0, transfer.deadlineLeftMs));
@@ -298,8 +299,10 @@ void Fetcher::onReadyRead(QNetworkReply* reply) {
         return;
     if (transfer->ticket != m_urgent && !hasRoom()) {
         // Left in the reply's small buffer: the network library stops reading the socket until it is taken.
-        transfer->waiting = true;
-        holdClocks(*transfer, true);
+        if (!transfer->waiting) {
+            transfer->waiting = true;
+            holdClocks(*transfer, true);
+        }
         return;
     }
     takeBody(reply, *transfer);

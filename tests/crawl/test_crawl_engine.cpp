@@ -311,14 +311,15 @@ private slots:
             QCOMPARE(result->body, page);
     }
 
-    // Past the body budget a transfer stops reading until there is room, all but the urgent one; its
-    // time-out does not run while it waits.
+    // Past the body budget a transfer stops reading until there is room, all but the urgent one; neither
+    // its time-out nor its deadline runs while it waits.
     void bodyBudget() {
         HttpFixture server;
         QVERIFY(buildSite(server, {"/a.html ! 3000000", "/b.html ! 3000000"}));
         crawl::Fetcher fetcher;
         fetcher.setConcurrency(2);
         fetcher.setTimeoutSeconds(1);
+        fetcher.setDeadlineMs(5000);
         fetcher.setBodyBudget(4 << 20);
         fetcher.setBytesHeld(4 << 20); // what the caller keeps already fills it
         QHash<int, qsizetype> bodies;
