@@ -297,7 +297,8 @@ void Fetcher::onReadyRead(QNetworkReply* reply) {
     const auto transfer = m_transfers.value(reply);
     if (!transfer || transfer->abandoned)
         return;
-    if (transfer->ticket != m_urgent && !hasRoom()) {
+    // A body of any type (robots.txt) is read whatever the budget: a page may be held until it is known.
+    if (transfer->ticket != m_urgent && !transfer->anyType && !hasRoom()) {
         // Left in the reply's small buffer: the network library stops reading the socket until it is taken.
         if (!transfer->waiting) {
             transfer->waiting = true;

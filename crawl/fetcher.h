@@ -68,8 +68,8 @@ public:
     void setConcurrency(int transfers);  // transfers the caller means to keep in flight
 
     // The budget for the bodies held: those of the transfers in flight plus `heldByCaller`, what the
-    // caller still keeps of finished ones. The urgent transfer (the page the caller waits for) reads
-    // whatever the budget; 0 for none.
+    // caller still keeps of finished ones. The urgent transfer (the page the caller waits for; 0 for none)
+    // and those of any type read whatever the budget.
     void setBodyBudget(qint64 bytes);
     void setBytesHeld(qint64 heldByCaller);
     void setUrgent(int ticket);

@@ -311,11 +311,11 @@ private slots:
             QCOMPARE(result->body, page);
     }
 
-    // Past the body budget a transfer stops reading until there is room, all but the urgent one; neither
-    // its time-out nor its deadline runs while it waits.
+    // Past the body budget a transfer stops reading until there is room, all but the urgent one and
+    // robots.txt; neither its time-out nor its deadline runs while it waits.
     void bodyBudget() {
         HttpFixture server;
-        QVERIFY(buildSite(server, {"/a.html ! 3000000", "/b.html ! 3000000"}));
+        QVERIFY(buildSite(server, {"/a.html ! 3000000", "/b.html ! 3000000", "/robots.txt ! 3000000 text/plain"}));
         crawl::Fetcher fetcher;
         fetcher.setConcurrency(2);
         fetcher.setTimeoutSeconds(1);
@@ -327,7 +327,9 @@ private slots:
                 [&](int ticket, const crawl::FetchResult& r) { bodies.insert(ticket, r.body.size()); });
         const int urgent = fetcher.fetch(QUrl(server.url("/a.html"))), other = fetcher.fetch(QUrl(server.url("/b.html")));
         fetcher.setUrgent(urgent);
+        const int robots = fetcher.fetch(QUrl(server.url("/robots.txt")), true); // a page may wait on it
         QTRY_COMPARE_WITH_TIMEOUT(bodies.value(urgent), 3000000, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(bodies.value(robots), 3000000, 10000);
         QVERIFY(!QTest::qWaitFor([&] { return bodies.contains(other); }, 1500));
         fetcher.setBytesHeld(0);
         QTRY_COMPARE_WITH_TIMEOUT(bodies.value(other), 3000000, 10000);
