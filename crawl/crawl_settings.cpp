@@ -30,7 +30,8 @@ std::optional<ConnectionProfile> connectionProfileOf(const QString& connectionTy
 int CrawlSettings::pageDeadlineMs() const {
     if (deadlineSeconds > 0)
         return deadlineSeconds * 1000;
-    const int seconds = timeoutSeconds > 0 ? std::min(4 * timeoutSeconds, kMaxDeadlineSeconds) : kMaxDeadlineSeconds;
+    const int seconds =
+        timeoutSeconds > 0 ? std::min(4 * timeoutSeconds, kMaxDeadlineSeconds) : kMaxDeadlineSeconds;
     return seconds * 1000;
 }
 

@@ -60,8 +60,8 @@ void FetchPipeline::reset() {
 }
 
 bool FetchPipeline::hasRoom() const {
-    return m_fetcher.inFlight() < m_transfers && m_slots.size() < m_transfers * kBufferedPagesPerTransfer + 1 &&
-           m_fetcher.hasRoom();
+    return m_fetcher.inFlight() < m_transfers &&
+           m_slots.size() < m_transfers * kBufferedPagesPerTransfer + 1 && m_fetcher.hasRoom();
 }
 
 void FetchPipeline::markUrgent(int key) {

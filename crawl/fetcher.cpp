@@ -2,10 +2,10 @@
 
 #include "crawl/body_decoder.h"
 
+#include <QLocale>
 #include <QNetworkAccessManager>
 #include <QNetworkCookieJar>
 #include <QNetworkProxyFactory>
-#include <QLocale>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QRegularExpression>
@@ -86,8 +86,8 @@ struct Fetcher::Transfer {
     // rather than a cancellation.
     bool abandoned = false;
     bool anyType = false;
-    bool waiting = false;  // stopped reading until the body budget has room
-    qint64 counted = 0;    // body bytes in m_bodyBytes
+    bool waiting = false; // stopped reading until the body budget has room
+    qint64 counted = 0;   // body bytes in m_bodyBytes
     QStringList tlsErrors;
     BodyDecoder decoder;
     bool decoderReady = false;
@@ -373,8 +373,8 @@ void Fetcher::onFinished(QNetworkReply* reply) {
             result.outcome = FetchResult::Outcome::Failed;
             result.failure = transfer->tlsErrors.isEmpty() ? failureOf(error) : FetchFailure::Tls;
             if (result.failure == FetchFailure::Tls)
-                result.failureDetail = transfer->tlsErrors.isEmpty() ? reply->errorString()
-                                                                     : transfer->tlsErrors.join(u"; ");
+                result.failureDetail =
+                    transfer->tlsErrors.isEmpty() ? reply->errorString() : transfer->tlsErrors.join(u"; ");
             result.body.clear();
         }
     }
@@ -407,7 +407,8 @@ void Fetcher::scheduleResume() {
     if (m_resumeScheduled)
         return;
     m_resumeScheduled = true;
-    QMetaObject::invokeMethod(this, [this] { resumeWaiting(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { resumeWaiting(); }, Qt::QueuedConnection);
 }
 
 // The waiting transfers take what their replies hold, the urgent one first, as far as the budget allows.

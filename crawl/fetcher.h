@@ -6,8 +6,8 @@
 // closed or reset before any byte of the answer is sent once more by the network library itself, and a
 // second drop fails the transfer: one retry, as the tests pin down.) The bodies held, in flight and by
 // the caller, stay within a byte budget: past it transfers stop reading until there is room again, all
-// but the one marked urgent. Results come back through `finished`, never synchronously from fetch(); cancelled
-// transfers report nothing.
+// but the one marked urgent. Results come back through `finished`, never synchronously from fetch();
+// cancelled transfers report nothing.
 
 #include "crawl/fetch_failure.h"
 
@@ -99,7 +99,7 @@ private:
     QTimer* makeClock(Transfer* transfer, FetchFailure reason, int ms);
     void holdClocks(Transfer& transfer, bool hold);
     bool takeBody(QNetworkReply* reply, Transfer& transfer); // false when it was abandoned
-    void account(Transfer& transfer);                         // its body's size into m_bodyBytes
+    void account(Transfer& transfer);                        // its body's size into m_bodyBytes
     void scheduleResume();
     void resumeWaiting();
     QNetworkAccessManager* leastBusyManager();

@@ -35,7 +35,7 @@ private:
 
     std::vector<std::unique_ptr<char[]>> m_blocks;
     std::vector<std::size_t> m_blockSizes;
-    std::size_t m_used = 0;            // bytes used in the last block
+    std::size_t m_used = 0;             // bytes used in the last block
     std::deque<std::uint64_t> m_places; // per position: block index << 32 | offset in the block
     std::vector<IndexSlot> m_index;     // a power of two in size, at most three quarters full
 };

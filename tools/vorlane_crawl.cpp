@@ -211,7 +211,8 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
         options.hostDelayMs = number;
     }
     if (parser.isSet(QStringLiteral("max-queue"))) {
-        if (!readPositiveInt(parser.value(QStringLiteral("max-queue")), number, store::kMaxQueuedPagesLimit)) {
+        if (!readPositiveInt(parser.value(QStringLiteral("max-queue")), number,
+                             store::kMaxQueuedPagesLimit)) {
             printError(QStringLiteral("--max-queue takes a whole number from 1 to %1")
                            .arg(store::kMaxQueuedPagesLimit));
             return std::nullopt;
@@ -357,7 +358,8 @@ int main(int argc, char* argv[]) {
     };
     QObject::connect(&engine, &crawl::CrawlEngine::fileRecorded, &app, printAddress);
     // Said even when quiet: the search goes on, but not as asked.
-    QObject::connect(&engine, &crawl::CrawlEngine::notice, &app, [](const QString& text) { printError(text); });
+    QObject::connect(&engine, &crawl::CrawlEngine::notice, &app,
+                     [](const QString& text) { printError(text); });
     if (!options->quiet) {
         QObject::connect(&engine, &crawl::CrawlEngine::messageChanged, &app, [](const QString& text) {
             std::fprintf(stderr, "%s\n", qPrintable(urls::shownText(text)));

@@ -283,8 +283,10 @@ private slots:
         addRow("trickling past the deadline", B::Trickle, crawl::FetchFailure::TooSlow, 1, QString());
         addRow("a gzip page is inflated", B::Gzip, crawl::FetchFailure::None, 1, QString());
         addRow("gzip inflating past the cap", B::GzipBomb, crawl::FetchFailure::TooLarge, 1, QString());
-        addRow("closed before any byte: tried once more", B::CloseOnce, crawl::FetchFailure::None, 2, QString());
-        addRow("reset before any byte: tried once more", B::ResetOnce, crawl::FetchFailure::None, 2, QString());
+        addRow("closed before any byte: tried once more", B::CloseOnce, crawl::FetchFailure::None, 2,
+               QString());
+        addRow("reset before any byte: tried once more", B::ResetOnce, crawl::FetchFailure::None, 2,
+               QString());
         addRow("closed before any byte twice", B::CloseAlways, crawl::FetchFailure::Refused, 2, QString());
         addRow("a self-signed certificate", B::SelfSignedTls, crawl::FetchFailure::Tls, 1, "self-signed");
     }
@@ -306,7 +308,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(result, 10000);
         QCOMPARE(result->failure, failure);
         QCOMPARE(server.connections(), connections);
-        QVERIFY2(result->failureDetail.contains(detail, Qt::CaseInsensitive), qPrintable(result->failureDetail));
+        QVERIFY2(result->failureDetail.contains(detail, Qt::CaseInsensitive),
+                 qPrintable(result->failureDetail));
         if (failure == crawl::FetchFailure::None)
             QCOMPARE(result->body, page);
     }
@@ -315,7 +318,8 @@ private slots:
     // robots.txt; neither its time-out nor its deadline runs while it waits.
     void bodyBudget() {
         HttpFixture server;
-        QVERIFY(buildSite(server, {"/a.html ! 3000000", "/b.html ! 3000000", "/robots.txt ! 3000000 text/plain"}));
+        QVERIFY(buildSite(server,
+                          {"/a.html ! 3000000", "/b.html ! 3000000", "/robots.txt ! 3000000 text/plain"}));
         crawl::Fetcher fetcher;
         fetcher.setConcurrency(2);
         fetcher.setTimeoutSeconds(1);
@@ -325,7 +329,8 @@ private slots:
         QHash<int, qsizetype> bodies;
         connect(&fetcher, &crawl::Fetcher::finished, this,
                 [&](int ticket, const crawl::FetchResult& r) { bodies.insert(ticket, r.body.size()); });
-        const int urgent = fetcher.fetch(QUrl(server.url("/a.html"))), other = fetcher.fetch(QUrl(server.url("/b.html")));
+        const int urgent = fetcher.fetch(QUrl(server.url("/a.html"))),
+                  other = fetcher.fetch(QUrl(server.url("/b.html")));
         fetcher.setUrgent(urgent);
         const int robots = fetcher.fetch(QUrl(server.url("/robots.txt")), true); // a page may wait on it
         QTRY_COMPARE_WITH_TIMEOUT(bodies.value(urgent), 3000000, 10000);

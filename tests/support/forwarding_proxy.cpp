@@ -36,8 +36,8 @@ void ForwardingProxy::forward(QTcpSocket* client, const QByteArray& request) {
         return;
     }
     m_forwarded << target.toString();
-    QByteArray onward = requestLine[0] + ' ' + target.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority) +
-                        " HTTP/1.1\r\n";
+    QByteArray onward =
+        requestLine[0] + ' ' + target.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority) + " HTTP/1.1\r\n";
     for (const QByteArray& line : lines) {
         const QByteArray name = line.left(line.indexOf(':')).trimmed().toLower();
         if (name != "connection" && name != "proxy-connection" && name != "keep-alive")
@@ -47,15 +47,18 @@ void ForwardingProxy::forward(QTcpSocket* client, const QByteArray& request) {
 
     auto* upstream = new QTcpSocket(client);
     connect(upstream, &QTcpSocket::connected, upstream, [upstream, onward] { upstream->write(onward); });
-    connect(upstream, &QTcpSocket::readyRead, client, [upstream, client] { client->write(upstream->readAll()); });
+    connect(upstream, &QTcpSocket::readyRead, client,
+            [upstream, client] { client->write(upstream->readAll()); });
     connect(upstream, &QTcpSocket::disconnected, client, [upstream, client] {
         client->write(upstream->readAll());
         client->disconnectFromHost();
     });
-    connect(upstream, &QTcpSocket::errorOccurred, client, [upstream, client](QAbstractSocket::SocketError error) {
-        if (error != QAbstractSocket::RemoteHostClosedError && upstream->state() != QAbstractSocket::ConnectedState)
-            client->disconnectFromHost();
-    });
+    connect(upstream, &QTcpSocket::errorOccurred, client,
+            [upstream, client](QAbstractSocket::SocketError error) {
+                if (error != QAbstractSocket::RemoteHostClosedError &&
+                    upstream->state() != QAbstractSocket::ConnectedState)
+                    client->disconnectFromHost();
+            });
     const bool testName = target.host().endsWith(u".test");
     upstream->connectToHost(testName ? QStringLiteral("127.0.0.1") : target.host(), quint16(target.port(80)));
 }

@@ -15,7 +15,7 @@ public:
     ForwardingProxy();
 
     bool isListening() const { return m_server.isListening(); }
-    QString address() const; // "http://127.0.0.1:<port>", as http_proxy names it
+    QString address() const;                              // "http://127.0.0.1:<port>", as http_proxy names it
     QStringList forwarded() const { return m_forwarded; } // the absolute addresses, in the order received
 
 private:
