@@ -41,7 +41,7 @@ struct CrawlEngine::State {
     CrawlCursor cursor;
     FetchPipeline pipeline;
     ExtractionQueue extraction;
-    QList<int> arrived; // fetched, left in the pipeline while the extraction queue was full; oldest first
+    QList<int> arrived; // fetched pages left in the pipeline while the extraction queue was full
     PageProcessor page{cursor};
     QStringList extensions;
     QString storeError; // the failed write that stopped the last crawl
