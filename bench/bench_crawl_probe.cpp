@@ -119,7 +119,8 @@ int main(int argc, char** argv) {
 
     clock.start();
     probe.start();
-    if (const store::DbStatus started = session.startUrlSearch(start, QStringLiteral(".mp3"), depth); !started) {
+    if (const store::DbStatus started = session.startUrlSearch(start, QStringLiteral(".mp3"), depth);
+        !started) {
         std::fprintf(stderr, "cannot start: %s\n", qPrintable(started.error()));
         return 1;
     }

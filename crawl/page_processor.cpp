@@ -81,7 +81,8 @@ PageProcessor::Slice PageProcessor::recordFileLinks() {
     if (m_linkIndex < files.size() && m_store && !m_interrupted) {
         const QString foundOn = m_cursor.pageAddress();
         const QStringList slice = files.mid(m_linkIndex, kLinksPerSlice);
-        const auto recorded = m_store->recordFileLinks(m_campaignId, slice, foundOn, QDeadlineTimer(kSliceMs));
+        const auto recorded =
+            m_store->recordFileLinks(m_campaignId, slice, foundOn, QDeadlineTimer(kSliceMs));
         if (!recorded) {
             m_storeError = recorded.error();
             return Slice::StoreFailed;

@@ -72,7 +72,7 @@ DbResult<bool> CampaignStore::recordFileLink(int campaignId, const QString& url,
 }
 
 DbResult<QList<bool>> CampaignStore::recordFileLinks(int campaignId, const QStringList& urls,
-                                                    const QString& foundOn, QDeadlineTimer budget) {
+                                                     const QString& foundOn, QDeadlineTimer budget) {
     QList<bool> inserted;
     inserted.reserve(urls.size());
     const DbStatus status = runInTransaction(m_db, [&]() -> DbStatus {

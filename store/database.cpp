@@ -197,8 +197,8 @@ OpenAttempt openChecked(const QString& connectionName, const QString& path) {
                 // From here on the file is ours to change. WAL with synchronous=NORMAL: each statement
                 // commits without waiting for the disk, and a killed process still loses nothing committed.
                 // The disk is synced at checkpoints only, on the thread that writes (the window's): a
-                // 1,000-page (4 MB) WAL keeps each one to tens of milliseconds, where 40 MB held the window for
-                // a third of a second; a crawl commits a slice of links at a time, so they stay rare.
+                // 1,000-page (4 MB) WAL keeps each one to tens of milliseconds, where 40 MB held the window
+                // for a third of a second; a crawl commits a slice of links at a time, so they stay rare.
                 for (const char* sql : {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = NORMAL",
                                         "PRAGMA wal_autocheckpoint = 1000", "PRAGMA cache_size = -16384"}) {
                     const Step step = run(db, QLatin1String(sql));

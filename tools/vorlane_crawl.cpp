@@ -356,14 +356,15 @@ int main(int argc, char* argv[]) {
                 std::fprintf(stderr, "%d pages crawled, %d queued, %d files\n", pages, queued, files);
         });
     }
-    QObject::connect(&engine, &crawl::CrawlEngine::finished, &app, [&exitCode, &outputFailed, &engine](bool stopped) {
-        exitCode = outputFailed ? CrawlFailure : stopped ? Stopped : Done;
-        if (!engine.storeError().isEmpty()) {
-            printError(QStringLiteral("cannot record in the database: %1").arg(engine.storeError()));
-            exitCode = DatabaseFailure;
-        }
-        QCoreApplication::quit();
-    });
+    QObject::connect(
+        &engine, &crawl::CrawlEngine::finished, &app, [&exitCode, &outputFailed, &engine](bool stopped) {
+            exitCode = outputFailed ? CrawlFailure : stopped ? Stopped : Done;
+            if (!engine.storeError().isEmpty()) {
+                printError(QStringLiteral("cannot record in the database: %1").arg(engine.storeError()));
+                exitCode = DatabaseFailure;
+            }
+            QCoreApplication::quit();
+        });
     QSocketNotifier stopSignal(g_stopPipe[0], QSocketNotifier::Read);
     const auto stopOnSignal = [&stopSignal, &session, &exitCode, type] {
         stopSignal.setEnabled(false); // a second signal no longer comes this way

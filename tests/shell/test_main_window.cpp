@@ -161,8 +161,9 @@ private slots:
     void storeFailureStopsTheSearch() {
         HttpFixture site;
         site.setPage("/", HttpFixture::linksPage({"a.mp3", "b.mp3", "next.html"}));
-        site.setRoute("/next.html",
-                      {.body = HttpFixture::linksPage({"c.mp3", "more.html"}).toUtf8(), .headers = {}, .delayMs = 300});
+        site.setRoute(
+            "/next.html",
+            {.body = HttpFixture::linksPage({"c.mp3", "more.html"}).toUtf8(), .headers = {}, .delayMs = 300});
         site.setPage("/more.html", HttpFixture::linksPage({"d.mp3"}));
         WindowFixture f;
         crawl::CrawlEngine& engine = f.window->session().engine(store::CampaignType::UrlSearch);
@@ -176,8 +177,10 @@ private slots:
         QVERIFY2(f.messages.last().contains("readonly"), qPrintable(f.messages.last()));
         QCOMPARE(site.hits("/more.html"), 0);
         QSqlQuery stored(f.database.connection());
-        QVERIFY(stored.exec(QString("SELECT COUNT(*) FROM FILELINKS WHERE CAMPAIGNID = %1").arg(engine.campaignId())) &&
-                stored.next());
+        QVERIFY(
+            stored.exec(
+                QString("SELECT COUNT(*) FROM FILELINKS WHERE CAMPAIGNID = %1").arg(engine.campaignId())) &&
+            stored.next());
         QCOMPARE(stored.value(0).toInt(), 2);
         QCOMPARE(list->rowCount(), 2);
     }

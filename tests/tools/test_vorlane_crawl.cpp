@@ -180,8 +180,8 @@ private slots:
         addColumns<QStringList, QString, int, QString>({"arguments", "how", "status", "log"});
         using L = QStringList;
         const L mp3{"--types", ".mp3"};
-        addRow("unknown engine refused before the search",
-               mp3 + L{"--web", "k", "--engine", "NoSuchEngine"}, "", 2, "NoSuchEngine");
+        addRow("unknown engine refused before the search", mp3 + L{"--web", "k", "--engine", "NoSuchEngine"},
+               "", 2, "NoSuchEngine");
         addRow("SIGTERM stops in order", mp3 + L{"--depth", "2", "{site}/hang"}, "terminate", 1, "Stopped.");
         addRow("closed pipe", mp3 + L{"--depth", "1", "{site}/"}, "closed pipe", 4, "standard output");
         addRow("full device", mp3 + L{"--depth", "1", "{site}/"}, "full device", 4, "standard output");
@@ -239,7 +239,8 @@ private slots:
         const QString err = QString::fromUtf8(process.readAllStandardError());
         QCOMPARE(process.exitCode(), 3);
         QVERIFY2(err.contains("Stopped.") && err.contains("database"), qPrintable(err));
-        const QStringList printed = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        const QStringList printed =
+            QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
         QVERIFY(!printed.isEmpty() && printed.size() < hrefs.size());
 
         QSqlDatabase file = QSqlDatabase::addDatabase("QSQLITE", "after");
