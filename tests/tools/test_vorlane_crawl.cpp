@@ -7,7 +7,10 @@
 #include "tests/support/temp_database.h"
 #include "tests/support/temp_user_options.h"
 
+#include <QFileInfo>
 #include <QProcess>
+#include <QSqlQuery>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace vorlane;
@@ -182,8 +185,8 @@ private slots:
         addColumns<QStringList, QString, int, QString>({"arguments", "how", "status", "log"});
         using L = QStringList;
         const L mp3{"--types", ".mp3"};
-        addRow("unknown engine refused before the search",
-               mp3 + L{"--web", "k", "--engine", "NoSuchEngine"}, "", 2, "NoSuchEngine");
+        addRow("unknown engine refused before the search", mp3 + L{"--web", "k", "--engine", "NoSuchEngine"},
+               "", 2, "NoSuchEngine");
         addRow("SIGTERM stops in order", mp3 + L{"--depth", "2", "{site}/hang"}, "terminate", 1, "Stopped.");
         addRow("closed pipe", mp3 + L{"--depth", "1", "{site}/"}, "closed pipe", 4, "standard output");
         addRow("full device", mp3 + L{"--depth", "1", "{site}/"}, "full device", 4, "standard output");
@@ -215,6 +218,51 @@ private slots:
         const QString err = QString::fromUtf8(process.readAllStandardError());
         QVERIFY2(err.contains(log), qPrintable(err));
         QCOMPARE(process.exitCode(), status);
+    }
+
+    // The disk fills (a file size limit on the process): the first failed write stops the crawl with the
+    // database's error and status 3; every address printed is stored, and the file stays sound.
+    void fullDiskStopsTheCrawl() {
+        HttpFixture server;
+        QStringList hrefs;
+        for (int i = 0; i < 6000; ++i)
+            hrefs << QStringLiteral("albums/an-album-with-a-long-name-%1/a-track-with-a-long-name-%2.mp3")
+                         .arg(i / 20)
+                         .arg(i);
+        server.setPage("/", HttpFixture::linksPage(hrefs));
+        TempDatabase db;
+        db.close();
+        const rlim_t limit = rlim_t(QFileInfo(db.filePath()).size() + 256 * 1024);
+        QProcess process;
+        process.setChildProcessModifier([limit] {
+            const rlimit size{limit, limit};
+            setrlimit(RLIMIT_FSIZE, &size);
+        });
+        process.start(QStringLiteral(VORLANE_CRAWL_PATH),
+                      {"--db", db.filePath(), "--types", ".mp3", "--depth", "1", server.url("/")});
+        QVERIFY(process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit);
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        QCOMPARE(process.exitCode(), 3);
+        QVERIFY2(err.contains("Stopped.") && err.contains("database"), qPrintable(err));
+        const QStringList printed =
+            QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY(!printed.isEmpty() && printed.size() < hrefs.size());
+
+        QSqlDatabase file = QSqlDatabase::addDatabase("QSQLITE", "after");
+        file.setDatabaseName(db.filePath());
+        QVERIFY(file.open());
+        QSqlQuery query(file);
+        QVERIFY(query.exec("PRAGMA quick_check") && query.next());
+        QCOMPARE(query.value(0).toString(), QStringLiteral("ok"));
+        QStringList stored;
+        QVERIFY(query.exec("SELECT URL FROM FILELINKS ORDER BY rowid"));
+        while (query.next())
+            stored << query.value(0).toString();
+        QCOMPARE(stored, printed);
+        query = QSqlQuery();
+        file.close();
+        file = QSqlDatabase();
+        QSqlDatabase::removeDatabase("after");
     }
 };
 
