@@ -12,8 +12,11 @@ Session::Session(store::Database& database, QObject* parent)
       m_webEngine(store::CampaignType::WebSearch, database.connection()), m_downloads(database) {
     for (crawl::CrawlEngine* engine : {&m_urlEngine, &m_webEngine}) {
         const store::CampaignType type = engine->kind();
-        connect(engine, &crawl::CrawlEngine::finished, this,
-                [this, type](bool stopped) { emit searchFinished(type, stopped); });
+        connect(engine, &crawl::CrawlEngine::finished, this, [this, engine, type](bool stopped) {
+            emit searchFinished(type, stopped);
+            if (!engine->storeError().isEmpty())
+                emit searchFailed(type, engine->storeError());
+        });
     }
 }
 

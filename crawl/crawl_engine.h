@@ -40,6 +40,9 @@ public:
     bool isPaused() const;
     int campaignId() const;     // the running (or last) campaign, 0 before the first
     int stopCampaignId() const; // the campaign a Stop was last asked for
+    // The database's error when a failed write stopped the last search (the first one fails it: the
+    // search ends "Stopped." and records nothing more); empty otherwise.
+    const QString& storeError() const;
 
 public slots:
     void pause();    // holds processing and new transfers
@@ -53,6 +56,9 @@ signals:
     void levelChanged(const QString& text);   // status panel 2: "level n" or "Engine: name"
     void fileRecorded(const QString& fileName, const QString& address, const QString& foundOn);
     void progress(int pagesDone, int pagesQueued, int filesFound);
+    // Something the user should know that needs no answer, said once a search: the page queue reached its
+    // bound.
+    void notice(const QString& text);
     void finished(bool stopped);
 
 private:
@@ -61,8 +67,11 @@ private:
     void step();
     void passOver();
     bool takePage();
+    void prepareAhead();
+    void failOnStore();
     void fillPipeline();
     void releaseHeld();
+    void reportQueueFilled();
     void finish(bool stopped);
 
     struct State;

@@ -8,6 +8,8 @@ QString failureText(FetchFailure reason) {
         return {};
     case FetchFailure::TimedOut:
         return QStringLiteral("timed out");
+    case FetchFailure::TooSlow:
+        return QStringLiteral("too slow");
     case FetchFailure::Refused:
         return QStringLiteral("connection refused");
     case FetchFailure::TooLarge:

@@ -64,7 +64,7 @@ QStringList schemaUpgradeStatements(int fromVersion) {
     switch (fromVersion) {
     case 1:
         return {QStringLiteral("ALTER TABLE FILELINKS ADD COLUMN FOUNDON TEXT COLLATE NOCASE")};
-    case 3:
+    case 2:
         return {downloadsTable()};
     default:
         return {};

@@ -6,9 +6,10 @@
 // downloads the addresses of a file (one a line) without a crawl. With a database (--db), downloads that a
 // previous run left unfinished resume first, and an address already asked for is not fetched twice.
 // Exit status: 0 the crawl (and every download) is done; 1 it was stopped by a signal; 2 bad arguments
-// (an unknown engine among them); 3 the database cannot be used or is in use; 4 the search cannot start,
-// or standard output cannot be written (a closed pipe, a full disk); 5 some download failed (each is
-// listed on standard error with its reason).
+// (an unknown engine among them); 3 the database cannot be used or is in use, or a write to it failed
+// during the crawl (which then stops; what was printed is stored); 4 the search cannot start, or standard
+// output cannot be written (a closed pipe, a full disk); 5 some download failed (each is listed on
+// standard error with its reason).
 
 #include "app/session.h"
 #include "urls/display_name.h"
@@ -57,6 +58,7 @@ struct Options {
     std::optional<bool> retryAfter;
     std::optional<int> perHost;
     std::optional<int> hostDelayMs;
+    std::optional<int> maxQueued;
     bool quiet = false;
     bool web = false;
     int depth = 0;
@@ -164,6 +166,8 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
          QStringLiteral("N")},
         {QStringLiteral("host-delay"), QStringLiteral("Milliseconds between requests to one host."),
          QStringLiteral("MS")},
+        {QStringLiteral("max-queue"), QStringLiteral("Pages queued at most (default 2000000)."),
+         QStringLiteral("N")},
         {QStringLiteral("download"), QStringLiteral("Download every recorded file into DIR."),
          QStringLiteral("DIR")},
         {QStringLiteral("download-only"),
@@ -232,6 +236,15 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
             return std::nullopt;
         }
         options.hostDelayMs = number;
+    }
+    if (parser.isSet(QStringLiteral("max-queue"))) {
+        if (!readPositiveInt(parser.value(QStringLiteral("max-queue")), number,
+                             store::kMaxQueuedPagesLimit)) {
+            printError(QStringLiteral("--max-queue takes a whole number from 1 to %1")
+                           .arg(store::kMaxQueuedPagesLimit));
+            return std::nullopt;
+        }
+        options.maxQueued = number;
     }
     if (downloadOnly) {
         if (options.downloadList.isEmpty() || options.web || parser.isSet(QStringLiteral("depth")) ||
@@ -403,6 +416,8 @@ int main(int argc, char* argv[]) {
         return BadArguments;
     // A write to a closed pipe then fails with EPIPE instead of killing the process, which can say so.
     std::signal(SIGPIPE, SIG_IGN);
+    // Likewise a write past the file size limit fails with EFBIG, and the database says so.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (!catchStopSignals()) {
         printError(
             QStringLiteral("cannot catch signals: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
@@ -470,6 +485,7 @@ int main(int argc, char* argv[]) {
     policy.honourRetryAfter = options->retryAfter.value_or(policy.honourRetryAfter);
     policy.maxPerHost = options->perHost.value_or(policy.maxPerHost);
     policy.delayMsPerHost = options->hostDelayMs.value_or(policy.delayMsPerHost);
+    policy.maxQueuedPages = options->maxQueued.value_or(policy.maxQueuedPages);
     session.useCrawlSettings(settings);
 
     const store::CampaignType type =
@@ -508,6 +524,9 @@ int main(int argc, char* argv[]) {
         session.stop(type);
     };
     QObject::connect(&engine, &crawl::CrawlEngine::fileRecorded, &app, printAddress);
+    // Said even when quiet: the search goes on, but not as asked.
+    QObject::connect(&engine, &crawl::CrawlEngine::notice, &app,
+                     [](const QString& text) { printError(text); });
     if (downloading)
         QObject::connect(&engine, &crawl::CrawlEngine::fileRecorded, &app,
                          [&report, &engine, &options](const QString&, const QString& address) {
@@ -527,8 +546,13 @@ int main(int argc, char* argv[]) {
         });
     }
     QObject::connect(&engine, &crawl::CrawlEngine::finished, &app,
-                     [&exitCode, &outputFailed, &crawlOver, &quitWhenIdle](bool stopped) {
+                     [&exitCode, &outputFailed, &engine, &crawlOver, &quitWhenIdle](bool stopped) {
                          exitCode = outputFailed ? CrawlFailure : stopped ? Stopped : Done;
+                         if (!engine.storeError().isEmpty()) {
+                             printError(QStringLiteral("cannot record in the database: %1")
+                                            .arg(engine.storeError()));
+                             exitCode = DatabaseFailure;
+                         }
                          crawlOver = true;
                          quitWhenIdle();
                      });

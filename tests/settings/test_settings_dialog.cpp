@@ -304,6 +304,7 @@ private slots:
         child<QComboBox>("Connex")->setCurrentText(other);
         child<QCheckBox>("ObeyRobots")->setChecked(true);
         child<QSpinBox>("HostDelay")->setValue(700);
+        child<QSpinBox>("MaxQueued")->setValue(5000);
         child<QLineEdit>("DownloadFolder")->setText("/srv/media");
         child<QCheckBox>("FolderPerCampaign")->setChecked(false);
         child<QSpinBox>("ConnectionsPerFile")->setValue(3);
@@ -322,7 +323,9 @@ private slots:
         QCOMPARE(m_app->session.crawlSettings().filters, ok ? expected : loadedFilters);
         QCOMPARE(store::CrawlSettingsStore(db()).load()->connectionType, ok ? other : connection);
         QCOMPARE(m_app->session.crawlSettings().connectionType, ok ? other : connection);
-        const store::CrawlPolicy policy{.obeyRobots = ok, .delayMsPerHost = ok ? 700 : 0};
+        const store::CrawlPolicy policy{.obeyRobots = ok,
+                                        .delayMsPerHost = ok ? 700 : 0,
+                                        .maxQueuedPages = ok ? 5000 : store::kDefaultMaxQueuedPages};
         QCOMPARE(store::CrawlSettingsStore::loadPolicy(), policy);
         QCOMPARE(m_app->session.engine(store::CampaignType::UrlSearch).settings().policy, policy);
         QCOMPARE(m_app->session.engine(store::CampaignType::WebSearch).settings().policy, policy);
@@ -394,13 +397,14 @@ private slots:
                      .split(','));
         for (const QLabel* label : m_dialog->findChildren<QLabel*>())
             QVERIFY2(label->buddy(), qPrintable(label->text()));
-        QStringList order = tabOrder(child("MT"), 38);
+        QStringList order = tabOrder(child("MT"), 40);
         order.removeAll("qt_spinbox_lineedit");
         QCOMPARE(order,
                  QString("MT,SearchCat,Add2,Delete2,FileExt,Ext,AddExt,DelExt,SE,SENG,Add3,Delete,SELink,"
                          "AddSELink,Edit,FilterWords,AddFilter,AddFilt,FilterDel,Connex,SameSite,"
-                         "ObeyRobots,MaxPerHost,HostDelay,RetryAfter,DownloadFolder,BrowseDownloadFolder,"
-                         "FolderPerCampaign,FilesAtOnce,ConnectionsPerFile,MaxFileSize,Command1,Command2")
+                         "ObeyRobots,MaxPerHost,HostDelay,RetryAfter,MaxQueued,DownloadFolder,"
+                         "BrowseDownloadFolder,FolderPerCampaign,FilesAtOnce,ConnectionsPerFile,MaxFileSize,"
+                         "Command1,Command2")
                      .split(','));
     }
 

@@ -8,8 +8,11 @@
 #include "tests/support/temp_user_options.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
+#include <QSqlQuery>
 #include <QTemporaryDir>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace vorlane;
@@ -66,6 +69,11 @@ private slots:
         addRow("URL search, in the order recorded",
                L{"--db", "{db}", "--types", ".mp3,.ogg", "--concurrency", "4", "--depth", "2", "{site}/"}, 0,
                L{"/z.mp3", "/m.ogg", "/b.mp3", "/a.mp3"}, "Done.");
+        addRow("max-queue 0", mp3 + L{"--max-queue", "0", "--depth", "1", "http://h/"}, 2, none,
+               "--max-queue");
+        addRow("the queue's bound, said even when quiet",
+               mp3 + L{"--db", "{db}", "--max-queue", "1", "--depth", "2", "-q", "{site}/"}, 0,
+               L{"/z.mp3", "/b.mp3"}, "queue full at its bound of 1:");
         addRow("quiet web search", mp3 + L{"--db", "{db}", "--web", "blue note", "--engine", "local", "-q"},
                0, L{"/hit.mp3"}, "");
     }
@@ -215,6 +223,51 @@ private slots:
         QVERIFY2(err.contains(log), qPrintable(err));
         QCOMPARE(process.exitCode(), status);
     }
+
+    // The disk fills (a file size limit on the process): the first failed write stops the crawl with the
+    // database's error and status 3; every address printed is stored, and the file stays sound.
+    void fullDiskStopsTheCrawl() {
+        HttpFixture server;
+        QStringList hrefs;
+        for (int i = 0; i < 6000; ++i)
+            hrefs << QStringLiteral("albums/an-album-with-a-long-name-%1/a-track-with-a-long-name-%2.mp3")
+                         .arg(i / 20)
+                         .arg(i);
+        server.setPage("/", HttpFixture::linksPage(hrefs));
+        TempDatabase db;
+        db.close();
+        const rlim_t limit = rlim_t(QFileInfo(db.filePath()).size() + 256 * 1024);
+        QProcess process;
+        process.setChildProcessModifier([limit] {
+            const rlimit size{limit, limit};
+            setrlimit(RLIMIT_FSIZE, &size);
+        });
+        process.start(QStringLiteral(VORLANE_CRAWL_PATH),
+                      {"--db", db.filePath(), "--types", ".mp3", "--depth", "1", server.url("/")});
+        QVERIFY(process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit);
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        QCOMPARE(process.exitCode(), 3);
+        QVERIFY2(err.contains("Stopped.") && err.contains("database"), qPrintable(err));
+        const QStringList printed =
+            QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY(!printed.isEmpty() && printed.size() < hrefs.size());
+
+        QSqlDatabase file = QSqlDatabase::addDatabase("QSQLITE", "after");
+        file.setDatabaseName(db.filePath());
+        QVERIFY(file.open());
+        QSqlQuery query(file);
+        QVERIFY(query.exec("PRAGMA quick_check") && query.next());
+        QCOMPARE(query.value(0).toString(), QStringLiteral("ok"));
+        QStringList stored;
+        QVERIFY(query.exec("SELECT URL FROM FILELINKS ORDER BY rowid"));
+        while (query.next())
+            stored << query.value(0).toString();
+        QCOMPARE(stored, printed);
+        query = QSqlQuery();
+        file.close();
+        file = QSqlDatabase();
+        QSqlDatabase::removeDatabase("after");
+    }
 };
 
 // A crawl that downloads what it records is killed mid-file; the next run with the same database resumes
@@ -233,7 +286,8 @@ void TestVorlaneCrawl::killedDownloadResumesAtTheNextRun() {
         process.start(QStringLiteral(VORLANE_CRAWL_PATH),
                       {"--db", db.filePath(), "--types", ".mp3", "--depth", "1", "--download",
                        dir.filePath("files"), server.url("/")});
-        QVERIFY(QTest::qWaitFor([&] { return QFileInfo(file).size() > 100000; }, 30000));
+        // Past the first save of the control file (every second), which a kill leaves as it was.
+        QVERIFY(QTest::qWaitFor([&] { return QFileInfo(file).size() > 450000; }, 30000));
         process.kill();
         QVERIFY(process.waitForFinished(10000));
     }
