@@ -22,6 +22,7 @@ cleanup() { [ -n "$server_pid" ] && kill "$server_pid" 2> /dev/null; rm -rf "$wo
 trap cleanup EXIT INT TERM
 
 start_server() { # count size latency
+    rm -f "$work/ready" # never the port of the server before
     python3 "$here/bench/download_bench_server.py" --count "$1" --size "$2" --latency-ms "$3" > "$work/ready" &
     server_pid=$!
     while ! grep -q READY "$work/ready" 2> /dev/null; do sleep 0.1; done
