@@ -92,10 +92,15 @@ bool Aria2Worker::takeCommands(std::deque<std::function<void()>>& commands) {
 }
 
 void Aria2Worker::add(qint64 id, const QString& url, const QString& folder, const QString& fileName,
-                      bool paused) {
-    post([this, id, url, folder, fileName, paused] {
+                      const QString& proxy, bool paused) {
+    post([this, id, url, folder, fileName, proxy, paused] {
         aria2::KeyVals options = transferOptions(m_options);
-        options.insert(options.end(), {{"dir", text(folder)},
+        // Every scheme's proxy is set, an empty one included: the session may have read others from the
+        // environment.
+        for (const char* key : {"all-proxy", "http-proxy", "https-proxy", "ftp-proxy"})
+            options.emplace_back(key, text(proxy));
+        options.insert(options.end(), {{"no-proxy", ""},
+                                       {"dir", text(folder)},
                                        {"out", text(fileName)},
                                        {"continue", "true"},
                                        {"pause", paused ? "true" : "false"}});

@@ -32,8 +32,10 @@ public:
     ~Aria2Worker() override; // finish()
 
     // Starts the transfer of `url` into folder/fileName, resuming from a partial file there (its control
-    // file, or a file written from its beginning). `paused`: added, but held until resume().
-    void add(qint64 id, const QString& url, const QString& folder, const QString& fileName, bool paused);
+    // file, or a file written from its beginning), through `proxy` ("http://host:port"; empty: directly).
+    // `paused`: added, but held until resume().
+    void add(qint64 id, const QString& url, const QString& folder, const QString& fileName,
+             const QString& proxy, bool paused);
     void pause(qint64 id);
     void resume(qint64 id);
     // Ends the transfer without a state change reported; `discardFiles`: its partial file and control file

@@ -1,11 +1,13 @@
 #include "download_queue.h"
 
 #include "file_naming.h"
+#include "transfer_proxy.h"
 #include "urls/scheme_rules.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QUrl>
 
 namespace vorlane::download {
 
@@ -118,7 +120,8 @@ void DownloadQueue::restore(qint64 id, const QString& url, const QString& target
 
 void DownloadQueue::hand(qint64 id, const QString& url) {
     const Download& download = m_downloads.value(id);
-    m_worker->add(id, url, download.folder, QFileInfo(download.path).fileName(), download.paused);
+    m_worker->add(id, url, download.folder, QFileInfo(download.path).fileName(),
+                  aria2ProxyAddress(transferProxy(QUrl(url))), download.paused);
 }
 
 void DownloadQueue::fail(qint64 id, const QString& error) {

@@ -1,6 +1,7 @@
 #include "name_probe.h"
 
 #include "file_naming.h"
+#include "transfer_proxy.h"
 #include <QNetworkReply>
 #include <QTimer>
 #include <QUrl>
@@ -9,6 +10,7 @@ namespace vorlane::download {
 
 NameProbe::NameProbe(QObject* parent) : QObject(parent), m_manager(this) {
     m_manager.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    m_manager.setProxyFactory(new TransferProxyFactory); // owned by the manager
 }
 
 void NameProbe::probe(qint64 id, const QString& url) {

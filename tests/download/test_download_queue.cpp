@@ -2,11 +2,13 @@
 // broken connections, restarts and a full disk. Files land in temporary folders.
 
 #include "download/download_queue.h"
+#include "tests/support/forwarding_proxy.h"
 #include "tests/support/http_fixture.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -203,6 +205,30 @@ private slots:
         QCOMPARE(downloads.states.value(1), DownloadState::Cancelled);
         QVERIFY(
             QTest::qWaitFor([&] { return QDir(dir.path()).isEmpty(QDir::Files | QDir::Hidden); }, kWaitMs));
+    }
+
+    // The system's proxy configuration (http_proxy here) decides: the name probe and the transfer both
+    // pass through it, to a host only the proxy can reach.
+    void passesThroughTheSystemProxy() {
+        ForwardingProxy proxy;
+        QVERIFY(proxy.isListening());
+        HttpFixture site;
+        site.setRoute("/f.bin", HttpFixture::patternedFile(100000));
+        const QByteArray saved = qgetenv("http_proxy"), savedNo = qgetenv("no_proxy");
+        qputenv("http_proxy", proxy.address().toUtf8());
+        qunsetenv("no_proxy");
+        const auto restore = qScopeGuard([&] {
+            saved.isNull() ? qunsetenv("http_proxy") : qputenv("http_proxy", saved);
+            if (!savedNo.isNull())
+                qputenv("no_proxy", savedNo);
+        });
+        const QString url = QStringLiteral("http://site.test:%1/f.bin").arg(site.port());
+        QTemporaryDir dir;
+        Downloads downloads;
+        downloads.queue.add(1, url, dir.path());
+        QVERIFY2(downloads.reaches(1, DownloadState::Done), qPrintable(downloads.errors.value(1)));
+        QVERIFY(contents(dir.filePath("f.bin")) == HttpFixture::patternBytes(100000));
+        QCOMPARE(proxy.forwarded(), QStringList(2, url)); // HEAD, then GET
     }
 
     // A full disk fails the download on it with the system's words; the partial stays, the other
