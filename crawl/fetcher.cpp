@@ -1,6 +1,7 @@
 #include "fetcher.h"
 
 #include "crawl/body_decoder.h"
+#include "urls/content_disposition.h"
 
 #include <QLocale>
 #include <QNetworkAccessManager>
@@ -8,7 +9,6 @@
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QRegularExpression>
 #include <QSslError>
 #include <QTimer>
 #include <algorithm>
@@ -102,28 +102,6 @@ struct Fetcher::Transfer {
 
 QString crawlerUserAgent() {
     return QStringLiteral("Vorlane/" VORLANE_VERSION);
-}
-
-QString dispositionFileName(const QByteArray& header) {
-    const QString text = QString::fromLatin1(header);
-    static const QRegularExpression extended(
-        QStringLiteral(R"((?:^|;)\s*filename\*\s*=\s*([^']*)'[^']*'([^;]*))"),
-        QRegularExpression::CaseInsensitiveOption);
-    if (const auto m = extended.match(text); m.hasMatch()) {
-        const QByteArray decoded = QByteArray::fromPercentEncoding(m.captured(2).trimmed().toLatin1());
-        return m.captured(1).trimmed().compare(QLatin1String("utf-8"), Qt::CaseInsensitive) == 0
-                   ? QString::fromUtf8(decoded)
-                   : QString::fromLatin1(decoded);
-    }
-    static const QRegularExpression plain(
-        QStringLiteral(R"re((?:^|;)\s*filename\s*=\s*(?:"((?:[^"\\]|\\.)*)"|([^;]*)))re"),
-        QRegularExpression::CaseInsensitiveOption);
-    if (const auto m = plain.match(text); m.hasMatch()) {
-        QString name = m.captured(1).isNull() ? m.captured(2).trimmed() : m.captured(1);
-        name.replace(QRegularExpression(QStringLiteral(R"(\\(.))")), QStringLiteral("\\1"));
-        return name;
-    }
-    return {};
 }
 
 Fetcher::Fetcher(QObject* parent) : QObject(parent) {
@@ -282,7 +260,8 @@ void Fetcher::onMetaData(QNetworkReply* reply) {
     transfer->decoder.reset(reply->rawHeader("Content-Encoding"));
     transfer->decoderReady = true;
     transfer->result.contentType = lastHeaderValue(reply->rawHeader("Content-Type"));
-    transfer->result.dispositionFileName = dispositionFileName(reply->rawHeader("Content-Disposition"));
+    transfer->result.dispositionFileName =
+        urls::fileNameFromContentDisposition(reply->rawHeader("Content-Disposition"));
     if (!transfer->anyType && !isPageType(transfer->result.contentType)) {
         abandon(reply, FetchFailure::NotPage);
         return;
@@ -367,7 +346,8 @@ void Fetcher::onFinished(QNetworkReply* reply) {
                 result.outcome = FetchResult::Outcome::NotPage;
                 result.failure = FetchFailure::NotPage;
                 result.body.clear();
-                result.dispositionFileName = dispositionFileName(reply->rawHeader("Content-Disposition"));
+                result.dispositionFileName =
+                    urls::fileNameFromContentDisposition(reply->rawHeader("Content-Disposition"));
             }
         } else {
             result.outcome = FetchResult::Outcome::Failed;

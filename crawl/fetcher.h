@@ -52,10 +52,6 @@ struct FetchResult {
 // "Vorlane/<version>", the User-Agent every request carries.
 QString crawlerUserAgent();
 
-// The file name of a Content-Disposition header value ("attachment; filename=\"a b.mp3\"", or the
-// RFC 6266 filename*=UTF-8''... form); empty when it names none.
-QString dispositionFileName(const QByteArray& header);
-
 class Fetcher : public QObject {
     Q_OBJECT
 public:

@@ -3,15 +3,11 @@
 // last segment, made safe for every file system the program runs on, and made unique in its folder.
 // Pure functions; the disk is only looked at by uniqueFileName and isInsideFolder.
 
-#include <QByteArray>
 #include <QSet>
 #include <QString>
 
 namespace vorlane::download {
 
-// The file name a Content-Disposition header value suggests: filename* (RFC 5987, UTF-8 or ISO-8859-1)
-// before filename; empty when it suggests none.
-QString fileNameFromContentDisposition(const QByteArray& headerValue);
 // The address's last path segment, percent-decoded (as UTF-8); empty when the path ends in "/".
 QString fileNameFromAddress(const QString& address);
 

@@ -2,6 +2,7 @@
 
 #include "file_naming.h"
 #include "transfer_proxy.h"
+#include "urls/content_disposition.h"
 #include <QNetworkReply>
 #include <QTimer>
 #include <QUrl>
@@ -53,7 +54,7 @@ void NameProbe::finished(qint64 id, QNetworkReply* reply, const QString& url) {
         result.refusal = QStringLiteral("The server answered %1 %2").arg(status).arg(reason).trimmed();
     } else if (reply->error() == QNetworkReply::NoError) {
         result.finalUrl = reply->url().toString(QUrl::FullyEncoded);
-        result.suggestedName = fileNameFromContentDisposition(reply->rawHeader("Content-Disposition"));
+        result.suggestedName = urls::fileNameFromContentDisposition(reply->rawHeader("Content-Disposition"));
         if (reply->hasRawHeader("Content-Length"))
             result.announcedSize = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
     }

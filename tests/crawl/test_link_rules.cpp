@@ -1,12 +1,13 @@
 // What is crawled and recorded: the media-link test, the URL filter, the address kinds that may be crawled
-// or recorded, a response's media type from its headers, and robots.txt rules for the "Vorlane" agent.
+// or recorded, a response's media type and suggested file name from its headers, and robots.txt rules for the
+// "Vorlane" agent.
 
-#include "crawl/fetcher.h"
 #include "crawl/link_rules.h"
-#include "urls/scheme_rules.h"
 #include "crawl/robots_rules.h"
 #include "crawl/served_media.h"
 #include "tests/support/table_rows.h"
+#include "urls/content_disposition.h"
+#include "urls/scheme_rules.h"
 
 using namespace vorlane;
 
@@ -90,20 +91,24 @@ private slots:
         QCOMPARE(crawl::servesMediaType(contentType, fileName, list), media);
     }
 
-    void dispositionFileName_data() {
+    void contentDispositionFileName_data() {
         addColumns<QByteArray, QString>({"header", "name"});
         addRow("quoted", QByteArray("attachment; filename=\"a b.mp3\""), "a b.mp3");
         addRow("bare", QByteArray("attachment; filename=x.ogg"), "x.ogg");
         addRow("escaped quote", QByteArray(R"(attachment; filename="say \"hi\".mp3")"), "say \"hi\".mp3");
+        addRow("semicolon in quotes", QByteArray("attachment; filename=\"a;b.mp3\""), "a;b.mp3");
         addRow("extended form wins",
-               QByteArray("attachment; filename=\"fallback.bin\"; filename*=UTF-8''caf%C3%A9.mp3"),
-               "café.mp3");
+               QByteArray("attachment; filename=\"fallback.bin\"; filename*=UTF-8''%E6%9D%B1%E4%BA%AC.mp3"),
+               "東京.mp3");
+        addRow("latin-1", QByteArray("inline; filename*=iso-8859-1'en'caf%E9.txt"), "café.txt");
+        addRow("unknown charset falls back",
+               QByteArray("attachment; filename*=koi8-r''x.mp3; filename=y.mp3"), "y.mp3");
         addRow("case of the parameter", QByteArray("inline; FILENAME=\"Y.MP3\""), "Y.MP3");
         addRow("none", QByteArray("inline"), "");
     }
-    void dispositionFileName() {
+    void contentDispositionFileName() {
         auto [header, name] = fetchRow<QByteArray, QString>({"header", "name"});
-        QCOMPARE(crawl::dispositionFileName(header), name);
+        QCOMPARE(urls::fileNameFromContentDisposition(header), name);
     }
 
     void robots_data() {

@@ -67,29 +67,6 @@ private slots:
         QVERIFY(QString::fromUtf8(name.toUtf8()) == name); // no character cut in half
     }
 
-    void contentDisposition_data() {
-        QTest::addColumn<QByteArray>("header");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("quoted") << QByteArray("attachment; filename=\"a b.mp3\"") << "a b.mp3";
-        QTest::newRow("token") << QByteArray("attachment; filename=song.ogg") << "song.ogg";
-        QTest::newRow("extended first") << QByteArray("attachment; filename=\"fallback.mp3\"; "
-                                                      "filename*=UTF-8''%E6%9D%B1%E4%BA%AC.mp3")
-                                        << "東京.mp3";
-        QTest::newRow("latin-1") << QByteArray("inline; filename*=iso-8859-1'en'caf%E9.txt") << "café.txt";
-        QTest::newRow("semicolon in quotes") << QByteArray("attachment; filename=\"a;b.mp3\"") << "a;b.mp3";
-        QTest::newRow("escaped quote")
-            << QByteArray("attachment; filename=\"say \\\"hi\\\".mp3\"") << "say \"hi\".mp3";
-        QTest::newRow("unknown charset falls back") << QByteArray("attachment; filename*=koi8-r''x.mp3; "
-                                                                  "filename=y.mp3")
-                                                    << "y.mp3";
-        QTest::newRow("no name") << QByteArray("attachment") << "";
-    }
-    void contentDisposition() {
-        QFETCH(QByteArray, header);
-        QFETCH(QString, expected);
-        QCOMPARE(fileNameFromContentDisposition(header), expected);
-    }
-
     void addressNames_data() {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("expected");
