@@ -4,7 +4,8 @@
 #   (a) 400 files of 256 KB with 50 ms latency (concurrency matters),
 #   (b) 40 files of 5 MB with 20 ms latency (copying matters).
 # Runs are interleaved tool by tool; the median of BENCH_REPEAT runs (default 3) is reported with the
-# spread. BENCH_MEMORY=1 adds the peak memory of vorlane-crawl with 10,000 downloads queued.
+# spread. BENCH_MEMORY=1 adds the peak memory of vorlane-crawl with 10,000 downloads queued (BENCH_REPEAT
+# runs); BENCH_SCENARIOS picks the timed scenarios (default "a b"; empty for the memory figure alone).
 # Usage: bench/run_download_bench.sh [BUILD_DIR]   (a Release build is meant)
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -70,13 +71,21 @@ scenario() { # name count size latency
         "$(echo "$t_aria2c / $t_vorlane" | bc -l)" "$(echo "$t_wget / $t_vorlane" | bc -l)"
 }
 
-scenario a 400 262144 50
-scenario b 40 5242880 20
+for s in ${BENCH_SCENARIOS-a b}; do
+    case $s in
+    a) scenario a 400 262144 50 ;;
+    b) scenario b 40 5242880 20 ;;
+    esac
+done
 
 if [ "${BENCH_MEMORY:-0}" = 1 ]; then
     start_server 10000 1024 0
-    rm -rf "$work/out"; mkdir "$work/out"
-    /usr/bin/time -f "  peak memory with 10,000 downloads: %M KB" \
-        "$crawler" -q --concurrency "$k" --download-only "$work/list" --download "$work/out"
+    r=0
+    while [ $r -lt "$repeat" ]; do
+        rm -rf "$work/out"; mkdir "$work/out"
+        /usr/bin/time -f "  peak memory with 10,000 downloads: %M KB" \
+            "$crawler" -q --concurrency "$k" --download-only "$work/list" --download "$work/out"
+        r=$((r + 1))
+    done
     stop_server
 fi
