@@ -14,8 +14,9 @@ namespace vorlane::download {
 using store::DownloadState;
 
 namespace {
-// Probes run ahead of the transfers, so the next name is known when a transfer slot frees up.
-int probesAtOnce(const DownloadOptions& options) {
+// Probes run ahead of the transfers, so the next name is known when a transfer slot frees up; the worker
+// holds this many transfers at most (a paused one aside), every one of which costs aria2 some kilobytes.
+int aheadOfTransfers(const DownloadOptions& options) {
     return std::max(4, 2 * options.transfer.filesAtOnce);
 }
 
@@ -50,14 +51,16 @@ void DownloadQueue::add(qint64 id, const QString& url, const QString& folder) {
                           QStringLiteral("Only http, https and ftp addresses are downloaded"));
         return;
     }
-    m_downloads.insert(id, Download{url, QDir(folder).absolutePath(), {}, false, false});
+    m_downloads.insert(id, Download{url, QDir(folder).absolutePath(), {}, false, false, false});
     m_waitingForProbe.push_back(id);
     emit stateChanged(id, DownloadState::Queued, {});
     probeMore();
 }
 
 void DownloadQueue::probeMore() {
-    while (!m_waitingForProbe.empty() && m_probe.inFlight() < probesAtOnce(m_options)) {
+    const int ahead = aheadOfTransfers(m_options);
+    while (!m_waitingForProbe.empty() && m_probe.inFlight() < ahead &&
+           m_probe.inFlight() + qsizetype(m_waitingForWorker.size()) < ahead) {
         const qint64 id = m_waitingForProbe.front();
         m_waitingForProbe.pop_front();
         const auto it = m_downloads.find(id);
@@ -96,8 +99,11 @@ void DownloadQueue::probed(qint64 id, const ProbeResult& result) {
         } else {
             reserved.insert(name.toLower());
             it->path = path;
+            it->url = result.finalUrl;
             emit targetChosen(id, path);
-            hand(id, result.finalUrl);
+            if (!it->paused)
+                m_waitingForWorker.push_back(id);
+            handMore();
         }
     }
     probeMore();
@@ -114,14 +120,34 @@ void DownloadQueue::restore(qint64 id, const QString& url, const QString& target
         return;
     }
     m_reservedNames[folderKey(folder)].insert(target.fileName().toLower());
-    m_downloads.insert(id, Download{url, folder, target.absoluteFilePath(), paused, false});
-    hand(id, url);
+    m_downloads.insert(id, Download{url, folder, target.absoluteFilePath(), paused, false, false});
+    if (!paused)
+        m_waitingForWorker.push_back(id);
+    handMore();
 }
 
-void DownloadQueue::hand(qint64 id, const QString& url) {
-    const Download& download = m_downloads.value(id);
-    m_worker->add(id, url, download.folder, QFileInfo(download.path).fileName(),
-                  aria2ProxyAddress(transferProxy(QUrl(url))), download.paused);
+void DownloadQueue::handMore() {
+    while (!m_waitingForWorker.empty() && m_handedRunning < aheadOfTransfers(m_options)) {
+        const qint64 id = m_waitingForWorker.front();
+        m_waitingForWorker.pop_front();
+        const auto it = m_downloads.find(id);
+        if (it != m_downloads.end() && !it->handed && !it->paused && !it->path.isEmpty())
+            hand(id);
+    }
+}
+
+void DownloadQueue::hand(qint64 id) {
+    Download& download = m_downloads[id];
+    download.handed = true;
+    if (!download.paused)
+        ++m_handedRunning;
+    m_worker->add(id, download.url, download.folder, QFileInfo(download.path).fileName(),
+                  aria2ProxyAddress(transferProxy(QUrl(download.url))), download.paused);
+}
+
+void DownloadQueue::release(const Download& download) {
+    if (download.handed && !download.paused)
+        --m_handedRunning;
 }
 
 void DownloadQueue::fail(qint64 id, const QString& error) {
@@ -133,11 +159,14 @@ void DownloadQueue::pause(qint64 id) {
     const auto it = m_downloads.find(id);
     if (it == m_downloads.end() || it->paused)
         return;
+    release(*it);
     it->paused = true;
-    if (it->path.isEmpty())
-        emit stateChanged(id, DownloadState::Paused, {}); // handed over paused once named
-    else
+    if (it->handed) {
         m_worker->pause(id);
+        handMore();
+    } else {
+        emit stateChanged(id, DownloadState::Paused, {}); // handed over once resumed
+    }
 }
 
 void DownloadQueue::resume(qint64 id) {
@@ -145,30 +174,45 @@ void DownloadQueue::resume(qint64 id) {
     if (it == m_downloads.end() || !it->paused)
         return;
     it->paused = false;
-    if (it->path.isEmpty())
-        emit stateChanged(id, DownloadState::Queued, {});
-    else
+    if (it->handed) {
+        ++m_handedRunning;
         m_worker->resume(id);
+        return;
+    }
+    if (!it->path.isEmpty())
+        m_waitingForWorker.push_back(id);
+    emit stateChanged(id, DownloadState::Queued, {});
+    handMore();
 }
 
 void DownloadQueue::cancel(qint64 id) {
     const auto it = m_downloads.find(id);
     if (it == m_downloads.end())
         return;
-    const bool handed = !it->path.isEmpty();
+    const Download download = *it;
     m_probe.abort(id);
     m_downloads.erase(it);
-    if (handed)
+    release(download);
+    if (download.handed) {
         m_worker->remove(id, true);
+    } else if (!download.path.isEmpty()) { // a restored partial the worker has not had yet
+        QFile::remove(download.path);
+        QFile::remove(download.path + QStringLiteral(".aria2"));
+    }
     emit stateChanged(id, DownloadState::Cancelled, {});
+    handMore();
     probeMore();
 }
 
 void DownloadQueue::forget(qint64 id) {
-    if (!m_downloads.remove(id))
+    const auto it = m_downloads.find(id);
+    if (it == m_downloads.end())
         return;
+    release(*it);
+    m_downloads.erase(it);
     m_probe.abort(id);
     m_worker->remove(id, false);
+    handMore();
     probeMore();
 }
 
@@ -177,6 +221,7 @@ void DownloadQueue::setOptions(const DownloadOptions& options) {
     m_probe.setTimeoutSeconds(options.transfer.timeoutSeconds);
     m_probe.setUserAgent(options.transfer.userAgent);
     m_worker->setOptions(options.transfer);
+    handMore();
     probeMore();
 }
 
@@ -184,8 +229,12 @@ void DownloadQueue::workerStateChanged(qint64 id, DownloadState state, const QSt
     const auto it = m_downloads.find(id);
     if (m_shutDown || it == m_downloads.end())
         return;
-    if (store::isFinished(state))
+    if (store::isFinished(state)) {
+        release(*it);
         m_downloads.erase(it);
+        handMore();
+        probeMore();
+    }
     emit stateChanged(id, state, error);
 }
 

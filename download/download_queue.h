@@ -1,8 +1,9 @@
 #pragma once
 // The download queue: files fetched into folders under names of our choosing, by the aria2 worker. A new
 // download is first probed (HEAD) for its name and size, a few at a time, then handed to the worker,
-// which runs the configured number at once. Lives on the caller's thread and never waits on the network;
-// every outcome comes back as a signal. Ids are the caller's (the DOWNLOADS rows').
+// which runs the configured number at once. Only a few more than that are probed or handed ahead: the
+// rest wait here, where a queued download costs little. Lives on the caller's thread and never waits on the
+// network; every outcome comes back as a signal. Ids are the caller's (the DOWNLOADS rows').
 
 #include "aria2_worker.h"
 #include "name_probe.h"
@@ -56,10 +57,13 @@ private:
         QString path; // once named
         bool paused = false;
         bool probing = false;
+        bool handed = false; // to the worker
     };
     void probeMore();
+    void handMore();
+    void release(const Download& download);
     void probed(qint64 id, const ProbeResult& result);
-    void hand(qint64 id, const QString& url);
+    void hand(qint64 id);
     void fail(qint64 id, const QString& error);
     void workerStateChanged(qint64 id, store::DownloadState state, const QString& error);
 
@@ -68,6 +72,8 @@ private:
     std::unique_ptr<Aria2Worker> m_worker;
     QHash<qint64, Download> m_downloads;
     std::deque<qint64> m_waitingForProbe;
+    std::deque<qint64> m_waitingForWorker;         // named, not paused
+    int m_handedRunning = 0;                       // handed and neither paused nor over
     QHash<QString, QSet<QString>> m_reservedNames; // by folder: names handed out, lower case
     bool m_shutDown = false;
 };
