@@ -7,8 +7,8 @@
 // campaign is created or deleted anywhere (Session::campaignsChanged).
 
 #include "app/records.h"
-#include "ui/tool_dialog.h"
 #include "ui/result_actions.h"
+#include "ui/tool_dialog.h"
 
 namespace vorlane::ui {
 class MessageFacade;
@@ -37,6 +37,8 @@ private:
     // Writes every stored link of the selected campaign, in stored order, in the format the chosen file
     // names; failures are shown as a message.
     void exportSelected();
+    // Opens the selected campaign's crawl log in a window of its own.
+    void showLog();
     void updateExportEnabled();
     // The campaign picked in the box; 0 when none is.
     int selectedCampaignId() const;
@@ -50,6 +52,7 @@ private:
     QPushButton* m_delete;
     QPushButton* m_deleteAll;
     QPushButton* m_export;
+    QPushButton* m_showLog;
     QPushButton* m_close;
     ui::ExportFileChooser m_chooser;
 };

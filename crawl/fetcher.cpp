@@ -1,9 +1,10 @@
 #include "fetcher.h"
 
+#include <QElapsedTimer>
+#include <QLocale>
 #include <QNetworkAccessManager>
 #include <QNetworkCookieJar>
 #include <QNetworkProxyFactory>
-#include <QLocale>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QRegularExpression>
@@ -67,6 +68,9 @@ FetchFailure failureOf(QNetworkReply::NetworkError error) {
         return FetchFailure::Refused;
     case QNetworkReply::SslHandshakeFailedError:
         return FetchFailure::Tls;
+    case QNetworkReply::InsecureRedirectError:
+    case QNetworkReply::TooManyRedirectsError:
+        return FetchFailure::Redirect;
     default:
         return FetchFailure::Other;
     }
@@ -81,6 +85,7 @@ struct Fetcher::Transfer {
     // rather than a cancellation.
     bool abandoned = false;
     bool anyType = false;
+    QElapsedTimer clock; // from the request to the end of the answer
     FetchResult result;
 };
 
@@ -173,6 +178,7 @@ int Fetcher::fetch(const QUrl& url, bool anyType) {
     transfer->anyType = anyType;
     transfer->manager = leastBusyManager();
     transfer->result.finalUrl = url;
+    transfer->clock.start();
 
     QNetworkReply* reply = transfer->manager->get(request);
     reply->setReadBufferSize(kReadBufferBytes);
@@ -264,6 +270,7 @@ void Fetcher::onFinished(QNetworkReply* reply) {
             result.body.clear();
         }
     }
+    result.elapsedMs = int(transfer->clock.elapsed());
     const int ticket = transfer->ticket;
     dropReply(reply);
     emit finished(ticket, result);

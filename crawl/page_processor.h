@@ -37,6 +37,7 @@ public:
     void take(const FetchResult& result);
     // One slice of the passes. True when the page is finished; its links are then let go.
     bool processLinks();
+    int linksOnPage() const { return int(m_parsed.links.size()); } // of the page taken, until it is finished
     int pagesDone() const { return m_pagesDone; }
     int filesFound() const { return m_filesFound; }
 

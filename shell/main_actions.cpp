@@ -81,7 +81,8 @@ void MainActions::buildMenus(QMainWindow& window) {
             {{"WSearch", "Web Search", MainAction::WebSearch},
              {"USearch", "URL Search", MainAction::UrlSearch},
              {"mLine1", nullptr, std::nullopt},
-             {"Camps", "Campaigns", MainAction::Campaigns}});
+             {"Camps", "Campaigns", MainAction::Campaigns},
+             {"ShowLog", "Show Log...", MainAction::ShowLog}});
     addMenu("Options", "Options", {{"Stings", "Settings", MainAction::Settings}});
     addMenu("Help", "Help",
             {{"Helptopics", "Help topics", MainAction::Help},

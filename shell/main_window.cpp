@@ -123,6 +123,9 @@ void MainWindow::runAction(MainAction action) {
     case MainAction::About:
         m_dialogs->showAbout(true);
         break;
+    case MainAction::ShowLog:
+        m_dialogs->showSearchLog();
+        break;
     }
 }
 

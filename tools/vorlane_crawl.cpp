@@ -1,18 +1,21 @@
 // vorlane-crawl: a URL or web search from the command line, over the same session as the program. The
 // stored crawl settings (connection type, filter words, politeness) apply; flags override them for one run.
 // Recorded file addresses go to standard output, one a line, in the order recorded; progress goes to
-// standard error. SIGINT or SIGTERM stops the crawl in order; a second one ends the program at once.
-// Exit status: 0 the crawl is done; 1 it was stopped by a signal; 2 bad arguments (an unknown engine
-// among them); 3 the database cannot be used or is in use; 4 the search cannot start, or standard output
-// cannot be written (a closed pipe, a full disk).
+// standard error; with --log, the crawl log goes to a file as JSON Lines. SIGINT or SIGTERM stops the crawl
+// in order; a second one ends the program at once. Exit status: 0 the crawl is done; 1 it was stopped by a
+// signal; 2 bad arguments (an unknown engine among them); 3 the database cannot be used or is in use; 4 the
+// search cannot start, or standard output or the log cannot be written (a closed pipe, a full disk).
 
+#include "app/crawl_log_text.h"
 #include "app/session.h"
 #include "urls/display_name.h"
 #include "urls/resolve.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -41,6 +44,7 @@ struct Options {
     std::optional<bool> retryAfter;
     std::optional<int> perHost;
     std::optional<int> hostDelayMs;
+    QString logFile; // JSON Lines of the crawl log; empty: none
     bool quiet = false;
     bool web = false;
     int depth = 0;
@@ -146,6 +150,10 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
          QStringLiteral("N")},
         {QStringLiteral("host-delay"), QStringLiteral("Milliseconds between requests to one host."),
          QStringLiteral("MS")},
+        {QStringLiteral("log"),
+         QStringLiteral("Write the crawl log to FILE, one JSON object a line: every page requested or "
+                        "passed over, with its outcome."),
+         QStringLiteral("FILE")},
         {{QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("No progress on standard error.")},
     });
     parser.addPositionalArgument(QStringLiteral("URL"), QStringLiteral("URL search: the start address."));
@@ -162,6 +170,7 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
     options.dbFile = parser.value(QStringLiteral("db"));
     options.types = parser.value(QStringLiteral("types")).trimmed();
     options.quiet = parser.isSet(QStringLiteral("quiet"));
+    options.logFile = parser.value(QStringLiteral("log"));
     options.web = parser.isSet(QStringLiteral("web"));
     const QStringList positional = parser.positionalArguments();
 
@@ -182,7 +191,8 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
     const struct {
         const char* name;
         std::optional<bool>& value;
-    } switches[] = {{"same-site", options.sameSite}, {"robots", options.obeyRobots}, {"retry-after", options.retryAfter}};
+    } switches[] = {
+        {"same-site", options.sameSite}, {"robots", options.obeyRobots}, {"retry-after", options.retryAfter}};
     for (const auto& flag : switches) {
         const QString name = QString::fromLatin1(flag.name);
         if (parser.isSet(name) && !readSwitch(parser.value(name), flag.value)) {
@@ -344,6 +354,27 @@ int main(int argc, char* argv[]) {
         session.stop(type);
     };
     QObject::connect(&engine, &crawl::CrawlEngine::fileRecorded, &app, printAddress);
+    QFile logFile(options->logFile);
+    if (!options->logFile.isEmpty()) {
+        if (!logFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            printError(
+                QStringLiteral("cannot write the log %1: %2").arg(options->logFile, logFile.errorString()));
+            return CrawlFailure;
+        }
+        const auto writeEntry = [&](int, const store::CrawlLogEntry& entry) {
+            if (outputFailed)
+                return;
+            const QByteArray line =
+                QJsonDocument(app::logEntryJson(entry)).toJson(QJsonDocument::Compact) + '\n';
+            if (logFile.write(line) == line.size())
+                return;
+            outputFailed = true;
+            printError(
+                QStringLiteral("cannot write the log %1: %2").arg(options->logFile, logFile.errorString()));
+            session.stop(type);
+        };
+        QObject::connect(&session, &app::Session::pageLogged, &app, writeEntry);
+    }
     if (!options->quiet) {
         QObject::connect(&engine, &crawl::CrawlEngine::messageChanged, &app, [](const QString& text) {
             std::fprintf(stderr, "%s\n", qPrintable(urls::shownText(text)));
@@ -381,5 +412,10 @@ int main(int argc, char* argv[]) {
     }
     app.exec();
     session.shutDown();
+    if (logFile.isOpen() && !logFile.flush() && exitCode != CrawlFailure) {
+        printError(
+            QStringLiteral("cannot write the log %1: %2").arg(options->logFile, logFile.errorString()));
+        exitCode = CrawlFailure;
+    }
     return exitCode;
 }
