@@ -40,6 +40,9 @@ CrawlLogDialog::CrawlLogDialog(app::Session& session, ui::MessageFacade& message
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    // The figures take what they need (judged on the first rows), the address the rest.
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_table->horizontalHeader()->setSectionResizeMode(CrawlLogModel::Address, QHeaderView::Stretch);
     auto* tableLabel = new QLabel(QStringLiteral("&Pages:"), this);
     tableLabel->setBuddy(m_table);
