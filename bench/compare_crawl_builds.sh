@@ -21,16 +21,29 @@ for crawler in "$a" "$b"; do [ -x "$crawler" ] || { echo "no $crawler" >&2; exit
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-# Prints the wall seconds of one crawl against a fresh server.
+# Prints the wall seconds and the files found of one crawl against a fresh server; a run that found
+# nothing (a server not yet up, a crawler that failed) is taken again.
 one_run() {
+    for attempt in 1 2 3; do
+        line=$(timed_run "$@")
+        [ "${line#* }" != 0 ] && break
+        echo "run $attempt of $1 found nothing; again" >&2
+    done
+    echo "$line"
+}
+
+timed_run() {
     python3 "$harness/serve.py" --site "$site" --port "$port" --latency-ms 20 --max-seconds 300 \
         >"$scratch/serve.out" 2>/dev/null &
     server=$!
-    until grep -q READY "$scratch/serve.out" 2>/dev/null; do sleep 0.05; done
+    until grep -q READY "$scratch/serve.out" 2>/dev/null; do
+        kill -0 "$server" 2>/dev/null || { echo "0 0"; return; }
+        sleep 0.05
+    done
     start=$(date +%s.%N)
     # shellcheck disable=SC2086
     "$@" -q --concurrency "$k" --types .mp3,.ogg,.jpg --depth $((depth + 1)) \
-        "http://127.0.0.1:$port/index.html" >"$scratch/found.txt"
+        "http://127.0.0.1:$port/index.html" >"$scratch/found.txt" || true
     end=$(date +%s.%N)
     kill "$server" 2>/dev/null; wait "$server" 2>/dev/null || true
     echo "$start $end $(wc -l <"$scratch/found.txt")" | awk '{ printf "%.3f %d\n", $2 - $1, $3 }'

@@ -231,6 +231,7 @@ void CrawlEngine::step() {
         return;
     case State::Stage::Links:
         if (d->page.processLinks() && d->running) {
+            d->pageEntry.links = d->page.linksOnPage();
             d->pageEntry.files = d->page.filesFound() - d->filesBeforePage;
             emit pageLogged(d->pageEntry);
             emit progress(d->page.pagesDone(), cursor.queuedPages(), d->page.filesFound());
@@ -277,14 +278,13 @@ bool CrawlEngine::takePage() {
         return false;
     d->filesBeforePage = d->page.filesFound();
     d->page.take(*result);
-    d->pageEntry = {d->cursor.pageAddress(),
-                    level,
-                    failureKey(result->failure),
-                    result->httpStatus,
-                    result->body.size(),
-                    d->page.linksOnPage(),
-                    0,
-                    result->elapsedMs};
+    d->pageEntry = {};
+    d->pageEntry.address = d->cursor.pageAddress();
+    d->pageEntry.level = level;
+    d->pageEntry.reason = failureKey(result->failure);
+    d->pageEntry.httpStatus = result->httpStatus;
+    d->pageEntry.bytes = result->body.size();
+    d->pageEntry.elapsedMs = result->elapsedMs;
     return true;
 }
 

@@ -40,8 +40,10 @@ void PageProcessor::take(const FetchResult& result) {
     forgetPage();
     m_filePass = true;
     m_linkIndex = 0;
+    m_pageLinks = 0;
     if (result.outcome == FetchResult::Outcome::Page) {
         m_parsed = extractLinks(result.body, result.contentType);
+        m_pageLinks = int(m_parsed.links.size());
         m_base = result.finalUrl;
         if (!m_parsed.baseHref.isEmpty()) {
             const QUrl declared(urls::resolveLink(m_parsed.baseHref, result.finalUrl));

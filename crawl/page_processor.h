@@ -37,7 +37,7 @@ public:
     void take(const FetchResult& result);
     // One slice of the passes. True when the page is finished; its links are then let go.
     bool processLinks();
-    int linksOnPage() const { return int(m_parsed.links.size()); } // of the page taken, until it is finished
+    int linksOnPage() const { return m_pageLinks; } // of the page taken last
     int pagesDone() const { return m_pagesDone; }
     int filesFound() const { return m_filesFound; }
 
@@ -61,6 +61,7 @@ private:
     bool m_interrupted = false;
 
     ParsedPage m_parsed;
+    int m_pageLinks = 0;
     QUrl m_base;
     QList<QString> m_resolved; // per link, filled on first use
     bool m_filePass = true;
