@@ -31,8 +31,9 @@ QString outcomeWord(LogOutcome outcome) {
 
 QString outcomeText(const store::CrawlLogEntry& entry) {
     const crawl::FetchFailure reason = crawl::failureFromKey(entry.reason);
-    return reason == crawl::FetchFailure::None ? outcomeWord(LogOutcome::Fetched)
-                                               : crawl::failureText(reason);
+    const QString text =
+        reason == crawl::FetchFailure::None ? outcomeWord(LogOutcome::Fetched) : crawl::failureText(reason);
+    return entry.detail.isEmpty() ? text : text + QStringLiteral(": ") + entry.detail;
 }
 
 bool LogFilter::matches(const store::CrawlLogEntry& entry) const {
@@ -68,6 +69,7 @@ QJsonObject logEntryJson(const store::CrawlLogEntry& entry) {
         {QStringLiteral("links"), entry.links},
         {QStringLiteral("files"), entry.files},
         {QStringLiteral("ms"), entry.elapsedMs},
+        {QStringLiteral("detail"), entry.detail},
     };
 }
 

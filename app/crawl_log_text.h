@@ -14,7 +14,8 @@ enum class LogOutcome { Fetched, Failed, Skipped };
 LogOutcome logOutcome(const store::CrawlLogEntry& entry);
 // "fetched", "failed", "skipped".
 QString outcomeWord(LogOutcome outcome);
-// "fetched" for a page that came whole, otherwise why not ("timed out", "filtered by a word").
+// "fetched" for a page that came whole, otherwise why not ("timed out", "filtered by a word"), with the
+// entry's detail after a colon when it has one.
 QString outcomeText(const store::CrawlLogEntry& entry);
 
 // A way to narrow a log: everything, one outcome, or one reason.
@@ -27,7 +28,7 @@ struct LogFilter {
 QList<LogFilter> logFilters();
 
 // {"address":…, "level":…, "outcome":"failed", "reason":"timed-out", "status":0, "bytes":0, "links":0,
-// "files":0, "ms":30012}
+// "files":0, "ms":30012, "detail":""}
 QJsonObject logEntryJson(const store::CrawlLogEntry& entry);
 
 } // namespace vorlane::app

@@ -20,8 +20,8 @@ DbStatus CrawlLogStore::ensurePrepared() {
         return dbOk();
     auto fresh = std::make_unique<Prepared>(m_db);
     if (!fresh->insert.prepare(QStringLiteral(
-            "INSERT INTO CRAWLLOG (CAMPAIGNID, ADDRESS, LEVEL, REASON, STATUS, BYTES, LINKS, FILES, MS) "
-            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")))
+            "INSERT INTO CRAWLLOG (CAMPAIGNID, ADDRESS, LEVEL, REASON, STATUS, BYTES, LINKS, FILES, MS, "
+            "DETAIL) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")))
         return DbStatus::failure(dbErrorText(fresh->insert.lastError()));
     m_prepared = std::move(fresh);
     return dbOk();
@@ -63,7 +63,7 @@ DbStatus CrawlLogStore::insertAll(int campaignId, const QList<CrawlLogEntry>& en
         if (const DbStatus status =
                 execPrepared(insert, {campaignId, textValue(entry.address), textValue(entry.level),
                                       textValue(entry.reason), entry.httpStatus, entry.bytes, entry.links,
-                                      entry.files, entry.elapsedMs});
+                                      entry.files, entry.elapsedMs, textValue(entry.detail)});
             !status)
             return status;
         ++m_counts[campaignId];
@@ -91,7 +91,7 @@ DbResult<QList<CrawlLogEntry>> CrawlLogStore::entries(int campaignId) {
     query.setForwardOnly(true);
     const DbStatus status = execQuery(
         query,
-        QStringLiteral("SELECT ADDRESS, LEVEL, REASON, STATUS, BYTES, LINKS, FILES, MS FROM CRAWLLOG "
+        QStringLiteral("SELECT ADDRESS, LEVEL, REASON, STATUS, BYTES, LINKS, FILES, MS, DETAIL FROM CRAWLLOG "
                        "WHERE CAMPAIGNID = ? ORDER BY ENTRYID"),
         {campaignId});
     if (!status)
@@ -100,7 +100,7 @@ DbResult<QList<CrawlLogEntry>> CrawlLogStore::entries(int campaignId) {
     while (query.next())
         entries.append({query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),
                         query.value(3).toInt(), query.value(4).toLongLong(), query.value(5).toInt(),
-                        query.value(6).toInt(), query.value(7).toInt()});
+                        query.value(6).toInt(), query.value(7).toInt(), query.value(8).toString()});
     if (query.lastError().isValid())
         return DbResult<QList<CrawlLogEntry>>::failure(dbErrorText(query.lastError()));
     return entries;

@@ -24,6 +24,7 @@ struct CrawlLogEntry {
     int links = 0; // links found on the page
     int files = 0; // files recorded from it
     int elapsedMs = 0;
+    QString detail; // what the reason alone does not say (a certificate error's text); usually empty
     bool operator==(const CrawlLogEntry&) const = default;
 };
 

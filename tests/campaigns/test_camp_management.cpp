@@ -99,7 +99,7 @@ private slots:
         const QString root = "http://a.test/,level 1,fetched,200,1200,3,1,12";
         const QString gone =
             "\"http://a.test/gone, \"\"really\"\".html\",level 2,error status from the server,404,512,0,0,8";
-        const QString slow = "http://a.test/slow.html,level 2,timed out,,,,,30000";
+        const QString slow = "http://a.test/slow.html,level 2,timed out: no answer,,,,,30000";
         const QString filtered = "http://a.test/private/p.html,level 2,filtered by a word,,,,,";
         addRow("everything", QString("All pages"), QStringList{root, gone, filtered, slow});
         addRow("one outcome", QString("Failed"), QStringList{gone, slow});
@@ -111,13 +111,14 @@ private slots:
         const auto [filter, csv] = fetchRow<QString, QStringList>({"filter", "csv"});
         openWithCampaigns();
         store::CrawlLogStore log(m_app->database.connection());
-        QVERIFY(log.append(1, {{"http://a.test/", "level 1", "", 200, 1200, 3, 1, 12},
+        QVERIFY(log.append(1, {{"http://a.test/", "level 1", "", 200, 1200, 3, 1, 12, ""},
                                {"http://a.test/gone, \"really\".html", "level 2", "http-error", 404, 512, 0,
-                                0, 8},
-                               {"http://a.test/private/p.html", "level 2", "filtered", 0, 0, 0, 0, 0},
-                               {"http://a.test/slow.html", "level 2", "timed-out", 0, 0, 0, 0, 30000}})
+                                0, 8, ""},
+                               {"http://a.test/private/p.html", "level 2", "filtered", 0, 0, 0, 0, 0, ""},
+                               {"http://a.test/slow.html", "level 2", "timed-out", 0, 0, 0, 0, 30000,
+                                "no answer"}})
                     .ok());
-        QVERIFY(log.append(3, {{"http://b.test/", "level 1", "", 200, 10, 0, 0, 1}}).ok());
+        QVERIFY(log.append(3, {{"http://b.test/", "level 1", "", 200, 10, 0, 0, 1, ""}}).ok());
         QVERIFY(!button("ShowLogBtn")->isEnabled()); // nothing picked yet
         pick(campaigns(), m_labels[0]);
         click(button("ShowLogBtn"));
@@ -147,7 +148,8 @@ private slots:
                      QStringList{""});
 
         // An entry of the running search joins when the filter lets it through; another campaign's never.
-        const store::CrawlLogEntry late{"http://a.test/late.html", "level 3", "timed-out", 0, 0, 0, 0, 30000};
+        const store::CrawlLogEntry late{
+            "http://a.test/late.html", "level 3", "timed-out", 0, 0, 0, 0, 30000, ""};
         emit m_app->session.pageLogged(3, late);
         emit m_app->session.pageLogged(1, late);
         QCOMPARE(view->model().rowCount(),

@@ -253,7 +253,7 @@ private slots:
         // The crawl log is there, and goes with its campaign.
         store::CrawlLogStore log(started.database.connection());
         for (const int id : {1, 2})
-            QVERIFY(log.append(id, {{"http://old.test/", "level 1", "", 200, 10, 1, 1, 5}}).ok());
+            QVERIFY(log.append(id, {{"http://old.test/", "level 1", "", 200, 10, 1, 1, 5, ""}}).ok());
         QVERIFY(campaigns.deleteCampaign(1).ok());
         QCOMPARE(log.entries(1)->size(), 0);
         QCOMPARE(log.entries(2)->size(), 1);
@@ -273,12 +273,12 @@ private slots:
         const int id = campaigns.createCampaign(store::CampaignType::UrlSearch, "http://a.test/").value();
         const int other = campaigns.createCampaign(store::CampaignType::UrlSearch, "http://b.test/").value();
         store::CrawlLogStore log(m_temp->connection(), cap);
-        QVERIFY(log.append(other, {{"http://b.test/", "level 1", "", 200, 1, 0, 0, 1}}).ok());
+        QVERIFY(log.append(other, {{"http://b.test/", "level 1", "", 200, 1, 0, 0, 1, ""}}).ok());
         int page = 0;
         for (const int size : batches) {
             QList<store::CrawlLogEntry> batch;
             for (int i = 0; i < size; ++i)
-                batch.append({QString::number(++page), "level 2", "timed-out", 0, 0, 0, 0, 30000});
+                batch.append({QString::number(++page), "level 2", "timed-out", 0, 0, 0, 0, 30000, ""});
             QVERIFY(log.append(id, batch).ok());
         }
         // Read back by a store that counts afresh.

@@ -185,7 +185,7 @@ private slots:
         QStringList read;
         for (const QByteArray& line : lines.first(lines.size() - 1)) {
             const QJsonObject entry = QJsonDocument::fromJson(line).object();
-            QCOMPARE(entry.size(), 9);
+            QCOMPARE(entry.size(), 10);
             read << QStringList{entry["address"].toString().remove(server.url("")),
                                 entry["level"].toString(),
                                 entry["outcome"].toString(),
