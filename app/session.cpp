@@ -14,9 +14,11 @@ Session::Session(store::Database& database, QObject* parent)
       m_webEngine(store::CampaignType::WebSearch, database.connection()), m_log(database.connection()) {
     for (crawl::CrawlEngine* engine : {&m_urlEngine, &m_webEngine}) {
         const store::CampaignType type = engine->kind();
-        connect(engine, &crawl::CrawlEngine::finished, this, [this, type](bool stopped) {
+        connect(engine, &crawl::CrawlEngine::finished, this, [this, engine, type](bool stopped) {
             m_log.flush();
             emit searchFinished(type, stopped);
+            if (!engine->storeError().isEmpty())
+                emit searchFailed(type, engine->storeError());
         });
         connect(engine, &crawl::CrawlEngine::pageLogged, this,
                 [this, engine](const store::CrawlLogEntry& entry) {

@@ -123,6 +123,8 @@ signals:
     void activityChanged(const QString& text); // "URL Search paused", "Web Search running..."
     void searchFinished(store::CampaignType type, bool stopped);
     void pageLogged(int campaignId, const store::CrawlLogEntry& entry);
+    // After searchFinished, when a failed write to the database stopped the search: its error, once.
+    void searchFailed(store::CampaignType type, const QString& error);
 
 private:
     store::DbStatus announced(store::DbStatus status, void (Session::*changed)());

@@ -1,8 +1,10 @@
-// Recording throughput: the duplicate test and insert of one link, each committing on its own, for a
-// growing campaign. Prints links/s per stretch, so a slowdown with size shows as a falling column.
-// Usage: bench_store_recording [links=1000000] [crawl|spread] [folder=a temporary one]
-//  crawl: links in the order a crawl meets them, a page's links sharing host and path (the usual case);
-//  spread: every link lands at a random place in the index (the worst case for the disk).
+// Recording throughput: the duplicate test and insert of one link for a growing campaign. Prints links/s
+// per stretch, so a slowdown with size shows as a falling column.
+// Usage: bench_store_recording [links=1000000] [crawl|spread|batched] [folder=a temporary one]
+//  crawl: links in the order a crawl meets them, a page's links sharing host and path (the usual case),
+//         each committing on its own;
+//  spread: every link lands at a random place in the index (the worst case for the disk), likewise;
+//  batched: the crawl's order in the crawl's slices, 256 links a transaction.
 
 #include "store/campaign_store.h"
 #include "store/database.h"
@@ -16,6 +18,7 @@
 using namespace vorlane;
 
 static bool spread = false;
+constexpr qint64 kSlice = 256;
 
 static QString linkFor(qint64 i) {
     if (!spread) {
@@ -37,6 +40,7 @@ int main(int argc, char** argv) {
     const qint64 total = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
     QTemporaryDir tmp;
     spread = argc > 2 && qstrcmp(argv[2], "spread") == 0;
+    const bool batched = argc > 2 && qstrcmp(argv[2], "batched") == 0;
     const QString dir = argc > 3 ? QString::fromLocal8Bit(argv[3]) : tmp.path();
 
     store::StartupResult started = store::prepareDatabase(dir, QStringLiteral("bench.mdb"));
@@ -56,11 +60,26 @@ int main(int argc, char** argv) {
     QElapsedTimer stretch;
     stretch.start();
     double firstWindowUs = 0, lastWindowUs = 0;
+    const QString foundOn = QStringLiteral("http://bench/page");
+    QStringList slice;
     for (qint64 i = 0; i < total; ++i) {
-        const auto recorded = store.recordFileLink(campaign, linkFor(i), QStringLiteral("http://bench/page"));
-        if (!recorded || !*recorded) {
-            std::fprintf(stderr, "link %lld not recorded: %s\n", i, qPrintable(recorded.error()));
-            return 1;
+        if (batched) {
+            // A slice is formed (as the page processor does) and recorded at its end.
+            slice.append(linkFor(i));
+            if (slice.size() < kSlice && i + 1 < total && (i + 1) % window != 0)
+                continue;
+            const auto recorded = store.recordFileLinks(campaign, slice, foundOn);
+            if (!recorded || recorded->size() != slice.size() || recorded->contains(false)) {
+                std::fprintf(stderr, "slice at %lld not recorded: %s\n", i, qPrintable(recorded.error()));
+                return 1;
+            }
+            slice.clear();
+        } else {
+            const auto recorded = store.recordFileLink(campaign, linkFor(i), foundOn);
+            if (!recorded || !*recorded) {
+                std::fprintf(stderr, "link %lld not recorded: %s\n", i, qPrintable(recorded.error()));
+                return 1;
+            }
         }
         if ((i + 1) % window == 0) {
             const double us = double(stretch.nsecsElapsed()) / 1000.0 / double(window);
@@ -86,7 +105,7 @@ int main(int argc, char** argv) {
     }
     const double dupUs = double(dup.nsecsElapsed()) / 1000.0 / double(window);
 
-    std::printf("order: %s\n", spread ? "spread" : "crawl");
+    std::printf("order: %s\n", spread ? "spread" : batched ? "crawl, 256 a transaction" : "crawl");
     std::printf("CPU time: %.1f s = %.1f us per link\n", cpuSeconds, cpuSeconds * 1e6 / double(total));
     std::printf("total: %lld links in %.1f s = %.0f links/s\n", total, seconds, double(total) / seconds);
     std::printf("per link: first %lld %.1f us, last %lld %.1f us (ratio %.2f)\n", window, firstWindowUs,

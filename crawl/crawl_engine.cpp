@@ -2,6 +2,7 @@
 
 #include "crawl/crawl_cursor.h"
 #include "crawl/crawl_plan.h"
+#include "crawl/extraction_queue.h"
 #include "crawl/fetch_pipeline.h"
 #include "crawl/link_rules.h"
 #include "crawl/page_processor.h"
@@ -9,12 +10,20 @@
 #include "store/engine_store.h"
 
 #include <QMetaObject>
+#include <algorithm>
 #include <optional>
 
 namespace vorlane::crawl {
 
-// The cursor says which page is processed next; the pipeline fetches ahead of it, and the page processor
-// never runs ahead of it.
+namespace {
+
+// Fetched pages taken ahead of the page in hand for parsing; as many as there are workers keeps both busy.
+constexpr qsizetype kPagesParsedAhead = 2;
+
+} // namespace
+
+// The cursor says which page is processed next; the pipeline fetches ahead of it, the extraction queue
+// parses a few fetched pages ahead of it on worker threads, and the page processor never runs ahead of it.
 struct CrawlEngine::State {
     State(store::CampaignType k, QSqlDatabase database)
         : kind(k), connectionName(database.connectionName()) {}
@@ -31,7 +40,11 @@ struct CrawlEngine::State {
 
     CrawlCursor cursor;
     FetchPipeline pipeline;
+    ExtractionQueue extraction;
+    QList<int> arrived; // fetched pages left in the pipeline while the extraction queue was full
     PageProcessor page{cursor};
+    QStringList extensions;
+    QString storeError; // the failed write that stopped the last crawl
 
     bool running = false;
     bool paused = false;
@@ -46,12 +59,17 @@ struct CrawlEngine::State {
     bool stopped() const { return stopCampaignId == campaignId; }
     bool mayFetch() const { return running && !paused && !stopped(); }
     // The page in hand while its transfer is awaited; 0 otherwise.
-    int awaitedKey() const { return stage == Stage::AwaitPage ? cursor.pageKey() : 0; }
+    int awaitedKey() const {
+        return stage == Stage::AwaitPage && !extraction.contains(cursor.pageKey()) ? cursor.pageKey() : 0;
+    }
+    bool isAwaited(int key) const { return stage == Stage::AwaitPage && key == cursor.pageKey(); }
 
     void resetCrawl() {
         ++generation;
         stepScheduled = false;
         pipeline.reset();
+        extraction.reset();
+        arrived.clear();
         cursor.clear();
         page.clear();
         stage = Stage::SelectPage;
@@ -61,9 +79,16 @@ struct CrawlEngine::State {
 CrawlEngine::CrawlEngine(store::CampaignType kind, QSqlDatabase db, QObject* parent)
     : QObject(parent), d(std::make_unique<State>(kind, db)) {
     connect(&d->pipeline, &FetchPipeline::pageArrived, this, [this](int key) {
-        if (key == d->awaitedKey() && !d->paused)
+        if (d->isAwaited(key) && !d->paused)
             scheduleStep();
+        else if (d->running)
+            d->arrived.append(key);
+        prepareAhead();
         fillPipeline();
+    });
+    connect(&d->extraction, &ExtractionQueue::ready, this, [this](int key) {
+        if (d->isAwaited(key) && !d->paused)
+            scheduleStep();
     });
     connect(&d->pipeline, &FetchPipeline::pageDisallowed, this, [this](int key) {
         if (key == d->awaitedKey())
@@ -108,6 +133,10 @@ int CrawlEngine::stopCampaignId() const {
     return d->stopCampaignId;
 }
 
+const QString& CrawlEngine::storeError() const {
+    return d->storeError;
+}
+
 store::DbStatus CrawlEngine::startUrlCrawl(const QString& startAddress, const QString& fileExt, int depth) {
     return start({urlSearchSegment(startAddress, depth)}, startAddress.trimmed(), fileExt);
 }
@@ -134,7 +163,9 @@ store::DbStatus CrawlEngine::start(const QList<CrawlSegment>& segments, const QS
     d->resetCrawl();
     d->campaignId = created.value();
     d->cursor.start(segments);
-    d->page.start(*d->campaigns, d->campaignId, splitExtensions(fileExt));
+    d->extensions = splitExtensions(fileExt);
+    d->page.start(*d->campaigns, d->campaignId, d->extensions);
+    d->storeError.clear();
     d->pipeline.configure(d->settings);
     d->running = true;
     d->paused = false;
@@ -164,8 +195,9 @@ void CrawlEngine::stop() {
     d->stopCampaignId = d->campaignId;
     if (!d->running)
         return;
-    d->page.interrupt();
     d->pipeline.cancelAll();
+    d->extraction.reset(); // a parse under way is not waited for; its links are dropped when it ends
+    d->arrived.clear();
     emit messageChanged(QStringLiteral("Wait..."));
     scheduleStep();
 }
@@ -230,7 +262,13 @@ void CrawlEngine::step() {
         scheduleStep();
         return;
     case State::Stage::Links:
-        if (d->page.processLinks() && d->running) {
+        switch (d->page.processLinks()) {
+        case PageProcessor::Slice::StoreFailed:
+            failOnStore();
+            return;
+        case PageProcessor::Slice::PageDone:
+            if (!d->running)
+                return;
             d->pageEntry.links = d->page.linksOnPage();
             d->pageEntry.files = d->page.filesFound() - d->filesBeforePage;
             emit pageLogged(d->pageEntry);
@@ -238,6 +276,9 @@ void CrawlEngine::step() {
             cursor.advance();
             d->stage = State::Stage::SelectPage;
             fillPipeline();
+            break;
+        case PageProcessor::Slice::More:
+            break;
         }
         scheduleStep();
         return;
@@ -254,20 +295,31 @@ void CrawlEngine::passOver(FetchFailure reason) {
     if (!d->running)
         return; // shut down from a handler of the entry
     d->pipeline.drop(d->cursor.pageKey());
+    d->extraction.drop(d->cursor.pageKey());
     d->cursor.advance();
     d->stage = State::Stage::SelectPage;
     scheduleStep();
 }
 
-// Takes the fetched page in hand: shows it, and prepares its links. False while it is still in flight.
+// Takes the fetched page in hand with its links extracted, and shows it. False while it is still in
+// flight or being parsed.
 bool CrawlEngine::takePage() {
-    if (!d->pipeline.contains(d->cursor.pageKey()))
-        fillPipeline(); // which requests the page in hand first
-    const std::optional<FetchResult> result = d->pipeline.take(d->cursor.pageKey());
-    if (!result) {
-        fillPipeline();
-        return false;
+    const int key = d->cursor.pageKey();
+    if (!d->extraction.contains(key)) {
+        if (!d->pipeline.contains(key))
+            fillPipeline(); // which requests the page in hand first
+        std::optional<FetchResult> result = d->pipeline.take(key);
+        if (!result) {
+            fillPipeline();
+            return false;
+        }
+        d->arrived.removeOne(key);
+        d->extraction.add(key, std::move(*result), d->extensions);
     }
+    std::optional<PreparedPage> prepared = d->extraction.take(key);
+    if (!prepared)
+        return false; // the queue's ready() schedules the step
+    prepareAhead();
 
     emit messageChanged(QStringLiteral("Crawling: ") + d->cursor.pageAddress());
     if (!d->running)
@@ -276,16 +328,41 @@ bool CrawlEngine::takePage() {
     emit levelChanged(level);
     if (!d->running)
         return false;
-    d->filesBeforePage = d->page.filesFound();
-    d->page.take(*result);
     d->pageEntry = {};
     d->pageEntry.address = d->cursor.pageAddress();
     d->pageEntry.level = level;
-    d->pageEntry.reason = failureKey(result->failure);
-    d->pageEntry.httpStatus = result->httpStatus;
-    d->pageEntry.bytes = result->body.size();
-    d->pageEntry.elapsedMs = result->elapsedMs;
+    d->pageEntry.reason = failureKey(prepared->failure);
+    d->pageEntry.httpStatus = prepared->httpStatus;
+    d->pageEntry.bytes = prepared->bytes;
+    d->pageEntry.elapsedMs = prepared->elapsedMs;
+    d->filesBeforePage = d->page.filesFound();
+    if (!d->page.take(std::move(*prepared))) {
+        failOnStore();
+        return false;
+    }
     return true;
+}
+
+// Hands the pages fetched ahead to the extraction queue as far as it has room, the one the crawl reaches
+// first first (queue positions in their order, then a later segment's start page): page n+1 is parsed
+// while page n is recorded.
+void CrawlEngine::prepareAhead() {
+    while (d->running && !d->arrived.isEmpty() && d->extraction.size() < kPagesParsedAhead) {
+        const auto first = std::min_element(d->arrived.begin(), d->arrived.end(), [](int a, int b) {
+            return (a > 0) != (b > 0) ? a > 0 : a > 0 ? a < b : a > b;
+        });
+        const int key = *first;
+        d->arrived.erase(first);
+        if (std::optional<FetchResult> result = d->pipeline.take(key))
+            d->extraction.add(key, std::move(*result), d->extensions);
+    }
+}
+
+// The store refused a write: the search ends as stopped, and says why once.
+void CrawlEngine::failOnStore() {
+    d->storeError = d->page.storeError();
+    d->stopCampaignId = d->campaignId;
+    finish(true);
 }
 
 void CrawlEngine::fillPipeline() {

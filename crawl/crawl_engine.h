@@ -42,6 +42,9 @@ public:
     bool isPaused() const;
     int campaignId() const;     // the running (or last) campaign, 0 before the first
     int stopCampaignId() const; // the campaign a Stop was last asked for
+    // The database's error when a failed write stopped the last search (the first one fails it: the
+    // search ends "Stopped." and records nothing more); empty otherwise.
+    const QString& storeError() const;
 
 public slots:
     void pause();    // holds processing and new transfers
@@ -65,6 +68,8 @@ private:
     void step();
     void passOver(FetchFailure reason);
     bool takePage();
+    void prepareAhead();
+    void failOnStore();
     void fillPipeline();
     void releaseHeld();
     void finish(bool stopped);

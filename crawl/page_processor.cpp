@@ -1,21 +1,22 @@
 #include "crawl/page_processor.h"
 
 #include "crawl/crawl_cursor.h"
-#include "crawl/fetcher.h"
-#include "crawl/link_rules.h"
 #include "crawl/served_media.h"
 #include "store/campaign_store.h"
 #include "urls/display_name.h"
 #include "urls/resolve.h"
 #include "urls/scheme_rules.h"
 
+#include <QDeadlineTimer>
+
 namespace vorlane::crawl {
 
 namespace {
 
-// Small enough that a huge page leaves the event loop turning, large enough that ordinary pages take one
-// turn.
-constexpr int kLinksPerTurn = 256;
+// A slice: small enough that a huge page leaves the event loop turning and that a killed process loses
+// little, large enough that ordinary pages take one turn and one transaction.
+constexpr int kLinksPerSlice = 256;
+constexpr int kSliceMs = 10;
 
 } // namespace
 
@@ -29,109 +30,92 @@ void PageProcessor::start(store::CampaignStore& store, int campaignId, const QSt
     m_filesFound = 0;
     m_pagesDone = 0;
     m_interrupted = false;
+    m_storeError.clear();
 }
 
 void PageProcessor::clear() {
     m_store = nullptr;
-    forgetPage();
+    m_links = {};
 }
 
-void PageProcessor::take(const FetchResult& result) {
-    forgetPage();
+bool PageProcessor::take(PreparedPage&& page) {
+    m_links = std::move(page.links);
+    m_pageLinks = int(m_links.fileLinks.size() + m_links.pageLinks.size());
     m_filePass = true;
     m_linkIndex = 0;
-    m_pageLinks = 0;
-    if (result.outcome == FetchResult::Outcome::Page) {
-        m_parsed = extractLinks(result.body, result.contentType);
-        m_pageLinks = int(m_parsed.links.size());
-        m_base = result.finalUrl;
-        if (!m_parsed.baseHref.isEmpty()) {
-            const QUrl declared(urls::resolveLink(m_parsed.baseHref, result.finalUrl));
-            if (declared.isValid() && !declared.isRelative())
-                m_base = declared;
-        }
-        m_resolved.resize(m_parsed.links.size());
-    } else if (result.outcome == FetchResult::Outcome::NotPage &&
-               servesMediaType(result.contentType, result.dispositionFileName, m_extensions)) {
-        recordFile(m_cursor.pageAddress(), m_cursor.foundOnAddress(m_cursor.pageKey()));
-    }
-}
-
-bool PageProcessor::recordFile(const QString& link, const QString& foundOn) {
-    // A fragment points into the file ("#t=30"); it is the same file, as a page with one is the same page.
-    const QString address = urls::withoutFragment(link);
-    if (!urls::isRecordableAddress(address))
+    if (page.outcome != FetchResult::Outcome::NotPage ||
+        !servesMediaType(page.contentType, page.dispositionFileName, m_extensions))
         return true;
-    if (!m_store)
-        return false;
+    // A fragment points into the file ("#t=30"); it is the same file, as a page with one is the same page.
+    const QString address = urls::withoutFragment(m_cursor.pageAddress());
+    if (!urls::isRecordableAddress(address) || !m_store)
+        return true;
+    const QString foundOn = m_cursor.foundOnAddress(m_cursor.pageKey());
     const auto recorded = m_store->recordFileLink(m_campaignId, address, foundOn);
-    if (!recorded)
+    if (!recorded) {
+        m_storeError = recorded.error();
         return false;
-    if (recorded.value()) {
-        ++m_filesFound;
-        emit fileRecorded(urls::displayName(address), address, foundOn);
     }
+    if (recorded.value())
+        showRecorded(address, foundOn);
     return true;
 }
 
-const QString& PageProcessor::resolvedAt(qsizetype index) {
-    QString& url = m_resolved[index];
-    if (url.isNull())
-        url = urls::resolveLink(m_parsed.links.at(index).href, m_base);
-    return url;
+void PageProcessor::showRecorded(const QString& address, const QString& foundOn) {
+    ++m_filesFound;
+    emit fileRecorded(urls::displayName(address), address, foundOn);
 }
 
-bool PageProcessor::processLinks() {
-    const bool finished = m_filePass ? recordFileLinks() : queuePageLinks();
-    if (finished) {
+PageProcessor::Slice PageProcessor::processLinks() {
+    const Slice slice = m_filePass ? recordFileLinks() : queuePageLinks();
+    if (slice == Slice::PageDone) {
         ++m_pagesDone;
-        forgetPage();
+        m_links = {};
     }
-    return finished;
+    return slice;
 }
 
-// A slice of the first pass. True when the page is finished: it has no links at all.
-bool PageProcessor::recordFileLinks() {
-    const QList<ExtractedLink>& links = m_parsed.links;
-    for (int budget = kLinksPerTurn; m_linkIndex < links.size() && budget > 0; ++m_linkIndex, --budget) {
-        if (m_interrupted)
-            return false;
-        const QString& url = resolvedAt(m_linkIndex);
-        if (isMediaLink(url, m_extensions) && !recordFile(url, m_cursor.pageAddress())) {
-            // The store failed: the rest of this pass is abandoned, the page-link pass still runs.
-            m_linkIndex = int(links.size());
-            break;
+// A slice of the first pass: its links recorded in one transaction, then shown. PageDone only for a page
+// with no links at all; otherwise a turn between the passes lets a Stop cut the page short.
+PageProcessor::Slice PageProcessor::recordFileLinks() {
+    const QStringList& files = m_links.fileLinks;
+    if (m_linkIndex < files.size() && m_store && !m_interrupted) {
+        const QString foundOn = m_cursor.pageAddress();
+        const QStringList slice = files.mid(m_linkIndex, kLinksPerSlice);
+        const auto recorded =
+            m_store->recordFileLinks(m_campaignId, slice, foundOn, QDeadlineTimer(kSliceMs));
+        if (!recorded) {
+            m_storeError = recorded.error();
+            return Slice::StoreFailed;
         }
+        const QList<bool>& inserted = recorded.value();
+        // Every row committed is shown, even when a handler stops the crawl on the way: rows shown are rows
+        // stored. Only a shutdown cuts this short.
+        for (qsizetype i = 0; i < inserted.size() && !m_interrupted; ++i) {
+            if (inserted.at(i))
+                showRecorded(slice.at(i), foundOn);
+        }
+        m_linkIndex += inserted.size();
     }
-    if (m_linkIndex < links.size())
-        return false;
+    if (m_linkIndex < files.size())
+        return Slice::More; // (interrupted: the crawl is gone and asks no more)
     m_filePass = false;
     m_linkIndex = 0;
-    return links.isEmpty(); // a turn between the passes lets a Stop cut the page short
+    return files.isEmpty() && m_links.pageLinks.isEmpty() ? Slice::PageDone : Slice::More;
 }
 
-// A slice of the second pass. True when the page is finished.
-bool PageProcessor::queuePageLinks() {
-    const QList<ExtractedLink>& links = m_parsed.links;
-    for (int budget = kLinksPerTurn; m_linkIndex < links.size() && budget > 0; ++m_linkIndex, --budget) {
-        if (m_interrupted)
-            return false;
-        if (links.at(m_linkIndex).source != LinkSource::Anchor)
-            continue;
-        const QString& url = resolvedAt(m_linkIndex);
-        if (isMediaLink(url, m_extensions))
-            continue;
-        const QString page = urls::normalisePageAddress(url);
-        if (!page.isEmpty())
-            m_cursor.addPage(page, m_cursor.pageKey());
-    }
+// A slice of the second pass.
+PageProcessor::Slice PageProcessor::queuePageLinks() {
+    const QStringList& pages = m_links.pageLinks;
+    const QDeadlineTimer budget(kSliceMs);
+    if (m_interrupted)
+        return Slice::More;
+    // Queueing costs a fraction of recording: more links a slice, within the same time.
+    for (int count = 0; m_linkIndex < pages.size() && count < kLinksPerSlice * 4 && !budget.hasExpired();
+         ++count)
+        m_cursor.addPage(pages.at(m_linkIndex++), m_cursor.pageKey());
     emit pagesQueued();
-    return m_linkIndex >= links.size();
-}
-
-void PageProcessor::forgetPage() {
-    m_parsed = {};
-    m_resolved.clear();
+    return m_linkIndex >= pages.size() ? Slice::PageDone : Slice::More;
 }
 
 } // namespace vorlane::crawl

@@ -96,6 +96,9 @@ void MainWindow::wireStatus() {
         connect(engine, &crawl::CrawlEngine::progress, m_status, &ui::StatusPanels::setProgress);
     }
     connect(m_session.get(), &app::Session::activityChanged, m_status, &ui::StatusPanels::setActivity);
+    // The search has already ended "Stopped."; the box says why.
+    connect(m_session.get(), &app::Session::searchFailed, this,
+            [this](store::CampaignType, const QString& error) { m_messages.critical(this, error); });
 }
 
 void MainWindow::runAction(MainAction action) {

@@ -71,6 +71,26 @@ DbResult<bool> CampaignStore::recordFileLink(int campaignId, const QString& url,
     return inserted;
 }
 
+DbResult<QList<bool>> CampaignStore::recordFileLinks(int campaignId, const QStringList& urls,
+                                                     const QString& foundOn, QDeadlineTimer budget) {
+    QList<bool> inserted;
+    inserted.reserve(urls.size());
+    const DbStatus status = runInTransaction(m_db, [&]() -> DbStatus {
+        for (const QString& url : urls) {
+            const DbResult<bool> one = recordFileLink(campaignId, url, foundOn);
+            if (!one)
+                return DbStatus::failure(one.error());
+            inserted.append(one.value());
+            if (budget.hasExpired())
+                break;
+        }
+        return dbOk();
+    });
+    if (!status)
+        return DbResult<QList<bool>>::failure(status.error());
+    return inserted;
+}
+
 DbResult<QList<CampaignRecord>> CampaignStore::campaigns() {
     QSqlQuery query(m_db);
     const DbStatus status = execQuery(

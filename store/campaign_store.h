@@ -3,6 +3,7 @@
 
 #include "campaign_type.h"
 #include "db_result.h"
+#include <QDeadlineTimer>
 #include <QList>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -33,6 +34,10 @@ public:
     // The duplicate test and the insert in one indexed step: true when the link was new for the campaign
     // (URL compared without letter case), false when it was already recorded.
     DbResult<bool> recordFileLink(int campaignId, const QString& url, const QString& foundOn = {});
+    // The same for `urls` in order, in one transaction that ends once all are recorded or `budget` has run
+    // out (after at least one). Per link handled, whether it was new; on failure nothing of it is kept.
+    DbResult<QList<bool>> recordFileLinks(int campaignId, const QStringList& urls, const QString& foundOn,
+                                          QDeadlineTimer budget = QDeadlineTimer(QDeadlineTimer::Forever));
     // Every campaign, ordered by id.
     DbResult<QList<CampaignRecord>> campaigns();
     DbResult<QList<FileLinkRow>> campaignLinks(int campaignId);

@@ -3,8 +3,9 @@
 // Recorded file addresses go to standard output, one a line, in the order recorded; progress goes to
 // standard error; with --log, the crawl log goes to a file as JSON Lines. SIGINT or SIGTERM stops the crawl
 // in order; a second one ends the program at once. Exit status: 0 the crawl is done; 1 it was stopped by a
-// signal; 2 bad arguments (an unknown engine among them); 3 the database cannot be used or is in use; 4 the
-// search cannot start, or standard output or the log cannot be written (a closed pipe, a full disk).
+// signal; 2 bad arguments (an unknown engine among them); 3 the database cannot be used or is in use, or a
+// write to it failed during the crawl (which then stops; what was printed is stored); 4 the search cannot
+// start, or standard output or the log cannot be written (a closed pipe, a full disk).
 
 #include "app/crawl_log_text.h"
 #include "app/session.h"
@@ -264,6 +265,8 @@ int main(int argc, char* argv[]) {
         return BadArguments;
     // A write to a closed pipe then fails with EPIPE instead of killing the process, which can say so.
     std::signal(SIGPIPE, SIG_IGN);
+    // Likewise a write past the file size limit fails with EFBIG, and the database says so.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (!catchStopSignals()) {
         printError(
             QStringLiteral("cannot catch signals: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
@@ -384,10 +387,15 @@ int main(int argc, char* argv[]) {
                 std::fprintf(stderr, "%d pages crawled, %d queued, %d files\n", pages, queued, files);
         });
     }
-    QObject::connect(&engine, &crawl::CrawlEngine::finished, &app, [&exitCode, &outputFailed](bool stopped) {
-        exitCode = outputFailed ? CrawlFailure : stopped ? Stopped : Done;
-        QCoreApplication::quit();
-    });
+    QObject::connect(
+        &engine, &crawl::CrawlEngine::finished, &app, [&exitCode, &outputFailed, &engine](bool stopped) {
+            exitCode = outputFailed ? CrawlFailure : stopped ? Stopped : Done;
+            if (!engine.storeError().isEmpty()) {
+                printError(QStringLiteral("cannot record in the database: %1").arg(engine.storeError()));
+                exitCode = DatabaseFailure;
+            }
+            QCoreApplication::quit();
+        });
     QSocketNotifier stopSignal(g_stopPipe[0], QSocketNotifier::Read);
     const auto stopOnSignal = [&stopSignal, &session, &exitCode, type] {
         stopSignal.setEnabled(false); // a second signal no longer comes this way

@@ -10,8 +10,8 @@
 #include "window_fixture.h"
 #include <QAccessible>
 #include <QDialog>
-#include <QLabel>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
 #include <QSettings>
@@ -204,6 +204,35 @@ private slots:
         auto* log = f.window->findChild<QDialog*>("CrawlLog");
         QVERIFY(log && log->isVisible());
         QCOMPARE(log->findChild<QTableView*>("LogTable")->model()->rowCount(), stop ? 1 : 2);
+    }
+
+    // The first write the database refuses stops the search: "Stopped.", its error in one box, and the rows
+    // shown are the rows stored.
+    void storeFailureStopsTheSearch() {
+        HttpFixture site;
+        site.setPage("/", HttpFixture::linksPage({"a.mp3", "b.mp3", "next.html"}));
+        site.setRoute(
+            "/next.html",
+            {.body = HttpFixture::linksPage({"c.mp3", "more.html"}).toUtf8(), .headers = {}, .delayMs = 300});
+        site.setPage("/more.html", HttpFixture::linksPage({"d.mp3"}));
+        WindowFixture f;
+        crawl::CrawlEngine& engine = f.window->session().engine(store::CampaignType::UrlSearch);
+        QVERIFY(engine.startUrlCrawl(site.url("/"), ".mp3", 3).ok());
+        ui::ResultList* list = f.list(2);
+        QTRY_COMPARE_WITH_TIMEOUT(list->rowCount(), 2, 5000);
+        QVERIFY(QSqlQuery(f.database.connection()).exec("PRAGMA query_only = ON")); // writes fail from here
+        QTRY_VERIFY_WITH_TIMEOUT(!engine.isRunning(), 10000);
+        QCOMPARE(f.window->statusPanels()->panelText(1), QStringLiteral("Stopped."));
+        QCOMPARE(f.messages.shown().size(), 1);
+        QVERIFY2(f.messages.last().contains("readonly"), qPrintable(f.messages.last()));
+        QCOMPARE(site.hits("/more.html"), 0);
+        QSqlQuery stored(f.database.connection());
+        QVERIFY(
+            stored.exec(
+                QString("SELECT COUNT(*) FROM FILELINKS WHERE CAMPAIGNID = %1").arg(engine.campaignId())) &&
+            stored.next());
+        QCOMPARE(stored.value(0).toInt(), 2);
+        QCOMPARE(list->rowCount(), 2);
     }
 
     void campaignLinksLoadInBatches_data() {

@@ -13,7 +13,9 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QSqlQuery>
 #include <QTemporaryDir>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace vorlane;
@@ -281,6 +283,51 @@ private slots:
         const QString err = QString::fromUtf8(process.readAllStandardError());
         QVERIFY2(err.contains(log), qPrintable(err));
         QCOMPARE(process.exitCode(), status);
+    }
+
+    // The disk fills (a file size limit on the process): the first failed write stops the crawl with the
+    // database's error and status 3; every address printed is stored, and the file stays sound.
+    void fullDiskStopsTheCrawl() {
+        HttpFixture server;
+        QStringList hrefs;
+        for (int i = 0; i < 6000; ++i)
+            hrefs << QStringLiteral("albums/an-album-with-a-long-name-%1/a-track-with-a-long-name-%2.mp3")
+                         .arg(i / 20)
+                         .arg(i);
+        server.setPage("/", HttpFixture::linksPage(hrefs));
+        TempDatabase db;
+        db.close();
+        const rlim_t limit = rlim_t(QFileInfo(db.filePath()).size() + 256 * 1024);
+        QProcess process;
+        process.setChildProcessModifier([limit] {
+            const rlimit size{limit, limit};
+            setrlimit(RLIMIT_FSIZE, &size);
+        });
+        process.start(QStringLiteral(VORLANE_CRAWL_PATH),
+                      {"--db", db.filePath(), "--types", ".mp3", "--depth", "1", server.url("/")});
+        QVERIFY(process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit);
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        QCOMPARE(process.exitCode(), 3);
+        QVERIFY2(err.contains("Stopped.") && err.contains("database"), qPrintable(err));
+        const QStringList printed =
+            QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY(!printed.isEmpty() && printed.size() < hrefs.size());
+
+        QSqlDatabase file = QSqlDatabase::addDatabase("QSQLITE", "after");
+        file.setDatabaseName(db.filePath());
+        QVERIFY(file.open());
+        QSqlQuery query(file);
+        QVERIFY(query.exec("PRAGMA quick_check") && query.next());
+        QCOMPARE(query.value(0).toString(), QStringLiteral("ok"));
+        QStringList stored;
+        QVERIFY(query.exec("SELECT URL FROM FILELINKS ORDER BY rowid"));
+        while (query.next())
+            stored << query.value(0).toString();
+        QCOMPARE(stored, printed);
+        query = QSqlQuery();
+        file.close();
+        file = QSqlDatabase();
+        QSqlDatabase::removeDatabase("after");
     }
 };
 
