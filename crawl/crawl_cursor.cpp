@@ -70,9 +70,25 @@ bool CrawlCursor::willCrawl(int position) const {
 }
 
 bool CrawlCursor::addPage(const QString& address, int foundOnKey) {
+    if (m_queueLimit > 0 && m_queue.count() >= m_queueLimit) {
+        if (m_filled == Filled::No && !m_queue.contains(address))
+            m_filled = Filled::Unsaid;
+        return false;
+    }
     if (!m_queue.add(address))
         return false;
     m_foundOn.append(foundOnKey);
+    return true;
+}
+
+void CrawlCursor::setQueueLimit(int pages) {
+    m_queueLimit = std::max(0, pages);
+}
+
+bool CrawlCursor::takeQueueFilled() {
+    if (m_filled != Filled::Unsaid)
+        return false;
+    m_filled = Filled::Said;
     return true;
 }
 

@@ -29,7 +29,11 @@ public:
     // reach is known.
     int nextPrefetch();
 
-    bool addPage(const QString& address, int foundOnKey); // false when the page is queued already
+    // False when the page is queued already, or when the queue holds its limit of pages (0: none).
+    bool addPage(const QString& address, int foundOnKey);
+    void setQueueLimit(int pages); // after start()
+    // True once a crawl, after the first page left out for the limit.
+    bool takeQueueFilled();
     int queuedPages() const { return m_queue.count(); }
     QString addressOf(int key) const;
     QString foundOnAddress(int key) const; // of the page `key` was first found on; empty for a start page
@@ -40,6 +44,8 @@ private:
     QList<CrawlSegment> m_segments;
     PageQueue m_queue;
     QList<int> m_foundOn; // per queue position: the key of the page it was first found on
+    int m_queueLimit = 0;
+    enum class Filled { No, Unsaid, Said } m_filled = Filled::No;
 
     int m_segment = 0;
     bool m_atStartPage = true;

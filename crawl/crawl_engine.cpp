@@ -98,6 +98,7 @@ CrawlEngine::CrawlEngine(store::CampaignType kind, QSqlDatabase db, QObject* par
     connect(&d->pipeline, &FetchPipeline::due, this, &CrawlEngine::releaseHeld);
     connect(&d->page, &PageProcessor::fileRecorded, this, &CrawlEngine::fileRecorded);
     connect(&d->page, &PageProcessor::pagesQueued, this, &CrawlEngine::fillPipeline);
+    connect(&d->page, &PageProcessor::pagesQueued, this, &CrawlEngine::reportQueueFilled);
 }
 
 CrawlEngine::~CrawlEngine() {
@@ -163,6 +164,7 @@ store::DbStatus CrawlEngine::start(const QList<CrawlSegment>& segments, const QS
     d->resetCrawl();
     d->campaignId = created.value();
     d->cursor.start(segments);
+    d->cursor.setQueueLimit(d->settings.policy.maxQueuedPages);
     d->extensions = splitExtensions(fileExt);
     d->page.start(*d->campaigns, d->campaignId, d->extensions);
     d->storeError.clear();
@@ -335,6 +337,7 @@ bool CrawlEngine::takePage() {
     d->pageEntry.httpStatus = prepared->httpStatus;
     d->pageEntry.bytes = prepared->bytes;
     d->pageEntry.elapsedMs = prepared->elapsedMs;
+    d->pageEntry.detail = prepared->failureDetail;
     d->filesBeforePage = d->page.filesFound();
     if (!d->page.take(std::move(*prepared))) {
         failOnStore();
@@ -373,6 +376,12 @@ void CrawlEngine::fillPipeline() {
 void CrawlEngine::releaseHeld() {
     if (d->mayFetch())
         d->pipeline.release(d->awaitedKey());
+}
+
+void CrawlEngine::reportQueueFilled() {
+    if (d->running && d->cursor.takeQueueFilled())
+        emit notice(tr("Page queue full at its bound of %L1: pages found from now on are not crawled.")
+                        .arg(d->settings.policy.maxQueuedPages));
 }
 
 void CrawlEngine::finish(bool stopped) {

@@ -60,6 +60,9 @@ signals:
     void progress(int pagesDone, int pagesQueued, int filesFound);
     // One per page the crawl requested (once its links are through) or passed over.
     void pageLogged(const store::CrawlLogEntry& entry);
+    // Something the user should know that needs no answer, said once a search: the page queue reached its
+    // bound.
+    void notice(const QString& text);
     void finished(bool stopped);
 
 private:
@@ -72,6 +75,7 @@ private:
     void failOnStore();
     void fillPipeline();
     void releaseHeld();
+    void reportQueueFilled();
     void finish(bool stopped);
 
     struct State;

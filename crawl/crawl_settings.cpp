@@ -2,6 +2,8 @@
 
 #include "store/crawl_settings_store.h"
 
+#include <algorithm>
+
 namespace vorlane::crawl {
 
 // Slow dial-up and ISDN links get few parallel fetches, since more would only share the same thin line and
@@ -22,6 +24,15 @@ std::optional<ConnectionProfile> connectionProfileOf(const QString& connectionTy
             return k.profile;
     }
     return std::nullopt;
+}
+
+// However slowly a server trickles a page out, the crawl moves on within this while.
+int CrawlSettings::pageDeadlineMs() const {
+    if (deadlineSeconds > 0)
+        return deadlineSeconds * 1000;
+    const int seconds =
+        timeoutSeconds > 0 ? std::min(4 * timeoutSeconds, kMaxDeadlineSeconds) : kMaxDeadlineSeconds;
+    return seconds * 1000;
 }
 
 CrawlSettings CrawlSettings::fromStored(const store::StoredCrawlSettings& stored,

@@ -13,6 +13,7 @@ struct ReasonWords {
 // The keys are stored: a key once used keeps its meaning.
 constexpr ReasonWords kReasons[] = {
     {FetchFailure::TimedOut, "timed-out", "timed out"},
+    {FetchFailure::TooSlow, "too-slow", "too slow"},
     {FetchFailure::Refused, "refused", "connection refused"},
     {FetchFailure::TooLarge, "too-large", "too large"},
     {FetchFailure::NotPage, "not-page", "not a web page"},

@@ -9,13 +9,15 @@ namespace vorlane::crawl {
 enum class FetchFailure {
     None,      // a page came whole
     TimedOut,  // no answer within the time-out
+    TooSlow,   // the page did not come whole within its deadline (a trickling server)
     Refused,   // connection refused or reset, host not found
-    TooLarge,  // the body passed kMaxPageBytes
+    TooLarge,  // the body, inflated when compressed, passed kMaxPageBytes
     NotPage,   // the headers named another type than HTML
     Filtered,  // not fetched: a filter word is in the address
     Robots,    // not fetched: robots.txt disallows it
     OtherSite, // not fetched: the search stays on its start address's site
-    Tls,       // the TLS handshake failed: a certificate not trusted, expired or for another name
+    Tls,       // the TLS handshake failed: a certificate not trusted, expired or for another name (the
+               // result's failureDetail says which)
     HttpError, // an error status (4xx, 5xx); its body still counts as a page
     Redirect,  // a redirect refused: from https to http, or too many of them
     Other      // a redirect loop, a protocol error, an address that cannot be fetched, ...

@@ -24,6 +24,8 @@ FetchPipeline::FetchPipeline(QObject* parent) : QObject(parent) {
     connect(&m_gate, &PolitenessGate::transferStarted, this, [this](int key, int ticket) {
         m_slots[key].ticket = ticket;
         m_ticketKeys.insert(ticket, key);
+        if (key == m_urgentKey)
+            m_fetcher.setUrgent(ticket);
     });
     connect(&m_gate, &PolitenessGate::disallowed, this, [this](int key) {
         m_slots[key].disallowed = true;
@@ -35,6 +37,7 @@ void FetchPipeline::configure(const CrawlSettings& settings) {
     m_policy = settings.policy;
     m_transfers = std::max(1, settings.concurrency);
     m_fetcher.setTimeoutSeconds(settings.timeoutSeconds);
+    m_fetcher.setDeadlineMs(settings.pageDeadlineMs());
     m_fetcher.setConcurrency(m_transfers);
     m_gate.setPolicy(m_policy, m_transfers);
 }
@@ -44,6 +47,10 @@ void FetchPipeline::cancelAll() {
     m_slots.clear();
     m_ticketKeys.clear();
     m_gate.clear();
+    m_heldBytes = 0;
+    m_urgentKey = 0;
+    m_fetcher.setBytesHeld(0);
+    m_fetcher.setUrgent(0);
 }
 
 void FetchPipeline::reset() {
@@ -53,12 +60,33 @@ void FetchPipeline::reset() {
 }
 
 bool FetchPipeline::hasRoom() const {
-    return m_fetcher.inFlight() < m_transfers && m_slots.size() < m_transfers * kBufferedPagesPerTransfer + 1;
+    return m_fetcher.inFlight() < m_transfers &&
+           m_slots.size() < m_transfers * kBufferedPagesPerTransfer + 1 && m_fetcher.hasRoom();
+}
+
+void FetchPipeline::markUrgent(int key) {
+    m_urgentKey = key;
+    const auto slot = m_slots.constFind(key);
+    m_fetcher.setUrgent(slot != m_slots.cend() ? slot->ticket : 0);
+}
+
+void FetchPipeline::setHeld(Slot& slot, FetchResult result) {
+    forgetHeld(slot);
+    slot.result = std::move(result);
+    m_heldBytes += slot.result.body.size();
+    m_fetcher.setBytesHeld(m_heldBytes);
+}
+
+void FetchPipeline::forgetHeld(const Slot& slot) {
+    m_heldBytes -= slot.result.body.size();
+    m_fetcher.setBytesHeld(m_heldBytes);
 }
 
 void FetchPipeline::fill(CrawlCursor& cursor, int first, const QStringList& filters) {
     if (first != 0 && !contains(first))
         request(first, cursor.pageAddress());
+    if (first != 0)
+        markUrgent(first);
     while (hasRoom()) {
         const int position = cursor.nextPrefetch();
         if (position == 0)
@@ -110,6 +138,7 @@ void FetchPipeline::drop(int key) {
         forgetTicket(it->ticket);
     }
     m_gate.drop(key);
+    forgetHeld(*it);
     m_slots.erase(it);
 }
 
@@ -123,6 +152,8 @@ std::optional<FetchResult> FetchPipeline::take(int key) {
     if (slot == m_slots.end() || slot->ticket != 0 || m_gate.isHeld(key))
         return std::nullopt;
     FetchResult result = std::move(slot->result);
+    m_heldBytes -= result.body.size();
+    m_fetcher.setBytesHeld(m_heldBytes);
     m_slots.erase(slot);
     return result;
 }
@@ -157,7 +188,7 @@ void FetchPipeline::onFinished(int ticket, const FetchResult& result) {
             return;
         }
     }
-    slot->result = result;
+    setHeld(*slot, result);
     emit pageArrived(key);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The transfers of the pages a crawl processes next, keyed as in CrawlCursor: fetched ahead of the cursor
-// within the concurrency and a small buffer, each started at once or when the politeness gate lets it,
-// retried once on a Retry-After, its result kept until the crawl takes it.
+// within the concurrency, a small buffer and the fetcher's byte budget, each started at once or when the
+// politeness gate lets it, retried once on a Retry-After, its result kept until the crawl takes it. The page
+// in hand is the fetcher's urgent transfer: it reads even when the pages ahead fill the budget.
 
 #include "crawl/crawl_settings.h"
 #include "crawl/fetcher.h"
@@ -61,7 +62,10 @@ private:
         FetchResult result;
     };
 
-    bool hasRoom() const; // for one more page: a transfer free and the buffer not full
+    bool hasRoom() const; // for one more page: a transfer free, the buffer and the byte budget not full
+    void markUrgent(int key);
+    void setHeld(Slot& slot, FetchResult result); // and tells the fetcher the bytes held
+    void forgetHeld(const Slot& slot);
     // An address that cannot be fetched is done at once, with a failed result.
     void request(int key, const QString& address);
     void onFinished(int ticket, const FetchResult& result);
@@ -73,6 +77,8 @@ private:
     int m_transfers = 1;
     QHash<int, Slot> m_slots;
     QHash<int, int> m_ticketKeys; // ticket -> page key
+    qint64 m_heldBytes = 0;       // of the bodies fetched and not yet taken
+    int m_urgentKey = 0;
 };
 
 } // namespace vorlane::crawl

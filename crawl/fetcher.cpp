@@ -1,5 +1,7 @@
 #include "fetcher.h"
 
+#include "crawl/body_decoder.h"
+
 #include <QElapsedTimer>
 #include <QLocale>
 #include <QNetworkAccessManager>
@@ -8,6 +10,8 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QRegularExpression>
+#include <QSslError>
+#include <QTimer>
 #include <algorithm>
 
 namespace vorlane::crawl {
@@ -81,11 +85,23 @@ FetchFailure failureOf(QNetworkReply::NetworkError error) {
 struct Fetcher::Transfer {
     int ticket = 0;
     QNetworkAccessManager* manager = nullptr;
+    QNetworkReply* reply = nullptr;
     // Set before an abort of our own, so that the finished signal the abort raises reports the reason
     // rather than a cancellation.
     bool abandoned = false;
     bool anyType = false;
-    QElapsedTimer clock; // from the request to the end of the answer
+    QElapsedTimer clock;  // from the request to the end of the answer
+    bool waiting = false; // stopped reading until the body budget has room
+    qint64 counted = 0;   // body bytes in m_bodyBytes
+    QStringList tlsErrors;
+    BodyDecoder decoder;
+    bool decoderReady = false;
+    // Children of the fetcher, let go with the transfer. Both stand still while it waits for room in the
+    // body budget: that wait is the crawl's, not the server's.
+    QTimer* idle = nullptr;     // started again by every byte that comes
+    QTimer* deadline = nullptr; // for the whole page
+    int idleMs = 0;
+    int deadlineLeftMs = 0; // while waiting
     FetchResult result;
 };
 
@@ -130,6 +146,29 @@ void Fetcher::setTimeoutSeconds(int seconds) {
     m_timeoutSeconds = std::max(0, seconds);
 }
 
+void Fetcher::setDeadlineMs(int ms) {
+    m_deadlineMs = std::max(0, ms);
+}
+
+void Fetcher::setBodyBudget(qint64 bytes) {
+    m_budget = std::max<qint64>(1, bytes);
+    scheduleResume();
+}
+
+void Fetcher::setBytesHeld(qint64 heldByCaller) {
+    const bool freed = heldByCaller < m_heldByCaller;
+    m_heldByCaller = std::max<qint64>(0, heldByCaller);
+    if (freed)
+        scheduleResume();
+}
+
+void Fetcher::setUrgent(int ticket) {
+    if (ticket == m_urgent)
+        return;
+    m_urgent = ticket;
+    scheduleResume();
+}
+
 void Fetcher::setConcurrency(int transfers) {
     const int wanted =
         std::max(1, (std::max(1, transfers) + kConnectionsPerManager - 1) / kConnectionsPerManager);
@@ -167,9 +206,10 @@ int Fetcher::fetch(const QUrl& url, bool anyType) {
     request.setRawHeader("Accept", "text/html,application/xhtml+xml;q=0.9,*/*;q=0.8");
     static const QByteArray kAcceptLanguage = acceptLanguage(); // the system's languages, read once a run
     request.setRawHeader("Accept-Language", kAcceptLanguage);
+    // Asked for here, so that the body comes as sent and is inflated by BodyDecoder under the page cap.
+    request.setRawHeader("Accept-Encoding", "gzip, deflate");
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(kMaxRedirects);
-    request.setTransferTimeout(m_timeoutSeconds * 1000);
 
     auto transfer = std::make_shared<Transfer>();
     transfer->ticket = m_nextTicket++;
@@ -179,15 +219,60 @@ int Fetcher::fetch(const QUrl& url, bool anyType) {
     transfer->manager = leastBusyManager();
     transfer->result.finalUrl = url;
     transfer->clock.start();
+    ++m_load[transfer->manager];
+    transfer->idleMs = m_timeoutSeconds * 1000;
+    if (transfer->idleMs > 0)
+        transfer->idle = makeClock(transfer.get(), FetchFailure::TimedOut, transfer->idleMs);
+    if (m_deadlineMs > 0)
+        transfer->deadline = makeClock(transfer.get(), FetchFailure::TooSlow, m_deadlineMs);
+    send(transfer, request);
+    return transfer->ticket;
+}
 
+// Stopped before the transfer goes away (dropReply), so the raw pointer is never used after it.
+QTimer* Fetcher::makeClock(Transfer* transfer, FetchFailure reason, int ms) {
+    auto* clock = new QTimer(this);
+    clock->setSingleShot(true);
+    connect(clock, &QTimer::timeout, this, [this, transfer, reason] {
+        if (!transfer->abandoned)
+            abandon(transfer->reply, reason);
+    });
+    clock->start(ms);
+    return clock;
+}
+
+void Fetcher::holdClocks(Transfer& transfer, bool hold) {
+    if (transfer.idle)
+        hold ? transfer.idle->stop() : transfer.idle->start(transfer.idleMs);
+    if (!transfer.deadline)
+        return;
+    if (hold) {
+        if (transfer.deadline->isActive())
+            transfer.deadlineLeftMs = transfer.deadline->remainingTime();
+        transfer.deadline->stop();
+    } else {
+        transfer.deadline->start(std::max(0, transfer.deadlineLeftMs));
+    }
+}
+
+void Fetcher::send(const std::shared_ptr<Transfer>& transfer, const QNetworkRequest& request) {
     QNetworkReply* reply = transfer->manager->get(request);
     reply->setReadBufferSize(kReadBufferBytes);
-    ++m_load[transfer->manager];
+    transfer->reply = reply;
     m_transfers.insert(reply, transfer);
     connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] { onMetaData(reply); });
     connect(reply, &QNetworkReply::readyRead, this, [this, reply] { onReadyRead(reply); });
     connect(reply, &QNetworkReply::finished, this, [this, reply] { onFinished(reply); });
-    return transfer->ticket;
+    connect(reply, &QNetworkReply::downloadProgress, this, [raw = transfer.get()] {
+        if (raw->idle && !raw->waiting)
+            raw->idle->start(raw->idleMs);
+    });
+    // Never ignored: the page fails with what was wrong with the certificate.
+    connect(reply, &QNetworkReply::sslErrors, this, [this, reply](const QList<QSslError>& errors) {
+        if (const auto transfer = m_transfers.value(reply))
+            for (const QSslError& error : errors)
+                transfer->tlsErrors << error.errorString();
+    });
 }
 
 void Fetcher::onMetaData(QNetworkReply* reply) {
@@ -199,6 +284,9 @@ void Fetcher::onMetaData(QNetworkReply* reply) {
     if (status >= 300 && status < 400 && reply->hasRawHeader("Location"))
         return;
     transfer->result.body.clear(); // whatever came before these headers was a redirect's
+    account(*transfer);
+    transfer->decoder.reset(reply->rawHeader("Content-Encoding"));
+    transfer->decoderReady = true;
     transfer->result.contentType = lastHeaderValue(reply->rawHeader("Content-Type"));
     transfer->result.dispositionFileName = dispositionFileName(reply->rawHeader("Content-Disposition"));
     if (!transfer->anyType && !isPageType(transfer->result.contentType)) {
@@ -215,18 +303,46 @@ void Fetcher::onReadyRead(QNetworkReply* reply) {
     const auto transfer = m_transfers.value(reply);
     if (!transfer || transfer->abandoned)
         return;
-    transfer->result.body += reply->readAll();
-    if (transfer->result.body.size() > kMaxPageBytes)
-        abandon(reply, FetchFailure::TooLarge);
+    // A body of any type (robots.txt) is read whatever the budget: a page may be held until it is known.
+    if (transfer->ticket != m_urgent && !transfer->anyType && !hasRoom()) {
+        // Left in the reply's small buffer: the network library stops reading the socket until it is taken.
+        if (!transfer->waiting) {
+            transfer->waiting = true;
+            holdClocks(*transfer, true);
+        }
+        return;
+    }
+    takeBody(reply, *transfer);
+}
+
+bool Fetcher::takeBody(QNetworkReply* reply, Transfer& transfer) {
+    if (!transfer.decoderReady) {
+        transfer.decoder.reset(reply->rawHeader("Content-Encoding"));
+        transfer.decoderReady = true;
+    }
+    const auto status = transfer.decoder.decode(reply->readAll(), transfer.result.body, kMaxPageBytes);
+    account(transfer);
+    if (status == BodyDecoder::Status::Ok)
+        return true;
+    abandon(reply, status == BodyDecoder::Status::TooLarge ? FetchFailure::TooLarge : FetchFailure::Other);
+    return false;
+}
+
+void Fetcher::account(Transfer& transfer) {
+    m_bodyBytes += transfer.result.body.size() - transfer.counted;
+    transfer.counted = transfer.result.body.size();
 }
 
 void Fetcher::abandon(QNetworkReply* reply, FetchFailure reason) {
     const auto transfer = m_transfers.value(reply);
+    if (!transfer)
+        return;
     transfer->abandoned = true;
     transfer->result.outcome =
         reason == FetchFailure::NotPage ? FetchResult::Outcome::NotPage : FetchResult::Outcome::Failed;
     transfer->result.failure = reason;
     transfer->result.body.clear();
+    account(*transfer);
     transfer->result.finalUrl = reply->url();
     reply->abort(); // raises finished, which reports the outcome set above
 }
@@ -235,9 +351,7 @@ void Fetcher::onFinished(QNetworkReply* reply) {
     const auto transfer = m_transfers.value(reply);
     if (!transfer)
         return;
-    FetchResult result = std::move(transfer->result);
     if (!transfer->abandoned) {
-        result.finalUrl = reply->url();
         const auto error = reply->error();
         // An HTTP error status still brings a page (a 404 page has links like any other); only a transfer
         // that brought no response at all fails.
@@ -245,6 +359,8 @@ void Fetcher::onFinished(QNetworkReply* reply) {
         const bool httpStatusError =
             (error > QNetworkReply::ContentAccessDenied - 1 && error <= QNetworkReply::UnknownContentError) ||
             (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
+        FetchResult& result = transfer->result;
+        result.finalUrl = reply->url();
         if (error == QNetworkReply::NoError || (answered && httpStatusError)) {
             result.contentType = lastHeaderValue(reply->rawHeader("Content-Type"));
             result.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -252,12 +368,7 @@ void Fetcher::onFinished(QNetworkReply* reply) {
             if (transfer->anyType || isPageType(result.contentType)) {
                 result.outcome = FetchResult::Outcome::Page;
                 result.failure = result.httpStatus >= 400 ? FetchFailure::HttpError : FetchFailure::None;
-                result.body += reply->readAll();
-                if (result.body.size() > kMaxPageBytes) {
-                    result.outcome = FetchResult::Outcome::Failed;
-                    result.failure = FetchFailure::TooLarge;
-                    result.body.clear();
-                }
+                takeBody(reply, *transfer); // abandoning sets the outcome
             } else {
                 result.outcome = FetchResult::Outcome::NotPage;
                 result.failure = FetchFailure::NotPage;
@@ -266,10 +377,14 @@ void Fetcher::onFinished(QNetworkReply* reply) {
             }
         } else {
             result.outcome = FetchResult::Outcome::Failed;
-            result.failure = failureOf(error);
+            result.failure = transfer->tlsErrors.isEmpty() ? failureOf(error) : FetchFailure::Tls;
+            if (result.failure == FetchFailure::Tls)
+                result.failureDetail =
+                    transfer->tlsErrors.isEmpty() ? reply->errorString() : transfer->tlsErrors.join(u"; ");
             result.body.clear();
         }
     }
+    FetchResult result = std::move(transfer->result);
     result.elapsedMs = int(transfer->clock.elapsed());
     const int ticket = transfer->ticket;
     dropReply(reply);
@@ -278,10 +393,49 @@ void Fetcher::onFinished(QNetworkReply* reply) {
 
 void Fetcher::dropReply(QNetworkReply* reply) {
     const auto transfer = m_transfers.take(reply);
-    if (transfer)
+    if (transfer) {
         --m_load[transfer->manager];
+        for (QTimer** clock : {&transfer->idle, &transfer->deadline}) {
+            if (*clock) {
+                (*clock)->stop();
+                (*clock)->deleteLater();
+                *clock = nullptr;
+            }
+        }
+        m_bodyBytes -= transfer->counted;
+        transfer->counted = 0;
+        scheduleResume();
+    }
     reply->disconnect(this);
     reply->deleteLater();
+}
+
+void Fetcher::scheduleResume() {
+    if (m_resumeScheduled)
+        return;
+    m_resumeScheduled = true;
+    QMetaObject::invokeMethod(
+        this, [this] { resumeWaiting(); }, Qt::QueuedConnection);
+}
+
+// The waiting transfers take what their replies hold, the urgent one first, as far as the budget allows.
+void Fetcher::resumeWaiting() {
+    m_resumeScheduled = false;
+    QList<QNetworkReply*> waiting;
+    for (auto it = m_transfers.cbegin(); it != m_transfers.cend(); ++it) {
+        if (it.value()->waiting)
+            (it.value()->ticket == m_urgent ? waiting.prepend(it.key()) : waiting.append(it.key()));
+    }
+    for (QNetworkReply* reply : waiting) {
+        const auto transfer = m_transfers.value(reply);
+        if (!transfer || transfer->abandoned || !transfer->waiting)
+            continue;
+        if (transfer->ticket != m_urgent && !hasRoom())
+            break;
+        transfer->waiting = false;
+        holdClocks(*transfer, false);
+        takeBody(reply, *transfer);
+    }
 }
 
 void Fetcher::cancel(int ticket) {

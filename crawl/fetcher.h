@@ -1,8 +1,13 @@
 #pragma once
 // Fetches pages over HTTP(S) with many transfers in flight. A response counts as a page only when its
 // Content-Type is HTML or absent; anything else is abandoned as soon as its headers arrive, and a body past
-// kMaxPageBytes is abandoned as it streams. Results come back through `finished`, never synchronously from
-// fetch(); cancelled transfers report nothing.
+// kMaxPageBytes (inflated, when it came compressed) is abandoned as it streams. Besides the idle time-out,
+// each transfer has a deadline for the whole page; certificate errors are never ignored. (A connection
+// closed or reset before any byte of the answer is sent once more by the network library itself, and a
+// second drop fails the transfer: one retry, as the tests pin down.) The bodies held, in flight and by
+// the caller, stay within a byte budget: past it transfers stop reading until there is room again, all
+// but the one marked urgent. Results come back through `finished`, never synchronously from fetch();
+// cancelled transfers report nothing.
 
 #include "crawl/fetch_failure.h"
 
@@ -17,11 +22,14 @@
 class QNetworkAccessManager;
 class QNetworkCookieJar;
 class QNetworkReply;
+class QNetworkRequest;
+class QTimer;
 
 namespace vorlane::crawl {
 
 inline constexpr qint64 kMaxPageBytes = 8 * 1024 * 1024;
 inline constexpr int kMaxRedirects = 10;
+inline constexpr qint64 kBodyBudgetBytes = 64 * 1024 * 1024;
 
 struct FetchResult {
     enum class Outcome {
@@ -32,6 +40,7 @@ struct FetchResult {
     Outcome outcome = Outcome::Failed;
     // Why this is no ordinary page; None for a page that came whole with a success status.
     FetchFailure failure = FetchFailure::Other;
+    QString failureDetail;       // Tls: the certificate's errors as the TLS library words them
     QUrl finalUrl;               // after redirects: the base for the page's relative links
     QByteArray contentType;      // the Content-Type header as sent (may carry a charset)
     QString dispositionFileName; // the file name of a Content-Disposition header, when one came
@@ -55,8 +64,17 @@ public:
     ~Fetcher() override;
 
     // Both take effect for transfers started afterwards.
-    void setTimeoutSeconds(int seconds); // per transfer; 0 means none
+    void setTimeoutSeconds(int seconds); // idle time per transfer; 0 means none
+    void setDeadlineMs(int ms);          // for a whole transfer, redirects included; 0 means none
     void setConcurrency(int transfers);  // transfers the caller means to keep in flight
+
+    // The budget for the bodies held: those of the transfers in flight plus `heldByCaller`, what the
+    // caller still keeps of finished ones. The urgent transfer (the page the caller waits for; 0 for none)
+    // and those of any type read whatever the budget.
+    void setBodyBudget(qint64 bytes);
+    void setBytesHeld(qint64 heldByCaller);
+    void setUrgent(int ticket);
+    bool hasRoom() const { return m_bodyBytes + m_heldByCaller < m_budget; }
 
     // Starts a GET and returns its ticket (> 0). Redirects are followed (at most kMaxRedirects, never from
     // https to http). With `anyType` the body is read whatever its Content-Type (robots.txt is plain text).
@@ -78,6 +96,13 @@ private:
     void onFinished(QNetworkReply* reply);
     void abandon(QNetworkReply* reply, FetchFailure reason);
     void dropReply(QNetworkReply* reply);
+    void send(const std::shared_ptr<Transfer>& transfer, const QNetworkRequest& request);
+    QTimer* makeClock(Transfer* transfer, FetchFailure reason, int ms);
+    void holdClocks(Transfer& transfer, bool hold);
+    bool takeBody(QNetworkReply* reply, Transfer& transfer); // false when it was abandoned
+    void account(Transfer& transfer);                        // its body's size into m_bodyBytes
+    void scheduleResume();
+    void resumeWaiting();
     QNetworkAccessManager* leastBusyManager();
 
     std::vector<QNetworkAccessManager*> m_managers;
@@ -85,6 +110,12 @@ private:
     QHash<QNetworkReply*, std::shared_ptr<Transfer>> m_transfers;
     QHash<QNetworkAccessManager*, int> m_load;
     int m_timeoutSeconds = 30;
+    int m_deadlineMs = 0;
+    qint64 m_budget = kBodyBudgetBytes;
+    qint64 m_bodyBytes = 0; // of the transfers in flight
+    qint64 m_heldByCaller = 0;
+    int m_urgent = 0;
+    bool m_resumeScheduled = false;
     int m_nextTicket = 1;
 };
 

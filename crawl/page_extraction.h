@@ -37,6 +37,7 @@ struct PreparedPage {
     int httpStatus = 0;
     qint64 bytes = 0; // of the body read
     int elapsedMs = 0;
+    QString failureDetail;
 };
 
 } // namespace vorlane::crawl

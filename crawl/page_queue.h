@@ -1,12 +1,17 @@
 #pragma once
 // The page queue: an ordered list of addresses addressed by 1-based position, each key unique without
 // letter case. Adding an existing key fails and leaves the list unchanged.
+//
+// Kept compact, since a crawl may queue millions: the texts as UTF-8 one after another in large blocks
+// (each behind its length), one 8-byte place per position, and an open-addressing index of positions
+// tagged with part of their key's hash. No text is kept twice and no address has a heap block of its own.
 
-#include <QHash>
 #include <QString>
-#include <QStringList>
 
-#include <utility>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <vector>
 
 namespace vorlane::crawl {
 
@@ -14,19 +19,25 @@ class PageQueue {
 public:
     bool add(const QString& address); // false when already present (letter case ignored)
     bool contains(const QString& address) const;
-    int count() const { return int(m_items.size()); }
-    const QString& at(int position) const { return m_items[position - 1]; } // 1-based
+    int count() const { return int(m_places.size()); }
+    QString at(int position) const; // 1-based
     void clear();
 
 private:
-    // The slot of the address's key: the position holding it (0 when absent) and the hash to store it under.
-    std::pair<int, size_t> find(const QString& address) const;
+    struct IndexSlot {
+        std::uint32_t position = 0; // 0: empty
+        std::uint32_t tag = 0;      // of the key: where its probe starts; other keys mostly differ in it
+    };
+    // The index slot that holds the address's key, or the empty one where it would go.
+    std::size_t find(const QString& address, std::uint32_t tag) const;
+    void store(const QByteArray& utf8);
+    void grow();
 
-    QStringList m_items;
-    // Hash of the case-folded address -> position. Keeping hashes rather than folded copies saves a second
-    // text per address; two addresses whose hashes meet are told apart by comparing the texts, and the
-    // later one moves on to the next probe.
-    QHash<size_t, int> m_positions;
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    std::vector<std::size_t> m_blockSizes;
+    std::size_t m_used = 0;             // bytes used in the last block
+    std::deque<std::uint64_t> m_places; // per position: block index << 32 | offset in the block
+    std::vector<IndexSlot> m_index;     // a power of two in size, at most three quarters full
 };
 
 } // namespace vorlane::crawl

@@ -46,6 +46,9 @@ CrawlingOptions::CrawlingOptions(QWidget* parent) : QGroupBox(tr("Crawling"), pa
     m_hostDelay->setSuffix(tr(" ms"));
     m_hostDelay->setSingleStep(100);
     m_retryAfter = makeCheck("RetryAfter", tr("When a site asks to wait (Retry-After), wait and retry once"));
+    m_maxQueued = makeSpin("MaxQueued", tr("Pages queued at most"), store::kMaxQueuedPagesLimit, {});
+    m_maxQueued->setMinimum(1);
+    m_maxQueued->setGroupSeparatorShown(true);
 
     auto* numbers = new QFormLayout;
     numbers->addRow(makeLabel(tr("Requests at once per site:"), m_maxPerHost), m_maxPerHost);
@@ -56,6 +59,9 @@ CrawlingOptions::CrawlingOptions(QWidget* parent) : QGroupBox(tr("Crawling"), pa
     layout->addWidget(m_obeyRobots);
     layout->addLayout(numbers);
     layout->addWidget(m_retryAfter);
+    auto* queue = new QFormLayout;
+    queue->addRow(makeLabel(tr("Pages queued at most:"), m_maxQueued), m_maxQueued);
+    layout->addLayout(queue);
 }
 
 void CrawlingOptions::setPolicy(const store::CrawlPolicy& policy) {
@@ -64,6 +70,7 @@ void CrawlingOptions::setPolicy(const store::CrawlPolicy& policy) {
     m_maxPerHost->setValue(policy.maxPerHost);
     m_hostDelay->setValue(policy.delayMsPerHost);
     m_retryAfter->setChecked(policy.honourRetryAfter);
+    m_maxQueued->setValue(policy.maxQueuedPages);
 }
 
 store::CrawlPolicy CrawlingOptions::policy() const {
@@ -73,11 +80,12 @@ store::CrawlPolicy CrawlingOptions::policy() const {
     policy.maxPerHost = m_maxPerHost->value();
     policy.delayMsPerHost = m_hostDelay->value();
     policy.honourRetryAfter = m_retryAfter->isChecked();
+    policy.maxQueuedPages = m_maxQueued->value();
     return policy;
 }
 
 QList<QWidget*> CrawlingOptions::tabChain() const {
-    return {m_sameSite, m_obeyRobots, m_maxPerHost, m_hostDelay, m_retryAfter};
+    return {m_sameSite, m_obeyRobots, m_maxPerHost, m_hostDelay, m_retryAfter, m_maxQueued};
 }
 
 } // namespace vorlane::settings

@@ -1,6 +1,6 @@
 #pragma once
-// The Crawling group of the Settings dialog: how politely a crawl treats each site, shown from a CrawlPolicy
-// and read back into one.
+// The Crawling group of the Settings dialog: how politely a crawl treats each site and how many pages it
+// queues at most, shown from a CrawlPolicy and read back into one.
 
 #include <QGroupBox>
 #include <QList>
@@ -29,6 +29,7 @@ private:
     QSpinBox* m_maxPerHost = nullptr;
     QSpinBox* m_hostDelay = nullptr;
     QCheckBox* m_retryAfter = nullptr;
+    QSpinBox* m_maxQueued = nullptr;
 };
 
 } // namespace vorlane::settings

@@ -94,6 +94,7 @@ void MainWindow::wireStatus() {
         connect(engine, &crawl::CrawlEngine::messageChanged, m_status, &ui::StatusPanels::setMessage);
         connect(engine, &crawl::CrawlEngine::levelChanged, m_status, &ui::StatusPanels::setLevel);
         connect(engine, &crawl::CrawlEngine::progress, m_status, &ui::StatusPanels::setProgress);
+        connect(engine, &crawl::CrawlEngine::notice, m_status, &ui::StatusPanels::setActivity);
     }
     connect(m_session.get(), &app::Session::activityChanged, m_status, &ui::StatusPanels::setActivity);
     // The search has already ended "Stopped."; the box says why.

@@ -8,6 +8,7 @@ CrawlPolicy CrawlPolicy::clamped() const {
     CrawlPolicy policy = *this;
     policy.maxPerHost = std::clamp(maxPerHost, 0, kMaxRequestsPerHost);
     policy.delayMsPerHost = std::clamp(delayMsPerHost, 0, kMaxHostDelayMs);
+    policy.maxQueuedPages = std::clamp(maxQueuedPages, 1, kMaxQueuedPagesLimit);
     return policy;
 }
 

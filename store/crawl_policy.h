@@ -8,6 +8,8 @@ namespace vorlane::store {
 inline constexpr int kMaxRetryAfterSeconds = 60;
 inline constexpr int kMaxHostDelayMs = 60000;
 inline constexpr int kMaxRequestsPerHost = 64;
+inline constexpr int kDefaultMaxQueuedPages = 2000000;
+inline constexpr int kMaxQueuedPagesLimit = 100000000;
 
 struct CrawlPolicy {
     // URL search only: pages are crawled only on the start address's site (see sameSite). Files found on
@@ -22,6 +24,9 @@ struct CrawlPolicy {
     int delayMsPerHost = 0; // at least this long between one request to a host and the next
     // On 429 or 503 with Retry-After: wait as told (at most kMaxRetryAfterSeconds), then retry once.
     bool honourRetryAfter = false;
+    // The page queue's bound, which keeps a crawl's memory in check: past it no more pages are queued
+    // (files found on the pages crawled are still recorded).
+    int maxQueuedPages = kDefaultMaxQueuedPages;
 
     // Whether any transfer may have to wait for the policy.
     bool gatesTransfers() const { return obeyRobots || maxPerHost > 0 || delayMsPerHost > 0; }

@@ -63,6 +63,7 @@ CrawlPolicy CrawlSettingsStore::loadPolicy() {
     policy.maxPerHost = readInt(settings, QStringLiteral("MaxPerHost"), policy.maxPerHost);
     policy.delayMsPerHost = readInt(settings, QStringLiteral("HostDelayMs"), policy.delayMsPerHost);
     policy.honourRetryAfter = readBool(settings, QStringLiteral("RetryAfter"), policy.honourRetryAfter);
+    policy.maxQueuedPages = readInt(settings, QStringLiteral("MaxQueued"), policy.maxQueuedPages);
     return policy.clamped();
 }
 
@@ -75,6 +76,7 @@ QString CrawlSettingsStore::savePolicy(const CrawlPolicy& policy) {
     settings.setValue(QStringLiteral("MaxPerHost"), kept.maxPerHost);
     settings.setValue(QStringLiteral("HostDelayMs"), kept.delayMsPerHost);
     settings.setValue(QStringLiteral("RetryAfter"), kept.honourRetryAfter);
+    settings.setValue(QStringLiteral("MaxQueued"), kept.maxQueuedPages);
     settings.endGroup();
     settings.sync();
     if (settings.status() != QSettings::NoError)

@@ -45,6 +45,7 @@ struct Options {
     std::optional<bool> retryAfter;
     std::optional<int> perHost;
     std::optional<int> hostDelayMs;
+    std::optional<int> maxQueued;
     QString logFile; // JSON Lines of the crawl log; empty: none
     bool quiet = false;
     bool web = false;
@@ -151,6 +152,8 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
          QStringLiteral("N")},
         {QStringLiteral("host-delay"), QStringLiteral("Milliseconds between requests to one host."),
          QStringLiteral("MS")},
+        {QStringLiteral("max-queue"), QStringLiteral("Pages queued at most (default 2000000)."),
+         QStringLiteral("N")},
         {QStringLiteral("log"),
          QStringLiteral("Write the crawl log to FILE, one JSON object a line: every page requested or "
                         "passed over, with its outcome."),
@@ -217,6 +220,15 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
             return std::nullopt;
         }
         options.hostDelayMs = number;
+    }
+    if (parser.isSet(QStringLiteral("max-queue"))) {
+        if (!readPositiveInt(parser.value(QStringLiteral("max-queue")), number,
+                             store::kMaxQueuedPagesLimit)) {
+            printError(QStringLiteral("--max-queue takes a whole number from 1 to %1")
+                           .arg(store::kMaxQueuedPagesLimit));
+            return std::nullopt;
+        }
+        options.maxQueued = number;
     }
     if (options.web == parser.isSet(QStringLiteral("depth"))) {
         printError(QStringLiteral("give either --depth N URL (URL search) or --web KEYWORD (web search)"));
@@ -334,6 +346,7 @@ int main(int argc, char* argv[]) {
     policy.honourRetryAfter = options->retryAfter.value_or(policy.honourRetryAfter);
     policy.maxPerHost = options->perHost.value_or(policy.maxPerHost);
     policy.delayMsPerHost = options->hostDelayMs.value_or(policy.delayMsPerHost);
+    policy.maxQueuedPages = options->maxQueued.value_or(policy.maxQueuedPages);
     session.useCrawlSettings(settings);
 
     const store::CampaignType type =
@@ -378,6 +391,9 @@ int main(int argc, char* argv[]) {
         };
         QObject::connect(&session, &app::Session::pageLogged, &app, writeEntry);
     }
+    // Said even when quiet: the search goes on, but not as asked.
+    QObject::connect(&engine, &crawl::CrawlEngine::notice, &app,
+                     [](const QString& text) { printError(text); });
     if (!options->quiet) {
         QObject::connect(&engine, &crawl::CrawlEngine::messageChanged, &app, [](const QString& text) {
             std::fprintf(stderr, "%s\n", qPrintable(urls::shownText(text)));

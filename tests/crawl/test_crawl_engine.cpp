@@ -6,8 +6,12 @@
 #include "store/campaign_store.h"
 #include "store/engine_store.h"
 #include "tests/crawl/crawl_site.h"
+#include "tests/support/forwarding_proxy.h"
+#include "tests/support/raw_server.h"
 #include "tests/support/table_rows.h"
 #include "tests/support/temp_database.h"
+
+#include <QScopeGuard>
 
 using namespace vorlane;
 
@@ -271,6 +275,145 @@ private slots:
         fetcher.fetch(QUrl(addresses(server, target).first()));
         QTRY_VERIFY_WITH_TIMEOUT(result, 20000);
         QCOMPARE(result->failure, failure);
+    }
+
+    // Servers that misbehave below HTTP: what the transfer comes to, and how many connections it took.
+    void misbehavingServer_data() {
+        using B = RawServer::Behaviour;
+        addColumns<B, crawl::FetchFailure, int, QString>({"behaviour", "failure", "connections", "detail"});
+        addRow("trickling past the deadline", B::Trickle, crawl::FetchFailure::TooSlow, 1, QString());
+        addRow("a gzip page is inflated", B::Gzip, crawl::FetchFailure::None, 1, QString());
+        addRow("gzip inflating past the cap", B::GzipBomb, crawl::FetchFailure::TooLarge, 1, QString());
+        addRow("closed before any byte: tried once more", B::CloseOnce, crawl::FetchFailure::None, 2,
+               QString());
+        addRow("reset before any byte: tried once more", B::ResetOnce, crawl::FetchFailure::None, 2,
+               QString());
+        addRow("closed before any byte twice", B::CloseAlways, crawl::FetchFailure::Refused, 2, QString());
+        addRow("a self-signed certificate", B::SelfSignedTls, crawl::FetchFailure::Tls, 1, "self-signed");
+    }
+    void misbehavingServer() {
+        auto [behaviour, failure, connections, detail] =
+            fetchRow<RawServer::Behaviour, crawl::FetchFailure, int, QString>(
+                {"behaviour", "failure", "connections", "detail"});
+        const QByteArray page = "<html><a href=\"x.mp3\">x</a></html>";
+        RawServer server(behaviour, page);
+        QVERIFY2(server.isListening(), qPrintable(server.error()));
+        crawl::Fetcher fetcher;
+        // The idle time-out never ends these: a trickle resets it, an abandoned transfer is long gone.
+        fetcher.setTimeoutSeconds(30);
+        fetcher.setDeadlineMs(behaviour == RawServer::Behaviour::Trickle ? 1000 : 20000);
+        std::optional<crawl::FetchResult> result;
+        connect(&fetcher, &crawl::Fetcher::finished, this,
+                [&](int, const crawl::FetchResult& r) { result = r; });
+        fetcher.fetch(QUrl(server.url("/")));
+        QTRY_VERIFY_WITH_TIMEOUT(result, 10000);
+        QCOMPARE(result->failure, failure);
+        QCOMPARE(server.connections(), connections);
+        QVERIFY2(result->failureDetail.contains(detail, Qt::CaseInsensitive),
+                 qPrintable(result->failureDetail));
+        if (failure == crawl::FetchFailure::None)
+            QCOMPARE(result->body, page);
+    }
+
+    // Past the body budget a transfer stops reading until there is room, all but the urgent one and
+    // robots.txt; neither its time-out nor its deadline runs while it waits.
+    void bodyBudget() {
+        HttpFixture server;
+        QVERIFY(buildSite(server,
+                          {"/a.html ! 3000000", "/b.html ! 3000000", "/robots.txt ! 3000000 text/plain"}));
+        crawl::Fetcher fetcher;
+        fetcher.setConcurrency(2);
+        fetcher.setTimeoutSeconds(1);
+        fetcher.setDeadlineMs(5000);
+        fetcher.setBodyBudget(4 << 20);
+        fetcher.setBytesHeld(4 << 20); // what the caller keeps already fills it
+        QHash<int, qsizetype> bodies;
+        connect(&fetcher, &crawl::Fetcher::finished, this,
+                [&](int ticket, const crawl::FetchResult& r) { bodies.insert(ticket, r.body.size()); });
+        const int urgent = fetcher.fetch(QUrl(server.url("/a.html"))),
+                  other = fetcher.fetch(QUrl(server.url("/b.html")));
+        fetcher.setUrgent(urgent);
+        const int robots = fetcher.fetch(QUrl(server.url("/robots.txt")), true); // a page may wait on it
+        QTRY_COMPARE_WITH_TIMEOUT(bodies.value(urgent), 3000000, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(bodies.value(robots), 3000000, 10000);
+        QVERIFY(!QTest::qWaitFor([&] { return bodies.contains(other); }, 1500));
+        fetcher.setBytesHeld(0);
+        QTRY_COMPARE_WITH_TIMEOUT(bodies.value(other), 3000000, 10000);
+    }
+
+    // A page trickled out byte by byte holds the crawl only until its deadline; the pages fetched behind it
+    // are then processed at once.
+    void tricklingPageEndsAtItsDeadline() {
+        RawServer trickle(RawServer::Behaviour::Trickle);
+        QVERIFY(trickle.isListening());
+        HttpFixture server;
+        QStringList site{"/ > " + trickle.url("/slow.html")};
+        QStringList files;
+        for (int i = 1; i <= 20; ++i) {
+            site.first() += QStringLiteral(" p%1.html").arg(i);
+            site << QStringLiteral("/p%1.html > f%1.mp3").arg(i);
+            files << QStringLiteral("/f%1.mp3").arg(i);
+        }
+        QVERIFY(buildSite(server, site));
+        TempDatabase db;
+        crawl::CrawlEngine engine(store::CampaignType::UrlSearch, db.connection());
+        crawl::CrawlSettings settings = crawlSettings(30, 8);
+        settings.deadlineSeconds = 1;
+        engine.setSettings(settings);
+        Probe probe(engine);
+        QVERIFY(engine.startUrlCrawl(server.url("/"), ".mp3", 2).ok());
+        QVERIFY(probe.waitDone(15000));
+        QCOMPARE(probe.crawled().value(1), trickle.url("/slow.html"));
+        QCOMPARE(probe.recorded(), addresses(server, files.join(u' ')));
+    }
+
+    // Past the queue's bound no page is queued, and the search says so once.
+    void queueBound_data() {
+        addColumns<int, QString, int>({"bound", "crawled", "notices"});
+        addRow("reached", 3, "/ /a.html /b.html /c.html", 1);
+        addRow("not reached", 100, "/ /a.html /b.html /c.html /d.html /e.html /f.html /g.html", 0);
+    }
+    void queueBound() {
+        auto [bound, crawled, notices] = fetchRow<int, QString, int>({"bound", "crawled", "notices"});
+        HttpFixture server;
+        QVERIFY(buildSite(server, {"/ > a.html b.html c.html d.html", "/a.html > e.html f.html a.mp3",
+                                   "/b.html > g.html", "/d.html > d.mp3"}));
+        TempDatabase db;
+        crawl::CrawlEngine engine(store::CampaignType::UrlSearch, db.connection());
+        engine.setSettings(crawlSettings(10, 4, {}, {.maxQueuedPages = bound}));
+        Probe probe(engine);
+        QSignalSpy notice(&engine, &crawl::CrawlEngine::notice);
+        QVERIFY(engine.startUrlCrawl(server.url("/"), ".mp3", 3).ok());
+        QVERIFY(probe.waitDone());
+        QCOMPARE(probe.crawled(), addresses(server, crawled));
+        QCOMPARE(notice.size(), notices);
+        if (notices)
+            QVERIFY(notice.first().first().toString().contains(QString::number(bound)));
+    }
+
+    // The system's proxy configuration (http_proxy here) decides: every request passes through it.
+    void requestsPassThroughTheSystemProxy() {
+        ForwardingProxy proxy;
+        QVERIFY(proxy.isListening());
+        HttpFixture server;
+        QVERIFY(buildSite(server, {"/ > a.html x.mp3", "/a.html > y.mp3"}));
+        const QByteArray saved = qgetenv("http_proxy"), savedNo = qgetenv("no_proxy");
+        qputenv("http_proxy", proxy.address().toUtf8());
+        qunsetenv("no_proxy");
+        const auto restore = qScopeGuard([&] {
+            saved.isNull() ? qunsetenv("http_proxy") : qputenv("http_proxy", saved);
+            if (!savedNo.isNull())
+                qputenv("no_proxy", savedNo);
+        });
+        TempDatabase db;
+        crawl::CrawlEngine engine(store::CampaignType::UrlSearch, db.connection());
+        engine.setSettings(crawlSettings(10, 2));
+        Probe probe(engine);
+        const QString site = QStringLiteral("http://site.test:%1").arg(server.port());
+        QVERIFY(engine.startUrlCrawl(site + "/", ".mp3", 2).ok());
+        QVERIFY(probe.waitDone());
+        QCOMPARE(probe.recorded(), (QStringList{site + "/x.mp3", site + "/y.mp3"}));
+        QCOMPARE(proxy.forwarded(), (QStringList{site + "/", site + "/a.html"}));
     }
 
     // Stop while a page hangs ends the crawl at once; the same engine then runs a second search.

@@ -303,6 +303,7 @@ private slots:
         child<QComboBox>("Connex")->setCurrentText(other);
         child<QCheckBox>("ObeyRobots")->setChecked(true);
         child<QSpinBox>("HostDelay")->setValue(700);
+        child<QSpinBox>("MaxQueued")->setValue(5000);
         addFresh("MT");
         addFresh("SE");
         QVERIFY(m_app->messages.shown().isEmpty());
@@ -317,7 +318,9 @@ private slots:
         QCOMPARE(m_app->session.crawlSettings().filters, ok ? expected : loadedFilters);
         QCOMPARE(store::CrawlSettingsStore(db()).load()->connectionType, ok ? other : connection);
         QCOMPARE(m_app->session.crawlSettings().connectionType, ok ? other : connection);
-        const store::CrawlPolicy policy{.obeyRobots = ok, .delayMsPerHost = ok ? 700 : 0};
+        const store::CrawlPolicy policy{.obeyRobots = ok,
+                                        .delayMsPerHost = ok ? 700 : 0,
+                                        .maxQueuedPages = ok ? 5000 : store::kDefaultMaxQueuedPages};
         QCOMPARE(store::CrawlSettingsStore::loadPolicy(), policy);
         QCOMPARE(m_app->session.engine(store::CampaignType::UrlSearch).settings().policy, policy);
         QCOMPARE(m_app->session.engine(store::CampaignType::WebSearch).settings().policy, policy);
@@ -382,12 +385,12 @@ private slots:
                  QString("Settings,Media Types,Search Engines,URL Filter,Connection,Crawling").split(','));
         for (const QLabel* label : m_dialog->findChildren<QLabel*>())
             QVERIFY2(label->buddy(), qPrintable(label->text()));
-        QStringList order = tabOrder(child("MT"), 29);
+        QStringList order = tabOrder(child("MT"), 31);
         order.removeAll("qt_spinbox_lineedit");
         QCOMPARE(order,
                  QString("MT,SearchCat,Add2,Delete2,FileExt,Ext,AddExt,DelExt,SE,SENG,Add3,Delete,SELink,"
                          "AddSELink,Edit,FilterWords,AddFilter,AddFilt,FilterDel,Connex,SameSite,"
-                         "ObeyRobots,MaxPerHost,HostDelay,RetryAfter,Command1,Command2")
+                         "ObeyRobots,MaxPerHost,HostDelay,RetryAfter,MaxQueued,Command1,Command2")
                      .split(','));
     }
 

@@ -549,7 +549,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, derived);
         const crawl::CrawlSettings type =
-            crawl::CrawlSettings::fromStored({text, {}, {}}, {"previous", 99, 5, {}, {}});
+            crawl::CrawlSettings::fromStored({text, {}, {}}, {"previous", 99, 5, 0, {}, {}});
         QCOMPARE(QString("%1/%2/%3").arg(type.timeoutSeconds).arg(type.concurrency).arg(type.connectionType),
                  derived);
     }

@@ -72,6 +72,11 @@ private slots:
         addRow("URL search, in the order recorded",
                L{"--db", "{db}", "--types", ".mp3,.ogg", "--concurrency", "4", "--depth", "2", "{site}/"}, 0,
                L{"/z.mp3", "/m.ogg", "/b.mp3", "/a.mp3"}, "Done.");
+        addRow("max-queue 0", mp3 + L{"--max-queue", "0", "--depth", "1", "http://h/"}, 2, none,
+               "--max-queue");
+        addRow("the queue's bound, said even when quiet",
+               mp3 + L{"--db", "{db}", "--max-queue", "1", "--depth", "2", "-q", "{site}/"}, 0,
+               L{"/z.mp3", "/b.mp3"}, "queue full at its bound of 1:");
         addRow("quiet web search", mp3 + L{"--db", "{db}", "--web", "blue note", "--engine", "local", "-q"},
                0, L{"/hit.mp3"}, "");
     }
