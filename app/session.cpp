@@ -11,7 +11,8 @@ namespace vorlane::app {
 Session::Session(store::Database& database, QObject* parent)
     : QObject(parent), m_database(database),
       m_urlEngine(store::CampaignType::UrlSearch, database.connection()),
-      m_webEngine(store::CampaignType::WebSearch, database.connection()), m_log(database.connection()) {
+      m_webEngine(store::CampaignType::WebSearch, database.connection()), m_downloads(database),
+      m_log(database.connection()) {
     for (crawl::CrawlEngine* engine : {&m_urlEngine, &m_webEngine}) {
         const store::CampaignType type = engine->kind();
         connect(engine, &crawl::CrawlEngine::finished, this, [this, engine, type](bool stopped) {
@@ -44,6 +45,7 @@ store::DbStatus Session::loadSettings() {
     if (!stored)
         return store::DbStatus::failure(stored.error());
     useCrawlSettings(crawl::CrawlSettings::fromStored(stored.value(), m_settings));
+    useDownloadSettings(store::loadDownloadSettings());
     return store::dbOk();
 }
 
@@ -51,6 +53,18 @@ void Session::useCrawlSettings(const crawl::CrawlSettings& settings) {
     m_settings = settings;
     m_urlEngine.setSettings(m_settings);
     m_webEngine.setSettings(m_settings);
+    m_downloads.useSettings(m_downloads.settings(), m_settings.concurrency, m_settings.timeoutSeconds);
+}
+
+void Session::useDownloadSettings(const DownloadSettings& settings) {
+    m_downloads.useSettings(settings, m_settings.concurrency, m_settings.timeoutSeconds);
+}
+
+store::DbStatus Session::saveDownloadSettings(const DownloadSettings& settings) {
+    useDownloadSettings(settings);
+    if (const QString error = store::saveDownloadSettings(settings); !error.isEmpty())
+        return store::DbStatus::failure(error);
+    return store::dbOk();
 }
 
 store::DbResult<store::StoredCrawlSettings> Session::storedSettings() {
@@ -184,6 +198,7 @@ int Session::latestCampaign() const {
 
 store::DbStatus Session::deleteCampaign(int campaignId) {
     m_log.forget({campaignId}); // its stored log goes with the campaign
+    m_downloads.forgetCampaign(campaignId);
     const store::DbStatus deleted = store::CampaignStore(m_database.connection()).deleteCampaign(campaignId);
     if (!deleted)
         return deleted;
@@ -194,6 +209,7 @@ store::DbStatus Session::deleteCampaign(int campaignId) {
 
 store::DbStatus Session::deleteAllCampaigns() {
     m_log.forget({m_urlEngine.campaignId(), m_webEngine.campaignId()});
+    m_downloads.forgetCampaign(0);
     const store::DbStatus deleted = store::CampaignStore(m_database.connection()).deleteAllCampaigns();
     store::DbStatus markers = deleted;
     if (deleted) {
@@ -267,6 +283,7 @@ void Session::shutDown() {
     m_urlEngine.abortAll();
     m_webEngine.abortAll();
     m_log.close();
+    m_downloads.shutDown();
     m_database.close();
 }
 

@@ -7,6 +7,7 @@
 // never shows anything itself. The database must outlive the session.
 
 #include "app/crawl_log_recorder.h"
+#include "app/downloads.h"
 #include "app/records.h"
 #include "crawl/crawl_engine.h"
 #include "crawl/crawl_settings.h"
@@ -110,7 +111,17 @@ public:
     }
     crawl::CrawlEngine& engine(store::CampaignType type);
 
-    // Aborts every transfer, ends both engines and closes the database, in that order. Idempotent.
+    // --- Downloads ----------------------------------------------------------------------------------------
+    // Its files at once and time-out follow the connection type in force, unless its settings say
+    // otherwise.
+    Downloads& downloads() { return m_downloads; }
+    void useDownloadSettings(const DownloadSettings& settings);
+    // Stores the settings (loadSettings() reads them back) and puts them in force; the error when they
+    // could not be written, and then they are in force for this run only.
+    store::DbStatus saveDownloadSettings(const DownloadSettings& settings);
+
+    // Aborts every transfer, ends both engines, stops the downloads so that they resume at the next start
+    // and closes the database, in that order. Idempotent.
     void shutDown();
 
 signals:
@@ -134,6 +145,7 @@ private:
     KeepShownFlags m_keepShown;
     crawl::CrawlEngine m_urlEngine;
     crawl::CrawlEngine m_webEngine;
+    Downloads m_downloads;
     CrawlLogRecorder m_log;
 };
 

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -31,7 +32,9 @@ public:
 
 CampManagement::CampManagement(app::Session& session, ui::MessageFacade& messages, QWidget* parent)
     : ui::ToolDialog(session.keepShown().campaigns, parent), m_session(session), m_messages(messages),
-      m_chooser(ui::saveDialogChooser()) {
+      m_chooser(ui::saveDialogChooser()), m_folderChooser([](QWidget* parent, const QString& start) {
+          return QFileDialog::getExistingDirectory(parent, QStringLiteral("Download folder"), start);
+      }) {
     setObjectName(QStringLiteral("CampManagement"));
     setWindowTitle(QStringLiteral("Campaign Management"));
 
@@ -41,12 +44,14 @@ CampManagement::CampManagement(app::Session& session, ui::MessageFacade& message
     m_delete = ui::makeDialogButton("DelCamp", QStringLiteral("Delete"), this);
     m_deleteAll = ui::makeDialogButton("DelAllCamp", QStringLiteral("Delete All"), this);
     m_export = ui::makeDialogButton("ExportBtn", QStringLiteral("Export..."), this);
+    m_download = ui::makeDialogButton("DownloadCamp", QStringLiteral("Download..."), this);
     m_showLog = ui::makeDialogButton("ShowLogBtn", QStringLiteral("Show Log..."), this);
     m_close = ui::makeDialogButton("Clse", QStringLiteral("Close"), this);
     auto* buttons = new QHBoxLayout;
     // Export... stands apart from the buttons that delete, and comes last on Tab so the established order of
     // those stays as users know it.
     buttons->addWidget(m_export);
+    buttons->addWidget(m_download);
     buttons->addWidget(m_showLog);
     buttons->addStretch();
     for (QPushButton* button : {m_delete, m_deleteAll, m_close})
@@ -59,13 +64,15 @@ CampManagement::CampManagement(app::Session& session, ui::MessageFacade& message
     setTabOrder(m_delete, m_deleteAll);
     setTabOrder(m_deleteAll, m_close);
     setTabOrder(m_close, m_export);
-    setTabOrder(m_export, m_showLog);
+    setTabOrder(m_export, m_download);
+    setTabOrder(m_download, m_showLog);
 
     connect(m_campaigns, &QComboBox::activated, this, &CampManagement::campaignPicked);
     connect(m_delete, &QPushButton::clicked, this, &CampManagement::deleteSelected);
     connect(m_deleteAll, &QPushButton::clicked, this, &CampManagement::deleteAll);
     connect(m_export, &QPushButton::clicked, this, &CampManagement::exportSelected);
     connect(m_showLog, &QPushButton::clicked, this, &CampManagement::showLog);
+    connect(m_download, &QPushButton::clicked, this, &CampManagement::downloadSelected);
     connect(m_close, &QPushButton::clicked, this, &CampManagement::hide);
     connect(m_campaigns, &QComboBox::currentIndexChanged, this, &CampManagement::updateExportEnabled);
     connect(&session, &app::Session::campaignsChanged, this, &CampManagement::fillCampaigns);
@@ -90,6 +97,7 @@ void CampManagement::updateExportEnabled() {
     const bool selected = m_campaigns->currentIndex() >= 0 && selectedCampaignId() != 0;
     m_export->setEnabled(selected);
     m_showLog->setEnabled(selected);
+    m_download->setEnabled(selected);
 }
 
 int CampManagement::selectedCampaignId() const {
@@ -197,6 +205,31 @@ void CampManagement::exportSelected() {
     }();
     if (!written)
         m_messages.critical(this, error);
+}
+
+void CampManagement::downloadSelected() {
+    const int id = selectedCampaignId();
+    if (id == 0)
+        return;
+    app::DownloadSettings settings = m_session.downloads().settings();
+    if (settings.folder.isEmpty()) {
+        keepShown() = true; // the folder dialog is a window of the program
+        const QString folder =
+            m_folderChooser ? m_folderChooser(this, app::Downloads::defaultFolder()) : QString();
+        if (folder.isEmpty())
+            return;
+        settings.folder = folder;
+        if (const store::DbStatus saved = m_session.saveDownloadSettings(settings); !saved)
+            m_messages.critical(this, saved.error()); // in force for this run all the same
+    }
+    const store::DbResult<QList<store::FileLinkRow>> links = m_session.campaignLinks(id);
+    if (!links)
+        return m_messages.critical(this, links.error());
+    QStringList addresses;
+    for (const store::FileLinkRow& link : links.value())
+        addresses.append(link.url);
+    if (const auto asked = m_session.downloads().download(addresses, id); !asked)
+        m_messages.critical(this, asked.error());
 }
 
 } // namespace vorlane::campaigns

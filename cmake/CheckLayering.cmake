@@ -12,17 +12,18 @@ cmake_minimum_required(VERSION 3.25)
 set(layer_urls      "")
 set(layer_store     "urls")
 set(layer_crawl     "store;urls")
-set(layer_app       "crawl;store;urls")
+set(layer_download  "store;urls")
+set(layer_app       "crawl;download;store;urls")
 set(layer_ui        "urls")
 set(layer_search    "app;ui;urls")
 set(layer_settings  "app;ui;urls")
 set(layer_campaigns "app;ui;urls")
-set(layer_shell     "search;settings;campaigns;app;ui;crawl;store;urls")
-set(layer_tools     "app;crawl;store;urls")
+set(layer_shell     "search;settings;campaigns;app;ui;crawl;download;store;urls")
+set(layer_tools     "app;crawl;download;store;urls")
 set(layer_bootstrap "")
 
 # Folders that run without widgets (the command-line crawl links them): no QtWidgets header.
-set(no_widgets urls store crawl app tools)
+set(no_widgets urls store crawl download app tools)
 # Folders that use QtCore alone of Qt.
 set(qtcore_only urls)
 # Folders with a CMakeLists.txt that are not part of the program and so not checked.

@@ -2,6 +2,7 @@
 
 #include "app/session.h"
 #include "settings/crawling_options.h"
+#include "settings/download_options.h"
 #include "settings/media_types_editor.h"
 #include "settings/search_engines_editor.h"
 #include "settings/url_filter_group.h"
@@ -32,6 +33,7 @@ Settings::Settings(app::Session& session, ui::MessageFacade& messages, QWidget* 
     m_filter = new UrlFilterGroup(messages);
     QGroupBox* connection = buildConnection();
     m_crawling = new CrawlingOptions;
+    m_downloads = new DownloadOptions;
 
     m_ok = ui::makeDialogButton("Command1", tr("OK"), nullptr);
     m_cancel = ui::makeDialogButton("Command2", tr("Cancel"), nullptr);
@@ -52,7 +54,8 @@ Settings::Settings(app::Session& session, ui::MessageFacade& messages, QWidget* 
     lowerRight->addWidget(m_crawling);
     lowerRight->addStretch();
     grid->addLayout(lowerRight, 1, 1);
-    grid->addLayout(buttons, 2, 0, 1, 2);
+    grid->addWidget(m_downloads, 2, 0, 1, 2);
+    grid->addLayout(buttons, 3, 0, 1, 2);
     grid->setSizeConstraint(QLayout::SetFixedSize);
 
     setTabOrder();
@@ -80,7 +83,7 @@ QGroupBox* Settings::buildConnection() {
 void Settings::setTabOrder() {
     const QList<QWidget*> order = m_mediaTypes->tabChain() + m_engines->tabChain() + m_filter->tabChain() +
                                   QList<QWidget*>{m_connection} + m_crawling->tabChain() +
-                                  QList<QWidget*>{m_ok, m_cancel};
+                                  m_downloads->tabChain() + QList<QWidget*>{m_ok, m_cancel};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -96,6 +99,7 @@ void Settings::load() {
 
     const auto stored = m_session.storedSettings();
     m_crawling->setPolicy(m_session.crawlSettings().policy);
+    m_downloads->setSettings(m_session.downloads().settings());
     if (stored) {
         // A stored text that is none of the entries shows as "Unknown", the first entry.
         m_connection->setCurrentIndex(
@@ -150,6 +154,8 @@ void Settings::confirm() {
         m_session.saveSettings({m_connection->currentText(), m_filter->words(), m_crawling->policy()});
     if (!status)
         return m_messages.critical(this, status.error());
+    if (const auto saved = m_session.saveDownloadSettings(m_downloads->settings()); !saved)
+        return m_messages.critical(this, saved.error());
     accept();
 }
 

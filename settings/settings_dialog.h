@@ -20,6 +20,7 @@ class Session;
 namespace vorlane::settings {
 
 class CrawlingOptions;
+class DownloadOptions;
 class MediaTypesEditor;
 class SearchEnginesEditor;
 class UrlFilterGroup;
@@ -48,6 +49,7 @@ private:
     UrlFilterGroup* m_filter = nullptr;
     QComboBox* m_connection = nullptr; // Connex
     CrawlingOptions* m_crawling = nullptr;
+    DownloadOptions* m_downloads = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
 

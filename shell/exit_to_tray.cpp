@@ -80,6 +80,20 @@ ExitToTray::ExitToTray(QWidget* parent) : QDialog(parent) {
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::close);
 }
 
+void ExitToTray::setResumingDownloads(int count) {
+    if (count <= 0)
+        return;
+    auto* note = new QLabel(QStringLiteral("%1 %2 will resume at the next start.")
+                                .arg(count)
+                                .arg(count == 1 ? "download" : "downloads"),
+                            this);
+    note->setObjectName(QStringLiteral("ResumeNote"));
+    note->setAccessibleName(note->text());
+    note->setGeometry(twipsRect(this, 240, 2505, 3015, 255));
+    setFixedSize(width(), height() + twipsToPixelsY(this, 360));
+    note->show();
+}
+
 void ExitToTray::ok() {
     if (m_remember->isChecked())
         UserOptions::setShowAskTrayExitOff();

@@ -15,6 +15,8 @@ class ExitToTray : public QDialog {
     Q_OBJECT
 public:
     explicit ExitToTray(QWidget* parent);
+    // Tells, under the question, how many downloads resume at the next start (nothing for 0).
+    void setResumingDownloads(int count);
 
 signals:
     void hideRequested();

@@ -1,8 +1,8 @@
 #pragma once
-// The main window's six actions as the user finds them: the toolbar Toolbar1, left to right the buttons
-// "One" to "Six" with a theme icon (or a built-in one) over the caption, and the Actions, Options and Help
-// menus, whose entries do what the button of the same action does. Both report through triggered(); the
-// window carries the action out.
+// The main window's actions as the user finds them: the toolbar Toolbar1, left to right the buttons
+// "One" to "Three", "Downloads", "Four" to "Six", with a theme icon (or a built-in one) over the caption, and
+// the Actions, Options and Help menus, whose entries do what the button of the same action does. Both report
+// through triggered(); the window carries the action out.
 
 #include <QList>
 #include <QObject>
@@ -14,7 +14,7 @@ class QMainWindow;
 namespace vorlane::shell {
 
 // ShowLog is a menu entry only.
-enum class MainAction { WebSearch, UrlSearch, Campaigns, Settings, Help, About, ShowLog };
+enum class MainAction { WebSearch, UrlSearch, Campaigns, Settings, Help, About, Downloads, ShowLog };
 
 class MainActions : public QObject {
     Q_OBJECT
@@ -29,7 +29,7 @@ signals:
     void triggered(MainAction action);
 
 private:
-    static constexpr std::size_t kActionCount = 7;
+    static constexpr std::size_t kActionCount = 8;
     static_assert(std::size_t(MainAction::ShowLog) + 1 == kActionCount);
 
     void buildToolbar(QMainWindow& window);

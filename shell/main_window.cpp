@@ -60,8 +60,26 @@ void MainWindow::load() {
     const store::DbStatus loaded = m_session->loadSettings();
     if (!loaded)
         m_messages.critical(nullptr, loaded.error()); // the defaults stay; the program can still search
+    wireDownloads();
     if (UserOptions::showStartInfo())
         showStartInfo();
+}
+
+void MainWindow::wireDownloads() {
+    app::Downloads& downloads = m_session->downloads();
+    connect(&downloads, &app::Downloads::batchFinished, this, [this](int done, int failed) {
+        if (!m_tray || !m_tray->isLoaded())
+            return;
+        QString text = QStringLiteral("%1 %2 downloaded").arg(done).arg(done == 1 ? "file" : "files");
+        if (failed > 0)
+            text += QStringLiteral(", %1 failed").arg(failed);
+        m_tray->icon().showMessage(windowTitle(), text);
+    });
+    connect(&downloads, &app::Downloads::storeFailed, this, [this](const QString& error) {
+        m_status->setMessage(QStringLiteral("Downloads: %1").arg(error));
+    });
+    if (const store::DbStatus resumed = downloads.resumeStored(); !resumed)
+        m_messages.critical(nullptr, resumed.error());
 }
 
 void MainWindow::loadSearchDialogs() {
@@ -130,6 +148,9 @@ void MainWindow::runAction(MainAction action) {
     case MainAction::ShowLog:
         m_dialogs->showSearchLog();
         break;
+    case MainAction::Downloads:
+        m_pane->showDownloads();
+        break;
     }
 }
 
@@ -183,6 +204,8 @@ void MainWindow::askHowToClose() {
     if (m_question)
         m_question->close();
     m_question = new ExitToTray(this);
+    if (m_session)
+        m_question->setResumingDownloads(m_session->downloads().unfinishedCount());
     connect(m_question, &ExitToTray::hideRequested, this, &MainWindow::hideToTray);
     connect(m_question, &ExitToTray::exitRequested, this, &MainWindow::shutDownApplication);
     m_question->show();

@@ -82,6 +82,8 @@ protected:
 
 private:
     void wireStatus();
+    // The tray's message when a batch of downloads is over; the stored downloads resume.
+    void wireDownloads();
     void updateActivityDisplay();
     void showStartInfo();
     void askHowToClose();

@@ -1,8 +1,10 @@
 #include "result_pane.h"
 
 #include "app/session.h"
+#include "downloads_view.h"
 #include "twips.h"
 #include "ui/quick_filter_bar.h"
+#include "ui/result_actions.h"
 #include "ui/result_list.h"
 #include "ui/window_state.h"
 #include "urls/display_name.h"
@@ -43,6 +45,8 @@ ResultPane::ResultPane(ui::UrlOpener& opener, ui::MessageFacade& messages, QWidg
         list->move(0, 0);
         m_lists[i] = list;
     }
+    m_downloads = new DownloadsView(opener, m_area);
+    m_downloads->move(0, 0);
     showList(kWebSearchList);
     m_area->installEventFilter(this);
 }
@@ -64,18 +68,34 @@ void ResultPane::attach(app::Session& session) {
                     own->addResultRow(name, address, foundOn);
                 });
     }
+    // Each list downloads into its campaign's folder.
+    const auto campaignOf = [this, &session](int number) {
+        if (number == kCampaignList)
+            return m_loadedCampaign;
+        const crawl::CrawlEngine& engine = session.engine(
+            number == kUrlSearchList ? store::CampaignType::UrlSearch : store::CampaignType::WebSearch);
+        return engine.campaignId();
+    };
+    for (int number = 1; number <= kListCount; ++number)
+        connect(&list(number)->commands(), &ui::ResultActions::downloadRequested, this,
+                [&session, campaignOf, number](const QStringList& addresses) {
+                    session.downloads().download(addresses, campaignOf(number));
+                });
+    m_downloads->attach(session.downloads());
     connect(&session, &app::Session::resultsCleared, this, [this](store::CampaignType type) {
         list(type == store::CampaignType::UrlSearch ? kUrlSearchList : kWebSearchList)->clearResultList();
     });
     connect(&session, &app::Session::campaignLoaded, this,
             [this, &session](int campaignId, const QList<store::FileLinkRow>& rows) {
                 list(kCampaignList)->setCampaignLabel(session.campaignLabel(campaignId));
+                m_loadedCampaign = campaignId;
                 loadCampaignLinks(rows);
             });
     connect(&session, &app::Session::campaignsDeleted, this, [this] {
         stopCampaignLoad();
         list(kCampaignList)->clearResultList();
         list(kCampaignList)->setCampaignLabel(QString());
+        m_loadedCampaign = 0;
     });
 }
 
@@ -86,8 +106,23 @@ ui::ResultList* ResultPane::list(int number) const {
 void ResultPane::showList(int number) {
     for (int i = 0; i < kListCount; ++i)
         m_lists[i]->setVisible(i + 1 == number);
+    m_downloads->hide();
+    m_filterBar->show();
     m_visibleList = number;
     m_filterBar->setList(list(number));
+}
+
+void ResultPane::showDownloads() {
+    for (ui::ResultList* list : m_lists)
+        list->hide();
+    m_filterBar->setList(nullptr);
+    m_filterBar->hide();
+    m_downloads->show();
+    m_downloads->list()->setFocus();
+}
+
+bool ResultPane::downloadsShown() const {
+    return m_downloads->isVisibleTo(this);
 }
 
 void ResultPane::arrangeLists() {
@@ -96,6 +131,7 @@ void ResultPane::arrangeLists() {
     // With no room left under the toolbar a list keeps its height rather than vanish.
     for (ui::ResultList* list : m_lists)
         list->resize(width, height > 0 ? height : list->height());
+    m_downloads->resize(width, height > 0 ? height : m_downloads->height());
     // Minimised, the area's size is no measure of what the user will see again.
     if (window()->isMinimized())
         return;

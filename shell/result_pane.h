@@ -25,6 +25,8 @@ struct WindowState;
 
 namespace vorlane::shell {
 
+class DownloadsView;
+
 class ResultPane : public QWidget {
     Q_OBJECT
 public:
@@ -43,6 +45,11 @@ public:
     ui::ResultList* list(int number) const; // nullptr outside 1..3
     int visibleList() const { return m_visibleList; }
     void showList(int number);
+    // The Downloads view, in the lists' place (the quick filter hides with the lists); showList() brings
+    // a list back.
+    void showDownloads();
+    bool downloadsShown() const;
+    DownloadsView* downloads() const { return m_downloads; }
     ui::QuickFilterBar* quickFilter() const { return m_filterBar; }
 
     // Every list fills the area; the columns share its width while the window is not minimised.
@@ -71,6 +78,8 @@ private:
     ui::QuickFilterBar* m_filterBar = nullptr;
     QWidget* m_area = nullptr;
     ui::ResultList* m_lists[kListCount] = {};
+    DownloadsView* m_downloads = nullptr;
+    int m_loadedCampaign = 0; // the campaign ListView3 shows
     int m_visibleList = kWebSearchList;
 
     QList<store::FileLinkRow> m_campaignRows;

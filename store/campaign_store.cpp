@@ -132,6 +132,11 @@ DbStatus CampaignStore::deleteCampaign(int campaignId) {
                                    {campaignId});
             !r)
             return DbStatus::failure(r.error());
+        // The downloaded files stay; only the rows go.
+        if (auto r = execStatement(m_db, QStringLiteral("DELETE FROM DOWNLOADS WHERE CAMPAIGNID = ?"),
+                                   {campaignId});
+            !r)
+            return DbStatus::failure(r.error());
         if (auto r = execStatement(m_db, QStringLiteral("DELETE FROM CAMPAIGNS WHERE CAMPAIGNID = ?"),
                                    {campaignId});
             !r)
@@ -143,6 +148,10 @@ DbStatus CampaignStore::deleteCampaign(int campaignId) {
 DbStatus CampaignStore::deleteAllCampaigns() {
     return runInTransaction(m_db, [&]() -> DbStatus {
         if (auto r = execStatement(m_db, QStringLiteral("DELETE FROM FILELINKS")); !r)
+            return DbStatus::failure(r.error());
+        if (auto r =
+                execStatement(m_db, QStringLiteral("DELETE FROM DOWNLOADS WHERE CAMPAIGNID IS NOT NULL"));
+            !r)
             return DbStatus::failure(r.error());
         if (auto r = execStatement(m_db, QStringLiteral("DELETE FROM CAMPAIGNS")); !r)
             return DbStatus::failure(r.error());

@@ -41,7 +41,8 @@ public:
     // Every campaign, ordered by id.
     DbResult<QList<CampaignRecord>> campaigns();
     DbResult<QList<FileLinkRow>> campaignLinks(int campaignId);
-    // Each deletes the campaign rows and their links in one transaction.
+    // Each deletes the campaign rows, their links and their download rows in one transaction (the
+    // downloaded files stay).
     DbStatus deleteCampaign(int campaignId);
     DbStatus deleteAllCampaigns();
 

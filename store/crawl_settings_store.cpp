@@ -2,34 +2,11 @@
 
 #include "store/queries.h"
 #include "store/statement.h"
+#include "store/user_settings.h"
 
-#include <QCoreApplication>
 #include <QSettings>
 
 namespace vorlane::store {
-
-namespace {
-
-QSettings open() {
-    return QSettings(QStringLiteral("Vorlane"), QStringLiteral("Vorlane"));
-}
-
-bool readBool(const QSettings& settings, const QString& key, bool fallback) {
-    const QString text = settings.value(key).toString().trimmed().toLower();
-    if (text == QLatin1String("true") || text == QLatin1String("1"))
-        return true;
-    if (text == QLatin1String("false") || text == QLatin1String("0"))
-        return false;
-    return fallback;
-}
-
-int readInt(const QSettings& settings, const QString& key, int fallback) {
-    bool ok = false;
-    const int value = settings.value(key).toString().trimmed().toInt(&ok);
-    return ok ? value : fallback;
-}
-
-} // namespace
 
 DbResult<StoredCrawlSettings> CrawlSettingsStore::load() {
     const auto connection =
@@ -55,7 +32,7 @@ DbStatus CrawlSettingsStore::save(const StoredCrawlSettings& settings) {
 }
 
 CrawlPolicy CrawlSettingsStore::loadPolicy() {
-    QSettings settings = open();
+    QSettings settings = openUserSettings();
     settings.beginGroup(QStringLiteral("Crawling"));
     CrawlPolicy policy;
     policy.sameSiteOnly = readBool(settings, QStringLiteral("SameSite"), policy.sameSiteOnly);
@@ -69,7 +46,7 @@ CrawlPolicy CrawlSettingsStore::loadPolicy() {
 
 QString CrawlSettingsStore::savePolicy(const CrawlPolicy& policy) {
     const CrawlPolicy kept = policy.clamped();
-    QSettings settings = open();
+    QSettings settings = openUserSettings();
     settings.beginGroup(QStringLiteral("Crawling"));
     settings.setValue(QStringLiteral("SameSite"), kept.sameSiteOnly);
     settings.setValue(QStringLiteral("ObeyRobots"), kept.obeyRobots);
@@ -78,12 +55,7 @@ QString CrawlSettingsStore::savePolicy(const CrawlPolicy& policy) {
     settings.setValue(QStringLiteral("RetryAfter"), kept.honourRetryAfter);
     settings.setValue(QStringLiteral("MaxQueued"), kept.maxQueuedPages);
     settings.endGroup();
-    settings.sync();
-    if (settings.status() != QSettings::NoError)
-        return QCoreApplication::translate("CrawlPolicySettings",
-                                           "The crawling settings could not be saved to %1.")
-            .arg(settings.fileName());
-    return {};
+    return syncUserSettings(settings, "crawling settings");
 }
 
 DbStatus CrawlSettingsStore::saveDatabasePart(const QString& connectionType, const QStringList& filters) {

@@ -2,9 +2,18 @@
 
 namespace vorlane::store {
 
+static QString downloadsTable() {
+    // An address is kept exactly as found: a download fetches what the link says, letter case included.
+    return QStringLiteral(
+        "CREATE TABLE DOWNLOADS (ID INTEGER PRIMARY KEY AUTOINCREMENT, CAMPAIGNID INTEGER, "
+        "URL TEXT NOT NULL, TARGET TEXT NOT NULL DEFAULT '', STATE TEXT NOT NULL DEFAULT 'queued', "
+        "TOTAL INTEGER NOT NULL DEFAULT -1, RECEIVED INTEGER NOT NULL DEFAULT 0, "
+        "ERROR TEXT NOT NULL DEFAULT '', ADDED TEXT NOT NULL DEFAULT '', FINISHED TEXT)");
+}
+
 namespace {
 
-// Version 3: one row per page a search requested or passed over. ENTRYID only grows, so it orders a
+// Version 4: one row per page a search requested or passed over. ENTRYID only grows, so it orders a
 // campaign's entries and tells the oldest; a deleted campaign takes its log along.
 QStringList crawlLogStatements() {
     return {
@@ -41,6 +50,9 @@ QStringList searchTablesStatements() {
             "CREATE TABLE SENGINES (ENGINE TEXT NOT NULL COLLATE NOCASE, STARTPAGE TEXT COLLATE NOCASE)"),
         QStringLiteral("CREATE TABLE SEARCHCATEGORIES (CATEGORY TEXT NOT NULL COLLATE NOCASE, "
                        "FILEEXT TEXT COLLATE NOCASE)"),
+        // Downloads outlive the campaign they came from only as files: deleting the campaign deletes its
+        // rows.
+        downloadsTable(),
         QStringLiteral("CREATE TABLE FILTERS (FILTER TEXT NOT NULL COLLATE NOCASE)"),
         QStringLiteral("CREATE TABLE \"CONNECTION\" (\"CONNECTION\" TEXT NOT NULL COLLATE NOCASE)"),
         QStringLiteral("CREATE TABLE ClearedHistory (URLLastClearedCampID INTEGER NOT NULL DEFAULT 0, "
@@ -77,6 +89,8 @@ QStringList schemaUpgradeStatements(int fromVersion) {
     case 1:
         return {QStringLiteral("ALTER TABLE FILELINKS ADD COLUMN FOUNDON TEXT COLLATE NOCASE")};
     case 2:
+        return {downloadsTable()};
+    case 3:
         return crawlLogStatements();
     default:
         return {};

@@ -2,10 +2,14 @@
 // stored crawl settings (connection type, filter words, politeness) apply; flags override them for one run.
 // Recorded file addresses go to standard output, one a line, in the order recorded; progress goes to
 // standard error; with --log, the crawl log goes to a file as JSON Lines. SIGINT or SIGTERM stops the crawl
-// in order; a second one ends the program at once. Exit status: 0 the crawl is done; 1 it was stopped by a
-// signal; 2 bad arguments (an unknown engine among them); 3 the database cannot be used or is in use, or a
+// in order; a second one ends the program at once. With --download DIR every recorded file is downloaded into
+// DIR as it is recorded; --download-only LIST downloads the addresses of a file (one a line) without a crawl.
+// With a database (--db), downloads that a previous run left unfinished resume first, and an address already
+// asked for is not fetched twice. Exit status: 0 the crawl (and every download) is done; 1 it was stopped by
+// a signal; 2 bad arguments (an unknown engine among them); 3 the database cannot be used or is in use, or a
 // write to it failed during the crawl (which then stops; what was printed is stored); 4 the search cannot
-// start, or standard output or the log cannot be written (a closed pipe, a full disk).
+// start, or standard output or the log cannot be written (a closed pipe, a full disk); 5 some download failed
+// (each is listed on standard error with its reason).
 
 #include "app/crawl_log_text.h"
 #include "app/session.h"
@@ -14,11 +18,15 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QMap>
+#include <QSet>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -32,7 +40,14 @@ using namespace vorlane;
 
 namespace {
 
-enum ExitCode { Done = 0, Stopped = 1, BadArguments = 2, DatabaseFailure = 3, CrawlFailure = 4 };
+enum ExitCode {
+    Done = 0,
+    Stopped = 1,
+    BadArguments = 2,
+    DatabaseFailure = 3,
+    CrawlFailure = 4,
+    DownloadFailure = 5
+};
 
 struct Options {
     QString dbFile;
@@ -53,6 +68,8 @@ struct Options {
     QString url;
     QString keyword;
     QString engine;
+    QString downloadFolder; // empty: nothing is downloaded
+    QString downloadList;   // a file of addresses to download instead of a crawl
 };
 
 void printError(const QString& text) {
@@ -158,6 +175,11 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
          QStringLiteral("Write the crawl log to FILE, one JSON object a line: every page requested or "
                         "passed over, with its outcome."),
          QStringLiteral("FILE")},
+        {QStringLiteral("download"), QStringLiteral("Download every recorded file into DIR."),
+         QStringLiteral("DIR")},
+        {QStringLiteral("download-only"),
+         QStringLiteral("Download the addresses in LIST (one a line) instead of crawling."),
+         QStringLiteral("LIST")},
         {{QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("No progress on standard error.")},
     });
     parser.addPositionalArgument(QStringLiteral("URL"), QStringLiteral("URL search: the start address."));
@@ -176,9 +198,11 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
     options.quiet = parser.isSet(QStringLiteral("quiet"));
     options.logFile = parser.value(QStringLiteral("log"));
     options.web = parser.isSet(QStringLiteral("web"));
+    options.downloadFolder = parser.value(QStringLiteral("download"));
+    options.downloadList = parser.value(QStringLiteral("download-only"));
     const QStringList positional = parser.positionalArguments();
-
-    if (options.types.isEmpty()) {
+    const bool downloadOnly = parser.isSet(QStringLiteral("download-only"));
+    if (options.types.isEmpty() && !downloadOnly) {
         printError(QStringLiteral("--types is required, e.g. --types .mp3,.ogg"));
         return std::nullopt;
     }
@@ -230,6 +254,18 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
         }
         options.maxQueued = number;
     }
+    if (downloadOnly) {
+        if (options.downloadList.isEmpty() || options.web || parser.isSet(QStringLiteral("depth")) ||
+            !positional.isEmpty()) {
+            printError(
+                QStringLiteral("--download-only LIST takes no search: give the list and --download DIR"));
+            return std::nullopt;
+        }
+        if (options.downloadFolder.isEmpty())
+            options.downloadFolder = QStringLiteral(".");
+        return options;
+    }
+
     if (options.web == parser.isSet(QStringLiteral("depth"))) {
         printError(QStringLiteral("give either --depth N URL (URL search) or --web KEYWORD (web search)"));
         return std::nullopt;
@@ -264,6 +300,117 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
     }
     return options;
 }
+
+// The lines of the address list; nullopt after printing why it cannot be read.
+std::optional<QStringList> readAddressList(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        printError(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+        return std::nullopt;
+    }
+    QStringList addresses;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (!line.isEmpty() && !line.startsWith(u'#'))
+            addresses.append(line);
+    }
+    return addresses;
+}
+
+// Downloads what the run asks for and tells how they went: progress on standard error, every failure
+// listed at the end.
+class DownloadReport {
+public:
+    DownloadReport(app::Downloads& downloads, bool quiet) : m_downloads(downloads), m_quiet(quiet) {
+        QObject::connect(&downloads, &app::Downloads::stateChanged, &downloads,
+                         [this](qint64 id, store::DownloadState state, const QString& error) {
+                             changed(id, state, error);
+                         });
+        QObject::connect(&downloads, &app::Downloads::progressed, &downloads,
+                         [this](qint64 id, qint64 total, qint64 received, int speed) {
+                             m_received[id] = {total, received, speed};
+                             showProgress();
+                         });
+        QObject::connect(&downloads, &app::Downloads::storeFailed, &downloads,
+                         [](const QString& error) { printError(QStringLiteral("database: %1").arg(error)); });
+    }
+
+    // Resumes what an earlier run left, then asks for each address not asked for before (a failed one is
+    // tried again).
+    store::DbStatus download(const QStringList& addresses, int campaignId, const QString& folder) {
+        auto known = m_downloads.rows();
+        if (!known)
+            return store::DbStatus::failure(known.error());
+        QHash<QString, store::DownloadRow> byUrl;
+        for (const store::DownloadRow& row : known.value())
+            byUrl.insert(row.url, row);
+        QStringList fresh;
+        QSet<QString> asked;
+        for (const QString& address : addresses) {
+            const auto it = byUrl.constFind(address);
+            if (it == byUrl.cend()) {
+                if (!asked.contains(address))
+                    fresh.append(address);
+                asked.insert(address);
+            } else if (it->state == store::DownloadState::Failed ||
+                       it->state == store::DownloadState::Cancelled)
+                m_downloads.retry(it->id);
+        }
+        const auto added = m_downloads.download(fresh, campaignId, folder);
+        return added ? store::dbOk() : store::DbStatus::failure(added.error());
+    }
+
+    bool anyFailed() const { return !m_failures.isEmpty(); }
+    void listFailures() const {
+        for (const QString& failure : m_failures)
+            printError(QStringLiteral("download failed: %1").arg(failure));
+    }
+
+private:
+    void changed(qint64 id, store::DownloadState state, const QString& error) {
+        m_received.remove(id);
+        if (state == store::DownloadState::Failed) {
+            const auto row = m_downloads.rows();
+            QString url = QString::number(id);
+            if (row)
+                for (const store::DownloadRow& each : row.value())
+                    if (each.id == id)
+                        url = urls::shownAddress(each.url);
+            m_failures.insert(id, QStringLiteral("%1: %2").arg(url, error));
+        } else {
+            m_failures.remove(id);
+        }
+        if (!m_quiet && store::isFinished(state))
+            std::fprintf(stderr, "download %lld %s%s\n", qlonglong(id),
+                         qPrintable(store::downloadStateText(state)),
+                         error.isEmpty() ? "" : qPrintable(QStringLiteral(": ") + urls::shownText(error)));
+    }
+
+    void showProgress() {
+        if (m_quiet || (m_shown.isValid() && m_shown.elapsed() < 2000))
+            return;
+        m_shown.start();
+        qint64 received = 0;
+        qint64 speed = 0;
+        for (const Progress& progress : std::as_const(m_received)) {
+            received += progress.received;
+            speed += progress.speed;
+        }
+        std::fprintf(stderr, "downloads: %d unfinished, %lld KB in the running ones, %lld KB/s\n",
+                     m_downloads.unfinishedCount(), qlonglong(received / 1024), qlonglong(speed / 1024));
+    }
+
+    struct Progress {
+        qint64 total = -1;
+        qint64 received = 0;
+        int speed = 0;
+    };
+    app::Downloads& m_downloads;
+    bool m_quiet;
+    QHash<qint64, Progress> m_received;
+    QMap<qint64, QString> m_failures;
+    QElapsedTimer m_shown;
+};
 
 } // namespace
 
@@ -354,6 +501,21 @@ int main(int argc, char* argv[]) {
     crawl::CrawlEngine& engine = session.engine(type);
     int exitCode = Done;
     bool outputFailed = false;
+    bool crawlOver = !options->downloadList.isEmpty();
+    const bool downloading = !options->downloadFolder.isEmpty();
+    if (downloading) {
+        app::DownloadSettings downloadSettings = session.downloads().settings();
+        downloadSettings.folder = options->downloadFolder;
+        downloadSettings.folderPerCampaign = false;
+        session.useDownloadSettings(downloadSettings);
+    }
+    DownloadReport report(session.downloads(), options->quiet);
+    // The run ends when the crawl is over and no download is queued or running.
+    const auto quitWhenIdle = [&crawlOver, &session] {
+        if (crawlOver && !session.downloads().isBusy())
+            QCoreApplication::quit();
+    };
+    QObject::connect(&session.downloads(), &app::Downloads::batchFinished, &app, quitWhenIdle);
     // One address a line, whatever the page wrote: a reader of this output must never see two addresses,
     // or an escape sequence, where one was recorded.
     const auto printAddress = [&outputFailed, &session, type](const QString&, const QString& address) {
@@ -394,6 +556,15 @@ int main(int argc, char* argv[]) {
     // Said even when quiet: the search goes on, but not as asked.
     QObject::connect(&engine, &crawl::CrawlEngine::notice, &app,
                      [](const QString& text) { printError(text); });
+    if (downloading)
+        QObject::connect(&engine, &crawl::CrawlEngine::fileRecorded, &app,
+                         [&report, &engine, &options](const QString&, const QString& address) {
+                             if (const store::DbStatus asked =
+                                     report.download({address}, engine.campaignId(), options->downloadFolder);
+                                 !asked)
+                                 printError(
+                                     QStringLiteral("cannot record the download: %1").arg(asked.error()));
+                         });
     if (!options->quiet) {
         QObject::connect(&engine, &crawl::CrawlEngine::messageChanged, &app, [](const QString& text) {
             std::fprintf(stderr, "%s\n", qPrintable(urls::shownText(text)));
@@ -404,13 +575,15 @@ int main(int argc, char* argv[]) {
         });
     }
     QObject::connect(
-        &engine, &crawl::CrawlEngine::finished, &app, [&exitCode, &outputFailed, &engine](bool stopped) {
+        &engine, &crawl::CrawlEngine::finished, &app,
+        [&exitCode, &outputFailed, &engine, &crawlOver, &quitWhenIdle](bool stopped) {
             exitCode = outputFailed ? CrawlFailure : stopped ? Stopped : Done;
             if (!engine.storeError().isEmpty()) {
                 printError(QStringLiteral("cannot record in the database: %1").arg(engine.storeError()));
                 exitCode = DatabaseFailure;
             }
-            QCoreApplication::quit();
+            crawlOver = true;
+            quitWhenIdle();
         });
     QSocketNotifier stopSignal(g_stopPipe[0], QSocketNotifier::Read);
     const auto stopOnSignal = [&stopSignal, &session, &exitCode, type] {
@@ -418,6 +591,8 @@ int main(int argc, char* argv[]) {
         char byte = 0;
         while (read(g_stopPipe[0], &byte, 1) > 0) {
         }
+        // Downloads stop where they are and resume at the next run with the same database.
+        session.downloads().shutDown();
         if (session.isRunning(type)) {
             session.stop(type); // "Stopped." and the exit status follow from the engine's finish
             return;
@@ -427,12 +602,29 @@ int main(int argc, char* argv[]) {
     };
     QObject::connect(&stopSignal, &QSocketNotifier::activated, &app, stopOnSignal);
 
-    const store::DbStatus started =
-        options->web ? session.startWebSearch(options->keyword, options->types, options->engine)
-                     : session.startUrlSearch(options->url, options->types, options->depth);
-    if (!started) {
-        printError(QStringLiteral("the search cannot start: %1").arg(started.error()));
-        return CrawlFailure;
+    if (downloading) {
+        if (const store::DbStatus resumed = session.downloads().resumeStored(); !resumed) {
+            printError(QStringLiteral("cannot resume the downloads: %1").arg(resumed.error()));
+            return DatabaseFailure;
+        }
+    }
+    if (!options->downloadList.isEmpty()) {
+        const auto addresses = readAddressList(options->downloadList);
+        if (!addresses)
+            return BadArguments;
+        if (const store::DbStatus asked = report.download(*addresses, 0, options->downloadFolder); !asked) {
+            printError(QStringLiteral("cannot record the downloads: %1").arg(asked.error()));
+            return DatabaseFailure;
+        }
+        QTimer::singleShot(0, &app, quitWhenIdle);
+    } else {
+        const store::DbStatus started =
+            options->web ? session.startWebSearch(options->keyword, options->types, options->engine)
+                         : session.startUrlSearch(options->url, options->types, options->depth);
+        if (!started) {
+            printError(QStringLiteral("the search cannot start: %1").arg(started.error()));
+            return CrawlFailure;
+        }
     }
     app.exec();
     session.shutDown();
@@ -441,5 +633,6 @@ int main(int argc, char* argv[]) {
             QStringLiteral("cannot write the log %1: %2").arg(options->logFile, logFile.errorString()));
         exitCode = CrawlFailure;
     }
-    return exitCode;
+    report.listFailures();
+    return exitCode == Done && report.anyFailed() ? DownloadFailure : exitCode;
 }

@@ -36,7 +36,20 @@ ResultActions::ResultActions(ResultList& list, MessageFacade& messages)
     m_copyAll = make(QStringLiteral("Copy all addresses"), "CopyAllAddresses",
                      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)});
     m_export = make(QStringLiteral("Export…"), "ExportResults", {QKeySequence(Qt::CTRL | Qt::Key_E)});
+    m_download = make(QStringLiteral("Download"), "DownloadResult", {QKeySequence(Qt::CTRL | Qt::Key_D)});
+    m_downloadAll = make(QStringLiteral("Download all shown"), "DownloadAllShown", {});
     connect(m_open, &QAction::triggered, &m_list, &ResultList::openSelectedResult);
+    connect(m_download, &QAction::triggered, this, [this] {
+        if (const QString address = m_list.selectedAddress(); !address.isEmpty())
+            emit downloadRequested({address});
+    });
+    connect(m_downloadAll, &QAction::triggered, this, [this] {
+        QStringList addresses;
+        for (const ExportRow& row : shownRows())
+            addresses.append(row.url);
+        if (!addresses.isEmpty())
+            emit downloadRequested(addresses);
+    });
     connect(m_copyAddress, &QAction::triggered, this, &ResultActions::copyAddress);
     connect(m_copyAll, &QAction::triggered, this, &ResultActions::copyAllAddresses);
     connect(m_export, &QAction::triggered, this, &ResultActions::exportShownRows);
@@ -94,11 +107,13 @@ void ResultActions::updateEnabled() {
     m_copyAddress->setEnabled(selected);
     m_copyAll->setEnabled(any);
     m_export->setEnabled(any);
+    m_download->setEnabled(selected);
+    m_downloadAll->setEnabled(any);
 }
 
 bool ResultActions::handleKey(QKeyEvent* event) {
     const QKeySequence pressed(event->keyCombination());
-    for (QAction* action : {m_open, m_copyAddress, m_copyAll, m_export})
+    for (QAction* action : {m_open, m_copyAddress, m_copyAll, m_export, m_download})
         if (action->shortcuts().contains(pressed)) {
             if (action->isEnabled())
                 action->trigger();

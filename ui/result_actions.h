@@ -1,8 +1,10 @@
 #pragma once
 // The commands of one result list, in its context menu and on its keys: Open (Enter), Copy address
-// (Ctrl+C), Copy all addresses (Ctrl+Shift+C) and Export... (Ctrl+E). Copy and export take the rows as the
-// list shows them: only those the quick filter lets through, in the list's current sort order, because
-// that is what the user is looking at when choosing the command. The list and the facade must outlive it.
+// (Ctrl+C), Copy all addresses (Ctrl+Shift+C), Export... (Ctrl+E), Download (Ctrl+D) and Download all
+// shown (the list asks through downloadRequested; whoever owns the downloads carries it out). Copy and export
+// take the rows as the list shows them: only those the quick filter lets through, in the list's current sort
+// order, because that is what the user is looking at when choosing the command. The list and the facade must
+// outlive it.
 
 #include "result_export.h"
 #include <QObject>
@@ -40,6 +42,8 @@ public:
     QAction* copyAddressAction() const { return m_copyAddress; }
     QAction* copyAllAction() const { return m_copyAll; }
     QAction* exportAction() const { return m_export; }
+    QAction* downloadAction() const { return m_download; }
+    QAction* downloadAllAction() const { return m_downloadAll; }
 
     void setFileChooser(ExportFileChooser chooser) { m_chooser = std::move(chooser); }
 
@@ -59,6 +63,9 @@ public:
     // without going through the window's shortcut map.
     bool handleKey(QKeyEvent* event);
 
+signals:
+    void downloadRequested(const QStringList& addresses);
+
 private:
     ResultList& m_list;
     MessageFacade& m_messages;
@@ -67,6 +74,8 @@ private:
     QAction* m_copyAddress = nullptr;
     QAction* m_copyAll = nullptr;
     QAction* m_export = nullptr;
+    QAction* m_download = nullptr;
+    QAction* m_downloadAll = nullptr;
 };
 
 } // namespace vorlane::ui

@@ -6,10 +6,12 @@
 #include "campaigns/crawl_log_dialog.h"
 #include "search/url_search.h"
 #include "store/crawl_log_store.h"
+#include "store/download_settings.h"
 #include "store/history_store.h"
 #include "tests/support/dialog_driver.h"
 #include "tests/support/session_fixture.h"
 #include "tests/support/table_rows.h"
+#include "tests/support/temp_user_options.h"
 #include "ui/result_export.h"
 
 #include <QLabel>
@@ -60,8 +62,8 @@ private slots:
         // Listed oldest first, nothing picked, in tab order, nothing to export yet.
         QCOMPARE(entries(campaigns()), m_labels);
         QVERIFY(campaigns()->currentIndex() == -1 && !button("ExportBtn")->isEnabled());
-        QCOMPARE(tabOrder(campaigns(), 6),
-                 (QStringList{"Campaigns", "DelCamp", "DelAllCamp", "Clse", "ExportBtn", "ShowLogBtn"}));
+        QCOMPARE(tabOrder(campaigns(), 7), (QStringList{"Campaigns", "DelCamp", "DelAllCamp", "Clse",
+                                                        "ExportBtn", "DownloadCamp", "ShowLogBtn"}));
         QSignalSpy loaded(&m_app->session, &app::Session::campaignLoaded);
         pick(campaigns(), m_labels[id - 1]);
         QVERIFY(loaded.size() == 1 && loaded.first().at(0).toInt() == id);
@@ -154,6 +156,42 @@ private slots:
         emit m_app->session.pageLogged(1, late);
         QCOMPARE(view->model().rowCount(),
                  csv.size() + (filter.contains("All") || filter.contains("imed") || filter == "Failed"));
+    }
+
+    // Download... asks for the folder while none is stored, remembers the answer, and fetches every link
+    // of the campaign into the campaign's own sub-folder.
+    void downloadAsksForTheFolderOnce() {
+        TempUserOptions options;
+        HttpFixture& site = m_app->startSite();
+        HttpFixture::Route file;
+        file.contentType = "audio/mpeg";
+        file.body = "sound";
+        site.setRoute("/song.mp3", file);
+        store::CampaignStore store(m_app->database.connection());
+        QVERIFY(store.createCampaign(store::CampaignType::UrlSearch, "http://a.test/"));
+        QVERIFY(store.recordFileLink(1, site.url("/song.mp3")));
+        m_dialog = new campaigns::CampManagement(m_app->session, m_app->messages, m_app->ownerWindow());
+        QTemporaryDir folder;
+        int asked = 0;
+        m_dialog->setFolderChooser([&](QWidget*, const QString&) {
+            ++asked;
+            return folder.path();
+        });
+        pick(campaigns(), "1 - URL Search - http://a.test/");
+        for (int round = 0; round < 2; ++round)
+            click(button("DownloadCamp"));
+        QCOMPARE(asked, 1);
+        QCOMPARE(store::loadDownloadSettings().folder, folder.path());
+        const auto done = [&] {
+            const auto rows = m_app->session.downloads().rows();
+            return rows->size() == 2 &&
+                   std::all_of(rows->begin(), rows->end(), [](const store::DownloadRow& row) {
+                       return row.state == store::DownloadState::Done && row.campaignId == 1;
+                   });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(done(), 30000);
+        QCOMPARE(QDir(folder.filePath("a.test")).entryList(QDir::Files),
+                 (QStringList{"song (1).mp3", "song.mp3"}));
     }
 
     // Each delete button with each answer: the question, the list, the stored rows and links, the markers.

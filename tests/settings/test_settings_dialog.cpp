@@ -5,6 +5,7 @@
 #include "settings/settings_dialog.h"
 #include "store/category_store.h"
 #include "store/crawl_settings_store.h"
+#include "store/download_settings.h"
 #include "store/engine_store.h"
 #include "tests/support/dialog_driver.h"
 #include "tests/support/session_fixture.h"
@@ -304,6 +305,10 @@ private slots:
         child<QCheckBox>("ObeyRobots")->setChecked(true);
         child<QSpinBox>("HostDelay")->setValue(700);
         child<QSpinBox>("MaxQueued")->setValue(5000);
+        child<QLineEdit>("DownloadFolder")->setText("/srv/media");
+        child<QCheckBox>("FolderPerCampaign")->setChecked(false);
+        child<QSpinBox>("ConnectionsPerFile")->setValue(3);
+        child<QSpinBox>("MaxFileSize")->setValue(20);
         addFresh("MT");
         addFresh("SE");
         QVERIFY(m_app->messages.shown().isEmpty());
@@ -324,12 +329,18 @@ private slots:
         QCOMPARE(store::CrawlSettingsStore::loadPolicy(), policy);
         QCOMPARE(m_app->session.engine(store::CampaignType::UrlSearch).settings().policy, policy);
         QCOMPARE(m_app->session.engine(store::CampaignType::WebSearch).settings().policy, policy);
+        const store::DownloadSettings downloads =
+            ok ? store::DownloadSettings{"/srv/media", false, 0, 3, 20 * 1024 * 1024}
+               : store::DownloadSettings{};
+        QCOMPARE(store::loadDownloadSettings(), downloads);
+        QCOMPARE(m_app->session.downloads().settings(), downloads);
 
         // The next opening shows what is stored; confirmed unchanged, it rewrites the same rows once each.
         openDialog();
         QCOMPARE(entries(list("FilterWords")), expected);
         QCOMPARE(child<QComboBox>("Connex")->currentText(), ok ? other : connection);
         QCOMPARE(child<QCheckBox>("ObeyRobots")->isChecked(), ok);
+        QCOMPARE(child<QSpinBox>("MaxFileSize")->value(), ok ? 20 : 0);
         press("Command1");
         QCOMPARE(storedFilters(), expected);
     }
@@ -382,15 +393,18 @@ private slots:
         for (const auto* group : m_dialog->findChildren<QGroupBox*>())
             captions << group->title();
         QCOMPARE(captions,
-                 QString("Settings,Media Types,Search Engines,URL Filter,Connection,Crawling").split(','));
+                 QString("Settings,Media Types,Search Engines,URL Filter,Connection,Crawling,Downloads")
+                     .split(','));
         for (const QLabel* label : m_dialog->findChildren<QLabel*>())
             QVERIFY2(label->buddy(), qPrintable(label->text()));
-        QStringList order = tabOrder(child("MT"), 31);
+        QStringList order = tabOrder(child("MT"), 40);
         order.removeAll("qt_spinbox_lineedit");
         QCOMPARE(order,
                  QString("MT,SearchCat,Add2,Delete2,FileExt,Ext,AddExt,DelExt,SE,SENG,Add3,Delete,SELink,"
                          "AddSELink,Edit,FilterWords,AddFilter,AddFilt,FilterDel,Connex,SameSite,"
-                         "ObeyRobots,MaxPerHost,HostDelay,RetryAfter,MaxQueued,Command1,Command2")
+                         "ObeyRobots,MaxPerHost,HostDelay,RetryAfter,MaxQueued,DownloadFolder,"
+                         "BrowseDownloadFolder,FolderPerCampaign,FilesAtOnce,ConnectionsPerFile,MaxFileSize,"
+                         "Command1,Command2")
                      .split(','));
     }
 

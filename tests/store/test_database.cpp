@@ -214,12 +214,14 @@ private slots:
                      QFile::Permissions());
     }
 
-    // Files as earlier versions left them: the first released layout (FILELINKS without FOUNDON) and the
-    // second (FOUNDON, no crawl log). Both end at the current version with their rows kept.
+    // Files as earlier versions left them: the first released layout (FILELINKS without FOUNDON), the
+    // second (FOUNDON) and the third (DOWNLOADS, no crawl log). Each ends at the current version with its
+    // rows kept.
     void oldVersionIsMigrated_data() {
         addColumns<int>({"version"});
         addRow("version 1", 1);
         addRow("version 2", 2);
+        addRow("version 3", 3);
     }
     void oldVersionIsMigrated() {
         auto [version] = fetchRow<int>({"version"});
@@ -234,15 +236,22 @@ private slots:
             "INSERT INTO CAMPAIGNS (CAMPTYPEID, CAMPAIGNSOURCE) VALUES (1, 'http://old.test/'), (1, 'http://other.test/')",
             "INSERT INTO FILELINKS VALUES (1, 'http://old.test/a.mp3')"};
         // clang-format on
-        if (version == 2)
+        if (version >= 2)
             statements << "ALTER TABLE FILELINKS ADD COLUMN FOUNDON TEXT COLLATE NOCASE";
+        if (version >= 3)
+            statements
+                << "CREATE TABLE DOWNLOADS (ID INTEGER PRIMARY KEY AUTOINCREMENT, CAMPAIGNID INTEGER, URL "
+                   "TEXT "
+                   "NOT NULL, TARGET TEXT NOT NULL DEFAULT '', STATE TEXT NOT NULL DEFAULT 'queued', TOTAL "
+                   "INTEGER NOT NULL DEFAULT -1, RECEIVED INTEGER NOT NULL DEFAULT 0, ERROR TEXT NOT NULL "
+                   "DEFAULT '', ADDED TEXT NOT NULL DEFAULT '', FINISHED TEXT)";
         buildFile(tmp.filePath(store::kDatabaseFileName),
                   statements << QString("PRAGMA user_version = %1").arg(version));
 
         const store::StartupResult started = store::prepareDatabase(tmp.path());
         QVERIFY2(started.outcome == store::StartupOutcome::Ready, qPrintable(started.error));
         QCOMPARE(firstText(started.database.connection(), "PRAGMA user_version"),
-                 QString("'%1'").arg(store::kSchemaVersion));
+                 QStringLiteral("'%1'").arg(store::kSchemaVersion));
         store::CampaignStore campaigns(started.database.connection());
         QCOMPARE(campaigns.recordFileLink(1, "http://old.test/b.mp3", "http://old.test/").value(), true);
         QCOMPARE(campaigns.recordFileLink(1, "HTTP://OLD.TEST/A.MP3").value(), false);

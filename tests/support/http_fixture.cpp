@@ -15,6 +15,14 @@ constexpr size_t kStreamChunk = 64 * 1024;
 // A hanging route holds a worker for as long as it hangs, and a keep-alive connection holds one between
 // requests: enough workers that neither starves a crawl with many transfers in flight.
 constexpr size_t kWorkers = 64;
+
+// Bytes [from, from + size) of a patterned body.
+QByteArray patternSlice(qint64 from, qint64 size) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qint64 i = 0; i < size; ++i)
+        bytes[i] = char(((from + i) * 31 + (from + i) / 1021) & 0xff);
+    return bytes;
+}
 } // namespace
 
 struct HttpFixture::Impl {
@@ -30,6 +38,7 @@ struct HttpFixture::Impl {
     QList<Request> requests;
     QStringList answered;
     QHash<QString, qint64> streamed;
+    QHash<QString, int> answersStarted;
 
     // Sleeps in small steps so that the fixture's end is never held up by a pending answer.
     void pause(int ms) {
@@ -46,10 +55,11 @@ struct HttpFixture::Impl {
         bool found = false;
         {
             std::lock_guard lock(mutex);
-            requests.append(
-                {target, QByteArray::fromStdString(req.get_header_value("User-Agent")), clock.elapsed(),
-                 QByteArray::fromStdString(req.get_header_value("Accept")),
-                 QByteArray::fromStdString(req.get_header_value("Accept-Language"))});
+            requests.append({target, QByteArray::fromStdString(req.get_header_value("User-Agent")),
+                             clock.elapsed(), QByteArray::fromStdString(req.get_header_value("Accept")),
+                             QByteArray::fromStdString(req.get_header_value("Accept-Language")),
+                             QByteArray::fromStdString(req.method),
+                             QByteArray::fromStdString(req.get_header_value("Range"))});
             const auto it = routes.constFind(target);
             if (it != routes.cend()) {
                 route = *it;
@@ -68,9 +78,10 @@ struct HttpFixture::Impl {
             return;
         }
         pause(route.delayMs);
-        if (!route.cookie.isEmpty() &&
-            !QByteArray::fromStdString(req.get_header_value("Cookie")).replace(' ', "").split(';').contains(
-                route.cookie)) {
+        if (!route.cookie.isEmpty() && !QByteArray::fromStdString(req.get_header_value("Cookie"))
+                                            .replace(' ', "")
+                                            .split(';')
+                                            .contains(route.cookie)) {
             res.status = 403;
             res.set_content("<html><body>Forbidden</body></html>", "text/html");
             return;
@@ -81,7 +92,14 @@ struct HttpFixture::Impl {
         if (route.streamBytes > 0) {
             const auto total = size_t(route.streamBytes);
             const std::string prefix = route.body.toStdString();
-            auto provide = [this, total, target, prefix](size_t offset, httplib::DataSink& sink) {
+            qint64 dropAt = -1;
+            if (req.method != "HEAD") {
+                std::lock_guard lock(mutex);
+                if (answersStarted[target]++ == 0 && route.dropAfter > 0)
+                    dropAt = route.dropAfter;
+            }
+            auto provide = [this, total, target, prefix, route, dropAt](size_t offset,
+                                                                        httplib::DataSink& sink) {
                 if (closing)
                     return false;
                 if (offset >= total) {
@@ -89,10 +107,27 @@ struct HttpFixture::Impl {
                     return true;
                 }
                 static const std::string filler(kStreamChunk, ' ');
-                const std::string& chunk = offset < prefix.size() ? prefix : filler;
-                const size_t from = offset < prefix.size() ? offset : 0;
-                const size_t n = std::min(chunk.size() - from, total - offset);
-                if (!sink.write(chunk.data() + from, n))
+                std::string pattern;
+                const std::string* chunk = offset < prefix.size() ? &prefix : &filler;
+                size_t from = offset < prefix.size() ? offset : 0;
+                size_t n = std::min(chunk->size() - from, total - offset);
+                if (route.patterned) {
+                    n = std::min(kStreamChunk, total - offset);
+                    if (route.bytesPerSecond > 0)
+                        n = std::min(n, size_t(std::max(1, route.bytesPerSecond / 20)));
+                    pattern = patternSlice(qint64(offset), qint64(n)).toStdString();
+                    chunk = &pattern;
+                    from = 0;
+                }
+                if (dropAt >= 0 && qint64(offset + n) > dropAt) {
+                    n = size_t(std::max<qint64>(0, dropAt - qint64(offset)));
+                    if (n > 0)
+                        sink.write(chunk->data() + from, n);
+                    return false; // the connection breaks off
+                }
+                if (route.bytesPerSecond > 0)
+                    pause(int(qint64(n) * 1000 / route.bytesPerSecond));
+                if (!sink.write(chunk->data() + from, n))
                     return false;
                 std::lock_guard lock(mutex);
                 streamed[target] += qint64(n);
@@ -127,7 +162,9 @@ HttpFixture::HttpFixture() : d(std::make_unique<Impl>()) {
         std::lock_guard lock(d->mutex);
         d->answered.append(QString::fromStdString(req.target));
     });
-    d->server.Get(".*", [this](const httplib::Request& req, httplib::Response& res) { d->handle(req, res); });
+    // Any path, a decoded newline in it included.
+    d->server.Get("[\\s\\S]*",
+                  [this](const httplib::Request& req, httplib::Response& res) { d->handle(req, res); });
     d->port = d->server.bind_to_any_port("127.0.0.1");
     if (d->port > 0)
         d->thread = std::thread([this] {
@@ -212,6 +249,19 @@ void HttpFixture::clearRequests() {
     std::lock_guard lock(d->mutex);
     d->requests.clear();
     d->answered.clear();
+}
+
+HttpFixture::Route HttpFixture::patternedFile(qint64 size, int bytesPerSecond) {
+    Route route;
+    route.contentType = "application/octet-stream";
+    route.streamBytes = size;
+    route.patterned = true;
+    route.bytesPerSecond = bytesPerSecond;
+    return route;
+}
+
+QByteArray HttpFixture::patternBytes(qint64 size) {
+    return patternSlice(0, size);
 }
 
 QString HttpFixture::linksPage(const QStringList& hrefs) {

@@ -18,11 +18,16 @@ public:
         QByteArray contentType = "text/html"; // empty: no Content-Type header at all
         QByteArray body;
         QList<QPair<QByteArray, QByteArray>> headers;
-        int delayMs = 0;        // before the answer starts
-        bool hang = false;      // never answers (until the fixture goes away)
-        qint64 streamBytes = 0; // > 0: `body`, then filler up to this many bytes, streamed
-        bool chunked = false;   // streamed without a Content-Length
+        int delayMs = 0;                  // before the answer starts
+        bool hang = false;                // never answers (until the fixture goes away)
+        qint64 streamBytes = 0;           // > 0: `body`, then filler up to this many bytes, streamed
+        bool chunked = false;             // streamed without a Content-Length
         QByteArray cookie = QByteArray(); // "name=value": answered 403 unless the request carries this cookie
+        // Streamed routes: the body is patternBytes(streamBytes) instead of `body` and filler (a Range
+        // request gets its part of it).
+        bool patterned = false;
+        int bytesPerSecond = 0; // > 0: streamed no faster
+        qint64 dropAfter = 0;   // > 0: the first answer breaks off after this many body bytes
     };
 
     struct Request {
@@ -31,6 +36,8 @@ public:
         qint64 receivedMs; // since the fixture started
         QByteArray accept;
         QByteArray acceptLanguage;
+        QByteArray method;
+        QByteArray range;
     };
 
     HttpFixture();
@@ -56,6 +63,11 @@ public:
     // when none is given.
     int answered(const QString& target = {}) const;
     void clearRequests(); // and the answers
+
+    // The body of a patterned route: `size` bytes no two nearby runs of which are alike.
+    static QByteArray patternBytes(qint64 size);
+    // A file of patternBytes(size), streamed no faster than `bytesPerSecond` when that is above 0.
+    static Route patternedFile(qint64 size, int bytesPerSecond = 0);
 
     // Links to the given targets as a page body, in order: <a href="...">.
     static QString linksPage(const QStringList& hrefs);

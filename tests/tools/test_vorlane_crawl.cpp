@@ -10,6 +10,7 @@
 #include "tests/support/temp_database.h"
 #include "tests/support/temp_user_options.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QProcess>
@@ -251,6 +252,8 @@ private slots:
     // The command among other Unix programs. "how": "terminate" sends SIGTERM once the start page is
     // asked for (it never answers), "closed pipe" gives standard output no reader, "full device" writes it
     // to /dev/full.
+    void killedDownloadResumesAtTheNextRun();
+
     void signalsAndFailures_data() {
         addColumns<QStringList, QString, int, QString>({"arguments", "how", "status", "log"});
         using L = QStringList;
@@ -335,6 +338,47 @@ private slots:
         QSqlDatabase::removeDatabase("after");
     }
 };
+
+// A crawl that downloads what it records is killed mid-file; the next run with the same database resumes
+// the partial (the server sees a Range request), ends byte-identical, and lists the failed download.
+void TestVorlaneCrawl::killedDownloadResumesAtTheNextRun() {
+    constexpr qint64 size = 1000000;
+    HttpFixture server;
+    server.setRoute("/big.mp3", HttpFixture::patternedFile(size, 300000));
+    server.setPage("/", HttpFixture::linksPage({"big.mp3", "missing.mp3"}));
+    TempDatabase db;
+    db.close();
+    QTemporaryDir dir;
+    const QString file = dir.filePath("files/big.mp3");
+    {
+        QProcess process;
+        process.start(QStringLiteral(VORLANE_CRAWL_PATH),
+                      {"--db", db.filePath(), "--types", ".mp3", "--depth", "1", "--download",
+                       dir.filePath("files"), server.url("/")});
+        // Past the first save of the control file (every second), which a kill leaves as it was.
+        QVERIFY(QTest::qWaitFor([&] { return QFileInfo(file).size() > 450000; }, 30000));
+        process.kill();
+        QVERIFY(process.waitForFinished(10000));
+    }
+    QVERIFY(QFileInfo(file).size() < size);
+    QFile list(dir.filePath("list.txt"));
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    list.write((server.url("/big.mp3") + "\n" + server.url("/missing.mp3") + "\n").toUtf8());
+    list.close();
+    const Outcome outcome = crawl(
+        {"--db", db.filePath(), "--download-only", list.fileName(), "--download", dir.filePath("files")});
+    QCOMPARE(outcome.status, 5);
+    QVERIFY2(outcome.log.contains(server.url("/missing.mp3") + ": The server answered 404"),
+             qPrintable(outcome.log));
+    QFile result(file);
+    QVERIFY(result.open(QIODevice::ReadOnly) && result.readAll() == HttpFixture::patternBytes(size));
+    QCOMPARE(QDir(dir.filePath("files")).entryList(QDir::Files), QStringList{"big.mp3"});
+    QVERIFY(std::any_of(server.requests().cbegin(), server.requests().cend(),
+                        [](const HttpFixture::Request& request) {
+                            return request.target == "/big.mp3" && request.range.startsWith("bytes=") &&
+                                   !request.range.startsWith("bytes=0-");
+                        }));
+}
 
 QTEST_GUILESS_MAIN(TestVorlaneCrawl)
 #include "test_vorlane_crawl.moc"

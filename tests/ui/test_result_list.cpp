@@ -264,7 +264,8 @@ private slots:
         QStringList texts;
         for (QAction* action : s.list.actions())
             texts << action->text();
-        QCOMPARE(texts, (QStringList{"Open", "Copy address", "Copy all addresses", "Export…"}));
+        QCOMPARE(texts, (QStringList{"Open", "Copy address", "Copy all addresses", "Export…", "Download",
+                                     "Download all shown"}));
         QCOMPARE(s.list.contextMenuPolicy(), Qt::ActionsContextMenu);
         auto enabled = [&] {
             QList<bool> out;
@@ -272,10 +273,11 @@ private slots:
                 out << action->isEnabled();
             return out;
         };
-        const QList<bool> none{false, false, false, false}, rowsOnly{false, false, true, true};
+        const QList<bool> none{false, false, false, false, false, false},
+            rowsOnly{false, false, true, true, false, true};
         QCOMPARE(enabled(), rowsOnly);
         s.select(0);
-        QCOMPARE(enabled(), (QList<bool>{true, true, true, true}));
+        QCOMPARE(enabled(), (QList<bool>(6, true)));
         s.list.setFilterText("nothing matches this");
         QCOMPARE(enabled(), none);
         s.list.setFilterText("");

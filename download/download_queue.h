@@ -1,0 +1,75 @@
+#pragma once
+// The download queue: files fetched into folders under names of our choosing, by the aria2 worker. A new
+// download is first probed (HEAD) for its name and size, a few at a time, then handed to the worker,
+// which runs the configured number at once. Lives on the caller's thread and never waits on the network;
+// every outcome comes back as a signal. Ids are the caller's (the DOWNLOADS rows').
+
+#include "aria2_worker.h"
+#include "name_probe.h"
+#include <QHash>
+#include <QObject>
+#include <QSet>
+#include <deque>
+#include <memory>
+
+namespace vorlane::download {
+
+struct DownloadOptions {
+    TransferOptions transfer;
+    qint64 maxFileSize = 0; // bytes; 0: no limit
+};
+
+class DownloadQueue : public QObject {
+    Q_OBJECT
+public:
+    explicit DownloadQueue(const DownloadOptions& options = {}, QObject* parent = nullptr);
+    ~DownloadQueue() override;
+
+    // A new download of `url` into `folder` (created when missing). Only http, https and ftp addresses
+    // are fetched; anything else fails at once.
+    void add(qint64 id, const QString& url, const QString& folder);
+    // A download whose file was named before (a restart, a retry): continues from the partial at
+    // `targetPath` when there is one.
+    void restore(qint64 id, const QString& url, const QString& targetPath, bool paused);
+    void pause(qint64 id);
+    void resume(qint64 id);
+    // Stops the download and deletes its partial file (a finished file is never touched).
+    void cancel(qint64 id);
+    // Forgets the download; whatever is on disk stays.
+    void forget(qint64 id);
+    void setOptions(const DownloadOptions& options);
+    // Stops every transfer so that it resumes at the next start; control files and partials stay.
+    // Afterwards nothing more is reported.
+    void shutDown();
+
+    bool isKnown(qint64 id) const { return m_downloads.contains(id); }
+
+signals:
+    void targetChosen(qint64 id, const QString& path);
+    void stateChanged(qint64 id, vorlane::store::DownloadState state, const QString& error);
+    void progressed(qint64 id, qint64 total, qint64 received, int bytesPerSecond);
+
+private:
+    struct Download {
+        QString url;
+        QString folder;
+        QString path; // once named
+        bool paused = false;
+        bool probing = false;
+    };
+    void probeMore();
+    void probed(qint64 id, const ProbeResult& result);
+    void hand(qint64 id, const QString& url);
+    void fail(qint64 id, const QString& error);
+    void workerStateChanged(qint64 id, store::DownloadState state, const QString& error);
+
+    DownloadOptions m_options;
+    NameProbe m_probe;
+    std::unique_ptr<Aria2Worker> m_worker;
+    QHash<qint64, Download> m_downloads;
+    std::deque<qint64> m_waitingForProbe;
+    QHash<QString, QSet<QString>> m_reservedNames; // by folder: names handed out, lower case
+    bool m_shutDown = false;
+};
+
+} // namespace vorlane::download
