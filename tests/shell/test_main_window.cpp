@@ -71,6 +71,21 @@ private slots:
             QVERIFY(!entry->icon().isNull()); // from the icon theme or the built-in fallback
     }
 
+    // A button pushed into the toolbar's overflow menu is one the user never sees: at the designed size
+    // the six designed buttons stay in sight; with a little more room, Downloads too.
+    void toolbarFitsTheDesignedSize() {
+        WindowFixture f;
+        auto* toolbar = f.window->findChild<QToolBar*>("Toolbar1");
+        const QSize designed = f.designedSize();
+        for (const QSize size : {designed, QSize(designed.width() + 80, designed.height())}) {
+            f.window->resize(size);
+            QTRY_COMPARE_WITH_TIMEOUT(toolbar->width(), f.window->width(), 2000);
+            const QList<QAction*> buttons = toolbar->actions();
+            for (QAction* action : buttons.mid(0, size == designed ? 6 : buttons.size()))
+                QVERIFY2(toolbar->widgetForAction(action)->isVisible(), qPrintable(action->text()));
+        }
+    }
+
     void arrangeResultLists() {
         WindowFixture f;
         QWidget* area = f.window->findChild<QWidget*>("ResultArea");
