@@ -4,19 +4,28 @@
 #include "store/engine_store.h"
 #include "store/history_store.h"
 
+#include <algorithm>
+
 namespace vorlane::app {
 
 Session::Session(store::Database& database, QObject* parent)
     : QObject(parent), m_database(database),
       m_urlEngine(store::CampaignType::UrlSearch, database.connection()),
-      m_webEngine(store::CampaignType::WebSearch, database.connection()), m_downloads(database) {
+      m_webEngine(store::CampaignType::WebSearch, database.connection()), m_downloads(database),
+      m_log(database.connection()) {
     for (crawl::CrawlEngine* engine : {&m_urlEngine, &m_webEngine}) {
         const store::CampaignType type = engine->kind();
         connect(engine, &crawl::CrawlEngine::finished, this, [this, engine, type](bool stopped) {
+            m_log.flush();
             emit searchFinished(type, stopped);
             if (!engine->storeError().isEmpty())
                 emit searchFailed(type, engine->storeError());
         });
+        connect(engine, &crawl::CrawlEngine::pageLogged, this,
+                [this, engine](const store::CrawlLogEntry& entry) {
+                    m_log.add(engine->campaignId(), entry);
+                    emit pageLogged(engine->campaignId(), entry);
+                });
     }
 }
 
@@ -176,7 +185,19 @@ bool Session::isRecording(int campaignId) const {
     return false;
 }
 
+store::DbResult<QList<store::CrawlLogEntry>> Session::crawlLog(int campaignId) {
+    return m_log.entries(campaignId);
+}
+
+int Session::latestCampaign() const {
+    for (const crawl::CrawlEngine* engine : {&m_urlEngine, &m_webEngine})
+        if (engine->isRunning())
+            return engine->campaignId();
+    return std::max(m_urlEngine.campaignId(), m_webEngine.campaignId());
+}
+
 store::DbStatus Session::deleteCampaign(int campaignId) {
+    m_log.forget({campaignId}); // its stored log goes with the campaign
     m_downloads.forgetCampaign(campaignId);
     const store::DbStatus deleted = store::CampaignStore(m_database.connection()).deleteCampaign(campaignId);
     if (!deleted)
@@ -187,6 +208,7 @@ store::DbStatus Session::deleteCampaign(int campaignId) {
 }
 
 store::DbStatus Session::deleteAllCampaigns() {
+    m_log.forget({m_urlEngine.campaignId(), m_webEngine.campaignId()});
     m_downloads.forgetCampaign(0);
     const store::DbStatus deleted = store::CampaignStore(m_database.connection()).deleteAllCampaigns();
     store::DbStatus markers = deleted;
@@ -260,6 +282,7 @@ crawl::CrawlEngine& Session::engine(store::CampaignType type) {
 void Session::shutDown() {
     m_urlEngine.abortAll();
     m_webEngine.abortAll();
+    m_log.close();
     m_downloads.shutDown();
     m_database.close();
 }

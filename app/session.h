@@ -6,6 +6,7 @@
 // crawl runs on the same session. A database failure comes back to the caller, which shows it; the session
 // never shows anything itself. The database must outlive the session.
 
+#include "app/crawl_log_recorder.h"
 #include "app/downloads.h"
 #include "app/records.h"
 #include "crawl/crawl_engine.h"
@@ -85,6 +86,12 @@ public:
     store::DbStatus deleteCampaign(int campaignId);
     store::DbStatus deleteAllCampaigns();
 
+    // --- Crawl log ---------------------------------------------------------------------------------------
+    // The campaign's log, oldest first, up to the page the running search logged last.
+    store::DbResult<QList<store::CrawlLogEntry>> crawlLog(int campaignId);
+    // The campaign of the running search, else of the last one this run, of either kind; 0 when none ran.
+    int latestCampaign() const;
+
     // --- Searches -----------------------------------------------------------------------------------------
     // Empties the search's result list (a new search is being asked for).
     void clearResults(store::CampaignType type);
@@ -126,6 +133,7 @@ signals:
     void resultsCleared(store::CampaignType type);
     void activityChanged(const QString& text); // "URL Search paused", "Web Search running..."
     void searchFinished(store::CampaignType type, bool stopped);
+    void pageLogged(int campaignId, const store::CrawlLogEntry& entry);
     // After searchFinished, when a failed write to the database stopped the search: its error, once.
     void searchFailed(store::CampaignType type, const QString& error);
 
@@ -138,6 +146,7 @@ private:
     crawl::CrawlEngine m_urlEngine;
     crawl::CrawlEngine m_webEngine;
     Downloads m_downloads;
+    CrawlLogRecorder m_log;
 };
 
 } // namespace vorlane::app

@@ -1,6 +1,7 @@
 #include "camp_management.h"
 
 #include "app/session.h"
+#include "campaigns/crawl_log_dialog.h"
 #include "ui/dialog_controls.h"
 #include "ui/message_facade.h"
 #include "urls/display_name.h"
@@ -44,12 +45,14 @@ CampManagement::CampManagement(app::Session& session, ui::MessageFacade& message
     m_deleteAll = ui::makeDialogButton("DelAllCamp", QStringLiteral("Delete All"), this);
     m_export = ui::makeDialogButton("ExportBtn", QStringLiteral("Export..."), this);
     m_download = ui::makeDialogButton("DownloadCamp", QStringLiteral("Download..."), this);
+    m_showLog = ui::makeDialogButton("ShowLogBtn", QStringLiteral("Show Log..."), this);
     m_close = ui::makeDialogButton("Clse", QStringLiteral("Close"), this);
     auto* buttons = new QHBoxLayout;
     // Export... stands apart from the buttons that delete, and comes last on Tab so the established order of
     // those stays as users know it.
     buttons->addWidget(m_export);
     buttons->addWidget(m_download);
+    buttons->addWidget(m_showLog);
     buttons->addStretch();
     for (QPushButton* button : {m_delete, m_deleteAll, m_close})
         buttons->addWidget(button);
@@ -62,11 +65,13 @@ CampManagement::CampManagement(app::Session& session, ui::MessageFacade& message
     setTabOrder(m_deleteAll, m_close);
     setTabOrder(m_close, m_export);
     setTabOrder(m_export, m_download);
+    setTabOrder(m_download, m_showLog);
 
     connect(m_campaigns, &QComboBox::activated, this, &CampManagement::campaignPicked);
     connect(m_delete, &QPushButton::clicked, this, &CampManagement::deleteSelected);
     connect(m_deleteAll, &QPushButton::clicked, this, &CampManagement::deleteAll);
     connect(m_export, &QPushButton::clicked, this, &CampManagement::exportSelected);
+    connect(m_showLog, &QPushButton::clicked, this, &CampManagement::showLog);
     connect(m_download, &QPushButton::clicked, this, &CampManagement::downloadSelected);
     connect(m_close, &QPushButton::clicked, this, &CampManagement::hide);
     connect(m_campaigns, &QComboBox::currentIndexChanged, this, &CampManagement::updateExportEnabled);
@@ -89,8 +94,10 @@ void CampManagement::fillCampaigns() {
 }
 
 void CampManagement::updateExportEnabled() {
-    m_export->setEnabled(m_campaigns->currentIndex() >= 0 && selectedCampaignId() != 0);
-    m_download->setEnabled(m_export->isEnabled());
+    const bool selected = m_campaigns->currentIndex() >= 0 && selectedCampaignId() != 0;
+    m_export->setEnabled(selected);
+    m_showLog->setEnabled(selected);
+    m_download->setEnabled(selected);
 }
 
 int CampManagement::selectedCampaignId() const {
@@ -153,6 +160,16 @@ void CampManagement::deleteAll() {
     }();
     if (!done)
         m_messages.critical(this, done.error());
+}
+
+void CampManagement::showLog() {
+    const int id = selectedCampaignId();
+    if (id == 0)
+        return;
+    keepShown() = true; // the log window is one of the program's: its activation must not hide this one
+    auto* log = new CrawlLogDialog(m_session, m_messages, id, this);
+    log->show();
+    log->activateWindow();
 }
 
 void CampManagement::exportSelected() {

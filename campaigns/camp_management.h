@@ -8,8 +8,8 @@
 // campaign is created or deleted anywhere (Session::campaignsChanged).
 
 #include "app/records.h"
-#include "ui/tool_dialog.h"
 #include "ui/result_actions.h"
+#include "ui/tool_dialog.h"
 
 namespace vorlane::ui {
 class MessageFacade;
@@ -42,6 +42,8 @@ private:
     // names; failures are shown as a message.
     void exportSelected();
     void downloadSelected();
+    // Opens the selected campaign's crawl log in a window of its own.
+    void showLog();
     void updateExportEnabled();
     // The campaign picked in the box; 0 when none is.
     int selectedCampaignId() const;
@@ -56,6 +58,7 @@ private:
     QPushButton* m_deleteAll;
     QPushButton* m_export;
     QPushButton* m_download;
+    QPushButton* m_showLog;
     QPushButton* m_close;
     ui::ExportFileChooser m_chooser;
     FolderChooser m_folderChooser;

@@ -53,6 +53,8 @@ struct CrawlEngine::State {
     quint64 generation = 0; // a queued step of an ended crawl sees another number and does nothing
     bool stepScheduled = false;
     Stage stage = Stage::SelectPage;
+    store::CrawlLogEntry pageEntry; // the page in hand's log entry, completed when its links are through
+    int filesBeforePage = 0;
 
     bool stopped() const { return stopCampaignId == campaignId; }
     bool mayFetch() const { return running && !paused && !stopped(); }
@@ -243,16 +245,17 @@ void CrawlEngine::step() {
             finish(false);
             return;
         }
-        if (d->pipeline.passesOver(cursor.pageKey(), cursor.pageAddress(), d->settings.filters,
-                                   cursor.segment())) {
-            passOver();
+        if (const FetchFailure skipped = d->pipeline.skipReason(cursor.pageKey(), cursor.pageAddress(),
+                                                                d->settings.filters, cursor.segment());
+            skipped != FetchFailure::None) {
+            passOver(skipped);
             return;
         }
         d->stage = State::Stage::AwaitPage;
         [[fallthrough]];
     case State::Stage::AwaitPage:
         if (d->pipeline.isDisallowed(cursor.pageKey())) {
-            passOver(); // robots.txt, which came after the page was selected, forbids it
+            passOver(FetchFailure::Robots); // robots.txt, which came after the page was selected, forbids it
             return;
         }
         if (!takePage())
@@ -268,6 +271,9 @@ void CrawlEngine::step() {
         case PageProcessor::Slice::PageDone:
             if (!d->running)
                 return;
+            d->pageEntry.links = d->page.linksOnPage();
+            d->pageEntry.files = d->page.filesFound() - d->filesBeforePage;
+            emit pageLogged(d->pageEntry);
             emit progress(d->page.pagesDone(), cursor.queuedPages(), d->page.filesFound());
             cursor.advance();
             d->stage = State::Stage::SelectPage;
@@ -282,7 +288,14 @@ void CrawlEngine::step() {
 }
 
 // The page in hand is neither fetched nor shown.
-void CrawlEngine::passOver() {
+void CrawlEngine::passOver(FetchFailure reason) {
+    store::CrawlLogEntry entry;
+    entry.address = d->cursor.pageAddress();
+    entry.level = levelText(d->cursor.segment(), d->cursor.pageLevel());
+    entry.reason = failureKey(reason);
+    emit pageLogged(entry);
+    if (!d->running)
+        return; // shut down from a handler of the entry
     d->pipeline.drop(d->cursor.pageKey());
     d->extraction.drop(d->cursor.pageKey());
     d->cursor.advance();
@@ -313,9 +326,19 @@ bool CrawlEngine::takePage() {
     emit messageChanged(QStringLiteral("Crawling: ") + d->cursor.pageAddress());
     if (!d->running)
         return false; // shut down from a handler of the text
-    emit levelChanged(levelText(d->cursor.segment(), d->cursor.pageLevel()));
+    const QString level = levelText(d->cursor.segment(), d->cursor.pageLevel());
+    emit levelChanged(level);
     if (!d->running)
         return false;
+    d->pageEntry = {};
+    d->pageEntry.address = d->cursor.pageAddress();
+    d->pageEntry.level = level;
+    d->pageEntry.reason = failureKey(prepared->failure);
+    d->pageEntry.httpStatus = prepared->httpStatus;
+    d->pageEntry.bytes = prepared->bytes;
+    d->pageEntry.elapsedMs = prepared->elapsedMs;
+    d->pageEntry.detail = prepared->failureDetail;
+    d->filesBeforePage = d->page.filesFound();
     if (!d->page.take(std::move(*prepared))) {
         failOnStore();
         return false;

@@ -5,7 +5,9 @@
 // status texts come out exactly as in a one-page-at-a-time crawl.
 
 #include "crawl/crawl_settings.h"
+#include "crawl/fetch_failure.h"
 #include "store/campaign_type.h"
+#include "store/crawl_log_store.h"
 #include "store/db_result.h"
 #include <QObject>
 #include <QSqlDatabase>
@@ -56,6 +58,8 @@ signals:
     void levelChanged(const QString& text);   // status panel 2: "level n" or "Engine: name"
     void fileRecorded(const QString& fileName, const QString& address, const QString& foundOn);
     void progress(int pagesDone, int pagesQueued, int filesFound);
+    // One per page the crawl requested (once its links are through) or passed over.
+    void pageLogged(const store::CrawlLogEntry& entry);
     // Something the user should know that needs no answer, said once a search: the page queue reached its
     // bound.
     void notice(const QString& text);
@@ -65,7 +69,7 @@ private:
     store::DbStatus start(const QList<CrawlSegment>& segments, const QString& source, const QString& fileExt);
     void scheduleStep();
     void step();
-    void passOver();
+    void passOver(FetchFailure reason);
     bool takePage();
     void prepareAhead();
     void failOnStore();

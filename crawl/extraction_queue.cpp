@@ -30,6 +30,11 @@ void ExtractionQueue::add(int key, FetchResult&& result, const QStringList& exte
     entry.page.outcome = result.outcome;
     entry.page.contentType = result.contentType;
     entry.page.dispositionFileName = result.dispositionFileName;
+    entry.page.failure = result.failure;
+    entry.page.httpStatus = result.httpStatus;
+    entry.page.bytes = result.body.size();
+    entry.page.elapsedMs = result.elapsedMs;
+    entry.page.failureDetail = result.failureDetail;
     if (result.outcome != FetchResult::Outcome::Page) {
         entry.ticket = 0;
         emit ready(key);

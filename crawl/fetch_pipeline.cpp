@@ -106,9 +106,11 @@ void FetchPipeline::release(int first) {
     m_gate.release(first);
 }
 
-bool FetchPipeline::passesOver(int key, const QString& address, const QStringList& filters,
-                               const CrawlSegment& segment) const {
-    return isFilteredUrl(address, filters) || (key > 0 && m_gate.rulesOut(address, segment));
+FetchFailure FetchPipeline::skipReason(int key, const QString& address, const QStringList& filters,
+                                       const CrawlSegment& segment) const {
+    if (isFilteredUrl(address, filters))
+        return FetchFailure::Filtered;
+    return key > 0 ? m_gate.rulesOut(address, segment) : FetchFailure::None;
 }
 
 void FetchPipeline::request(int key, const QString& address) {

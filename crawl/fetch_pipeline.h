@@ -34,7 +34,12 @@ public:
     // Passed over without a transfer: a filter word in the address, or the politeness options rule it out
     // (never a start page: the user asked for it by name).
     bool passesOver(int key, const QString& address, const QStringList& filters,
-                    const CrawlSegment& segment) const;
+                    const CrawlSegment& segment) const {
+        return skipReason(key, address, filters, segment) != FetchFailure::None;
+    }
+    // Why it is passed over (Filtered, OtherSite, Robots); None when it is not.
+    FetchFailure skipReason(int key, const QString& address, const QStringList& filters,
+                            const CrawlSegment& segment) const;
 
     bool contains(int key) const { return m_slots.contains(key); }
     void drop(int key); // cancels its transfer and forgets it

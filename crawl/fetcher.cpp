@@ -3,6 +3,7 @@
 #include "crawl/body_decoder.h"
 #include "urls/content_disposition.h"
 
+#include <QElapsedTimer>
 #include <QLocale>
 #include <QNetworkAccessManager>
 #include <QNetworkCookieJar>
@@ -71,6 +72,9 @@ FetchFailure failureOf(QNetworkReply::NetworkError error) {
         return FetchFailure::Refused;
     case QNetworkReply::SslHandshakeFailedError:
         return FetchFailure::Tls;
+    case QNetworkReply::InsecureRedirectError:
+    case QNetworkReply::TooManyRedirectsError:
+        return FetchFailure::Redirect;
     default:
         return FetchFailure::Other;
     }
@@ -86,6 +90,7 @@ struct Fetcher::Transfer {
     // rather than a cancellation.
     bool abandoned = false;
     bool anyType = false;
+    QElapsedTimer clock;  // from the request to the end of the answer
     bool waiting = false; // stopped reading until the body budget has room
     qint64 counted = 0;   // body bytes in m_bodyBytes
     QStringList tlsErrors;
@@ -191,6 +196,7 @@ int Fetcher::fetch(const QUrl& url, bool anyType) {
     transfer->anyType = anyType;
     transfer->manager = leastBusyManager();
     transfer->result.finalUrl = url;
+    transfer->clock.start();
     ++m_load[transfer->manager];
     transfer->idleMs = m_timeoutSeconds * 1000;
     if (transfer->idleMs > 0)
@@ -359,6 +365,7 @@ void Fetcher::onFinished(QNetworkReply* reply) {
         }
     }
     FetchResult result = std::move(transfer->result);
+    result.elapsedMs = int(transfer->clock.elapsed());
     const int ticket = transfer->ticket;
     dropReply(reply);
     emit finished(ticket, result);

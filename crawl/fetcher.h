@@ -47,6 +47,7 @@ struct FetchResult {
     QByteArray body;             // Page only
     int httpStatus = 0;          // of the final response; 0 when none came
     QByteArray retryAfter;       // the Retry-After header, when one came
+    int elapsedMs = 0;           // from the request to the end of the answer
 };
 
 // "Vorlane/<version>", the User-Agent every request carries.

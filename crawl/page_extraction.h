@@ -32,6 +32,12 @@ struct PreparedPage {
     QByteArray contentType;
     QString dispositionFileName;
     ExtractedLinks links; // a Page's only
+    // For the crawl log.
+    FetchFailure failure = FetchFailure::Other;
+    int httpStatus = 0;
+    qint64 bytes = 0; // of the body read
+    int elapsedMs = 0;
+    QString failureDetail;
 };
 
 } // namespace vorlane::crawl

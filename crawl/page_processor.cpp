@@ -40,6 +40,7 @@ void PageProcessor::clear() {
 
 bool PageProcessor::take(PreparedPage&& page) {
     m_links = std::move(page.links);
+    m_pageLinks = int(m_links.fileLinks.size() + m_links.pageLinks.size());
     m_filePass = true;
     m_linkIndex = 0;
     if (page.outcome != FetchResult::Outcome::NotPage ||

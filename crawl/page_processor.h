@@ -37,6 +37,7 @@ public:
     bool take(PreparedPage&& page);
     // One slice of the passes; at PageDone the page's links are let go.
     Slice processLinks();
+    int linksOnPage() const { return m_pageLinks; } // of the page taken last
     int pagesDone() const { return m_pagesDone; }
     int filesFound() const { return m_filesFound; }
     const QString& storeError() const { return m_storeError; }
@@ -60,6 +61,7 @@ private:
     QString m_storeError;
 
     ExtractedLinks m_links;
+    int m_pageLinks = 0;
     bool m_filePass = true;
     qsizetype m_linkIndex = 0;
 };

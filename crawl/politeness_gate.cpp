@@ -56,17 +56,18 @@ void PolitenessGate::forgetRobots() {
     m_robots.clear();
 }
 
-bool PolitenessGate::rulesOut(const QString& address, const CrawlSegment& segment) const {
+FetchFailure PolitenessGate::rulesOut(const QString& address, const CrawlSegment& segment) const {
     if (!m_policy.sameSiteOnly && !m_policy.obeyRobots)
-        return false;
+        return FetchFailure::None;
     const QUrl url(address);
     if (m_policy.sameSiteOnly && !segment.webSearch && !sameSite(url, QUrl(segment.startAddress)))
-        return true;
+        return FetchFailure::OtherSite;
     if (m_policy.obeyRobots) {
         const auto robots = m_robots.constFind(originOf(url));
-        return robots != m_robots.cend() && robots->known && !robots->rules.allows(robotsTargetOf(url));
+        if (robots != m_robots.cend() && robots->known && !robots->rules.allows(robotsTargetOf(url)))
+            return FetchFailure::Robots;
     }
-    return false;
+    return FetchFailure::None;
 }
 
 void PolitenessGate::hold(int key, const QUrl& url) {

@@ -3,6 +3,7 @@
 // (transfers at once, delay, Retry-After) and its origin's robots.txt, fetched first, allows it. Outcomes
 // come by signal; a timer, never a sleep, says when a wait may be over.
 
+#include "crawl/fetch_failure.h"
 #include "crawl/robots_rules.h"
 #include "store/crawl_policy.h"
 
@@ -31,9 +32,9 @@ public:
     void clear(); // after every transfer was cancelled: nothing held, hosts idle; robots.txt read is kept
     void forgetRobots(); // for a new crawl
 
-    // Whether the options rule a page out before any transfer: another site than the segment's start page,
-    // or a path its robots.txt (already read) forbids.
-    bool rulesOut(const QString& address, const CrawlSegment& segment) const;
+    // Why the options rule a page out before any transfer (OtherSite: another site than the segment's start
+    // page; Robots: a path its robots.txt, already read, forbids); None when they do not.
+    FetchFailure rulesOut(const QString& address, const CrawlSegment& segment) const;
 
     // Holds back a page's transfer (key: see CrawlCursor) until release() lets it go.
     void hold(int key, const QUrl& url);

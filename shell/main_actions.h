@@ -13,7 +13,8 @@ class QMainWindow;
 
 namespace vorlane::shell {
 
-enum class MainAction { WebSearch, UrlSearch, Campaigns, Settings, Help, About, Downloads };
+// ShowLog is a menu entry only.
+enum class MainAction { WebSearch, UrlSearch, Campaigns, Settings, Help, About, Downloads, ShowLog };
 
 class MainActions : public QObject {
     Q_OBJECT
@@ -28,8 +29,8 @@ signals:
     void triggered(MainAction action);
 
 private:
-    static constexpr std::size_t kActionCount = 7;
-    static_assert(std::size_t(MainAction::Downloads) + 1 == kActionCount);
+    static constexpr std::size_t kActionCount = 8;
+    static_assert(std::size_t(MainAction::ShowLog) + 1 == kActionCount);
 
     void buildToolbar(QMainWindow& window);
     void buildMenus(QMainWindow& window);

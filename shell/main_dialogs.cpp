@@ -1,7 +1,9 @@
 #include "main_dialogs.h"
 
 #include "about.h"
+#include "app/session.h"
 #include "campaigns/camp_management.h"
+#include "campaigns/crawl_log_dialog.h"
 #include "search/url_search.h"
 #include "search/web_search.h"
 #include "settings/settings_dialog.h"
@@ -57,6 +59,10 @@ void MainDialogs::showCampaigns() {
     if (!m_campaigns)
         m_campaigns = new campaigns::CampManagement(m_session, m_messages, &m_window);
     bringForward(m_campaigns);
+}
+
+void MainDialogs::showSearchLog() {
+    bringForward(new campaigns::CrawlLogDialog(m_session, m_messages, m_session.latestCampaign(), &m_window));
 }
 
 void MainDialogs::openSettings() {

@@ -46,6 +46,8 @@ public:
     // The address box is prefilled first unless a URL Search runs.
     void showUrlSearch();
     void showCampaigns();
+    // The crawl log of the running search, else of the last one this run (empty before any).
+    void showSearchLog();
     // Modal, over the window while it is shown.
     void openSettings();
     void openHelp();

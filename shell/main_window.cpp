@@ -145,6 +145,9 @@ void MainWindow::runAction(MainAction action) {
     case MainAction::About:
         m_dialogs->showAbout(true);
         break;
+    case MainAction::ShowLog:
+        m_dialogs->showSearchLog();
+        break;
     case MainAction::Downloads:
         m_pane->showDownloads();
         break;

@@ -11,9 +11,27 @@ static QString downloadsTable() {
         "ERROR TEXT NOT NULL DEFAULT '', ADDED TEXT NOT NULL DEFAULT '', FINISHED TEXT)");
 }
 
+namespace {
+
+// Version 4: one row per page a search requested or passed over. ENTRYID only grows, so it orders a
+// campaign's entries and tells the oldest; a deleted campaign takes its log along.
+QStringList crawlLogStatements() {
+    return {
+        QStringLiteral("CREATE TABLE CRAWLLOG (ENTRYID INTEGER PRIMARY KEY, CAMPAIGNID INTEGER NOT NULL, "
+                       "ADDRESS TEXT NOT NULL, LEVEL TEXT NOT NULL DEFAULT '', "
+                       "REASON TEXT NOT NULL DEFAULT '', STATUS INTEGER NOT NULL DEFAULT 0, "
+                       "BYTES INTEGER NOT NULL DEFAULT 0, LINKS INTEGER NOT NULL DEFAULT 0, "
+                       "FILES INTEGER NOT NULL DEFAULT 0, MS INTEGER NOT NULL DEFAULT 0, "
+                       "DETAIL TEXT NOT NULL DEFAULT '')"),
+        QStringLiteral("CREATE INDEX CRAWLLOG_CAMPAIGN ON CRAWLLOG (CAMPAIGNID, ENTRYID)"),
+        QStringLiteral("CREATE TRIGGER CRAWLLOG_CAMPAIGN_DELETED AFTER DELETE ON CAMPAIGNS BEGIN "
+                       "DELETE FROM CRAWLLOG WHERE CAMPAIGNID = OLD.CAMPAIGNID; END"),
+    };
+}
+
 // Every text column compares without letter case, as users expect "Audio" and "audio", or two links
 // differing only in case, to be the same thing.
-QStringList schemaCreateStatements() {
+QStringList searchTablesStatements() {
     return {
         QStringLiteral("CREATE TABLE CAMPAIGNTYPES (CAMPTYPEID INTEGER PRIMARY KEY, "
                        "CAMPAIGNTYPE TEXT NOT NULL COLLATE NOCASE)"),
@@ -60,12 +78,20 @@ QStringList schemaCreateStatements() {
     };
 }
 
+} // namespace
+
+QStringList schemaCreateStatements() {
+    return searchTablesStatements() + crawlLogStatements();
+}
+
 QStringList schemaUpgradeStatements(int fromVersion) {
     switch (fromVersion) {
     case 1:
         return {QStringLiteral("ALTER TABLE FILELINKS ADD COLUMN FOUNDON TEXT COLLATE NOCASE")};
     case 2:
         return {downloadsTable()};
+    case 3:
+        return crawlLogStatements();
     default:
         return {};
     }

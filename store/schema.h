@@ -6,8 +6,9 @@
 
 namespace vorlane::store {
 
-// Stored in PRAGMA user_version. 1: the first layout; 2: FILELINKS.FOUNDON added; 3: DOWNLOADS added.
-inline constexpr int kSchemaVersion = 3;
+// Stored in PRAGMA user_version. 1: the first layout; 2: FILELINKS.FOUNDON added; 3: DOWNLOADS added;
+// 4: CRAWLLOG added.
+inline constexpr int kSchemaVersion = 4;
 
 // Creates every table and index of the current version and inserts the seed rows; run on an empty file.
 QStringList schemaCreateStatements();

@@ -1,16 +1,17 @@
 // vorlane-crawl: a URL or web search from the command line, over the same session as the program. The
 // stored crawl settings (connection type, filter words, politeness) apply; flags override them for one run.
 // Recorded file addresses go to standard output, one a line, in the order recorded; progress goes to
-// standard error. SIGINT or SIGTERM stops the crawl in order; a second one ends the program at once.
-// With --download DIR every recorded file is downloaded into DIR as it is recorded; --download-only LIST
-// downloads the addresses of a file (one a line) without a crawl. With a database (--db), downloads that a
-// previous run left unfinished resume first, and an address already asked for is not fetched twice.
-// Exit status: 0 the crawl (and every download) is done; 1 it was stopped by a signal; 2 bad arguments
-// (an unknown engine among them); 3 the database cannot be used or is in use, or a write to it failed
-// during the crawl (which then stops; what was printed is stored); 4 the search cannot start, or standard
-// output cannot be written (a closed pipe, a full disk); 5 some download failed (each is listed on
-// standard error with its reason).
+// standard error; with --log, the crawl log goes to a file as JSON Lines. SIGINT or SIGTERM stops the crawl
+// in order; a second one ends the program at once. With --download DIR every recorded file is downloaded into
+// DIR as it is recorded; --download-only LIST downloads the addresses of a file (one a line) without a crawl.
+// With a database (--db), downloads that a previous run left unfinished resume first, and an address already
+// asked for is not fetched twice. Exit status: 0 the crawl (and every download) is done; 1 it was stopped by
+// a signal; 2 bad arguments (an unknown engine among them); 3 the database cannot be used or is in use, or a
+// write to it failed during the crawl (which then stops; what was printed is stored); 4 the search cannot
+// start, or standard output or the log cannot be written (a closed pipe, a full disk); 5 some download failed
+// (each is listed on standard error with its reason).
 
+#include "app/crawl_log_text.h"
 #include "app/session.h"
 #include "urls/display_name.h"
 #include "urls/resolve.h"
@@ -20,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QMap>
 #include <QSet>
 #include <QSocketNotifier>
@@ -59,6 +61,7 @@ struct Options {
     std::optional<int> perHost;
     std::optional<int> hostDelayMs;
     std::optional<int> maxQueued;
+    QString logFile; // JSON Lines of the crawl log; empty: none
     bool quiet = false;
     bool web = false;
     int depth = 0;
@@ -168,6 +171,10 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
          QStringLiteral("MS")},
         {QStringLiteral("max-queue"), QStringLiteral("Pages queued at most (default 2000000)."),
          QStringLiteral("N")},
+        {QStringLiteral("log"),
+         QStringLiteral("Write the crawl log to FILE, one JSON object a line: every page requested or "
+                        "passed over, with its outcome."),
+         QStringLiteral("FILE")},
         {QStringLiteral("download"), QStringLiteral("Download every recorded file into DIR."),
          QStringLiteral("DIR")},
         {QStringLiteral("download-only"),
@@ -189,6 +196,7 @@ std::optional<Options> parseArguments(const QCoreApplication& app) {
     options.dbFile = parser.value(QStringLiteral("db"));
     options.types = parser.value(QStringLiteral("types")).trimmed();
     options.quiet = parser.isSet(QStringLiteral("quiet"));
+    options.logFile = parser.value(QStringLiteral("log"));
     options.web = parser.isSet(QStringLiteral("web"));
     options.downloadFolder = parser.value(QStringLiteral("download"));
     options.downloadList = parser.value(QStringLiteral("download-only"));
@@ -524,6 +532,27 @@ int main(int argc, char* argv[]) {
         session.stop(type);
     };
     QObject::connect(&engine, &crawl::CrawlEngine::fileRecorded, &app, printAddress);
+    QFile logFile(options->logFile);
+    if (!options->logFile.isEmpty()) {
+        if (!logFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            printError(
+                QStringLiteral("cannot write the log %1: %2").arg(options->logFile, logFile.errorString()));
+            return CrawlFailure;
+        }
+        const auto writeEntry = [&](int, const store::CrawlLogEntry& entry) {
+            if (outputFailed)
+                return;
+            const QByteArray line =
+                QJsonDocument(app::logEntryJson(entry)).toJson(QJsonDocument::Compact) + '\n';
+            if (logFile.write(line) == line.size())
+                return;
+            outputFailed = true;
+            printError(
+                QStringLiteral("cannot write the log %1: %2").arg(options->logFile, logFile.errorString()));
+            session.stop(type);
+        };
+        QObject::connect(&session, &app::Session::pageLogged, &app, writeEntry);
+    }
     // Said even when quiet: the search goes on, but not as asked.
     QObject::connect(&engine, &crawl::CrawlEngine::notice, &app,
                      [](const QString& text) { printError(text); });
@@ -545,17 +574,17 @@ int main(int argc, char* argv[]) {
                 std::fprintf(stderr, "%d pages crawled, %d queued, %d files\n", pages, queued, files);
         });
     }
-    QObject::connect(&engine, &crawl::CrawlEngine::finished, &app,
-                     [&exitCode, &outputFailed, &engine, &crawlOver, &quitWhenIdle](bool stopped) {
-                         exitCode = outputFailed ? CrawlFailure : stopped ? Stopped : Done;
-                         if (!engine.storeError().isEmpty()) {
-                             printError(QStringLiteral("cannot record in the database: %1")
-                                            .arg(engine.storeError()));
-                             exitCode = DatabaseFailure;
-                         }
-                         crawlOver = true;
-                         quitWhenIdle();
-                     });
+    QObject::connect(
+        &engine, &crawl::CrawlEngine::finished, &app,
+        [&exitCode, &outputFailed, &engine, &crawlOver, &quitWhenIdle](bool stopped) {
+            exitCode = outputFailed ? CrawlFailure : stopped ? Stopped : Done;
+            if (!engine.storeError().isEmpty()) {
+                printError(QStringLiteral("cannot record in the database: %1").arg(engine.storeError()));
+                exitCode = DatabaseFailure;
+            }
+            crawlOver = true;
+            quitWhenIdle();
+        });
     QSocketNotifier stopSignal(g_stopPipe[0], QSocketNotifier::Read);
     const auto stopOnSignal = [&stopSignal, &session, &exitCode, type] {
         stopSignal.setEnabled(false); // a second signal no longer comes this way
@@ -599,6 +628,11 @@ int main(int argc, char* argv[]) {
     }
     app.exec();
     session.shutDown();
+    if (logFile.isOpen() && !logFile.flush() && exitCode != CrawlFailure) {
+        printError(
+            QStringLiteral("cannot write the log %1: %2").arg(options->logFile, logFile.errorString()));
+        exitCode = CrawlFailure;
+    }
     report.listFailures();
     return exitCode == Done && report.anyFailed() ? DownloadFailure : exitCode;
 }

@@ -233,7 +233,7 @@ QByteArray exportRows(const QList<ExportRow>& rows, ExportFormat format) {
     return {};
 }
 
-bool writeExport(const QString& path, const QList<ExportRow>& rows, ExportFormat format, QString* error) {
+bool writeWholeFile(const QString& path, const QByteArray& content, QString* error) {
     auto fail = [&](const QString& cause) {
         if (error)
             *error =
@@ -245,7 +245,6 @@ bool writeExport(const QString& path, const QList<ExportRow>& rows, ExportFormat
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());
-    const QByteArray content = exportRows(rows, format);
     if (file.write(content) != content.size()) {
         const QString cause = file.errorString();
         file.cancelWriting();
@@ -254,6 +253,20 @@ bool writeExport(const QString& path, const QList<ExportRow>& rows, ExportFormat
     if (!file.commit())
         return fail(file.errorString());
     return true;
+}
+
+bool writeExport(const QString& path, const QList<ExportRow>& rows, ExportFormat format, QString* error) {
+    return writeWholeFile(path, exportRows(rows, format), error);
+}
+
+QByteArray csvRecord(const QStringList& fields) {
+    QByteArray out;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            out.append(',');
+        appendCsvField(out, fields.at(i));
+    }
+    return out.append("\r\n");
 }
 
 QString copyText(const QList<ExportRow>& rows) {

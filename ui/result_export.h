@@ -15,6 +15,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace vorlane::ui {
@@ -49,6 +50,11 @@ QByteArray exportRows(const QList<ExportRow>& rows, ExportFormat format);
 // a sentence for the user naming the file and the cause.
 bool writeExport(const QString& path, const QList<ExportRow>& rows, ExportFormat format,
                  QString* error = nullptr);
+
+// One CSV record as the CSV export writes it: fields quoted where they must be, ended by CR LF.
+QByteArray csvRecord(const QStringList& fields);
+// Writes `content` to path as writeExport does: in one step, and on failure a sentence for the user.
+bool writeWholeFile(const QString& path, const QByteArray& content, QString* error = nullptr);
 
 // Text for the clipboard's "Copy all addresses": the addresses in row order, one a line, no final
 // line break.

@@ -3,7 +3,9 @@
 // campaigns created elsewhere, and exporting a whole campaign.
 
 #include "campaigns/camp_management.h"
+#include "campaigns/crawl_log_dialog.h"
 #include "search/url_search.h"
+#include "store/crawl_log_store.h"
 #include "store/download_settings.h"
 #include "store/history_store.h"
 #include "tests/support/dialog_driver.h"
@@ -12,6 +14,7 @@
 #include "tests/support/temp_user_options.h"
 #include "ui/result_export.h"
 
+#include <QLabel>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QtTest>
@@ -59,8 +62,8 @@ private slots:
         // Listed oldest first, nothing picked, in tab order, nothing to export yet.
         QCOMPARE(entries(campaigns()), m_labels);
         QVERIFY(campaigns()->currentIndex() == -1 && !button("ExportBtn")->isEnabled());
-        QCOMPARE(tabOrder(campaigns(), 6),
-                 (QStringList{"Campaigns", "DelCamp", "DelAllCamp", "Clse", "ExportBtn", "DownloadCamp"}));
+        QCOMPARE(tabOrder(campaigns(), 7), (QStringList{"Campaigns", "DelCamp", "DelAllCamp", "Clse",
+                                                        "ExportBtn", "DownloadCamp", "ShowLogBtn"}));
         QSignalSpy loaded(&m_app->session, &app::Session::campaignLoaded);
         pick(campaigns(), m_labels[id - 1]);
         QVERIFY(loaded.size() == 1 && loaded.first().at(0).toInt() == id);
@@ -89,6 +92,70 @@ private slots:
         QFile file(target + ".jsonl");
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), ui::exportRows(rows, ui::ExportFormat::JsonLines));
+    }
+
+    // Show Log... opens the picked campaign's crawl log; the filter narrows it, a running search's new
+    // entries join it, and Export CSV... writes the rows shown. `csv`: the exported lines after the header.
+    void logViewFiltersAndExports_data() {
+        addColumns<QString, QStringList>({"filter", "csv"});
+        const QString root = "http://a.test/,level 1,fetched,200,1200,3,1,12";
+        const QString gone =
+            "\"http://a.test/gone, \"\"really\"\".html\",level 2,error status from the server,404,512,0,0,8";
+        const QString slow = "http://a.test/slow.html,level 2,timed out: no answer,,,,,30000";
+        const QString filtered = "http://a.test/private/p.html,level 2,filtered by a word,,,,,";
+        addRow("everything", QString("All pages"), QStringList{root, gone, filtered, slow});
+        addRow("one outcome", QString("Failed"), QStringList{gone, slow});
+        addRow("another outcome", QString("Skipped"), QStringList{filtered});
+        addRow("one reason", QString("  Timed out"), QStringList{slow});
+        addRow("a reason no page had", QString("  Disallowed by robots.txt"), QStringList{});
+    }
+    void logViewFiltersAndExports() {
+        const auto [filter, csv] = fetchRow<QString, QStringList>({"filter", "csv"});
+        openWithCampaigns();
+        store::CrawlLogStore log(m_app->database.connection());
+        QVERIFY(log.append(1, {{"http://a.test/", "level 1", "", 200, 1200, 3, 1, 12, ""},
+                               {"http://a.test/gone, \"really\".html", "level 2", "http-error", 404, 512, 0,
+                                0, 8, ""},
+                               {"http://a.test/private/p.html", "level 2", "filtered", 0, 0, 0, 0, 0, ""},
+                               {"http://a.test/slow.html", "level 2", "timed-out", 0, 0, 0, 0, 30000,
+                                "no answer"}})
+                    .ok());
+        QVERIFY(log.append(3, {{"http://b.test/", "level 1", "", 200, 10, 0, 0, 1, ""}}).ok());
+        QVERIFY(!button("ShowLogBtn")->isEnabled()); // nothing picked yet
+        pick(campaigns(), m_labels[0]);
+        click(button("ShowLogBtn"));
+        auto* view = m_dialog->findChild<campaigns::CrawlLogDialog*>();
+        QVERIFY(view && view->isVisible() && view->campaignId() == 1);
+        for (const char* name : {"LogFilter", "LogTable", "LogExport", "LogClose"})
+            QVERIFY2(!control<QWidget>(view, name)->accessibleName().isEmpty(), name);
+        QStringList buddies;
+        for (const QLabel* label : view->findChildren<QLabel*>())
+            if (label->buddy())
+                buddies << label->buddy()->objectName();
+        buddies.sort();
+        QCOMPARE(buddies, (QStringList{"LogFilter", "LogTable"}));
+
+        pick(control<QComboBox>(view, "LogFilter"), filter);
+        QCOMPARE(view->model().rowCount(), csv.size());
+        QCOMPARE(control<QLabel>(view, "LogCount")->text(), QString("%1 of 4 pages").arg(csv.size()));
+        const QString target = m_app->database.directory() + "/log";
+        view->setFileChooser([&](QWidget*, const QString&, const QString& filters) {
+            return ui::ExportTarget{target, filters};
+        });
+        click(control<QPushButton>(view, "LogExport"));
+        QFile file(target + ".csv");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(file.readAll()).split("\r\n"),
+                 QStringList{"Address,Level,Outcome,Status,Bytes,Links,Files,Time (ms)"} + csv +
+                     QStringList{""});
+
+        // An entry of the running search joins when the filter lets it through; another campaign's never.
+        const store::CrawlLogEntry late{
+            "http://a.test/late.html", "level 3", "timed-out", 0, 0, 0, 0, 30000, ""};
+        emit m_app->session.pageLogged(3, late);
+        emit m_app->session.pageLogged(1, late);
+        QCOMPARE(view->model().rowCount(),
+                 csv.size() + (filter.contains("All") || filter.contains("imed") || filter == "Failed"));
     }
 
     // Download... asks for the folder while none is stored, remembers the answer, and fetches every link

@@ -226,6 +226,7 @@ private slots:
         addRow("a length past the cap", "/p.html ! 9000000", "/p.html", crawl::FetchFailure::TooLarge);
         addRow("a stream past the cap", "/p.html !! 9000000", "/p.html", crawl::FetchFailure::TooLarge);
         addRow("another type", "/p.bin ~ application/octet-stream", "/p.bin", crawl::FetchFailure::NotPage);
+        addRow("a redirect loop", "/loop -> /loop", "/loop", crawl::FetchFailure::Redirect);
     }
 
     // A site that sets a session cookie on its first page serves the next ones only with it: every later

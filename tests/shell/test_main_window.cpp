@@ -9,11 +9,14 @@
 #include "ui/status_panels.h"
 #include "window_fixture.h"
 #include <QAccessible>
+#include <QDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
 #include <QSettings>
 #include <QSqlQuery>
+#include <QTableView>
 #include <QTimer>
 #include <QToolBar>
 
@@ -66,6 +69,21 @@ private slots:
         QAction* entry = f.window->findChild<QAction*>(action);
         if (f.window->findChild<QToolBar*>("Toolbar1")->actions().contains(entry))
             QVERIFY(!entry->icon().isNull()); // from the icon theme or the built-in fallback
+    }
+
+    // A button pushed into the toolbar's overflow menu is one the user never sees: at the designed size
+    // the six designed buttons stay in sight; with a little more room, Downloads too.
+    void toolbarFitsTheDesignedSize() {
+        WindowFixture f;
+        auto* toolbar = f.window->findChild<QToolBar*>("Toolbar1");
+        const QSize designed = f.designedSize();
+        for (const QSize size : {designed, QSize(designed.width() + 80, designed.height())}) {
+            f.window->resize(size);
+            QTRY_COMPARE_WITH_TIMEOUT(toolbar->width(), f.window->width(), 2000);
+            const QList<QAction*> buttons = toolbar->actions();
+            for (QAction* action : buttons.mid(0, size == designed ? 6 : buttons.size()))
+                QVERIFY2(toolbar->widgetForAction(action)->isVisible(), qPrintable(action->text()));
+        }
     }
 
     void arrangeResultLists() {
@@ -154,6 +172,53 @@ private slots:
         // A new search of the same kind empties only its own list.
         session.clearResults(urlSearch ? store::CampaignType::UrlSearch : store::CampaignType::WebSearch);
         QCOMPARE(own->rowCount(), 0);
+    }
+
+    // What a screen reader hears from the status bar once a real crawl has ended, done or stopped: every
+    // panel's text, read through the accessibility interface. The crawl's log then lists its pages.
+    void statusPanelsHeardAfterACrawl_data() {
+        QTest::addColumn<bool>("stop");
+        QTest::addColumn<QStringList>("heard");
+        QTest::newRow("done") << false
+                              << QStringList{"Done.", "level 2", "Idle",
+                                             "2 pages crawled, 0 queued, 2 files found"};
+        QTest::newRow("stopped") << true
+                                 << QStringList{"Stopped.", "level 1", "Idle",
+                                                "1 pages crawled, 0 queued, 1 files found"};
+    }
+    void statusPanelsHeardAfterACrawl() {
+        QFETCH(bool, stop);
+        QFETCH(QStringList, heard);
+        HttpFixture site;
+        site.setPage("/", HttpFixture::linksPage({"a.mp3", "next.html"}));
+        HttpFixture::Route silent;
+        silent.hang = true;
+        if (stop)
+            site.setRoute("/next.html", silent);
+        else
+            site.setPage("/next.html", HttpFixture::linksPage({"b.mp3"}));
+        WindowFixture f;
+        app::Session& session = f.window->session();
+        crawl::CrawlEngine& engine = session.engine(store::CampaignType::UrlSearch);
+        QVERIFY(engine.startUrlCrawl(site.url("/"), ".mp3", 2).ok());
+        if (stop) {
+            QTRY_VERIFY_WITH_TIMEOUT(site.hits("/next.html") == 1 && f.list(2)->rowCount() == 1, 5000);
+            session.stop(store::CampaignType::UrlSearch);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!engine.isRunning(), 10000);
+        const auto panelsHeard = [&] {
+            QStringList out;
+            for (int panel = 1; panel <= 4; ++panel)
+                out << QAccessible::queryAccessibleInterface(f.window->statusPanels()->panel(panel))
+                           ->text(QAccessible::Name);
+            return out;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(panelsHeard(), heard, 2000);
+
+        f.trigger("ShowLog");
+        auto* log = f.window->findChild<QDialog*>("CrawlLog");
+        QVERIFY(log && log->isVisible());
+        QCOMPARE(log->findChild<QTableView*>("LogTable")->model()->rowCount(), stop ? 1 : 2);
     }
 
     // The first write the database refuses stops the search: "Stopped.", its error in one box, and the rows

@@ -8,15 +8,17 @@
 // as copies racing for one file): with a mode argument it runs one of the helper roles in main() instead
 // of the tests.
 
+#include "crawl/crawl_settings.h"
 #include "store/campaign_store.h"
 #include "store/category_store.h"
+#include "store/crawl_log_store.h"
+#include "store/crawl_settings_store.h"
 #include "store/database.h"
 #include "store/engine_store.h"
 #include "store/history_store.h"
 #include "store/queries.h"
 #include "store/schema.h"
-#include "crawl/crawl_settings.h"
-#include "store/crawl_settings_store.h"
+#include "tests/support/table_rows.h"
 #include "tests/support/temp_database.h"
 #include "tests/support/temp_user_options.h"
 
@@ -212,19 +214,39 @@ private slots:
                      QFile::Permissions());
     }
 
+    // Files as earlier versions left them: the first released layout (FILELINKS without FOUNDON), the
+    // second (FOUNDON) and the third (DOWNLOADS, no crawl log). Each ends at the current version with its
+    // rows kept.
+    void oldVersionIsMigrated_data() {
+        addColumns<int>({"version"});
+        addRow("version 1", 1);
+        addRow("version 2", 2);
+        addRow("version 3", 3);
+    }
     void oldVersionIsMigrated() {
+        auto [version] = fetchRow<int>({"version"});
         QTemporaryDir tmp;
-        // The first released layout: FILELINKS without FOUNDON.
         // clang-format off
-        buildFile(tmp.filePath(store::kDatabaseFileName), {
+        QStringList statements{
             "CREATE TABLE CAMPAIGNTYPES (CAMPTYPEID INTEGER PRIMARY KEY, CAMPAIGNTYPE TEXT NOT NULL COLLATE NOCASE)",
             "CREATE TABLE CAMPAIGNS (CAMPAIGNID INTEGER PRIMARY KEY AUTOINCREMENT, CAMPTYPEID INTEGER NOT NULL, CAMPAIGNSOURCE TEXT NOT NULL DEFAULT '' COLLATE NOCASE)",
             "CREATE TABLE FILELINKS (CAMPAIGNID INTEGER NOT NULL, URL TEXT NOT NULL COLLATE NOCASE)",
             "CREATE UNIQUE INDEX FILELINKS_CAMPAIGN_URL ON FILELINKS (CAMPAIGNID, URL COLLATE NOCASE)",
             "INSERT INTO CAMPAIGNTYPES VALUES (1, 'URL Search'), (2, 'Web Search')",
-            "INSERT INTO CAMPAIGNS (CAMPTYPEID, CAMPAIGNSOURCE) VALUES (1, 'http://old.test/')",
-            "INSERT INTO FILELINKS VALUES (1, 'http://old.test/a.mp3')", "PRAGMA user_version = 1"});
+            "INSERT INTO CAMPAIGNS (CAMPTYPEID, CAMPAIGNSOURCE) VALUES (1, 'http://old.test/'), (1, 'http://other.test/')",
+            "INSERT INTO FILELINKS VALUES (1, 'http://old.test/a.mp3')"};
         // clang-format on
+        if (version >= 2)
+            statements << "ALTER TABLE FILELINKS ADD COLUMN FOUNDON TEXT COLLATE NOCASE";
+        if (version >= 3)
+            statements
+                << "CREATE TABLE DOWNLOADS (ID INTEGER PRIMARY KEY AUTOINCREMENT, CAMPAIGNID INTEGER, URL "
+                   "TEXT "
+                   "NOT NULL, TARGET TEXT NOT NULL DEFAULT '', STATE TEXT NOT NULL DEFAULT 'queued', TOTAL "
+                   "INTEGER NOT NULL DEFAULT -1, RECEIVED INTEGER NOT NULL DEFAULT 0, ERROR TEXT NOT NULL "
+                   "DEFAULT '', ADDED TEXT NOT NULL DEFAULT '', FINISHED TEXT)";
+        buildFile(tmp.filePath(store::kDatabaseFileName),
+                  statements << QString("PRAGMA user_version = %1").arg(version));
 
         const store::StartupResult started = store::prepareDatabase(tmp.path());
         QVERIFY2(started.outcome == store::StartupOutcome::Ready, qPrintable(started.error));
@@ -237,6 +259,44 @@ private slots:
         QCOMPARE(rows->size(), 2);
         QCOMPARE(rows->at(0).url + " < " + rows->at(0).foundOn, "http://old.test/a.mp3 < ");
         QCOMPARE(rows->at(1).url + " < " + rows->at(1).foundOn, "http://old.test/b.mp3 < http://old.test/");
+        // The crawl log is there, and goes with its campaign.
+        store::CrawlLogStore log(started.database.connection());
+        for (const int id : {1, 2})
+            QVERIFY(log.append(id, {{"http://old.test/", "level 1", "", 200, 10, 1, 1, 5, ""}}).ok());
+        QVERIFY(campaigns.deleteCampaign(1).ok());
+        QCOMPARE(log.entries(1)->size(), 0);
+        QCOMPARE(log.entries(2)->size(), 1);
+    }
+
+    // A campaign keeps its newest entries up to the cap, whatever the batches; other campaigns keep theirs.
+    void crawlLogDropsTheOldestPastTheCap_data() {
+        addColumns<QList<int>, int, QString>({"batches", "cap", "kept"});
+        addRow("under the cap", QList<int>{2, 2}, 5, "1 2 3 4");
+        addRow("one batch past it", QList<int>{7}, 5, "3 4 5 6 7");
+        addRow("several batches past it", QList<int>{3, 4, 2, 3}, 5, "8 9 10 11 12");
+        addRow("a cap of one", QList<int>{2, 1}, 1, "3");
+    }
+    void crawlLogDropsTheOldestPastTheCap() {
+        auto [batches, cap, kept] = fetchRow<QList<int>, int, QString>({"batches", "cap", "kept"});
+        store::CampaignStore campaigns(m_temp->connection());
+        const int id = campaigns.createCampaign(store::CampaignType::UrlSearch, "http://a.test/").value();
+        const int other = campaigns.createCampaign(store::CampaignType::UrlSearch, "http://b.test/").value();
+        store::CrawlLogStore log(m_temp->connection(), cap);
+        QVERIFY(log.append(other, {{"http://b.test/", "level 1", "", 200, 1, 0, 0, 1, ""}}).ok());
+        int page = 0;
+        for (const int size : batches) {
+            QList<store::CrawlLogEntry> batch;
+            for (int i = 0; i < size; ++i)
+                batch.append({QString::number(++page), "level 2", "timed-out", 0, 0, 0, 0, 30000, ""});
+            QVERIFY(log.append(id, batch).ok());
+        }
+        // Read back by a store that counts afresh.
+        const auto entries = store::CrawlLogStore(m_temp->connection()).entries(id);
+        QStringList addresses;
+        for (const store::CrawlLogEntry& entry : entries.value())
+            addresses << entry.address;
+        QCOMPARE(addresses.join(u' '), kept);
+        QCOMPARE(log.entries(other)->size(), 1);
     }
 
     void newerVersionIsLeftAlone() {

@@ -1,6 +1,9 @@
 // vorlane-crawl run as a process against a local site: what it prints, where, and its exit status; and the
 // stored politeness it crawls with unless a flag says otherwise.
 
+#include "app/crawl_log_text.h"
+#include "store/crawl_log_store.h"
+#include "store/crawl_settings_store.h"
 #include "store/engine_store.h"
 #include "tests/support/http_fixture.h"
 #include "tests/support/table_rows.h"
@@ -9,6 +12,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -152,6 +156,71 @@ private slots:
         got.sort();
         printed.sort();
         QCOMPARE(got, printed);
+    }
+
+    // --log writes one JSON object a line for every page requested or passed over, in the crawl's order,
+    // the same entries the database keeps for the campaign. The site has one page of each outcome.
+    void logHasAnEntryPerPage_data() {
+        addColumns<QString>({"concurrency"});
+        addRow("one transfer", QString("1"));
+        addRow("eight transfers", QString("8"));
+    }
+    void logHasAnEntryPerPage() {
+        auto [concurrency] = fetchRow<QString>({"concurrency"});
+        HttpFixture server;
+        const QString other = QStringLiteral("http://localhost:%1/x.html").arg(server.port());
+        server.setPage("/", HttpFixture::linksPage({"ok.html", "missing.html", "private/p.html",
+                                                    "secret.html", other, "top.mp3"}));
+        server.setPage("/ok.html", HttpFixture::linksPage({"a.mp3", "b.mp3"}));
+        HttpFixture::Route robots;
+        robots.contentType = "text/plain";
+        robots.body = "User-agent: *\nDisallow: /secret\n";
+        server.setRoute("/robots.txt", robots);
+        TempDatabase db;
+        QVERIFY(store::CrawlSettingsStore(db.connection()).save({"DSL", {"private"}, {}}).ok());
+        db.close();
+        QTemporaryDir dir;
+        const QString logPath = dir.filePath("log.jsonl");
+
+        const Outcome outcome =
+            crawl({"--db", db.filePath(), "--types", ".mp3", "--depth", "2", "-q", "--log", logPath,
+                   "--same-site", "yes", "--robots", "yes", "--concurrency", concurrency, server.url("/")});
+        QVERIFY2(outcome.status == 0, qPrintable(outcome.log));
+        QFile file(logPath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        QCOMPARE(lines.last(), QByteArray()); // every line ends
+        QStringList read;
+        for (const QByteArray& line : lines.first(lines.size() - 1)) {
+            const QJsonObject entry = QJsonDocument::fromJson(line).object();
+            QCOMPARE(entry.size(), 10);
+            read << QStringList{entry["address"].toString().remove(server.url("")),
+                                entry["level"].toString(),
+                                entry["outcome"].toString(),
+                                entry["reason"].toString(),
+                                QString::number(entry["status"].toInt()),
+                                QString::number(entry["links"].toInt()),
+                                QString::number(entry["files"].toInt())}
+                        .join(u' ');
+            // A page that came has its size and time; one passed over has neither.
+            QCOMPARE(entry["bytes"].toInt() > 0, entry["status"].toInt() != 0);
+            QVERIFY(entry["outcome"].toString() != "skipped" || entry["ms"].toInt() == 0);
+        }
+        QCOMPARE(read, (QStringList{"/ level 1 fetched  200 6 1", "/ok.html level 2 fetched  200 2 2",
+                                    "/missing.html level 2 failed http-error 404 0 0",
+                                    "/private/p.html level 2 skipped filtered 0 0 0",
+                                    "/secret.html level 2 skipped robots 0 0 0",
+                                    other + " level 2 skipped other-site 0 0 0"}));
+        QCOMPARE(server.hits("/secret.html") + server.hits("/private/p.html") + server.hits("/x.html"), 0);
+
+        // The same entries are kept with the campaign.
+        const store::StartupResult reopened = store::prepareDatabase(QFileInfo(db.filePath()).path());
+        QVERIFY(reopened.outcome == store::StartupOutcome::Ready);
+        const auto stored = store::CrawlLogStore(reopened.database.connection()).entries(1);
+        QCOMPARE(stored->size(), read.size());
+        for (qsizetype i = 0; i < stored->size(); ++i)
+            QCOMPARE(QJsonDocument(app::logEntryJson(stored->at(i))).toJson(QJsonDocument::Compact),
+                     lines.at(i));
     }
 
     // Links written to break the output or drive the terminal: every printed line is one whole address
