@@ -397,14 +397,7 @@ private slots:
         QVERIFY(proxy.isListening());
         HttpFixture server;
         QVERIFY(buildSite(server, {"/ > a.html x.mp3", "/a.html > y.mp3"}));
-        const QByteArray saved = qgetenv("http_proxy"), savedNo = qgetenv("no_proxy");
-        qputenv("http_proxy", proxy.address().toUtf8());
-        qunsetenv("no_proxy");
-        const auto restore = qScopeGuard([&] {
-            saved.isNull() ? qunsetenv("http_proxy") : qputenv("http_proxy", saved);
-            if (!savedNo.isNull())
-                qputenv("no_proxy", savedNo);
-        });
+        const SystemProxyOverride systemProxy(proxy);
         TempDatabase db;
         crawl::CrawlEngine engine(store::CampaignType::UrlSearch, db.connection());
         engine.setSettings(crawlSettings(10, 2));

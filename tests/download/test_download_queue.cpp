@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -214,14 +213,7 @@ private slots:
         QVERIFY(proxy.isListening());
         HttpFixture site;
         site.setRoute("/f.bin", HttpFixture::patternedFile(100000));
-        const QByteArray saved = qgetenv("http_proxy"), savedNo = qgetenv("no_proxy");
-        qputenv("http_proxy", proxy.address().toUtf8());
-        qunsetenv("no_proxy");
-        const auto restore = qScopeGuard([&] {
-            saved.isNull() ? qunsetenv("http_proxy") : qputenv("http_proxy", saved);
-            if (!savedNo.isNull())
-                qputenv("no_proxy", savedNo);
-        });
+        const SystemProxyOverride systemProxy(proxy);
         const QString url = QStringLiteral("http://site.test:%1/f.bin").arg(site.port());
         QTemporaryDir dir;
         Downloads downloads;

@@ -62,3 +62,14 @@ void ForwardingProxy::forward(QTcpSocket* client, const QByteArray& request) {
     const bool testName = target.host().endsWith(u".test");
     upstream->connectToHost(testName ? QStringLiteral("127.0.0.1") : target.host(), quint16(target.port(80)));
 }
+
+SystemProxyOverride::SystemProxyOverride(const ForwardingProxy& proxy) {
+    qputenv("http_proxy", proxy.address().toUtf8());
+    qunsetenv("no_proxy");
+}
+
+SystemProxyOverride::~SystemProxyOverride() {
+    m_savedProxy.isNull() ? qunsetenv("http_proxy") : qputenv("http_proxy", m_savedProxy);
+    if (!m_savedNoProxy.isNull())
+        qputenv("no_proxy", m_savedNoProxy);
+}

@@ -25,3 +25,17 @@ private:
     QTcpServer m_server;
     QStringList m_forwarded;
 };
+
+// While it lives, the process's system proxy configuration names `proxy` (http_proxy set, no_proxy unset);
+// both come back as they were when it goes.
+class SystemProxyOverride {
+public:
+    explicit SystemProxyOverride(const ForwardingProxy& proxy);
+    ~SystemProxyOverride();
+    SystemProxyOverride(const SystemProxyOverride&) = delete;
+    SystemProxyOverride& operator=(const SystemProxyOverride&) = delete;
+
+private:
+    QByteArray m_savedProxy = qgetenv("http_proxy");
+    QByteArray m_savedNoProxy = qgetenv("no_proxy");
+};
