@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
+#include <QSortFilterProxyModel>
 #include <QStyledItemDelegate>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -61,7 +62,11 @@ DownloadsView::DownloadsView(ui::UrlOpener& opener, QWidget* parent) : QWidget(p
     m_list->setUniformRowHeights(true);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setModel(m_model);
+    m_shown = new QSortFilterProxyModel(this);
+    m_shown->setSourceModel(m_model);
+    m_shown->setFilterKeyColumn(-1);
+    m_shown->setFilterCaseSensitivity(Qt::CaseInsensitive);
+    m_list->setModel(m_shown);
     m_list->setItemDelegateForColumn(DownloadsModel::ProgressColumn, new ProgressDelegate(m_list));
     m_list->setContextMenuPolicy(Qt::ActionsContextMenu);
     layout->addWidget(m_list, 1);
@@ -116,7 +121,7 @@ void DownloadsView::addAction(const QString& text, const char* name, const QKeyS
 QList<int> DownloadsView::selectedRows() const {
     QList<int> rows;
     for (const QModelIndex& index : m_list->selectionModel()->selectedRows())
-        rows.append(index.row());
+        rows.append(m_shown->mapToSource(index).row());
     std::sort(rows.begin(), rows.end());
     return rows;
 }
@@ -130,6 +135,22 @@ void DownloadsView::attach(app::Downloads& downloads) {
     connect(&downloads, &app::Downloads::stateChanged, m_model, &DownloadsModel::setState);
     connect(&downloads, &app::Downloads::progressed, m_model, &DownloadsModel::setProgress);
     connect(&downloads, &app::Downloads::removed, m_model, &DownloadsModel::remove);
+}
+
+void DownloadsView::setFilterText(const QString& text) {
+    m_shown->setFilterFixedString(text);
+}
+
+int DownloadsView::rowCount() const {
+    return m_shown->rowCount();
+}
+
+int DownloadsView::totalRowCount() const {
+    return m_model->rowCount();
+}
+
+const QAbstractItemModel& DownloadsView::countedModel() const {
+    return *m_shown;
 }
 
 void DownloadsView::updateSummary() {

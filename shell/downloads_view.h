@@ -2,13 +2,16 @@
 // The Downloads view, shown in the place of the result lists: a summary line over the list of downloads
 // (file, size, progress bar, speed, time left or state, address). Its context menu and keys pause,
 // resume, cancel, retry, open the file (Enter) or its folder, remove from the list (Delete; the file
-// stays) and copy the address (Ctrl+C), for every selected row. The session and the opener must outlive
+// stays) and copy the address (Ctrl+C), for every selected row. The quick filter narrows it like a result
+// list. The session and the opener must outlive
 // the view.
 
+#include "ui/filterable_list.h"
 #include <QWidget>
 #include <functional>
 
 class QLabel;
+class QSortFilterProxyModel;
 class QTreeView;
 
 namespace vorlane::app {
@@ -22,7 +25,7 @@ namespace vorlane::shell {
 
 class DownloadsModel;
 
-class DownloadsView : public QWidget {
+class DownloadsView : public QWidget, public ui::FilterableList {
     Q_OBJECT
 public:
     explicit DownloadsView(ui::UrlOpener& opener, QWidget* parent = nullptr);
@@ -32,6 +35,12 @@ public:
 
     QTreeView* list() const { return m_list; }
     DownloadsModel& model() const { return *m_model; }
+
+    void setFilterText(const QString& text) override;
+    int rowCount() const override;
+    int totalRowCount() const override;
+    const QAbstractItemModel& countedModel() const override;
+    QWidget* filteredWidget() override { return this; }
 
 private:
     void addAction(const QString& text, const char* name, const QKeySequence& key,
@@ -44,6 +53,7 @@ private:
     QLabel* m_summary = nullptr;
     QTreeView* m_list = nullptr;
     DownloadsModel* m_model = nullptr;
+    QSortFilterProxyModel* m_shown = nullptr; // the rows the quick filter lets through
 };
 
 } // namespace vorlane::shell

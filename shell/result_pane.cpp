@@ -115,8 +115,7 @@ void ResultPane::showList(int number) {
 void ResultPane::showDownloads() {
     for (ui::ResultList* list : m_lists)
         list->hide();
-    m_filterBar->setList(nullptr);
-    m_filterBar->hide();
+    m_filterBar->setList(m_downloads);
     m_downloads->show();
     m_downloads->list()->setFocus();
 }

@@ -1,6 +1,7 @@
 #include "quick_filter_bar.h"
 
-#include "result_list.h"
+#include "filterable_list.h"
+#include <QAbstractItemModel>
 #include <QAbstractButton>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -32,18 +33,19 @@ QuickFilterBar::QuickFilterBar(QWidget* parent) : QWidget(parent) {
 
 QuickFilterBar::~QuickFilterBar() = default;
 
-void QuickFilterBar::setList(ResultList* list) {
-    if (list == m_list)
+void QuickFilterBar::setList(FilterableList* list) {
+    if (list == this->list())
         return;
     for (const QMetaObject::Connection& connection : m_connections)
         disconnect(connection);
     m_connections.clear();
     // A hidden list keeps no filter: it would only cost time on every row a search adds to it.
-    if (m_list)
-        m_list->setFilterText(QString());
+    if (FilterableList* left = this->list())
+        left->setFilterText(QString());
     m_list = list;
-    if (m_list) {
-        const ResultListModel* model = &m_list->rows();
+    m_widget = list ? list->filteredWidget() : nullptr;
+    if (list) {
+        const QAbstractItemModel* model = &list->countedModel();
         for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
             m_connections.append(connect(model, signal, this, &QuickFilterBar::updateCount));
         m_connections.append(
@@ -59,14 +61,15 @@ QString QuickFilterBar::countText() const {
 }
 
 void QuickFilterBar::applyFilter() {
-    if (m_list)
-        m_list->setFilterText(m_box->text());
+    if (FilterableList* list = this->list())
+        list->setFilterText(m_box->text());
     updateCount();
 }
 
 void QuickFilterBar::updateCount() {
-    const int shown = m_list ? m_list->rowCount() : 0;
-    const int total = m_list ? m_list->totalRowCount() : 0;
+    FilterableList* list = this->list();
+    const int shown = list ? list->rowCount() : 0;
+    const int total = list ? list->totalRowCount() : 0;
     m_count->setText(QStringLiteral("%1 of %2 shown").arg(shown).arg(total));
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The filter box above the result lists: narrows the rows of the attached list to those containing the
-// typed text (file name, address or found-on page, letter case ignored) as the user types, and counts the
+// typed text (in any column, letter case ignored) as the user types, and counts the
 // shown and total rows ("12 of 340 shown"). Nothing is read from or written to the database; clearing the
 // box brings every row back. Attaching another list clears the filter of the one left and applies the
 // box's text to the new one. An attached list must outlive the bar or be detached first.
@@ -13,7 +13,7 @@ class QLineEdit;
 
 namespace vorlane::ui {
 
-class ResultList;
+class FilterableList;
 
 class QuickFilterBar : public QWidget {
     Q_OBJECT
@@ -21,8 +21,8 @@ public:
     explicit QuickFilterBar(QWidget* parent = nullptr);
     ~QuickFilterBar() override;
 
-    void setList(ResultList* list);
-    ResultList* list() const { return m_list; }
+    void setList(FilterableList* list);
+    FilterableList* list() const { return m_widget ? m_list : nullptr; }
 
     QLineEdit* box() const { return m_box; }
     QString countText() const;
@@ -36,7 +36,8 @@ private:
 
     QLineEdit* m_box = nullptr;
     QLabel* m_count = nullptr;
-    QPointer<ResultList> m_list;
+    FilterableList* m_list = nullptr;
+    QPointer<QWidget> m_widget; // null once the attached list is gone
     QList<QMetaObject::Connection> m_connections;
 };
 

@@ -6,6 +6,7 @@
 // URLs. A filter text narrows the shown rows without dropping any. The opener and the message facade must
 // outlive the list.
 
+#include "filterable_list.h"
 #include "result_list_model.h"
 #include <QTreeView>
 
@@ -17,7 +18,7 @@ class UrlOpener;
 
 inline const char* const kResultListHint = "Double-click or hit Enter on item to download";
 
-class ResultList : public QTreeView {
+class ResultList : public QTreeView, public FilterableList {
     Q_OBJECT
 public:
     ResultList(UrlOpener& opener, MessageFacade& messages, QWidget* parent = nullptr);
@@ -25,8 +26,10 @@ public:
 
     ResultListModel& rows() { return m_model; }
     const ResultListModel& rows() const { return m_model; }
-    int rowCount() const { return m_model.rowCount(); } // shown rows
-    int totalRowCount() const { return m_model.totalRowCount(); }
+    int rowCount() const override { return m_model.rowCount(); } // shown rows
+    int totalRowCount() const override { return m_model.totalRowCount(); }
+    const QAbstractItemModel& countedModel() const override { return m_model; }
+    QWidget* filteredWidget() override { return this; }
     ResultActions& commands() { return *m_actions; }
 
     // Appends one row; its icon is the one stored for the name's file-type pattern.
@@ -39,7 +42,7 @@ public:
     // The selected row's address; a null string without a selection.
     QString selectedAddress() const;
 
-    void setFilterText(const QString& text) { m_model.setFilterText(text); }
+    void setFilterText(const QString& text) override { m_model.setFilterText(text); }
 
     // The campaign the rows belong to, as exports name it; empty when not known.
     void setCampaignLabel(const QString& label) { m_campaignLabel = label; }

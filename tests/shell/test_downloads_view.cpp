@@ -5,12 +5,14 @@
 #include "shell/downloads_model.h"
 #include "shell/downloads_view.h"
 #include "tests/support/http_fixture.h"
+#include "ui/quick_filter_bar.h"
 #include "window_fixture.h"
 
 #include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTreeView>
 
@@ -46,7 +48,10 @@ private slots:
         QCOMPARE(progress.data(Qt::AccessibleTextRole).toString(), QString("Done, 100%"));
         QCOMPARE(model.index(0, shell::DownloadsModel::FileColumn).data().toString(), QString("a.mp3"));
 
-        view->list()->setCurrentIndex(model.index(1, 0));
+        // The quick filter narrows the downloads too; the actions reach the row shown.
+        f.pane()->quickFilter()->box()->setText("B.MP3");
+        QCOMPARE(f.pane()->quickFilter()->countText(), QString("1 of 2 shown"));
+        view->list()->setCurrentIndex(view->list()->model()->index(0, 0));
         view->findChild<QAction*>("CopyDownloadAddress")->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), site.url("/b.mp3"));
         view->findChild<QAction*>("OpenDownloadedFile")->trigger();
