@@ -33,21 +33,22 @@ Downloads::~Downloads() {
     shutDown();
 }
 
-void Downloads::useSettings(const DownloadSettings& settings, int pagesAtOnce, int timeoutSeconds) {
+void Downloads::useSettings(const DownloadSettings& settings, const crawl::CrawlSettings& crawl) {
     m_settings = settings;
-    m_pagesAtOnce = pagesAtOnce;
-    m_timeoutSeconds = timeoutSeconds;
+    m_crawl = crawl;
     if (m_queue)
         m_queue->setOptions(queueOptions());
 }
 
 download::DownloadOptions Downloads::queueOptions() const {
     download::DownloadOptions options;
-    options.transfer.filesAtOnce = m_settings.filesAtOnce > 0 ? m_settings.filesAtOnce : m_pagesAtOnce;
+    options.transfer.filesAtOnce = m_settings.filesAtOnce > 0 ? m_settings.filesAtOnce : m_crawl.concurrency;
     options.transfer.connectionsPerServer = std::clamp(m_settings.connectionsPerServer, 1, 4);
-    options.transfer.timeoutSeconds = m_timeoutSeconds;
+    options.transfer.timeoutSeconds = m_crawl.timeoutSeconds;
     options.transfer.userAgent = crawl::crawlerUserAgent();
     options.maxFileSize = m_settings.maxFileSize;
+    options.maxPerHost = m_crawl.policy.maxPerHost;
+    options.delayMsPerHost = m_crawl.policy.delayMsPerHost;
     return options;
 }
 

@@ -5,6 +5,7 @@
 // the bytes received at most every few seconds. The queue and its worker thread start with the first
 // download, so a run without downloads never starts them.
 
+#include "crawl/crawl_settings.h"
 #include "download/download_queue.h"
 #include "store/database.h"
 #include "store/download_settings.h"
@@ -25,8 +26,9 @@ public:
     explicit Downloads(store::Database& database, QObject* parent = nullptr);
     ~Downloads() override;
 
-    // The settings in force; `pagesAtOnce` and `timeoutSeconds` come from the connection type's profile.
-    void useSettings(const DownloadSettings& settings, int pagesAtOnce, int timeoutSeconds);
+    // The settings in force. From the crawl's: the files at once when the settings leave it to the
+    // connection, the time-out and the politeness options (per host).
+    void useSettings(const DownloadSettings& settings, const crawl::CrawlSettings& crawl);
     const DownloadSettings& settings() const { return m_settings; }
     // Where files go when the settings name no folder: the user's download folder + "/Vorlane".
     static QString defaultFolder();
@@ -77,8 +79,7 @@ private:
 
     store::Database& m_database;
     DownloadSettings m_settings;
-    int m_pagesAtOnce = 8;
-    int m_timeoutSeconds = 30;
+    crawl::CrawlSettings m_crawl;
     std::unique_ptr<download::DownloadQueue> m_queue;
     QHash<qint64, QString> m_folders;           // this run's unnamed downloads: where they go
     QHash<qint64, QElapsedTimer> m_lastWritten; // when RECEIVED was last written

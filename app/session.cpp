@@ -53,11 +53,11 @@ void Session::useCrawlSettings(const crawl::CrawlSettings& settings) {
     m_settings = settings;
     m_urlEngine.setSettings(m_settings);
     m_webEngine.setSettings(m_settings);
-    m_downloads.useSettings(m_downloads.settings(), m_settings.concurrency, m_settings.timeoutSeconds);
+    m_downloads.useSettings(m_downloads.settings(), m_settings);
 }
 
 void Session::useDownloadSettings(const DownloadSettings& settings) {
-    m_downloads.useSettings(settings, m_settings.concurrency, m_settings.timeoutSeconds);
+    m_downloads.useSettings(settings, m_settings);
 }
 
 store::DbStatus Session::saveDownloadSettings(const DownloadSettings& settings) {

@@ -31,6 +31,9 @@ DownloadQueue::DownloadQueue(const DownloadOptions& options, QObject* parent)
     m_probe.setTimeoutSeconds(options.transfer.timeoutSeconds);
     m_probe.setUserAgent(options.transfer.userAgent);
     connect(&m_probe, &NameProbe::probed, this, &DownloadQueue::probed);
+    m_clock.start();
+    m_politeWait.setSingleShot(true);
+    connect(&m_politeWait, &QTimer::timeout, this, &DownloadQueue::handMore);
     connect(m_worker.get(), &Aria2Worker::stateChanged, this, &DownloadQueue::workerStateChanged);
     connect(m_worker.get(), &Aria2Worker::progressed, this,
             [this](qint64 id, qint64 total, qint64 received, int speed) {
@@ -51,7 +54,7 @@ void DownloadQueue::add(qint64 id, const QString& url, const QString& folder) {
                           QStringLiteral("Only http, https and ftp addresses are downloaded"));
         return;
     }
-    m_downloads.insert(id, Download{url, QDir(folder).absolutePath(), {}, false, false, false});
+    m_downloads.insert(id, Download{url, QDir(folder).absolutePath(), {}, false, false, false, {}});
     m_waitingForProbe.push_back(id);
     emit stateChanged(id, DownloadState::Queued, {});
     probeMore();
@@ -120,34 +123,65 @@ void DownloadQueue::restore(qint64 id, const QString& url, const QString& target
         return;
     }
     m_reservedNames[folderKey(folder)].insert(target.fileName().toLower());
-    m_downloads.insert(id, Download{url, folder, target.absoluteFilePath(), paused, false, false});
+    m_downloads.insert(id, Download{url, folder, target.absoluteFilePath(), paused, false, false, {}});
     if (!paused)
         m_waitingForWorker.push_back(id);
     handMore();
 }
 
 void DownloadQueue::handMore() {
-    while (!m_waitingForWorker.empty() && m_handedRunning < aheadOfTransfers(m_options)) {
-        const qint64 id = m_waitingForWorker.front();
-        m_waitingForWorker.pop_front();
-        const auto it = m_downloads.find(id);
-        if (it != m_downloads.end() && !it->handed && !it->paused && !it->path.isEmpty())
+    // In order, except that a download whose host must wait lets the next one of another host go first.
+    const qint64 now = m_clock.elapsed();
+    qint64 waitMs = 0;
+    for (auto next = m_waitingForWorker.begin();
+         next != m_waitingForWorker.end() && m_handedRunning < aheadOfTransfers(m_options);) {
+        const auto it = m_downloads.find(*next);
+        if (it == m_downloads.end() || it->handed || it->paused || it->path.isEmpty()) {
+            next = m_waitingForWorker.erase(next);
+        } else if (hostAllows(QUrl(it->url).host().toLower(), now, waitMs)) {
+            const qint64 id = *next;
+            next = m_waitingForWorker.erase(next);
             hand(id);
+        } else {
+            ++next;
+        }
     }
+    if (waitMs > 0 && (!m_politeWait.isActive() || m_politeWait.remainingTime() > waitMs))
+        m_politeWait.start(int(waitMs));
+}
+
+bool DownloadQueue::hostAllows(const QString& host, qint64 now, qint64& waitMs) const {
+    if (m_options.maxPerHost > 0 && m_runningPerHost.value(host) >= m_options.maxPerHost)
+        return false;
+    const auto last = m_lastStartPerHost.constFind(host);
+    if (m_options.delayMsPerHost <= 0 || last == m_lastStartPerHost.cend())
+        return true;
+    const qint64 due = *last + m_options.delayMsPerHost - now;
+    if (due <= 0)
+        return true;
+    waitMs = waitMs > 0 ? std::min(waitMs, due) : due;
+    return false;
 }
 
 void DownloadQueue::hand(qint64 id) {
     Download& download = m_downloads[id];
     download.handed = true;
-    if (!download.paused)
+    download.host = QUrl(download.url).host().toLower();
+    m_lastStartPerHost.insert(download.host, m_clock.elapsed());
+    if (!download.paused) {
         ++m_handedRunning;
+        ++m_runningPerHost[download.host];
+    }
     m_worker->add(id, download.url, download.folder, QFileInfo(download.path).fileName(),
                   aria2ProxyAddress(transferProxy(QUrl(download.url))), download.paused);
 }
 
 void DownloadQueue::release(const Download& download) {
-    if (download.handed && !download.paused)
+    if (download.handed && !download.paused) {
         --m_handedRunning;
+        if (--m_runningPerHost[download.host] <= 0)
+            m_runningPerHost.remove(download.host);
+    }
 }
 
 void DownloadQueue::fail(qint64 id, const QString& error) {
@@ -174,8 +208,9 @@ void DownloadQueue::resume(qint64 id) {
     if (it == m_downloads.end() || !it->paused)
         return;
     it->paused = false;
-    if (it->handed) {
+    if (it->handed) { // asked for by name: it goes on at once, whatever else runs on its host
         ++m_handedRunning;
+        ++m_runningPerHost[it->host];
         m_worker->resume(id);
         return;
     }
@@ -242,6 +277,7 @@ void DownloadQueue::shutDown() {
     if (m_shutDown)
         return;
     m_shutDown = true;
+    m_politeWait.stop();
     for (auto it = m_downloads.cbegin(); it != m_downloads.cend(); ++it)
         m_probe.abort(it.key());
     m_worker->finish();

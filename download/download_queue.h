@@ -5,6 +5,8 @@
 // rest wait here, where a queued download costs little. Lives on the caller's thread and never waits on the
 // network; every outcome comes back as a signal. Ids are the caller's (the DOWNLOADS rows').
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include "aria2_worker.h"
 #include "name_probe.h"
 #include <QHash>
@@ -18,6 +20,10 @@ namespace vorlane::download {
 struct DownloadOptions {
     TransferOptions transfer;
     qint64 maxFileSize = 0; // bytes; 0: no limit
+    // The crawl's politeness, for downloads too: transfers at once to one host (0: no limit) and the least
+    // time between handing one host's transfers to the engine.
+    int maxPerHost = 0;
+    int delayMsPerHost = 0;
 };
 
 class DownloadQueue : public QObject {
@@ -58,9 +64,13 @@ private:
         bool paused = false;
         bool probing = false;
         bool handed = false; // to the worker
+        QString host;        // of the address handed over
     };
     void probeMore();
     void handMore();
+    // Whether the politeness options let a transfer to `host` start now; if not, `waitMs` grows to the time
+    // after which it may (0 when only a running transfer's end can let it).
+    bool hostAllows(const QString& host, qint64 now, qint64& waitMs) const;
     void release(const Download& download);
     void probed(qint64 id, const ProbeResult& result);
     void hand(qint64 id);
@@ -75,6 +85,10 @@ private:
     std::deque<qint64> m_waitingForWorker;         // named, not paused
     int m_handedRunning = 0;                       // handed and neither paused nor over
     QHash<QString, QSet<QString>> m_reservedNames; // by folder: names handed out, lower case
+    QHash<QString, int> m_runningPerHost;          // handed and neither paused nor over
+    QHash<QString, qint64> m_lastStartPerHost;     // ms of m_clock
+    QElapsedTimer m_clock;
+    QTimer m_politeWait;                           // a host's delay over: time to hand more
     bool m_shutDown = false;
 };
 

@@ -193,6 +193,38 @@ private slots:
         QVERIFY(resumedWithRange(site, "/big.bin"));
     }
 
+    // The crawl's politeness holds for downloads: one transfer at a time to the host, and its delay
+    // between one transfer's start and the next.
+    void politeToEachHost() {
+        HttpFixture site;
+        for (const char* name : {"/1.bin", "/2.bin", "/3.bin"})
+            site.setRoute(name, HttpFixture::patternedFile(40000, 200000));
+        QTemporaryDir dir;
+        download::DownloadOptions options;
+        options.maxPerHost = 1;
+        options.delayMsPerHost = 300;
+        Downloads downloads(options);
+        int active = 0;
+        int mostActive = 0;
+        QObject::connect(&downloads.queue, &DownloadQueue::stateChanged, &downloads.queue,
+                         [&](qint64, DownloadState state, const QString&) {
+                             active += state == DownloadState::Active ? 1 : store::isFinished(state) ? -1 : 0;
+                             mostActive = std::max(mostActive, active);
+                         });
+        for (qint64 id = 1; id <= 3; ++id)
+            downloads.queue.add(id, site.url(QString("/%1.bin").arg(id)), dir.path());
+        for (qint64 id = 1; id <= 3; ++id)
+            QVERIFY(downloads.reaches(id, DownloadState::Done));
+        QCOMPARE(mostActive, 1);
+        QList<qint64> starts;
+        for (const HttpFixture::Request& request : site.requests())
+            if (request.method == "GET")
+                starts.append(request.receivedMs);
+        QCOMPARE(starts.size(), 3);
+        for (int i = 1; i < starts.size(); ++i)
+            QVERIFY2(starts[i] - starts[i - 1] >= 290, qPrintable(QString::number(starts[i] - starts[i - 1])));
+    }
+
     void cancelDeletesThePartial() {
         HttpFixture site;
         site.setRoute("/slow.bin", HttpFixture::patternedFile(800000, 200000));
