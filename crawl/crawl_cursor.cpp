@@ -71,8 +71,10 @@ bool CrawlCursor::willCrawl(int position) const {
 
 bool CrawlCursor::addPage(const QString& address, int foundOnKey) {
     if (m_queueLimit > 0 && m_queue.count() >= m_queueLimit) {
-        if (m_filled == Filled::No && !m_queue.contains(address))
+        if (m_filled == Filled::No && !m_queue.contains(address)) {
             m_filled = Filled::Unsaid;
+            m_firstLeftOut = address;
+        }
         return false;
     }
     if (!m_queue.add(address))

@@ -34,6 +34,8 @@ public:
     void setQueueLimit(int pages); // after start()
     // True once a crawl, after the first page left out for the limit.
     bool takeQueueFilled();
+    const QString& firstLeftOut() const { return m_firstLeftOut; } // that page's address
+
     int queuedPages() const { return m_queue.count(); }
     QString addressOf(int key) const;
     QString foundOnAddress(int key) const; // of the page `key` was first found on; empty for a start page
@@ -46,6 +48,7 @@ private:
     QList<int> m_foundOn; // per queue position: the key of the page it was first found on
     int m_queueLimit = 0;
     enum class Filled { No, Unsaid, Said } m_filled = Filled::No;
+    QString m_firstLeftOut;
 
     int m_segment = 0;
     bool m_atStartPage = true;

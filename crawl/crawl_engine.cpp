@@ -378,10 +378,20 @@ void CrawlEngine::releaseHeld() {
         d->pipeline.release(d->awaitedKey());
 }
 
+// Said once a search, in the activity panel and in the log (as an entry for the first page left out).
 void CrawlEngine::reportQueueFilled() {
-    if (d->running && d->cursor.takeQueueFilled())
-        emit notice(tr("Page queue full at its bound of %L1: pages found from now on are not crawled.")
-                        .arg(d->settings.policy.maxQueuedPages));
+    if (!d->running || !d->cursor.takeQueueFilled())
+        return;
+    const QString text = tr("Page queue full at its bound of %L1: pages found from now on are not crawled.")
+                             .arg(d->settings.policy.maxQueuedPages);
+    store::CrawlLogEntry entry;
+    entry.address = d->cursor.firstLeftOut();
+    entry.level = levelText(d->cursor.segment(), d->cursor.pageLevel() + 1);
+    entry.reason = failureKey(FetchFailure::QueueFull);
+    entry.detail = text;
+    emit pageLogged(entry);
+    if (d->running) // not shut down from a handler of the entry
+        emit notice(text);
 }
 
 void CrawlEngine::finish(bool stopped) {

@@ -23,6 +23,7 @@ constexpr ReasonWords kReasons[] = {
     {FetchFailure::Tls, "certificate", "certificate error"},
     {FetchFailure::HttpError, "http-error", "error status from the server"},
     {FetchFailure::Redirect, "redirect", "redirect refused"},
+    {FetchFailure::QueueFull, "queue-full", "page queue full"},
     {FetchFailure::Other, "failed", "failed"},
 };
 
@@ -63,7 +64,7 @@ QList<FetchFailure> failureReasons() {
 
 bool isSkipReason(FetchFailure reason) {
     return reason == FetchFailure::Filtered || reason == FetchFailure::Robots ||
-           reason == FetchFailure::OtherSite;
+           reason == FetchFailure::OtherSite || reason == FetchFailure::QueueFull;
 }
 
 } // namespace vorlane::crawl

@@ -20,6 +20,7 @@ enum class FetchFailure {
                // result's failureDetail says which)
     HttpError, // an error status (4xx, 5xx); its body still counts as a page
     Redirect,  // a redirect refused: from https to http, or too many of them
+    QueueFull, // not queued: the page queue holds its bound (logged once, for the first page left out)
     Other      // a redirect loop, a protocol error, an address that cannot be fetched, ...
 };
 

@@ -383,10 +383,16 @@ private slots:
         engine.setSettings(crawlSettings(10, 4, {}, {.maxQueuedPages = bound}));
         Probe probe(engine);
         QSignalSpy notice(&engine, &crawl::CrawlEngine::notice);
+        QStringList leftOut; // the log's entries for pages the bound kept out
+        connect(&engine, &crawl::CrawlEngine::pageLogged, this, [&](const store::CrawlLogEntry& entry) {
+            if (entry.reason == "queue-full")
+                leftOut.append(entry.address);
+        });
         QVERIFY(engine.startUrlCrawl(server.url("/"), ".mp3", 3).ok());
         QVERIFY(probe.waitDone());
         QCOMPARE(probe.crawled(), addresses(server, crawled));
         QCOMPARE(notice.size(), notices);
+        QCOMPARE(leftOut, notices ? QStringList{server.url("/d.html")} : QStringList());
         if (notices)
             QVERIFY(notice.first().first().toString().contains(QString::number(bound)));
     }
