@@ -7,24 +7,21 @@
 #include <QPointer>
 #include <QString>
 
-namespace vorlane::campaigns {
-class CampManagement;
-}
-namespace vorlane::ui {
-class MessageFacade;
-}
 class QWidget;
+
 namespace vorlane::app {
 class Session;
 }
+namespace vorlane::campaigns {
+class CampManagement;
+}
 namespace vorlane::search {
 class URLSearch;
+class WebSearch;
 }
 namespace vorlane::ui {
+class MessageFacade;
 class UrlOpener;
-}
-namespace vorlane::search {
-class WebSearch;
 }
 
 namespace vorlane::shell {

@@ -12,26 +12,20 @@
 #include <QPointer>
 #include <memory>
 
+namespace vorlane::app {
+class Session;
+}
+namespace vorlane::search {
+class URLSearch;
+class WebSearch;
+}
 namespace vorlane::store {
 class Database;
 }
 namespace vorlane::ui {
 class MessageFacade;
-}
-namespace vorlane::app {
-class Session;
-}
-namespace vorlane::ui {
 class StatusPanels;
-}
-namespace vorlane::search {
-class URLSearch;
-}
-namespace vorlane::ui {
 class UrlOpener;
-}
-namespace vorlane::search {
-class WebSearch;
 }
 
 namespace vorlane::shell {

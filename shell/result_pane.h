@@ -10,15 +10,13 @@
 #include <QList>
 #include <QWidget>
 
-namespace vorlane::ui {
-class MessageFacade;
-class QuickFilterBar;
-class ResultList;
-} // namespace vorlane::ui
 namespace vorlane::app {
 class Session;
 }
 namespace vorlane::ui {
+class MessageFacade;
+class QuickFilterBar;
+class ResultList;
 class UrlOpener;
 struct WindowState;
 } // namespace vorlane::ui

@@ -11,8 +11,6 @@
 
 namespace vorlane::ui {
 class MessageFacade;
-}
-namespace vorlane::ui {
 class UrlOpener;
 }
 
