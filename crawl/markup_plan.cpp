@@ -66,10 +66,9 @@ public:
         qsizetype textBegin = 0;
         qsizetype at = 0;
         while (at < m_size) {
-            const char* next = static_cast<const char*>(std::memchr(m_data + at, '<', size_t(m_size - at)));
-            if (!next)
+            const qsizetype lt = find('<', at);
+            if (lt < 0)
                 break;
-            const qsizetype lt = next - m_data;
             MarkupToken token;
             const qsizetype after = readMarkup(lt, token);
             if (after < 0) { // not markup: the "<" is text
@@ -110,9 +109,8 @@ public:
 
 private:
     bool hasFrameset() const {
-        for (const char* at = m_data;
-             (at = static_cast<const char*>(std::memchr(at, '<', size_t(m_data + m_size - at)))); ++at) {
-            if (m_data + m_size - at > 9 && equalsIgnoringAsciiCase(at + 1, 8, "frameset"))
+        for (qsizetype at = find('<', 0); at >= 0; at = find('<', at + 1)) {
+            if (m_size - at > 9 && equalsIgnoringAsciiCase(m_data + at + 1, 8, "frameset"))
                 return true;
         }
         return false;
@@ -266,11 +264,17 @@ private:
         return token.end = untilAfter(from, '>');
     }
 
+    // The first `c` at or after `from`, or -1.
+    qsizetype find(char c, qsizetype from) const {
+        if (from >= m_size)
+            return -1;
+        const char* found = static_cast<const char*>(std::memchr(m_data + from, c, size_t(m_size - from)));
+        return found ? found - m_data : -1;
+    }
+
     qsizetype untilAfter(qsizetype from, char c) const {
-        const char* found =
-            from < m_size ? static_cast<const char*>(std::memchr(m_data + from, c, size_t(m_size - from)))
-                          : nullptr;
-        return found ? found - m_data + 1 : m_size;
+        const qsizetype found = find(c, from);
+        return found >= 0 ? found + 1 : m_size;
     }
 
     // After "<!--": "<!-->" and "<!--->" are empty comments; otherwise "-->" or "--!>" ends one.
@@ -281,10 +285,9 @@ private:
             return from + 2;
         qsizetype i = from;
         while (i < m_size) {
-            const char* dash = static_cast<const char*>(std::memchr(m_data + i, '-', size_t(m_size - i)));
-            if (!dash)
+            i = find('-', i);
+            if (i < 0)
                 return m_size;
-            i = dash - m_data;
             if (i + 1 < m_size && m_data[i + 1] == '-') {
                 qsizetype j = i + 2;
                 while (j < m_size && m_data[j] == '-')
@@ -348,12 +351,11 @@ private:
                     return cutOff(token);
                 const char quote = m_data[i];
                 if (quote == '"' || quote == '\'') {
-                    const char* close =
-                        static_cast<const char*>(std::memchr(m_data + i + 1, quote, size_t(m_size - i - 1)));
-                    if (!close)
+                    const qsizetype close = find(quote, i + 1);
+                    if (close < 0)
                         return cutOff(token);
                     attribute.valueBegin = i + 1;
-                    attribute.valueEnd = close - m_data;
+                    attribute.valueEnd = close;
                     i = attribute.valueEnd + 1;
                 } else if (quote != '>') {
                     attribute.valueBegin = i;
@@ -448,14 +450,9 @@ private:
         const qsizetype length = start.nameLength;
         if (raw == TextState::Script)
             return skipScript(from, name, length);
-        for (qsizetype i = from; i < m_size;) {
-            const char* lt = static_cast<const char*>(std::memchr(m_data + i, '<', size_t(m_size - i)));
-            if (!lt)
-                return -1;
-            i = lt - m_data;
+        for (qsizetype i = find('<', from); i >= 0; i = find('<', i + 1)) {
             if (endTagAt(i, name, length))
                 return i;
-            ++i;
         }
         return -1;
     }
@@ -476,10 +473,9 @@ private:
         for (qsizetype i = from; i < m_size; ++i) {
             const char c = m_data[i];
             if (state == Data) {
-                const char* lt = static_cast<const char*>(std::memchr(m_data + i, '<', size_t(m_size - i)));
-                if (!lt)
+                i = find('<', i);
+                if (i < 0)
                     return -1;
-                i = lt - m_data;
                 if (endTagAt(i, name, length))
                     return i;
                 if (i + 3 < m_size && m_data[i + 1] == '!' && m_data[i + 2] == '-' && m_data[i + 3] == '-') {
