@@ -20,6 +20,14 @@ namespace {
 // Fetched pages taken ahead of the page in hand for parsing; as many as there are workers keeps both busy.
 constexpr qsizetype kPagesParsedAhead = 2;
 
+store::CrawlLogEntry logEntry(const QString& address, const QString& level, FetchFailure reason) {
+    store::CrawlLogEntry entry;
+    entry.address = address;
+    entry.level = level;
+    entry.reason = failureKey(reason);
+    return entry;
+}
+
 } // namespace
 
 // The cursor says which page is processed next; the pipeline fetches ahead of it, the extraction queue
@@ -289,11 +297,8 @@ void CrawlEngine::step() {
 
 // The page in hand is neither fetched nor shown.
 void CrawlEngine::passOver(FetchFailure reason) {
-    store::CrawlLogEntry entry;
-    entry.address = d->cursor.pageAddress();
-    entry.level = levelText(d->cursor.segment(), d->cursor.pageLevel());
-    entry.reason = failureKey(reason);
-    emit pageLogged(entry);
+    emit pageLogged(logEntry(d->cursor.pageAddress(), levelText(d->cursor.segment(), d->cursor.pageLevel()),
+                             reason));
     if (!d->running)
         return; // shut down from a handler of the entry
     d->pipeline.drop(d->cursor.pageKey());
@@ -330,10 +335,7 @@ bool CrawlEngine::takePage() {
     emit levelChanged(level);
     if (!d->running)
         return false;
-    d->pageEntry = {};
-    d->pageEntry.address = d->cursor.pageAddress();
-    d->pageEntry.level = level;
-    d->pageEntry.reason = failureKey(prepared->failure);
+    d->pageEntry = logEntry(d->cursor.pageAddress(), level, prepared->failure);
     d->pageEntry.httpStatus = prepared->httpStatus;
     d->pageEntry.bytes = prepared->bytes;
     d->pageEntry.elapsedMs = prepared->elapsedMs;
@@ -384,10 +386,9 @@ void CrawlEngine::reportQueueFilled() {
         return;
     const QString text = tr("Page queue full at its bound of %L1: pages found from now on are not crawled.")
                              .arg(d->settings.policy.maxQueuedPages);
-    store::CrawlLogEntry entry;
-    entry.address = d->cursor.firstLeftOut();
-    entry.level = levelText(d->cursor.segment(), d->cursor.pageLevel() + 1);
-    entry.reason = failureKey(FetchFailure::QueueFull);
+    store::CrawlLogEntry entry = logEntry(d->cursor.firstLeftOut(),
+                                          levelText(d->cursor.segment(), d->cursor.pageLevel() + 1),
+                                          FetchFailure::QueueFull);
     entry.detail = text;
     emit pageLogged(entry);
     if (d->running) // not shut down from a handler of the entry
