@@ -20,6 +20,10 @@ int aheadOfTransfers(const DownloadOptions& options) {
     return std::max(4, 2 * options.transfer.filesAtOnce);
 }
 
+QString hostOf(const QString& url) {
+    return QUrl(url).host().toLower();
+}
+
 QString folderKey(const QString& folder) {
     return QDir::cleanPath(QDir(folder).absolutePath()).toLower();
 }
@@ -103,6 +107,7 @@ void DownloadQueue::probed(qint64 id, const ProbeResult& result) {
             reserved.insert(name.toLower());
             it->path = path;
             it->url = result.finalUrl;
+            it->host = hostOf(it->url);
             emit targetChosen(id, path);
             if (!it->paused)
                 m_waitingForWorker.push_back(id);
@@ -123,7 +128,7 @@ void DownloadQueue::restore(qint64 id, const QString& url, const QString& target
         return;
     }
     m_reservedNames[folderKey(folder)].insert(target.fileName().toLower());
-    m_downloads.insert(id, Download{url, folder, target.absoluteFilePath(), paused, false, false, {}});
+    m_downloads.insert(id, Download{url, folder, target.absoluteFilePath(), paused, false, false, hostOf(url)});
     if (!paused)
         m_waitingForWorker.push_back(id);
     handMore();
@@ -138,7 +143,7 @@ void DownloadQueue::handMore() {
         const auto it = m_downloads.find(*next);
         if (it == m_downloads.end() || it->handed || it->paused || it->path.isEmpty()) {
             next = m_waitingForWorker.erase(next);
-        } else if (hostAllows(QUrl(it->url).host().toLower(), now, waitMs)) {
+        } else if (hostAllows(it->host, now, waitMs)) {
             const qint64 id = *next;
             next = m_waitingForWorker.erase(next);
             hand(id);
@@ -166,7 +171,6 @@ bool DownloadQueue::hostAllows(const QString& host, qint64 now, qint64& waitMs) 
 void DownloadQueue::hand(qint64 id) {
     Download& download = m_downloads[id];
     download.handed = true;
-    download.host = QUrl(download.url).host().toLower();
     m_lastStartPerHost.insert(download.host, m_clock.elapsed());
     if (!download.paused) {
         ++m_handedRunning;

@@ -64,7 +64,7 @@ private:
         bool paused = false;
         bool probing = false;
         bool handed = false; // to the worker
-        QString host;        // of the address handed over
+        QString host;        // of the address once named (the final one after redirects)
     };
     void probeMore();
     void handMore();
